@@ -1,0 +1,46 @@
+#pragma once
+// How the calculation talks to the window: every write is addressed by the
+// component's name (the widget's object name), so that everything the window
+// shows can be produced and checked without a window.
+
+#include <cstdint>
+#include <string_view>
+
+#include "state.h"
+
+namespace quillmere {
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The recurring colours of the window.
+inline constexpr Rgb kCream{255, 251, 240};       // Home blocks
+inline constexpr Rgb kMoneyGreen{192, 220, 192};  // DX blocks
+inline constexpr Rgb kSkyBlue{166, 202, 240};
+inline constexpr Rgb kSilver{192, 192, 192};
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kBlue{0, 0, 255};
+
+class Display {
+ public:
+  virtual ~Display() = default;
+
+  // Caption of a panel or label.
+  virtual void SetText(std::string_view component, std::string_view text) = 0;
+  virtual void SetVisible(std::string_view component, bool visible) = 0;
+  virtual void SetColor(std::string_view component, Rgb colour) = 0;
+
+  // Moves a slider. When the position changes, the slider's change handler
+  // runs before this returns, exactly as for a move by the user; setting the
+  // position it already has runs nothing. Positions outside the slider's
+  // range are clamped to it.
+  virtual void SetSliderPosition(std::string_view component, int position) = 0;
+  virtual int SliderPosition(std::string_view component) const = 0;
+
+  // Selected item of a radio group, -1 when none is selected.
+  virtual ItemIndex SelectedItem(std::string_view component) const = 0;
+};
+
+}  // namespace quillmere

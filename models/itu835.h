@@ -1,0 +1,33 @@
+#pragma once
+// Reference standard atmospheres after ITU-R P.835-3: temperature, pressure
+// and water-vapour density at a height above sea level for the low-, mid-
+// and high-latitude profiles. The calculator shows them at each station's
+// height; no other model reads them.
+
+#include "state.h"
+
+namespace quillmere {
+
+struct ReferenceAtmosphere {
+  Real T = 0;    // temperature, K
+  Real P = 0;    // pressure, hPa
+  Real rho = 0;  // water-vapour density, g/m3
+};
+
+// Season items of the station's season group.
+inline constexpr ItemIndex kSummer = 0;
+inline constexpr ItemIndex kWinter = 1;
+
+// h: height above sea level, km (>= 0; every interval includes its upper
+// bound). The low-latitude profile is annual. For the seasonal profiles any
+// season other than kWinter is taken as summer.
+ReferenceAtmosphere LowLatitudeProfile(Real h);
+ReferenceAtmosphere MidLatitudeProfile(Real h, ItemIndex season);
+ReferenceAtmosphere HighLatitudeProfile(Real h, ItemIndex season);
+
+// The profile of latitude zone `zone` (0 low, 1 mid, 2 high) at the
+// station's height in metres; nothing for a zone outside the table (a group
+// with no item selected), where the display keeps what it showed.
+bool ReferenceProfileAt(ItemIndex zone, ItemIndex season, Real height_m, ReferenceAtmosphere& out);
+
+}  // namespace quillmere

@@ -1,0 +1,50 @@
+#include "itu840.h"
+
+#include <cmath>
+
+namespace quillmere {
+namespace {
+constexpr Real kDegToRad = 0.017453292519943295769L;
+}
+
+LiquidWater LiquidWaterCoefficient(Real f, Real T) {
+  LiquidWater w;
+  w.theta = 300 / T;
+  const Real dt = w.theta - 1;  // negative above 300 K
+  // The static permittivity constant is 77.6 here, not the 77.66 of later
+  // editions.
+  w.eps0 = 77.6L + 103.3L * dt;
+  const Real eps1 = 5.48L;
+  const Real eps2 = 3.51L;
+  w.fp = 20.09L - 142 * dt + 294 * dt * dt;
+  w.fs = 590 - 1500 * dt;
+  const Real rp = f / w.fp;
+  const Real rs = f / w.fs;
+  w.eps_imag =
+      f * (w.eps0 - eps1) / (w.fp * (1 + rp * rp)) + f * (eps1 - eps2) / (w.fs * (1 + rs * rs));
+  w.eps_real = (w.eps0 - eps1) / (1 + rp * rp) + (eps1 - eps2) / (1 + rs * rs) + eps2;
+  w.eta = (2 + w.eps_real) / w.eps_imag;
+  w.Kl = 0.819L * f / (w.eps_imag * (1 + w.eta * w.eta));
+  return w;
+}
+
+Real CloudSlantAttenuation(Real L, Real Kl, Real elevation_deg) {
+  return L * Kl / std::sin(elevation_deg * kDegToRad);
+}
+
+Real UpdateCloudAndFog(StationParams& station, Real f) {
+  station.TemperatureKelvin = station.Temperature + 273.15L;
+  const Real Kl = LiquidWaterCoefficient(f, station.TemperatureKelvin).Kl;
+  station.CloudAttenuation = CloudSlantAttenuation(station.CloudContent, Kl, station.Elevation);
+  station.FogAttenuation = Kl * station.FogDensity;
+  return Kl;
+}
+
+void SelectFog(StationParams& station, ItemIndex item) {
+  if (item >= 0 && item < static_cast<ItemIndex>(FogTable.size())) {
+    station.FogDensity = FogTable[item];
+  }
+  station.FogIndex = item;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test of Quillmere; ends with ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure -j"$(nproc)"
