@@ -41,7 +41,36 @@ u128 RoundScaled(Real a, int k) {
   return q;
 }
 
+constexpr std::uint64_t kPow10[] = {1ULL,
+                                    10ULL,
+                                    100ULL,
+                                    1000ULL,
+                                    10000ULL,
+                                    100000ULL,
+                                    1000000ULL,
+                                    10000000ULL,
+                                    100000000ULL,
+                                    1000000000ULL,
+                                    10000000000ULL,
+                                    100000000000ULL,
+                                    1000000000000ULL,
+                                    10000000000000ULL,
+                                    100000000000000ULL,
+                                    1000000000000000ULL,
+                                    10000000000000000ULL,
+                                    100000000000000000ULL,
+                                    1000000000000000000ULL,
+                                    10000000000000000000ULL};
+
+// Decimal digits of q (0 for 0). Most figures fit 64 bits, where this is a
+// few comparisons; 128-bit division is a library call.
 int DigitCount(u128 q) {
+  if ((q >> 64) == 0) {
+    const auto v = static_cast<std::uint64_t>(q);
+    int n = 0;
+    while (n < 20 && v >= kPow10[n]) ++n;
+    return n;
+  }
   int n = 0;
   while (q != 0) {
     q /= 10;
@@ -50,25 +79,24 @@ int DigitCount(u128 q) {
   return n;
 }
 
-std::string Digits(u128 q) {
-  char buf[48];
-  int i = sizeof buf;
+// Writes the decimal digits of q (which fits 64 bits: at most p + 1 <= 19
+// significant digits remain after rounding) into buf, right-aligned; returns
+// the count.
+int WriteDigits(std::uint64_t q, char* end) {
+  int n = 0;
   do {
-    buf[--i] = static_cast<char>('0' + static_cast<int>(q % 10));
+    *--end = static_cast<char>('0' + q % 10);
     q /= 10;
+    ++n;
   } while (q != 0);
-  return std::string(buf + i, sizeof buf - i);
+  return n;
 }
 
-std::string Group(const std::string& integer, const std::string& separator) {
-  std::string out;
-  const std::size_t n = integer.size();
-  out.reserve(n + (n / 3) * separator.size());
-  for (std::size_t i = 0; i < n; ++i) {
+void AppendGrouped(std::string& out, const char* integer, int n, const std::string& separator) {
+  for (int i = 0; i < n; ++i) {
     if (i != 0 && (n - i) % 3 == 0) out += separator;
     out += integer[i];
   }
-  return out;
 }
 
 // The rare exponent form, for figures whose integer part outgrows the
@@ -108,13 +136,19 @@ std::string Exponent(bool negative, Real a, int p, int d, const NumberFormat& fm
   return (negative ? "-" : "") + mantissa + "E" + (exponent < 0 ? "-" : "+") + exp_digits;
 }
 
-std::string Format(Real value, int p, int d, const NumberFormat& fmt, bool grouping) {
-  if (!std::isfinite(value)) return kNoValue;
+void Format(std::string& out, Real value, int p, int d, const NumberFormat& fmt, bool grouping) {
+  if (!std::isfinite(value)) {
+    out += kNoValue;
+    return;
+  }
   p = std::clamp(p, 1, kMaxDigits);
   d = std::clamp(d, 0, kMaxDigits);
   const bool negative = std::signbit(value);
   const Real a = std::fabs(value);
-  if (a >= 1e19L) return Exponent(negative, a, p, d, fmt);
+  if (a >= 1e19L) {
+    out += Exponent(negative, a, p, d, fmt);
+    return;
+  }
 
   // First at d decimals; when that keeps more than p significant digits,
   // round the original value again, at the p-th significant digit, so that
@@ -123,33 +157,57 @@ std::string Format(Real value, int p, int d, const NumberFormat& fmt, bool group
   u128 q = RoundScaled(a, k);
   if (const int n = DigitCount(q); n > p) {
     k = d - (n - p);
-    if (k < 0) return Exponent(negative, a, p, d, fmt);
+    if (k < 0) {
+      out += Exponent(negative, a, p, d, fmt);
+      return;
+    }
     q = RoundScaled(a, k);
   }
-  std::string digits = Digits(q);
-  if (static_cast<int>(digits.size()) < k + 1) digits.insert(0, k + 1 - digits.size(), '0');
-  std::string integer = digits.substr(0, digits.size() - k);
-  if (static_cast<int>(integer.size()) > p) return Exponent(negative, a, p, d, fmt);
+  // Here q has at most p + 1 <= 19 digits.
+  char buf[48];
+  char* const end = buf + sizeof buf;
+  int n = WriteDigits(static_cast<std::uint64_t>(q), end);
+  while (n < k + 1) end[-++n] = '0';
+  const char* digits = end - n;
+  const int integer_digits = n - k;
+  if (integer_digits > p) {
+    out += Exponent(negative, a, p, d, fmt);
+    return;
+  }
 
-  std::string out;
   if (negative && q != 0) out += '-';
-  out += grouping ? Group(integer, fmt.group) : integer;
+  if (grouping) {
+    AppendGrouped(out, digits, integer_digits, fmt.group);
+  } else {
+    out.append(digits, integer_digits);
+  }
   if (d > 0) {
     out += fmt.decimal;
-    out.append(digits, digits.size() - k, k);
+    out.append(digits + integer_digits, k);
     out.append(d - k, '0');
   }
-  return out;
 }
 
 }  // namespace
 
 std::string FormatFixed(Real value, int p, int d, const NumberFormat& fmt) {
-  return Format(value, p, d, fmt, false);
+  std::string out;
+  Format(out, value, p, d, fmt, false);
+  return out;
 }
 
 std::string FormatFixedGrouped(Real value, int p, int d, const NumberFormat& fmt) {
-  return Format(value, p, d, fmt, true);
+  std::string out;
+  Format(out, value, p, d, fmt, true);
+  return out;
+}
+
+void AppendFixed(std::string& out, Real value, int p, int d, const NumberFormat& fmt) {
+  Format(out, value, p, d, fmt, false);
+}
+
+void AppendFixedGrouped(std::string& out, Real value, int p, int d, const NumberFormat& fmt) {
+  Format(out, value, p, d, fmt, true);
 }
 
 }  // namespace quillmere

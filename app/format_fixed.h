@@ -32,4 +32,9 @@ std::string FormatFixed(Real value, int p, int d, const NumberFormat& fmt = {});
 // As FormatFixed, with the locale's thousands separator in the integer part.
 std::string FormatFixedGrouped(Real value, int p, int d, const NumberFormat& fmt = {});
 
+// As FormatFixed and FormatFixedGrouped, appending to `out`: the displays
+// reuse one buffer so that a recalculation allocates nothing.
+void AppendFixed(std::string& out, Real value, int p, int d, const NumberFormat& fmt);
+void AppendFixedGrouped(std::string& out, Real value, int p, int d, const NumberFormat& fmt);
+
 }  // namespace quillmere

@@ -8,7 +8,7 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  liberfa-dev
+  liberfa-dev libnova-dev
   libjpeg-dev
   nlohmann-json3-dev
   fonts-liberation2

@@ -1,0 +1,38 @@
+#pragma once
+// The totals of one station that the result blocks show: sky noise, the
+// one-way additional loss and the EME total.
+
+#include <cmath>
+
+#include "state.h"
+
+namespace quillmere {
+
+// 10^x for the sky-noise terms; the C library's extended pow is needlessly
+// slow here.
+inline Real Pow10(Real x) { return std::exp(x * 2.302585092994045684L); }
+
+// Noise temperature of an absorbing layer at physical temperature t_phys
+// (K) with attenuation a (dB): t_phys (1 - 10^(-a/10)).
+inline Real AbsorptionNoise(Real t_phys, Real a_db) { return t_phys * (1 - Pow10(-a_db / 10)); }
+
+inline Real SkyNoise(const StationParams& s) {
+  // Each attenuation is taken as a dB value as it stands; the rain and fog
+  // figures are the specific values per kilometre.
+  return AbsorptionNoise(280, s.SlantTotal) + AbsorptionNoise(260, s.RainAttenuation) +
+         AbsorptionNoise(280, s.CloudAttenuation) + AbsorptionNoise(280, s.FogAttenuation);
+}
+
+// One-way additional loss through the atmosphere at one station, dB.
+inline Real OneWayLoss(const StationParams& s) {
+  return s.SlantTotal + s.FogAttenuation + s.RainAttenuation + s.CloudAttenuation;
+}
+
+// The station's atmosphere counted on the way up and down; the cloud term
+// counted once.
+inline Real EmeTotal(const StationParams& s, Real eme_path_loss) {
+  return 2 * s.SlantTotal + eme_path_loss + 2 * s.RainAttenuation + 2 * s.FogAttenuation +
+         s.CloudAttenuation;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,2 @@
+add_executable(calculator_bench calculator_bench.cpp)
+target_link_libraries(calculator_bench PRIVATE quillmere_app benchmark::benchmark_main)

@@ -1,0 +1,3 @@
+# The default data file: the record codec and a save-and-load of the file.
+add_executable(storage_bench ${CMAKE_CURRENT_SOURCE_DIR}/storage_bench.cpp)
+target_link_libraries(storage_bench PRIVATE quillmere_storage benchmark::benchmark_main)

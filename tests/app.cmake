@@ -1,0 +1,2 @@
+quillmere_add_test(calculator_tests SOURCES calculator_test.cpp LIBS quillmere_app)
+target_include_directories(calculator_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

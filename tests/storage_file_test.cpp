@@ -1,0 +1,399 @@
+// Reading and writing the default data file in a scratch folder: which
+// records a load takes, what it reports when it cannot, and that a save
+// either replaces the file completely or leaves the old one exactly as it was.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "data_file.h"
+#include "data_record.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kRecords = fs::path(QUILLMERE_TEST_DATA) / "records";
+
+std::vector<std::uint8_t> FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> Bytes(const DataRecord& r) {
+  return {r.bytes.begin(), r.bytes.end()};
+}
+
+DataRecord Pattern(std::uint8_t seed) {
+  DataRecord r;
+  for (std::size_t i = 0; i < kRecordSize; ++i) r.bytes[i] = static_cast<std::uint8_t>(seed + i);
+  return r;
+}
+
+std::string SystemText(int error) {
+  return std::system_category().message(error);
+}
+
+// A fresh folder, open to every user, removed with its content afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string name = (fs::temp_directory_path() / "quillmere-storage-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::system_category());
+    path_ = name;
+    fs::permissions(path_, fs::perms::all);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  fs::path path_;
+};
+
+// Runs the scope as an ordinary user, so that file permissions apply even
+// when the tests run as root (who may write into a read-only folder).
+class AsOrdinaryUser {
+ public:
+  AsOrdinaryUser() {
+    if (::geteuid() == 0) {
+      switched_ = ::seteuid(65534) == 0;  // nobody
+      failed_ = !switched_;
+    }
+  }
+  ~AsOrdinaryUser() {
+    if (switched_) (void)::seteuid(0);
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  bool switched_ = false;
+  bool failed_ = false;
+};
+
+// --- Reading -----------------------------------------------------------------
+
+TEST(Read, AMissingFileIsNotFoundAndTheBufferKeepsItsRecord) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  DataRecord buffer = Pattern(3);
+  const ReadResult read = ReadDataFile(file, buffer);
+  EXPECT_EQ(read.status, ReadResult::Status::kNotFound);
+  EXPECT_EQ(read.reason, SystemText(ENOENT));
+  EXPECT_NE(read.message.find(file.string()), std::string::npos) << read.message;
+  EXPECT_EQ(buffer, Pattern(3));
+}
+
+TEST(Read, AFolderInPlaceOfTheFileCannotBeOpened) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::create_directory(file);
+  DataRecord buffer = Pattern(3);
+  const ReadResult read = ReadDataFile(file, buffer);
+  EXPECT_EQ(read.status, ReadResult::Status::kCannotOpen);
+  EXPECT_EQ(read.reason, SystemText(EISDIR));
+  EXPECT_EQ(buffer, Pattern(3));
+}
+
+TEST(Read, AFileWithoutReadAccessCannotBeOpened) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::copy_file(kRecords / "typical.dat", file);
+  fs::permissions(file, fs::perms::owner_write);
+  AsOrdinaryUser user;
+  if (user.failed()) GTEST_SKIP() << "cannot run as an ordinary user";
+  DataRecord buffer;
+  const ReadResult read = ReadDataFile(file, buffer);
+  EXPECT_EQ(read.status, ReadResult::Status::kCannotOpen);
+  EXPECT_EQ(read.reason, SystemText(EACCES));
+  EXPECT_NE(read.message.find(file.string()), std::string::npos) << read.message;
+}
+
+TEST(Read, TheLastOfThreeRecordsWins) {
+  const std::vector<std::uint8_t> file = FileBytes(kRecords / "three-records.dat");
+  ASSERT_EQ(file.size(), 3 * kRecordSize);
+  DataRecord buffer;
+  const ReadResult read = ReadDataFile(kRecords / "three-records.dat", buffer);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.records_read, 3u);
+  EXPECT_EQ(Bytes(buffer), std::vector<std::uint8_t>(file.end() - kRecordSize, file.end()));
+}
+
+TEST(Read, ATailShorterThanARecordIsNeverRead) {
+  const std::vector<std::uint8_t> file = FileBytes(kRecords / "trailing-partial.dat");
+  ASSERT_GT(file.size(), kRecordSize);
+  ASSERT_LT(file.size(), 2 * kRecordSize);
+  DataRecord buffer = Pattern(9);
+  const ReadResult read = ReadDataFile(kRecords / "trailing-partial.dat", buffer);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.records_read, 1u);
+  EXPECT_EQ(Bytes(buffer), std::vector<std::uint8_t>(file.begin(), file.begin() + kRecordSize));
+}
+
+TEST(Read, AnEmptyFileReadsNothingAndLeavesTheBuffer) {
+  ASSERT_EQ(fs::file_size(kRecords / "empty.dat"), 0u);
+  DataRecord buffer = Pattern(5);
+  const ReadResult read = ReadDataFile(kRecords / "empty.dat", buffer);
+  EXPECT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.records_read, 0u);
+  EXPECT_EQ(buffer, Pattern(5));
+}
+
+TEST(Read, AReadOnlyFileLoads) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::copy_file(kRecords / "typical.dat", file);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  AsOrdinaryUser user;
+  if (user.failed()) GTEST_SKIP() << "cannot run as an ordinary user";
+  DataRecord buffer;
+  const ReadResult read = ReadDataFile(file, buffer);
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.records_read, 1u);
+  EXPECT_EQ(Bytes(buffer), FileBytes(kRecords / "typical.dat"));
+}
+
+// --- Writing -----------------------------------------------------------------
+
+TEST(Write, CreatesTheFileWithExactlyOneRecord) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  ASSERT_TRUE(WriteDataFile(file, Pattern(1)).ok);
+  EXPECT_EQ(FileBytes(file), Bytes(Pattern(1)));
+  EXPECT_EQ(folder.Names(), std::set<std::string>{kDataFileName});
+}
+
+TEST(Write, ReplacesAnExistingFileAndKeepsItsAccess) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::copy_file(kRecords / "three-records.dat", file);
+  const fs::perms access = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(file, access);
+  const WriteResult written = WriteDataFile(file, Pattern(1));
+  ASSERT_TRUE(written.ok) << written.message;
+  EXPECT_EQ(FileBytes(file), Bytes(Pattern(1)));
+  EXPECT_EQ(fs::status(file).permissions(), access);
+  EXPECT_EQ(folder.Names(), std::set<std::string>{kDataFileName});
+}
+
+TEST(Write, ReplacesAReadOnlyFileInAWritableFolder) {
+  // The file's own access does not guard it: the folder's does, as for any
+  // replace-by-rename save.
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::copy_file(kRecords / "typical.dat", file);
+  fs::permissions(file, fs::perms::owner_read);
+  ASSERT_TRUE(WriteDataFile(file, Pattern(1)).ok);
+  EXPECT_EQ(FileBytes(file), Bytes(Pattern(1)));
+}
+
+// Each way a save can fail leaves the old file as it was and no new file
+// behind, and names the file and the system's reason.
+struct FailureCase {
+  const char* name;
+  int error;  // the system's reason expected
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const FailureCase kFailures[] = {
+    {"folder_read_only", EACCES},
+    {"target_is_a_folder", EISDIR},
+    {"file_size_limit_part_way", EFBIG},
+};
+
+class WriteFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(WriteFailure, LeavesTheOldFileAndReportsFileAndReason) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  const std::string name = GetParam().name;
+  if (name == "target_is_a_folder") {
+    fs::create_directory(file);
+    WriteBytes(file / "inside", {1, 2, 3});
+  } else {
+    fs::copy_file(kRecords / "three-records.dat", file);
+  }
+  const std::set<std::string> names_before = folder.Names();
+
+  WriteResult written;
+  if (name == "folder_read_only") {
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    AsOrdinaryUser user;
+    if (user.failed()) GTEST_SKIP() << "cannot run as an ordinary user";
+    written = WriteDataFile(file, Pattern(1));
+  } else if (name == "file_size_limit_part_way") {
+    // The system stops the write after 100 bytes, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    written = WriteDataFile(file, Pattern(1));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+  } else {
+    written = WriteDataFile(file, Pattern(1));
+  }
+
+  EXPECT_FALSE(written.ok);
+  EXPECT_EQ(written.reason, SystemText(GetParam().error));
+  EXPECT_NE(written.message.find(file.string()), std::string::npos) << written.message;
+  EXPECT_NE(written.message.find(SystemText(GetParam().error)), std::string::npos)
+      << written.message;
+  EXPECT_EQ(folder.Names(), names_before) << "no new file may be left behind";
+  if (name == "target_is_a_folder") {
+    EXPECT_TRUE(fs::is_directory(file));
+    EXPECT_EQ(FileBytes(file / "inside"), (std::vector<std::uint8_t>{1, 2, 3}));
+  } else {
+    EXPECT_EQ(FileBytes(file), FileBytes(kRecords / "three-records.dat"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Write, WriteFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- Load then save ----------------------------------------------------------
+
+// Loading a file, taking its fields into the state, and saving the state
+// again with nothing changed gives back the file's last record byte for byte:
+// the reserved bytes, the spare flag, the reserved texts and values, and
+// values no version writes (NaN, -inf, 10^4000) all pass through.
+class LoadThenSave : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LoadThenSave, GivesBackTheLastRecordByteForByte) {
+  const fs::path source = kRecords / (std::string(GetParam()) + ".dat");
+  const std::vector<std::uint8_t> original = FileBytes(source);
+  const std::size_t whole = original.size() / kRecordSize * kRecordSize;
+  const std::vector<std::uint8_t> last(
+      original.begin() + static_cast<std::ptrdiff_t>(whole - kRecordSize),
+      original.begin() + static_cast<std::ptrdiff_t>(whole));
+
+  RecordBuffer buffer;
+  ASSERT_TRUE(buffer.Load(source).ok());
+  QuillmereState state;
+  ApplyToState(DecodeRecord(buffer.record()), state);
+
+  ScratchFolder folder;
+  const fs::path target = folder.path() / kDataFileName;
+  const WriteResult saved = buffer.Save(target, FromState(state));
+  ASSERT_TRUE(saved.ok) << saved.message;
+  EXPECT_EQ(FileBytes(target), last);
+  EXPECT_EQ(Bytes(buffer.record()), last);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, LoadThenSave,
+                         ::testing::Values("typical", "three-records", "trailing-partial",
+                                           "reserved-carry", "damaged"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
+TEST(LoadThenSave, NonCanonicalRealsOfUnchangedValuesPassThrough) {
+  DataRecord odd = Pattern(0);
+  // Pseudo-denormal at Home.Temperature, unnormal at DX.Temperature, a NaN
+  // with a payload at ReservedValues[2].
+  const std::uint8_t pseudo_denormal[10] = {1, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x00};
+  const std::uint8_t unnormal[10] = {0, 0, 0, 0, 0, 0, 0, 0x40, 0x05, 0x40};
+  const std::uint8_t nan[10] = {0xab, 0xcd, 0, 0, 0, 0, 0, 0xc0, 0xff, 0xff};
+  std::copy_n(pseudo_denormal, 10, odd.bytes.begin() + record_offset::kHomeTemperature);
+  std::copy_n(unnormal, 10, odd.bytes.begin() + record_offset::kDxTemperature);
+  std::copy_n(nan, 10, odd.bytes.begin() + record_offset::kReservedValues + 20);
+  odd.bytes[record_offset::kReservedText1] = 4;
+  odd.bytes[record_offset::kReservedText2] = 15;
+
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  WriteBytes(file, Bytes(odd));
+  RecordBuffer buffer;
+  ASSERT_TRUE(buffer.Load(file).ok());
+  QuillmereState state;
+  ApplyToState(DecodeRecord(buffer.record()), state);
+  ASSERT_TRUE(buffer.Save(file, FromState(state)).ok);
+  EXPECT_EQ(FileBytes(file), Bytes(odd));
+}
+
+// --- The record buffer --------------------------------------------------------
+
+TEST(RecordBuffer, AFreshBufferSavesZeroReservedBytes) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  RecordBuffer buffer;
+  ASSERT_TRUE(buffer.Save(file, PersistedFields{}).ok);
+  EXPECT_EQ(FileBytes(file), std::vector<std::uint8_t>(kRecordSize, 0));
+}
+
+TEST(RecordBuffer, ASaveCarriesTheReservedBytesOfTheLastRecordRead) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  RecordBuffer buffer;
+  ASSERT_TRUE(buffer.Load(kRecords / "reserved-carry.dat").ok());
+  PersistedFields changed = DecodeRecord(buffer.record());
+  changed.Home.Temperature = 3.0L;
+  ASSERT_TRUE(buffer.Save(file, changed).ok);
+  const std::vector<std::uint8_t> saved = FileBytes(file);
+  const std::vector<std::uint8_t> original = FileBytes(kRecords / "reserved-carry.dat");
+  const auto reserved = static_cast<std::ptrdiff_t>(record_offset::kReserved);
+  EXPECT_TRUE(std::equal(saved.begin() + reserved, saved.begin() + reserved + 10,
+                         original.begin() + reserved));
+  EXPECT_EQ(DecodeRecord(buffer.record()).Home.Temperature, 3.0L);
+}
+
+TEST(RecordBuffer, AFailedSaveLeavesTheBufferAsItWas) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::create_directory(file);
+  RecordBuffer buffer;
+  buffer.record() = Pattern(7);
+  PersistedFields changed = DecodeRecord(buffer.record());
+  changed.Frequency = 241.0L;
+  EXPECT_FALSE(buffer.Save(file, changed).ok);
+  EXPECT_EQ(buffer.record(), Pattern(7));
+}
+
+TEST(RecordBuffer, TheProcessHasOneBufferStartingAtZero) {
+  RecordBuffer& first = ProcessRecordBuffer();
+  EXPECT_EQ(&first, &ProcessRecordBuffer());
+  EXPECT_EQ(first.record(), DataRecord{});
+}
+
+}  // namespace
+}  // namespace quillmere
