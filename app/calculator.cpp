@@ -14,11 +14,11 @@ namespace {
 
 // The display fields each station's own routines write.
 struct StationComponents {
-  const char* temperature;      // stepper readout
+  const char* temperature;  // stepper readout
   const char* humidity;
   const char* pressure;
-  const char* vapour_density;   // under the water/ice caption
-  const char* water_ice;        // the caption itself
+  const char* vapour_density;  // under the water/ice caption
+  const char* water_ice;       // the caption itself
   const char* latitude_group;
   const char* hasl_celsius;
   const char* hasl_kelvin;
@@ -31,24 +31,48 @@ struct StationComponents {
   const char* cloud_label;
 };
 
-constexpr StationComponents kHome{
-    "Panel3",  "Panel8",  "Panel5",  "Panel12", "WaterIceSelectA", "LatitudeSelectA",
-    "Panel38", "Label113", "Panel39", "Panel37", "Panel43",         "Panel33",
-    {"Panel61", "Panel133"},                    "CloudSelectA",    "Label55"};
-constexpr StationComponents kDX{
-    "Panel48", "Panel64",  "Panel66", "Panel79", "WaterIceSelectB", "LatitudeSelectB",
-    "Panel70", "Label114", "Panel76", "Panel77", "Panel86",         "Panel84",
-    {"Panel85", nullptr},                       "CloudSelectB",    "Label73"};
+constexpr StationComponents kHome{"Panel3",
+                                  "Panel8",
+                                  "Panel5",
+                                  "Panel12",
+                                  "WaterIceSelectA",
+                                  "LatitudeSelectA",
+                                  "Panel38",
+                                  "Label113",
+                                  "Panel39",
+                                  "Panel37",
+                                  "Panel43",
+                                  "Panel33",
+                                  {"Panel61", "Panel133"},
+                                  "CloudSelectA",
+                                  "Label55"};
+constexpr StationComponents kDX{"Panel48",
+                                "Panel64",
+                                "Panel66",
+                                "Panel79",
+                                "WaterIceSelectB",
+                                "LatitudeSelectB",
+                                "Panel70",
+                                "Label114",
+                                "Panel76",
+                                "Panel77",
+                                "Panel86",
+                                "Panel84",
+                                {"Panel85", nullptr},
+                                "CloudSelectB",
+                                "Label73"};
 
-const StationComponents& ComponentsOf(Station s) { return s == Station::Home ? kHome : kDX; }
+const StationComponents& ComponentsOf(Station s) {
+  return s == Station::Home ? kHome : kDX;
+}
 
 // Shown only in the EME path mode; Panel126 ("EME path option not
 // selected") takes their place in the terrestrial mode.
-constexpr const char* kEmeOnly[] = {
-    "Panel23", "Panel2",   "Panel114", "ColorButton4", "Panel115", "Panel121",
-    "Panel120", "Panel131", "Panel132", "Label122",     "Label123", "Panel30",
-    "Panel31",  "Panel59",  "Panel62",  "Label3",       "Label4",   "Label5",
-    "Label6",   "Label47",  "Label50",  "Label51",      "Label54"};
+constexpr const char* kEmeOnly[] = {"Panel23",  "Panel2",   "Panel114", "ColorButton4", "Panel115",
+                                    "Panel121", "Panel120", "Panel131", "Panel132",     "Label122",
+                                    "Label123", "Panel30",  "Panel31",  "Panel59",      "Panel62",
+                                    "Label3",   "Label4",   "Label5",   "Label6",       "Label47",
+                                    "Label50",  "Label51",  "Label54"};
 
 constexpr Real kKelvin = 273.15L;
 constexpr Real kTerrestrialElevation = 0.1L;  // both antennas at the horizon
@@ -182,8 +206,7 @@ void Calculator::Recalculate() {
   ShowFixed("Panel10", A.DryAirSpecific + A.VapourSpecific, 8, D, " dB/km");
   ShowFixed("Panel12", A.VapourDensity, 8, D, " g/m\u00b3");
   ShowFixed("Panel14", g.PathLength, 8, 1, " km");
-  g.AttenuationPathLength =
-      eme ? EmeAttenuationPathLength(A.Elevation) : g.TerrestrialPathLength;
+  g.AttenuationPathLength = eme ? EmeAttenuationPathLength(A.Elevation) : g.TerrestrialPathLength;
   ShowViaLine(g.AttenuationPathLength);
   ShowElevation("Panel18", A.Elevation);
   const Real zenith_a = ZenithAttenuation(A);
@@ -288,8 +311,8 @@ void Calculator::ColorButton4Click() {
 void Calculator::QueryMoonLibrary() {
   const UtcDateTime t = clock_();  // the milliseconds are not passed on
   auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };
-  moon_.DataToDLL(u16(t.year), u16(t.month), u16(t.day), u16(t.hour), u16(t.minute),
-                  u16(t.second), 0.0, 0.0, 0.0, 0, 0, 0.0);
+  moon_.DataToDLL(u16(t.year), u16(t.month), u16(t.day), u16(t.hour), u16(t.minute), u16(t.second),
+                  0.0, 0.0, 0.0, 0, 0, 0.0);
   moon_.GetDoppler();  // asked, as the component expects, and not shown
   state_.CurrentMoonDistance = moon_.GetDistance();
   state_.PathLength = moon_.GetDistance();
@@ -547,11 +570,16 @@ void Calculator::DisplayAccuracyClick(ItemIndex item) {
 
 HintTimings Calculator::HintTimingsForChoice(ItemIndex item) {
   switch (item) {
-    case 0: return {250, 8000};
-    case 1: return {250, 4000};
-    case 2: return {250, 2000};
-    case 3: return {std::nullopt, 0};  // "Do not Display": taken down at once
-    default: return {};
+    case 0:
+      return {250, 8000};
+    case 1:
+      return {250, 4000};
+    case 2:
+      return {250, 2000};
+    case 3:
+      return {std::nullopt, 0};  // "Do not Display": taken down at once
+    default:
+      return {};
   }
 }
 

@@ -39,6 +39,11 @@ class Display {
   virtual void SetSliderPosition(std::string_view component, int position) = 0;
   virtual int SliderPosition(std::string_view component) const = 0;
 
+  // Selects an item of a radio group (-1 or an index outside the group
+  // clears the selection). When the selection changes, the group's change
+  // handler runs before this returns, as for a user's choice; selecting the
+  // item already selected runs nothing.
+  virtual void SetSelectedItem(std::string_view component, ItemIndex item) = 0;
   // Selected item of a radio group, -1 when none is selected.
   virtual ItemIndex SelectedItem(std::string_view component) const = 0;
 };

@@ -10,11 +10,15 @@ namespace quillmere {
 
 // 10^x for the sky-noise terms; the C library's extended pow is needlessly
 // slow here.
-inline Real Pow10(Real x) { return std::exp(x * 2.302585092994045684L); }
+inline Real Pow10(Real x) {
+  return std::exp(x * 2.302585092994045684L);
+}
 
 // Noise temperature of an absorbing layer at physical temperature t_phys
 // (K) with attenuation a (dB): t_phys (1 - 10^(-a/10)).
-inline Real AbsorptionNoise(Real t_phys, Real a_db) { return t_phys * (1 - Pow10(-a_db / 10)); }
+inline Real AbsorptionNoise(Real t_phys, Real a_db) {
+  return t_phys * (1 - Pow10(-a_db / 10));
+}
 
 inline Real SkyNoise(const StationParams& s) {
   // Each attenuation is taken as a dB value as it stands; the rain and fog

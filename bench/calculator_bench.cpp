@@ -31,6 +31,7 @@ class StoringDisplay : public Display {
   int SliderPosition(std::string_view component) const override {
     return component == "ScrollBar1" ? 56 : 2;
   }
+  void SetSelectedItem(std::string_view, ItemIndex) override {}
   ItemIndex SelectedItem(std::string_view) const override { return 1; }
 
  private:

@@ -19,12 +19,13 @@ using testing::FakeSunMoon;
 using testing::RecordingDisplay;
 
 // A parsed figure of a display text ("0.103 dB" -> 0.103).
-Real Figure(const std::string& text) { return std::strtold(text.c_str(), nullptr); }
+Real Figure(const std::string& text) {
+  return std::strtold(text.c_str(), nullptr);
+}
 
 class CalculatorTest : public ::testing::Test {
  protected:
-  CalculatorTest()
-      : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 30, 59, 900})) {
+  CalculatorTest() : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 30, 59, 900})) {
     display.on_slider_change = [this](std::string_view name) {
       if (name == "ScrollBar1") {
         ++slider_changes;
@@ -88,15 +89,14 @@ TEST_F(CalculatorTest, WritesEveryFieldInTheFixedOrder) {
       "Panel37", "Panel70", "Label114", "Panel76", "Panel77", "Panel43", "Panel33", "Panel61",
       "Panel133", "Panel86", "Panel84", "Panel85",
       // the result rows
-      "Panel3", "Label21", "Panel5", "Panel8", "Panel6", "Panel9", "Panel10", "Panel12",
-      "Panel14", "Panel16", "Panel18", "Panel19", "Panel27", "Panel22", "Panel20", "Panel26",
-      "Panel24", "Panel28", "Panel21", "Panel25", "Panel110", "Panel32", "Panel35", "Panel55",
-      "Panel56", "Panel11", "Panel131", "Panel36", "Panel34", "Panel44", "Panel40", "Panel57",
-      "Panel59", "Panel58", "Panel30", "Label55", "Panel7", "Panel48", "Label58", "Panel64",
-      "Panel66", "Panel79", "Panel106", "Panel94", "Panel112", "Panel96", "Panel98",
-      "Panel100", "Panel102", "Panel104", "Label73", "Panel81", "Panel51", "Panel89",
-      "Panel41", "Panel50", "Panel132", "Panel62", "Panel54", "Panel31", "Panel75",
-      "Panel120"};
+      "Panel3", "Label21", "Panel5", "Panel8", "Panel6", "Panel9", "Panel10", "Panel12", "Panel14",
+      "Panel16", "Panel18", "Panel19", "Panel27", "Panel22", "Panel20", "Panel26", "Panel24",
+      "Panel28", "Panel21", "Panel25", "Panel110", "Panel32", "Panel35", "Panel55", "Panel56",
+      "Panel11", "Panel131", "Panel36", "Panel34", "Panel44", "Panel40", "Panel57", "Panel59",
+      "Panel58", "Panel30", "Label55", "Panel7", "Panel48", "Label58", "Panel64", "Panel66",
+      "Panel79", "Panel106", "Panel94", "Panel112", "Panel96", "Panel98", "Panel100", "Panel102",
+      "Panel104", "Label73", "Panel81", "Panel51", "Panel89", "Panel41", "Panel50", "Panel132",
+      "Panel62", "Panel54", "Panel31", "Panel75", "Panel120"};
   EXPECT_EQ(WrittenNames(), expected);
 }
 

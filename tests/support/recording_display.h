@@ -49,6 +49,12 @@ class RecordingDisplay : public Display {
   int SliderPosition(std::string_view component) const override {
     return sliders_.at(std::string(component)).position;
   }
+  void SetSelectedItem(std::string_view component, ItemIndex item) override {
+    ItemIndex& selected = groups.try_emplace(std::string(component), -1).first->second;
+    if (item == selected) return;
+    selected = item;
+    if (on_group_change) on_group_change(component, item);
+  }
   ItemIndex SelectedItem(std::string_view component) const override {
     const auto it = groups.find(std::string(component));
     return it == groups.end() ? -1 : it->second;
@@ -71,6 +77,7 @@ class RecordingDisplay : public Display {
   std::map<std::string, std::string> texts;
   std::map<std::string, ItemIndex> groups;
   std::function<void(std::string_view)> on_slider_change;
+  std::function<void(std::string_view, ItemIndex)> on_group_change;
 
  private:
   bool record_ = true;

@@ -1,0 +1,37 @@
+#pragma once
+// The default data file: the user's inputs saved as one 288-byte record in
+// Quillmere.dat in the current folder, and read back at start, setting every
+// selection control and slider so that their own change handlers run where
+// the stored value differs from what the control shows.
+
+#include <filesystem>
+
+#include "calculator.h"
+#include "data_file.h"
+#include "messages.h"
+
+namespace quillmere {
+
+inline constexpr const char* kDataFileUpdated = "The default Data File has been updated.";
+inline constexpr const char* kFileNotFound = "File not found";
+
+// The data file in the process's current folder, read afresh each time.
+std::filesystem::path DefaultDataPath();
+
+// Writes the persisted fields of the state as the file's only record,
+// through a new file renamed over the old one, so that a failure leaves the
+// stored defaults as they were. Tells the user the outcome.
+bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
+                  const std::filesystem::path& path, Messages& messages);
+
+// Reads the file (every whole record, the last wins), copies its fields into
+// the state, sets the controls in their fixed order, refreshes both
+// stations' reference atmospheres and applies the path mode. A missing file
+// is reported as "File not found" and changes nothing but the path mode.
+// Values that no version of the program writes (out of range or not finite)
+// are not applied: their field and control keep their state, the user is
+// told once, and the file is left as it is.
+void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
+                  const std::filesystem::path& path, Messages& messages);
+
+}  // namespace quillmere

@@ -1,0 +1,5 @@
+# Cost of the window's side of a recalculation (Qt's offscreen platform).
+if(TARGET quillmere_ui)
+  add_executable(ui_bench ${CMAKE_CURRENT_LIST_DIR}/ui_bench.cpp)
+  target_link_libraries(ui_bench PRIVATE quillmere_ui benchmark::benchmark)
+endif()

@@ -1,0 +1,23 @@
+# Tests of the main window (QtTest, run on Qt's offscreen platform). Only
+# when the window is part of the build.
+if(TARGET quillmere_ui)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+
+  # quillmere_add_qtest(NAME SOURCES... LIBS ...): one QtTest executable,
+  # registered with ctest as one test.
+  function(quillmere_add_qtest name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endfunction()
+
+  quillmere_add_qtest(ui_widgets_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp LIBS quillmere_ui)
+  quillmere_add_qtest(ui_form_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_form_test.cpp LIBS quillmere_ui)
+  quillmere_add_qtest(ui_display_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_display_test.cpp LIBS quillmere_ui)
+endif()

@@ -1,0 +1,44 @@
+#include "color_button.h"
+
+#include <QEnterEvent>
+
+namespace quillmere {
+
+ColorButton::ColorButton(QWidget* parent) : QPushButton(parent) {}
+
+void ColorButton::setColor(const QColor& color) {
+  if (color == color_) return;
+  color_ = color;
+  ApplyColor();
+}
+
+void ColorButton::setHoverColor(const QColor& color) {
+  hover_color_ = color;
+  ApplyColor();
+}
+
+QColor ColorButton::shownColor() const {
+  return palette().color(QPalette::Button);
+}
+
+void ColorButton::enterEvent(QEnterEvent* event) {
+  hovered_ = true;
+  ApplyColor();
+  QPushButton::enterEvent(event);
+}
+
+void ColorButton::leaveEvent(QEvent* event) {
+  hovered_ = false;
+  ApplyColor();
+  QPushButton::leaveEvent(event);
+}
+
+void ColorButton::ApplyColor() {
+  const QColor wanted = hovered_ && hover_color_.isValid() ? hover_color_ : color_;
+  QPalette p = palette();
+  p.setColor(QPalette::Button, wanted.isValid() ? wanted : QPalette().color(QPalette::Button));
+  setPalette(p);
+  update();
+}
+
+}  // namespace quillmere

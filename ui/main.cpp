@@ -1,0 +1,19 @@
+// Quillmere: atmospheric attenuation, sky noise and path loss for microwave
+// EME and terrestrial paths, for a Home and a DX station at once.
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "font_substitutes.h"
+#include "tform1.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quillmere"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  quillmere::InstallFontSubstitutes();
+
+  quillmere::TForm1 form;
+  form.EnableStartup(true);
+  form.show();
+  return app.exec();
+}

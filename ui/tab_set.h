@@ -1,0 +1,52 @@
+#pragma once
+// A strip of soft tabs used as a row of commands: a click selects a tab,
+// reports it and clears the selection again, so that the same tab can be
+// chosen twice in a row.
+
+#include <QColor>
+#include <QStringList>
+#include <QWidget>
+
+namespace quillmere {
+
+class TabSet : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(QStringList tabs READ tabs WRITE setTabs)
+  Q_PROPERTY(QColor selectedColor READ selectedColor WRITE setSelectedColor)
+
+ public:
+  explicit TabSet(QWidget* parent = nullptr);
+
+  QStringList tabs() const { return tabs_; }
+  void setTabs(const QStringList& tabs);
+
+  QColor selectedColor() const { return selected_color_; }
+  void setSelectedColor(const QColor& color);
+
+  // The selected tab: the one being chosen while tabClicked is delivered,
+  // -1 at all other times.
+  int currentIndex() const { return current_; }
+  void setCurrentIndex(int index);
+
+  // The tab under a point of the strip, -1 where there is none.
+  int tabAt(const QPoint& point) const;
+  QRect tabRect(int index) const;
+
+  QSize sizeHint() const override;
+
+ signals:
+  void tabClicked(int index);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  int TabWidth(int index) const;
+
+  QStringList tabs_;
+  QColor selected_color_{166, 202, 240};
+  int current_ = -1;
+};
+
+}  // namespace quillmere

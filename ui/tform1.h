@@ -1,0 +1,207 @@
+#pragma once
+// The main window: every input and result of both stations on one
+// fixed-layout form that scales with the window. The static layout is
+// tform1.ui; the calculation writes to it through WidgetDisplay and binds
+// its handlers to the components' signals.
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+#include "calculator.h"
+#include "data_file.h"
+#include "design_scaler.h"
+#include "messages.h"
+#include "state.h"
+#include "sunmoon.h"
+#include "utc_clock.h"
+#include "version_info.h"
+
+namespace Ui {
+class TForm1;
+}
+
+namespace quillmere {
+
+class OnScreenHelp;
+class WidgetDisplay;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The client area the form was laid out for, at 96 dots per inch; every
+  // control is scaled by the ratio of the actual client area to it.
+  static constexpr QSize kDesignClientSize{1064, 886};
+  // Height the client can be scrolled over, in design pixels.
+  static constexpr int kScrollRange = 920;
+  // Outer window size that "Reset Screen Size" restores.
+  static constexpr QSize kResetOuterSize{1072, 1015};
+
+  // `clock` gives the moment the sun/moon component is asked for.
+  explicit TForm1(QWidget* parent = nullptr, UtcClock clock = UtcNow);
+  ~TForm1() override;
+
+  // The one state of both stations, the calculation over it, and the
+  // display through which it writes to this form.
+  QuillmereState& State() { return state_; }
+  Calculator& Calc() { return *calc_; }
+  WidgetDisplay& ComponentDisplay() { return *display_; }
+  OnScreenHelp& Help() { return *help_; }
+  // Where messages go (modal message boxes unless replaced).
+  void SetMessages(quillmere::Messages* messages) { messages_ = messages; }
+  quillmere::Messages& MessageSink() { return *messages_; }
+
+  // Typed access to every component by its name: Components().TempButtonA,
+  // Components().Panel14, ... (include "ui_tform1.h" for the members).
+  Ui::TForm1& Components() { return *ui_; }
+
+  // Every named component of the form, parents before their children.
+  const QList<QWidget*>& ComponentList() const { return components_; }
+  // The component of that name, or nullptr.
+  QWidget* Component(const QString& name) const { return by_name_.value(name); }
+  template <class T>
+  T* Component(const QString& name) const {
+    return qobject_cast<T*>(Component(name));
+  }
+
+  // The area the form is drawn in and scaled to (the window's client area
+  // without its vertical scroll bar).
+  QWidget* ClientArea() const;
+
+  // Sets the outer window size, frame included, to 1072 x 1015.
+  void ResetScreenSize();
+  // Sizes the window so that its client area is exactly the design size.
+  void ShowAtDesignSize();
+  // Sizes the window so that its client area is `client`.
+  void ResizeClientArea(QSize client);
+
+ public:
+  // Event handlers, named after their component and event. Each changes its
+  // field, refreshes what depends on it and recalculates.
+  void TempButtonAUpClick() { calc_->TempButtonUpClick(Station::Home); }
+  void TempButtonADownClick() { calc_->TempButtonDownClick(Station::Home); }
+  void TempButtonBUpClick() { calc_->TempButtonUpClick(Station::DX); }
+  void TempButtonBDownClick() { calc_->TempButtonDownClick(Station::DX); }
+  void HumidityButtonAUpClick() { calc_->HumidityButtonUpClick(Station::Home); }
+  void HumidityButtonADownClick() { calc_->HumidityButtonDownClick(Station::Home); }
+  void HumidityButtonBUpClick() { calc_->HumidityButtonUpClick(Station::DX); }
+  void HumidityButtonBDownClick() { calc_->HumidityButtonDownClick(Station::DX); }
+  void PressButtonAUpClick() { calc_->PressButtonUpClick(Station::Home); }
+  void PressButtonADownClick() { calc_->PressButtonDownClick(Station::Home); }
+  void PressButtonBUpClick() { calc_->PressButtonUpClick(Station::DX); }
+  void PressButtonBDownClick() { calc_->PressButtonDownClick(Station::DX); }
+  void HASLx10_AUpClick() { calc_->HASLx10UpClick(Station::Home); }
+  void HASLx10_ADownClick() { calc_->HASLx10DownClick(Station::Home); }
+  void HASLx10_BUpClick() { calc_->HASLx10UpClick(Station::DX); }
+  void HASLx10_BDownClick() { calc_->HASLx10DownClick(Station::DX); }
+  void HASLx100_AUpClick() { calc_->HASLx100UpClick(Station::Home); }
+  void HASLx100_ADownClick() { calc_->HASLx100DownClick(Station::Home); }
+  void HASLx100_BUpClick() { calc_->HASLx100UpClick(Station::DX); }
+  void HASLx100_BDownClick() { calc_->HASLx100DownClick(Station::DX); }
+  void ElevationButtonA10UpClick() { calc_->ElevationButton10UpClick(Station::Home); }
+  void ElevationButtonA10DownClick() { calc_->ElevationButton10DownClick(Station::Home); }
+  void ElevationButtonB10UpClick() { calc_->ElevationButton10UpClick(Station::DX); }
+  void ElevationButtonB10DownClick() { calc_->ElevationButton10DownClick(Station::DX); }
+  void ElevationButtonA1UpClick() { calc_->ElevationButton1UpClick(Station::Home); }
+  void ElevationButtonA1DownClick() { calc_->ElevationButton1DownClick(Station::Home); }
+  void ElevationButtonB1UpClick() { calc_->ElevationButton1UpClick(Station::DX); }
+  void ElevationButtonB1DownClick() { calc_->ElevationButton1DownClick(Station::DX); }
+  void DistanceChangex1009UpClick() { calc_->DistanceChangex1009UpClick(); }
+  void DistanceChangex1009DownClick() { calc_->DistanceChangex1009DownClick(); }
+  void DistanceChangex109UpClick() { calc_->DistanceChangex109UpClick(); }
+  void DistanceChangex109DownClick() { calc_->DistanceChangex109DownClick(); }
+  void DistanceChangex1UpClick() { calc_->DistanceChangex1UpClick(); }
+  void DistanceChangex1DownClick() { calc_->DistanceChangex1DownClick(); }
+  void DistanceChangex01UpUpClick() { calc_->DistanceChangex01UpUpClick(); }
+  void DistanceChangex01UpDownClick() { calc_->DistanceChangex01UpDownClick(); }
+  void Panel125Click() { calc_->Panel125Click(); }
+  void Panel124Click() { calc_->Panel124Click(); }
+  void ScrollBar1Change() { calc_->ScrollBar1Change(); }
+  void ColorButton4Click() { calc_->ColorButton4Click(); }
+  void FreqSelect1Click(int item) { calc_->FreqSelect1Click(item); }
+  void RainSelectAClick(int item) { calc_->RainSelectClick(Station::Home, item); }
+  void RainSelectBClick(int item) { calc_->RainSelectClick(Station::DX, item); }
+  void PolarisationSelectAClick(int item) { calc_->PolarisationSelectClick(Station::Home, item); }
+  void PolarisationSelectBClick(int item) { calc_->PolarisationSelectClick(Station::DX, item); }
+  void FogSelectAClick(int item) { calc_->FogSelectClick(Station::Home, item); }
+  void FogSelectBClick(int item) { calc_->FogSelectClick(Station::DX, item); }
+  void LatitudeSelectAClick(int item) { calc_->LatitudeSelectClick(Station::Home, item); }
+  void LatitudeSelectBClick(int item) { calc_->LatitudeSelectClick(Station::DX, item); }
+  void SummerWinterSelectAClick(int item) { calc_->SummerWinterSelectClick(Station::Home, item); }
+  void SummerWinterSelectBClick(int item) { calc_->SummerWinterSelectClick(Station::DX, item); }
+  void CloudSelectAChange(int position) { calc_->CloudSelectChange(Station::Home, position); }
+  void CloudSelectBChange(int position) { calc_->CloudSelectChange(Station::DX, position); }
+  void WaterIceSelectAClick() { calc_->WaterIceSelectClick(Station::Home); }
+  void WaterIceSelectBClick() { calc_->WaterIceSelectClick(Station::DX); }
+
+  // Option panels, display settings and the command row.
+  void ColorButton1Click();
+  void ColorButton2Click();
+  void DisplayAccuracyClick(int item);
+  void Panel1Click();
+  void ColorButton3Click();
+  void ScreenDelaySelectClick(int item);
+  void Button6Click();
+  void Button2Click();
+  void Panel45Click();
+  void Button4Click();
+  void Button3Click();
+  void Panel117Click();
+  void Button1Click();
+  void Panel42Click();
+  void Panel134Click() { ResetScreenSize(); }
+
+  // Start-up and shutdown. The program turns them on; a bare form (as the
+  // tests make it) neither reads nor writes the settings and data files.
+  void EnableStartup(bool enabled) { startup_enabled_ = enabled; }
+  // Show event: the window placement from QuillmereS.ini, at the first
+  // showing only.
+  void FormShow();
+  // Activation event: the start-up sequence, at the first activation only
+  // (later activations, after a message box or the map viewer, must not
+  // throw away the user's unsaved changes).
+  void Startup();
+  // Title with the version, build date, vapour over water, the default data
+  // file and the path mode.
+  void StartupRoutine();
+  // Close and destroy events: the window placement back to QuillmereS.ini.
+  void FormClose();
+  void FormDestroy();
+  const VersionInfo& Version() const { return version_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BindHandlers();
+  void ShowOverlay(const char* name);
+  void HideOverlay(const char* name);
+
+  void ApplyDesignFonts();
+  void Rescale(QSize client);
+
+  std::unique_ptr<Ui::TForm1> ui_;
+  QuillmereState state_;
+  std::unique_ptr<SunMoonLibrary> moon_;
+  std::unique_ptr<WidgetDisplay> display_;
+  std::unique_ptr<Calculator> calc_;
+  OnScreenHelp* help_ = nullptr;
+  std::unique_ptr<quillmere::Messages> own_messages_;
+  quillmere::Messages* messages_ = nullptr;
+  VersionInfo version_;
+  bool startup_enabled_ = false;
+  bool placement_restored_ = false;
+  bool started_ = false;
+  QList<QWidget*> components_;
+  QHash<QString, QWidget*> by_name_;
+  DesignScaler scaler_;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,170 @@
+// The main window's event handlers: every control's signal is connected
+// here, once, to the handler named after the control and its event.
+#include <QScrollBar>
+
+#include "clickable_label.h"
+#include "color_button.h"
+#include "default_data.h"
+#include "on_screen_help.h"
+#include "panel.h"
+#include "radio_group.h"
+#include "spin_button.h"
+#include "tab_set.h"
+#include "tform1.h"
+#include "ui_tform1.h"
+#include "widget_display.h"
+
+namespace quillmere {
+
+void TForm1::BindHandlers() {
+  Ui::TForm1& c = *ui_;
+  auto spin = [this](SpinButton* button, void (TForm1::*up)(), void (TForm1::*down)()) {
+    connect(button, &SpinButton::upClicked, this, up);
+    connect(button, &SpinButton::downClicked, this, down);
+  };
+  spin(c.TempButtonA, &TForm1::TempButtonAUpClick, &TForm1::TempButtonADownClick);
+  spin(c.TempButtonB, &TForm1::TempButtonBUpClick, &TForm1::TempButtonBDownClick);
+  spin(c.HumidityButtonA, &TForm1::HumidityButtonAUpClick, &TForm1::HumidityButtonADownClick);
+  spin(c.HumidityButtonB, &TForm1::HumidityButtonBUpClick, &TForm1::HumidityButtonBDownClick);
+  spin(c.PressButtonA, &TForm1::PressButtonAUpClick, &TForm1::PressButtonADownClick);
+  spin(c.PressButtonB, &TForm1::PressButtonBUpClick, &TForm1::PressButtonBDownClick);
+  spin(c.HASLx10_A, &TForm1::HASLx10_AUpClick, &TForm1::HASLx10_ADownClick);
+  spin(c.HASLx10_B, &TForm1::HASLx10_BUpClick, &TForm1::HASLx10_BDownClick);
+  spin(c.HASLx100_A, &TForm1::HASLx100_AUpClick, &TForm1::HASLx100_ADownClick);
+  spin(c.HASLx100_B, &TForm1::HASLx100_BUpClick, &TForm1::HASLx100_BDownClick);
+  spin(c.ElevationButtonA10, &TForm1::ElevationButtonA10UpClick,
+       &TForm1::ElevationButtonA10DownClick);
+  spin(c.ElevationButtonB10, &TForm1::ElevationButtonB10UpClick,
+       &TForm1::ElevationButtonB10DownClick);
+  spin(c.ElevationButtonA1, &TForm1::ElevationButtonA1UpClick, &TForm1::ElevationButtonA1DownClick);
+  spin(c.ElevationButtonB1, &TForm1::ElevationButtonB1UpClick, &TForm1::ElevationButtonB1DownClick);
+  spin(c.DistanceChangex100, &TForm1::DistanceChangex1009UpClick,
+       &TForm1::DistanceChangex1009DownClick);
+  spin(c.DistanceChangex10, &TForm1::DistanceChangex109UpClick,
+       &TForm1::DistanceChangex109DownClick);
+  spin(c.DistanceChangex1, &TForm1::DistanceChangex1UpClick, &TForm1::DistanceChangex1DownClick);
+  spin(c.DistanceChangex01Up, &TForm1::DistanceChangex01UpUpClick,
+       &TForm1::DistanceChangex01UpDownClick);
+
+  auto group = [this](RadioGroup* g, void (TForm1::*handler)(int)) {
+    connect(g, &RadioGroup::itemChanged, this, handler);
+  };
+  group(c.FreqSelect, &TForm1::FreqSelect1Click);
+  group(c.RainSelectA, &TForm1::RainSelectAClick);
+  group(c.RainSelectB, &TForm1::RainSelectBClick);
+  group(c.PolarisationSelectA, &TForm1::PolarisationSelectAClick);
+  group(c.PolarisationSelectB, &TForm1::PolarisationSelectBClick);
+  group(c.FogSelectA, &TForm1::FogSelectAClick);
+  group(c.FogSelectB, &TForm1::FogSelectBClick);
+  group(c.LatitudeSelectA, &TForm1::LatitudeSelectAClick);
+  group(c.LatitudeSelectB, &TForm1::LatitudeSelectBClick);
+  group(c.SummerWinterSelectA, &TForm1::SummerWinterSelectAClick);
+  group(c.SummerWinterSelectB, &TForm1::SummerWinterSelectBClick);
+  group(c.DisplayAccuracy, &TForm1::DisplayAccuracyClick);
+  group(c.ScreenDelaySelect, &TForm1::ScreenDelaySelectClick);
+
+  connect(c.ScrollBar1, &QScrollBar::valueChanged, this, &TForm1::ScrollBar1Change);
+  connect(c.CloudSelectA, &QScrollBar::valueChanged, this, &TForm1::CloudSelectAChange);
+  connect(c.CloudSelectB, &QScrollBar::valueChanged, this, &TForm1::CloudSelectBChange);
+
+  connect(c.WaterIceSelectA, &ClickableLabel::clicked, this, &TForm1::WaterIceSelectAClick);
+  connect(c.WaterIceSelectB, &ClickableLabel::clicked, this, &TForm1::WaterIceSelectBClick);
+  connect(c.Panel125, &Panel::clicked, this, &TForm1::Panel125Click);
+  connect(c.Panel128, &Panel::clicked, this, &TForm1::Panel125Click);
+  connect(c.Panel124, &Panel::clicked, this, &TForm1::Panel124Click);
+  connect(c.Panel1, &Panel::clicked, this, &TForm1::Panel1Click);
+  connect(c.Panel45, &Panel::clicked, this, &TForm1::Panel45Click);
+  connect(c.Panel117, &Panel::clicked, this, &TForm1::Panel117Click);
+  connect(c.Panel42, &Panel::clicked, this, &TForm1::Panel42Click);
+  connect(c.Panel134, &Panel::clicked, this, &TForm1::Panel134Click);
+
+  connect(c.ColorButton1, &ColorButton::clicked, this, &TForm1::ColorButton1Click);
+  connect(c.ColorButton2, &ColorButton::clicked, this, &TForm1::ColorButton2Click);
+  connect(c.ColorButton3, &ColorButton::clicked, this, &TForm1::ColorButton3Click);
+  connect(c.ColorButton4, &ColorButton::clicked, this, &TForm1::ColorButton4Click);
+  connect(c.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+  connect(c.Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  connect(c.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+  connect(c.Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+  connect(c.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+}
+
+void TForm1::ShowOverlay(const char* name) {
+  // Showing also brings the overlay in front of its siblings.
+  display_->SetVisible(name, true);
+  if (QWidget* w = Component(QString::fromLatin1(name))) w->raise();
+}
+
+void TForm1::HideOverlay(const char* name) {
+  display_->SetVisible(name, false);
+  if (QWidget* w = Component(QString::fromLatin1(name))) w->lower();
+}
+
+void TForm1::ColorButton1Click() {
+  SaveDefaults(state_, ProcessRecordBuffer(), DefaultDataPath(), *messages_);
+}
+
+void TForm1::ColorButton2Click() {
+  if (ui_->DisplayAccuracy->isVisible()) {
+    display_->SetVisible("DisplayAccuracy", false);
+  } else {
+    ShowOverlay("DisplayAccuracy");
+  }
+}
+
+void TForm1::DisplayAccuracyClick(int item) {
+  ui_->DisplayAccuracy->raise();
+  calc_->DisplayAccuracyClick(item);
+}
+
+void TForm1::Panel1Click() {
+  display_->SetVisible("DisplayAccuracy", false);
+}
+
+void TForm1::ColorButton3Click() {
+  ShowOverlay("ScreenDelaySelect");
+  // Opening the list re-applies the timings of the item selected now and
+  // shows hints black on yellow (black on black for "Do not Display") until
+  // an item is chosen again.
+  const ItemIndex item = ui_->ScreenDelaySelect->itemIndex();
+  if (item >= 0) {
+    const HintTimings t = Calculator::HintTimingsOnOpening(item);
+    help_->SetTimings(t.delay_ms, t.display_ms);
+    help_->SetColours(item == 3 ? QColor(Qt::black) : QColor(255, 255, 0), Qt::black);
+  } else {
+    help_->SetColours(help_->Background(), Qt::black);
+  }
+}
+
+void TForm1::ScreenDelaySelectClick(int item) {
+  const HintTimings t = calc_->ScreenDelaySelectClick(item);
+  help_->SetTimings(t.delay_ms, t.display_ms);
+  help_->SetColours(Qt::white, Qt::red);
+}
+
+void TForm1::Button6Click() {
+  ShowOverlay("Panel45");
+}
+void TForm1::Button2Click() {
+  HideOverlay("Panel45");
+}
+void TForm1::Panel45Click() {
+  HideOverlay("Panel45");
+}
+void TForm1::Button4Click() {
+  ShowOverlay("Panel117");
+}
+void TForm1::Button3Click() {
+  HideOverlay("Panel117");
+}
+void TForm1::Panel117Click() {
+  HideOverlay("Panel117");
+}
+void TForm1::Button1Click() {
+  ShowOverlay("Panel42");
+}
+void TForm1::Panel42Click() {
+  display_->SetVisible("Panel42", false);
+}
+
+}  // namespace quillmere

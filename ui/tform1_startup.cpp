@@ -1,0 +1,118 @@
+// Start-up and shutdown of the main window: its placement, kept in
+// QuillmereS.ini in the current folder, and the start-up sequence that loads
+// the default data file.
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QShowEvent>
+#include <QTimer>
+#include <filesystem>
+
+#include "default_data.h"
+#include "tform1.h"
+#include "widget_display.h"
+
+namespace quillmere {
+namespace {
+
+constexpr const char* kPlacementFile = "QuillmereS.ini";
+constexpr int kDefaultLeft = 10, kDefaultTop = 10, kDefaultWidth = 500, kDefaultHeight = 500;
+
+QString PlacementPath() {
+  return QDir::current().filePath(QString::fromLatin1(kPlacementFile));
+}
+
+// A placement must show at least a grip of the window on some screen;
+// otherwise (a monitor since removed, a hand-edited file) the window would
+// open out of reach.
+bool Reachable(const QRect& r) {
+  if (r.width() < 100 || r.height() < 50) return false;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect visible = screen->availableGeometry().intersected(r);
+    if (visible.width() >= 100 && visible.height() >= 50) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool TForm1::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && startup_enabled_) Startup();
+  return QMainWindow::event(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  if (startup_enabled_) {
+    FormShow();
+    // Without a window manager (or with one that does not activate new
+    // windows) no activation may ever come: start up once the window is
+    // on screen all the same.
+    QTimer::singleShot(0, this, &TForm1::Startup);
+  }
+  QMainWindow::showEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (startup_enabled_) FormClose();
+  QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormShow() {
+  if (placement_restored_) return;
+  placement_restored_ = true;
+  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  QSettings ini(PlacementPath(), QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Position"));
+  QRect r(ini.value(QStringLiteral("Left"), kDefaultLeft).toInt(),
+          ini.value(QStringLiteral("Top"), kDefaultTop).toInt(),
+          ini.value(QStringLiteral("Width"), kDefaultWidth).toInt(),
+          ini.value(QStringLiteral("Height"), kDefaultHeight).toInt());
+  if (!Reachable(r)) r = QRect(kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight);
+  // The stored size is the outer one, frame included.
+  const QSize frame = frameGeometry().size() - geometry().size();
+  move(r.topLeft());
+  resize(r.size() - frame);
+}
+
+void TForm1::Startup() {
+  if (started_) return;
+  started_ = true;
+  StartupRoutine();
+}
+
+void TForm1::StartupRoutine() {
+  version_ = ReadVersionInfo();
+  display_->SetText(
+      "Form1", "Quillmere Absorbtion Attenuation Ver " + ProgramVersion(FileVersion(version_)));
+  const QFileInfo program(QCoreApplication::applicationFilePath());
+  state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
+  state_.Home.VapourOverWater = 1;
+  state_.DX.VapourOverWater = 1;
+  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  LoadDefaults(*calc_, *display_, ProcessRecordBuffer(), DefaultDataPath(), *messages_);
+}
+
+void TForm1::FormClose() {
+  // The window's placement is written on close and again on destruction,
+  // with the same values; a failure to write it is not reported.
+  FormDestroy();
+}
+
+void TForm1::FormDestroy() {
+  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  QSettings ini(PlacementPath(), QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Position"));
+  const QRect outer = frameGeometry();
+  ini.setValue(QStringLiteral("Left"), outer.left());
+  ini.setValue(QStringLiteral("Top"), outer.top());
+  ini.setValue(QStringLiteral("Width"), outer.width());
+  ini.setValue(QStringLiteral("Height"), outer.height());
+  ini.endGroup();
+  ini.sync();
+}
+
+}  // namespace quillmere
