@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Quillmere.
+# Sets up, builds and starts Quillmere in your own working folder, which
+# holds your default data file and window placement.
 set -euo pipefail
-cd "$(dirname "$0")"
+root="$(cd "$(dirname "$0")" && pwd)"
+cd "$root"
 ./scripts/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
-echo "The window is not built yet: showing the figures of the model core."
-exec ./build/app/quillmere-console
+
+workdir="${QUILLMERE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/quillmere}"
+mkdir -p "$workdir"
+# First start: the shipped defaults. A file you already have is never
+# replaced.
+[ -e "$workdir/Quillmere.dat" ] || cp build/share/Quillmere.dat "$workdir/"
+[ -e "$workdir/QuillmereS.ini" ] || cp assets/QuillmereS.ini "$workdir/"
+echo "Quillmere: working folder $workdir"
+cd "$workdir"
+exec "$root/build/ui/quillmere" "$@"
