@@ -8,7 +8,7 @@ cd "$root"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 
-workdir="${QUILLMERE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/quillmere}"
+workdir="${XDG_DATA_HOME:-$HOME/.local/share}/quillmere"
 mkdir -p "$workdir"
 # First start: the shipped defaults. A file you already have is never
 # replaced.
