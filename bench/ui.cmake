@@ -2,4 +2,6 @@
 if(TARGET quillmere_ui)
   add_executable(ui_bench ${CMAKE_CURRENT_LIST_DIR}/ui_bench.cpp)
   target_link_libraries(ui_bench PRIVATE quillmere_ui benchmark::benchmark)
+  target_compile_definitions(ui_bench PRIVATE
+    QUILLMERE_BENCH_DATA="${PROJECT_SOURCE_DIR}/tests/data/records")
 endif()

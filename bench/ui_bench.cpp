@@ -11,9 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "default_data.h"
 #include "font_substitutes.h"
 #include "panel.h"
+#include "spin_button.h"
 #include "tform1.h"
+#include "ui_tform1.h"
 #include "widget_display.h"
 
 namespace {
@@ -71,6 +74,39 @@ void BM_RescaleForm(benchmark::State& state) {
   g_form->ShowAtDesignSize();
 }
 BENCHMARK(BM_RescaleForm)->Unit(benchmark::kMillisecond);
+
+// One user action end to end: a temperature stepper click through its
+// handler, the recalculation (with the sun/moon query of the EME mode) and
+// every widget update, then (second variant) the repaint it causes.
+struct QuietMessages : quillmere::Messages {
+  void Information(std::string_view) override {}
+  void Warning(std::string_view) override {}
+  void Error(std::string_view) override {}
+  bool Confirm(std::string_view) override { return false; }
+};
+
+void BM_StepperClick(benchmark::State& state) {
+  QuietMessages quiet;
+  quillmere::TForm1 form;
+  form.SetMessages(&quiet);
+  form.show();
+  quillmere::RecordBuffer buffer;
+  quillmere::LoadDefaults(form.Calc(), form.ComponentDisplay(), buffer,
+                          std::filesystem::path(QUILLMERE_BENCH_DATA) / "typical.dat", quiet);
+  QCoreApplication::processEvents();
+  quillmere::SpinButton* button = form.Components().TempButtonA;
+  const bool paint = state.range(0) != 0;
+  int n = 0;
+  for (auto _ : state) {
+    if (n++ & 1) {
+      emit button->downClicked();
+    } else {
+      emit button->upClicked();
+    }
+    if (paint) QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_StepperClick)->ArgName("paint")->Arg(0)->Arg(1);
 
 void BM_BuildForm(benchmark::State& state) {
   for (auto _ : state) {

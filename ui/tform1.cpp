@@ -68,6 +68,10 @@ TForm1::TForm1(QWidget* parent, UtcClock clock)
   ui_->FormScroll->viewport()->installEventFilter(this);
   ShowAtDesignSize();
 
+  // The vapour-density captions read "Water vapour Density" at creation:
+  // both stations start over water.
+  state_.Home.VapourOverWater = 1;
+  state_.DX.VapourOverWater = 1;
   moon_ = MakeErfaSunMoon();
   display_ = std::make_unique<WidgetDisplay>(*this);
   calc_ = std::make_unique<Calculator>(state_, *display_, *moon_, std::move(clock));

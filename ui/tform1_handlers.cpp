@@ -105,7 +105,7 @@ void TForm1::ColorButton1Click() {
 }
 
 void TForm1::ColorButton2Click() {
-  if (ui_->DisplayAccuracy->isVisible()) {
+  if (!ui_->DisplayAccuracy->isHidden()) {
     display_->SetVisible("DisplayAccuracy", false);
   } else {
     ShowOverlay("DisplayAccuracy");
