@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QSize>
 #include <QString>
+#include <filesystem>
 #include <memory>
 
 #include "calculator.h"
@@ -154,6 +155,12 @@ class TForm1 : public QMainWindow {
   void Button1Click();
   void Panel42Click();
   void Panel134Click() { ResetScreenSize(); }
+  // The tab strip: 0 "Help", 1 "About", 2 "Exit".
+  void TabSet2Click(int tab);
+  // Asks "Do You wish to exit now ?" and ends the program on Yes.
+  void ConfirmExit();
+  // The About text, line by line.
+  QString AboutText() const;
 
   // Start-up and shutdown. The program turns them on; a bare form (as the
   // tests make it) neither reads nor writes the settings and data files.
@@ -172,6 +179,10 @@ class TForm1 : public QMainWindow {
   void FormClose();
   void FormDestroy();
   const VersionInfo& Version() const { return version_; }
+  // The default data file start-up reads (Quillmere.dat in the current
+  // folder unless set).
+  void SetDataPath(std::filesystem::path path) { data_path_ = std::move(path); }
+  std::filesystem::path DataPath() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -199,6 +210,7 @@ class TForm1 : public QMainWindow {
   bool startup_enabled_ = false;
   bool placement_restored_ = false;
   bool started_ = false;
+  std::filesystem::path data_path_;
   QList<QWidget*> components_;
   QHash<QString, QWidget*> by_name_;
   DesignScaler scaler_;

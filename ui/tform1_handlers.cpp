@@ -87,6 +87,7 @@ void TForm1::BindHandlers() {
   connect(c.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   connect(c.Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(c.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+  connect(c.TabSet2, &TabSet::tabClicked, this, &TForm1::TabSet2Click);
 }
 
 void TForm1::ShowOverlay(const char* name) {

@@ -3,7 +3,10 @@
 // the default data file.
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QLocale>
+#include <QStringList>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -93,7 +96,54 @@ void TForm1::StartupRoutine() {
   state_.Home.VapourOverWater = 1;
   state_.DX.VapourOverWater = 1;
   state_.CurrentDirectory = QDir::currentPath().toStdString();
-  LoadDefaults(*calc_, *display_, ProcessRecordBuffer(), DefaultDataPath(), *messages_);
+  LoadDefaults(*calc_, *display_, ProcessRecordBuffer(), DataPath(), *messages_);
+}
+
+std::filesystem::path TForm1::DataPath() const {
+  return data_path_.empty() ? DefaultDataPath() : data_path_;
+}
+
+void TForm1::TabSet2Click(int tab) {
+  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  switch (tab) {
+    case 0:
+      // The help viewer comes with the program's help file.
+      break;
+    case 1:
+      version_ = ReadVersionInfo();
+      messages_->Information(AboutText().toStdString());
+      break;
+    case 2:
+      ConfirmExit();
+      break;
+    default:
+      break;
+  }
+}
+
+QString TForm1::AboutText() const {
+  QString date;
+  if (state_.BuildFileAge >= 0) {
+    date = QLocale().toString(QDateTime::fromSecsSinceEpoch(state_.BuildFileAge).date(),
+                              QLocale::ShortFormat);
+  } else {
+    date = QStringLiteral("unknown (the program file was not found)");
+  }
+  const QStringList lines = {
+      QStringLiteral("Quillmere Absorbtion Attenuation, written by the Quillmere developers"),
+      QStringLiteral("     for radio amateurs on the microwave bands, EME and terrestrial"),
+      QStringLiteral("     Questions and reports: the Quillmere project's issue tracker"),
+      QString(),
+      QStringLiteral("Build .. ") + QString::fromStdString(FileVersion(version_)),
+      QStringLiteral("Date ..  ") + date,
+      QString(),
+      QStringLiteral("The Quillmere developers"),
+  };
+  return lines.join(u'\n');
+}
+
+void TForm1::ConfirmExit() {
+  if (messages_->Confirm("Do You wish to exit now ?")) QCoreApplication::quit();
 }
 
 void TForm1::FormClose() {
