@@ -22,6 +22,10 @@ if(TARGET quillmere_ui)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_window_test.cpp LIBS quillmere_ui)
   target_compile_definitions(ui_window_test PRIVATE
     QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+  quillmere_add_qtest(ui_startup_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_startup_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_startup_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
   quillmere_add_qtest(ui_display_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_display_test.cpp LIBS quillmere_ui)
 endif()

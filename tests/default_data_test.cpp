@@ -1,0 +1,267 @@
+// Saving and loading the default data file through the calculation, with
+// the controls emulated as the window has them.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "data_record.h"
+#include "default_data.h"
+#include "support/recording_display.h"
+#include "version_info.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeSunMoon;
+using testing::RecordingDisplay;
+
+struct MessageLog : Messages {
+  std::vector<std::string> lines;
+  void Information(std::string_view t) override { lines.push_back("info: " + std::string(t)); }
+  void Warning(std::string_view t) override { lines.push_back("warning: " + std::string(t)); }
+  void Error(std::string_view t) override { lines.push_back("error: " + std::string(t)); }
+  bool Confirm(std::string_view) override { return false; }
+};
+
+std::vector<char> Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+fs::path Vector(const char* name) {
+  return fs::path(QUILLMERE_TEST_DATA) / "records" / name;
+}
+
+// A fresh program: state, controls as designed, calculation, record buffer.
+struct Program {
+  Program() : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 0, 0, 0})) {
+    state.Home.VapourOverWater = state.DX.VapourOverWater = 1;
+    display.on_slider_change = [this](std::string_view name) {
+      const int p = display.SliderPosition(name);
+      if (name == "ScrollBar1") calc.ScrollBar1Change();
+      if (name == "CloudSelectA") calc.CloudSelectChange(Station::Home, p);
+      if (name == "CloudSelectB") calc.CloudSelectChange(Station::DX, p);
+    };
+    display.on_group_change = [this](std::string_view name, ItemIndex item) {
+      ++handlers_run;
+      if (name == "FreqSelect") calc.FreqSelect1Click(item);
+      if (name == "RainSelectA") calc.RainSelectClick(Station::Home, item);
+      if (name == "RainSelectB") calc.RainSelectClick(Station::DX, item);
+      if (name == "PolarisationSelectA") calc.PolarisationSelectClick(Station::Home, item);
+      if (name == "PolarisationSelectB") calc.PolarisationSelectClick(Station::DX, item);
+      if (name == "FogSelectA") calc.FogSelectClick(Station::Home, item);
+      if (name == "FogSelectB") calc.FogSelectClick(Station::DX, item);
+      if (name == "LatitudeSelectA") calc.LatitudeSelectClick(Station::Home, item);
+      if (name == "LatitudeSelectB") calc.LatitudeSelectClick(Station::DX, item);
+      if (name == "SummerWinterSelectA") calc.SummerWinterSelectClick(Station::Home, item);
+      if (name == "SummerWinterSelectB") calc.SummerWinterSelectClick(Station::DX, item);
+      if (name == "DisplayAccuracy") calc.DisplayAccuracyClick(item);
+      if (name == "ScreenDelaySelect") calc.ScreenDelaySelectClick(item);
+    };
+  }
+
+  void Load(const fs::path& path) { LoadDefaults(calc, display, buffer, path, messages); }
+  bool Save(const fs::path& path) { return SaveDefaults(state, buffer, path, messages); }
+
+  QuillmereState state;
+  RecordingDisplay display;
+  FakeSunMoon moon;
+  Calculator calc;
+  RecordBuffer buffer;
+  MessageLog messages;
+  int handlers_run = 0;
+};
+
+class DefaultDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("quillmere-dd-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir, fs::perms::owner_all, ec);
+    fs::remove_all(dir, ec);
+  }
+  fs::path dir;
+};
+
+TEST_F(DefaultDataTest, SaveThenLoadRestoresEveryPersistedField) {
+  Program a;
+  QuillmereState& s = a.state;
+  s.Home.Temperature = -7, s.Home.Humidity = 81, s.Home.Pressure = 990, s.Home.HeightAsl = 120;
+  s.Home.EmeElevation = 12.5L, s.Home.LatitudeZone = 2, s.Home.Season = 1;
+  s.Home.RainRateIndex = 4, s.Home.Polarisation = 1, s.Home.FogIndex = 5, s.Home.CloudPosition = 17;
+  s.DX.Temperature = 31, s.DX.Humidity = 12, s.DX.Pressure = 1020, s.DX.HeightAsl = 300;
+  s.DX.EmeElevation = 0.4L, s.DX.LatitudeZone = 0, s.DX.Season = 0;
+  s.DX.RainRateIndex = 2, s.DX.Polarisation = 0, s.DX.FogIndex = 1, s.DX.CloudPosition = 40;
+  s.FrequencyIndex = 6, s.Frequency = 134, s.DisplayDecimals = 4, s.HelpDelayIndex = 2;
+  s.EmePathMode = 1, s.TerrestrialPathLength = 123.4L, s.PathLength = 384400;
+  s.MoonSliderPosition = 77, s.SpareFlag = 1, s.ReservedText1 = "abc";
+  s.ReservedValues[3] = 2.5L;
+  const fs::path file = dir / "Quillmere.dat";
+  ASSERT_TRUE(a.Save(file));
+  EXPECT_EQ(a.messages.lines.back(), "info: The default Data File has been updated.");
+
+  Program b;
+  b.Load(file);
+  const QuillmereState& t = b.state;
+  PersistedFields expected = FromState(s);
+  EXPECT_EQ(FromState(t), expected);
+  EXPECT_EQ(t.Home.HeightAsl, 120);
+  EXPECT_EQ(t.DX.HeightAsl, 0);     // the DX height is not stored
+  EXPECT_EQ(t.PathLength, 384400);  // EME mode: the Moon's distance again
+  EXPECT_EQ(t.TerrestrialPathLength, 123.4L);
+  EXPECT_EQ(t.Home.Elevation, 12.5L);
+  EXPECT_EQ(b.display.SelectedItem("DisplayAccuracy"), 3);  // "4" is the fourth item
+  EXPECT_EQ(b.display.SelectedItem("FreqSelect"), 6);
+  EXPECT_EQ(b.display.SelectedItem("FogSelectA"), 5);
+  EXPECT_EQ(b.display.SliderPosition("CloudSelectB"), 40);
+  EXPECT_EQ(b.display.SliderPosition("ScrollBar1"), 77);
+  // The selections ran their handlers: the derived values follow.
+  EXPECT_EQ(t.Home.FogDensity, 0.23L);
+  EXPECT_EQ(t.DX.CloudContent, 4);
+  EXPECT_EQ(t.Home.RainRate, 25);
+  EXPECT_TRUE(b.messages.lines.empty());
+}
+
+TEST_F(DefaultDataTest, SavingInEmeModeStoresTheTerrestrialLength) {
+  Program a;
+  a.state.EmePathMode = 1;
+  a.state.TerrestrialPathLength = 10;
+  a.state.PathLength = 384400;  // the Moon
+  ASSERT_TRUE(a.Save(dir / "Quillmere.dat"));
+  EXPECT_EQ(DecodeRecord(a.buffer.record()).TerrestrialPathLength, 10);
+}
+
+TEST_F(DefaultDataTest, TheVectorsLoadAsTheirNotesSay) {
+  Program three;
+  three.Load(Vector("three-records.dat"));
+  Program typical;
+  typical.Load(Vector("typical.dat"));
+  // The last of three records: 24 GHz, terrestrial, 42.5 km, 7 degC, 4 decimals.
+  EXPECT_EQ(three.state.Home.Temperature, 7);
+  EXPECT_EQ(three.state.Frequency, 24.048L);
+  EXPECT_EQ(three.display.Text("Panel14"), "42.5 km");
+  EXPECT_EQ(three.display.Text("Panel3"), "7\u00b0c ");
+  EXPECT_TRUE(three.display.Visible("Panel126"));
+  EXPECT_EQ(three.display.SelectedItem("DisplayAccuracy"), 3);
+  // The last whole record wins; a trailing part is never read.
+  Program partial;
+  partial.Load(Vector("trailing-partial.dat"));
+  EXPECT_TRUE(partial.messages.lines.empty());
+  EXPECT_EQ(partial.state.Home.Temperature, 15);
+  EXPECT_EQ(partial.state.Frequency, 10.368L);
+  EXPECT_EQ(typical.display.Text("Panel6"), "0.008 db km");
+  EXPECT_EQ(typical.display.Text("Panel89"), "0.185 dB/km");
+  EXPECT_EQ(typical.display.SelectedItem("LatitudeSelectB"), 2);
+
+  // An empty file reads nothing: the state stays as it was (zero).
+  Program empty;
+  empty.Load(Vector("empty.dat"));
+  EXPECT_TRUE(empty.messages.lines.empty());
+  EXPECT_EQ(empty.state.Home.Pressure, 0);
+}
+
+TEST_F(DefaultDataTest, ReservedBytesSurviveLoadThenSave) {
+  const fs::path copy = dir / "Quillmere.dat";
+  fs::copy_file(Vector("reserved-carry.dat"), copy);
+  Program p;
+  p.Load(copy);
+  ASSERT_TRUE(p.messages.lines.empty());
+  ASSERT_TRUE(p.Save(copy));
+  EXPECT_EQ(Bytes(copy), Bytes(Vector("reserved-carry.dat")));
+}
+
+TEST_F(DefaultDataTest, ADamagedRecordIsNotAppliedAndTheUserIsToldOnce) {
+  const fs::path copy = dir / "Quillmere.dat";
+  fs::copy_file(Vector("damaged.dat"), copy);
+  const std::vector<char> before = Bytes(copy);
+  Program p;
+  p.Load(copy);
+  ASSERT_EQ(p.messages.lines.size(), 1u);
+  EXPECT_NE(p.messages.lines[0].find("out of range"), std::string::npos);
+  EXPECT_NE(p.messages.lines[0].find("Home.Temperature"), std::string::npos);
+  EXPECT_EQ(Bytes(copy), before);  // the file untouched
+  // Out-of-range values kept their state; the good ones were applied.
+  EXPECT_EQ(p.state.Home.Temperature, 0);
+  EXPECT_EQ(p.state.Home.Humidity, 0);
+  EXPECT_EQ(p.state.DX.Pressure, 0);
+  EXPECT_EQ(p.state.Home.Pressure, 1013);
+  EXPECT_EQ(p.state.DX.Temperature, 20);
+  EXPECT_EQ(p.display.SelectedItem("FreqSelect"), -1);     // index 9 not applied
+  EXPECT_EQ(p.display.SliderPosition("CloudSelectA"), 2);  // 99 not applied
+  for (const auto& [name, text] : p.display.texts) {
+    EXPECT_EQ(text.find("nan"), std::string::npos) << name;
+    EXPECT_EQ(text.find("inf"), std::string::npos) << name;
+  }
+}
+
+TEST_F(DefaultDataTest, AMissingFileSaysFileNotFoundAndAppliesThePathMode) {
+  Program p;
+  p.Load(dir / "Quillmere.dat");
+  ASSERT_EQ(p.messages.lines.size(), 1u);
+  EXPECT_EQ(p.messages.lines[0], "warning: File not found");
+  EXPECT_EQ(p.handlers_run, 0);                // no control touched
+  EXPECT_FALSE(p.display.Visible("Panel23"));  // terrestrial: the zero state
+}
+
+TEST_F(DefaultDataTest, AReadOnlyFileLoads) {
+  const fs::path copy = dir / "Quillmere.dat";
+  fs::copy_file(Vector("typical.dat"), copy);
+  fs::permissions(copy, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  Program p;
+  p.Load(copy);
+  EXPECT_TRUE(p.messages.lines.empty());
+  EXPECT_EQ(p.state.Home.Pressure, 1013);
+}
+
+TEST_F(DefaultDataTest, AFailedSaveLeavesTheStoredDefaults) {
+  const fs::path file = dir / "Quillmere.dat";
+  fs::copy_file(Vector("typical.dat"), file);
+  const std::vector<char> before = Bytes(file);
+  Program p;
+  p.state.Home.Temperature = 99;
+  // The data file replaced by a folder: nothing can be written over it.
+  const fs::path folder = dir / "folder";
+  fs::create_directories(folder / "Quillmere.dat");
+  EXPECT_FALSE(p.Save(folder / "Quillmere.dat"));
+  ASSERT_EQ(p.messages.lines.size(), 1u);
+  EXPECT_EQ(p.messages.lines[0].rfind("error: ", 0), 0u);
+  EXPECT_NE(p.messages.lines[0].find("Quillmere.dat"), std::string::npos);
+  EXPECT_EQ(Bytes(file), before);
+}
+
+TEST_F(DefaultDataTest, ASelectionEqualToTheControlsRunsNoHandler) {
+  Program p;
+  p.Load(Vector("typical.dat"));
+  const int first = p.handlers_run;
+  EXPECT_EQ(first, 13);  // every group changed from no selection
+  p.Load(Vector("typical.dat"));
+  EXPECT_EQ(p.handlers_run, first);  // all equal the second time
+}
+
+TEST(VersionInfo, TitleVersionFromTheFileVersion) {
+  EXPECT_EQ(ProgramVersion("2014.0.1.25"), "1.25");
+  EXPECT_EQ(ProgramVersion("2026.0.1.123456789"), "1.1234");
+  EXPECT_EQ(ProgramVersion("2014.0."), "");
+  EXPECT_EQ(ProgramVersion(""), "");
+  EXPECT_EQ(ProgramVersion("2014.0.1"), "1");
+  const VersionInfo info = ReadVersionInfo();
+  EXPECT_EQ(info.size(), kVersionKeys.size());
+  EXPECT_EQ(FileVersion(info).size() >= 8, true);
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,167 @@
+// Start-up and shutdown of the main window: the placement file, the
+// start-up sequence run once, About and Exit.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "font_substitutes.h"
+#include "tform1.h"
+#include "ui_tform1.h"
+#include "version_info.h"
+
+using quillmere::TForm1;
+
+namespace {
+
+struct MessageLog : quillmere::Messages {
+  std::vector<std::string> lines;
+  void Information(std::string_view t) override { lines.emplace_back("info: " + std::string(t)); }
+  void Warning(std::string_view t) override { lines.emplace_back("warning: " + std::string(t)); }
+  void Error(std::string_view t) override { lines.emplace_back("error: " + std::string(t)); }
+  bool Confirm(std::string_view t) override {
+    lines.emplace_back("confirm: " + std::string(t));
+    return false;  // No
+  }
+};
+
+}  // namespace
+
+class StartupTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    quillmere::InstallFontSubstitutes();
+    original_ = QDir::currentPath();
+  }
+
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+    log_.lines.clear();
+  }
+
+  void cleanup() {
+    form_.reset();
+    QDir::setCurrent(original_);
+    dir_.reset();
+  }
+
+  void firstStartWithoutPlacementFile() {
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
+    // The client can be scrolled over 920 design pixels.
+    QWidget* canvas = form_->Components().FormClient;
+    const double sy = form_->ClientArea()->height() / 886.0;
+    QCOMPARE(canvas->height(), int(std::lround(920 * sy)));
+    QVERIFY(!form_->Components().FormScroll->verticalScrollBar()->isHidden());
+  }
+
+  void storedPlacementIsRestoredAtTheFirstShowingOnly() {
+    WritePlacement(30, 40, 900, 700);
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 900, 700));
+    form_->resize(800, 600);
+    form_->hide();
+    form_->show();  // back from the map viewer: the user's size stays
+    QCOMPARE(form_->size(), QSize(800, 600));
+  }
+
+  void aPlacementOffEveryScreenFallsBackToTheDefaults() {
+    WritePlacement(50000, 40000, 900, 700);
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
+  }
+
+  void closingWritesThePlacement() {
+    MakeForm();
+    form_->show();
+    form_->setGeometry(20, 30, 640, 480);
+    const QRect outer = form_->frameGeometry();
+    form_->close();
+    QSettings ini(QStringLiteral("QuillmereS.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Position/Left")).toInt(), outer.left());
+    QCOMPARE(ini.value(QStringLiteral("Position/Top")).toInt(), outer.top());
+    QCOMPARE(ini.value(QStringLiteral("Position/Width")).toInt(), outer.width());
+    QCOMPARE(ini.value(QStringLiteral("Position/Height")).toInt(), outer.height());
+    QVERIFY(outer.width() >= 640);
+  }
+
+  void startupRunsOnceAndTitlesTheWindow() {
+    MakeForm();
+    form_->Startup();
+    form_->Startup();  // a later activation (after a message box)
+    QCOMPARE(log_.lines.size(), std::size_t{1});
+    QCOMPARE(log_.lines[0], std::string("warning: File not found"));
+    const std::string version =
+        quillmere::ProgramVersion(quillmere::FileVersion(quillmere::ReadVersionInfo()));
+    QCOMPARE(form_->windowTitle(),
+             QString::fromStdString("Quillmere Absorbtion Attenuation Ver " + version));
+    QCOMPARE(form_->State().Home.VapourOverWater, std::uint8_t{1});
+  }
+
+  void messageBoxesDoNotThrowAwayUnsavedChanges() {
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMERE_TEST_DATA "/records/typical.dat"),
+                        QStringLiteral("Quillmere.dat")));
+    MakeForm();
+    form_->Startup();
+    QCOMPARE(form_->State().Home.Temperature, 15.0L);
+    form_->TempButtonAUpClick();
+    form_->TabSet2Click(1);  // About, twice in a row
+    form_->Startup();        // focus comes back
+    form_->TabSet2Click(1);
+    form_->Startup();
+    QCOMPARE(form_->State().Home.Temperature, 16.0L);
+    QCOMPARE(log_.lines.size(), std::size_t{2});
+    const std::string build = "Build .. " + quillmere::FileVersion(quillmere::ReadVersionInfo());
+    for (const std::string& line : log_.lines) {
+      QVERIFY(line.rfind("info: ", 0) == 0);
+      QVERIFY(line.find(build) != std::string::npos);
+      QVERIFY(line.find("Date ..  ") != std::string::npos);
+    }
+  }
+
+  void exitAsksAndNoKeepsTheProgram() {
+    MakeForm();
+    form_->TabSet2Click(2);
+    QCOMPARE(log_.lines.size(), std::size_t{1});
+    QCOMPARE(log_.lines[0], std::string("confirm: Do You wish to exit now ?"));
+  }
+
+ private:
+  void MakeForm() {
+    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
+    form_->SetMessages(&log_);
+    form_->EnableStartup(true);
+  }
+
+  static void WritePlacement(int left, int top, int width, int height) {
+    QSettings ini(QStringLiteral("QuillmereS.ini"), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Position/Left"), left);
+    ini.setValue(QStringLiteral("Position/Top"), top);
+    ini.setValue(QStringLiteral("Position/Width"), width);
+    ini.setValue(QStringLiteral("Position/Height"), height);
+  }
+
+  QString original_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TForm1> form_;
+  MessageLog log_;
+};
+
+QTEST_MAIN(StartupTest)
+#include "ui_startup_test.moc"
