@@ -10,6 +10,7 @@
 
 #include "message_boxes.h"
 #include "on_screen_help.h"
+#include "tform2.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
 
@@ -81,6 +82,13 @@ TForm1::TForm1(QWidget* parent, UtcClock clock)
   help_ = new OnScreenHelp(this);
   own_messages_ = std::make_unique<MessageBoxes>(this);
   messages_ = own_messages_.get();
+  form2_ = std::make_unique<TForm2>();
+  form2_->SetOnClose([this] {
+    // Back from the viewer: the notes panel closes and the main window
+    // returns.
+    display_->SetVisible("Panel42", false);
+    show();
+  });
   BindHandlers();
 }
 

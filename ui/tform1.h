@@ -28,6 +28,7 @@ class TForm1;
 namespace quillmere {
 
 class OnScreenHelp;
+class TForm2;
 class WidgetDisplay;
 
 class TForm1 : public QMainWindow {
@@ -154,6 +155,13 @@ class TForm1 : public QMainWindow {
   void Panel117Click();
   void Button1Click();
   void Panel42Click();
+  // The cloud maps: the chosen percentage's map in the viewer window.
+  void PercentageDisplayClick(int item);
+  void ShowCloudMap();
+  // Where a map is looked for: the current folder, else the program's
+  // installed data folder.
+  static std::string MapPath(const std::string& file_name);
+  TForm2& Form2() { return *form2_; }
   void Panel134Click() { ResetScreenSize(); }
   // The tab strip: 0 "Help", 1 "About", 2 "Exit".
   void TabSet2Click(int tab);
@@ -211,6 +219,8 @@ class TForm1 : public QMainWindow {
   bool placement_restored_ = false;
   bool started_ = false;
   std::filesystem::path data_path_;
+  std::unique_ptr<TForm2> form2_;
+  std::string map_path_;
   QList<QWidget*> components_;
   QHash<QString, QWidget*> by_name_;
   DesignScaler scaler_;

@@ -1,6 +1,10 @@
 // The main window's event handlers: every control's signal is connected
 // here, once, to the handler named after the control and its event.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QScrollBar>
+#include <iterator>
 
 #include "clickable_label.h"
 #include "color_button.h"
@@ -11,6 +15,7 @@
 #include "spin_button.h"
 #include "tab_set.h"
 #include "tform1.h"
+#include "tform2.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
 
@@ -88,6 +93,7 @@ void TForm1::BindHandlers() {
   connect(c.Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(c.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
   connect(c.TabSet2, &TabSet::tabClicked, this, &TForm1::TabSet2Click);
+  group(c.PercentageDisplay, &TForm1::PercentageDisplayClick);
 }
 
 void TForm1::ShowOverlay(const char* name) {
@@ -166,6 +172,46 @@ void TForm1::Button1Click() {
 }
 void TForm1::Panel42Click() {
   display_->SetVisible("Panel42", false);
+}
+
+}  // namespace quillmere
+
+namespace quillmere {
+namespace {
+// The map of each item of the percentage list.
+constexpr const char* kMapFiles[] = {"/Fig2 LiquidWater 0.1%.jpg",  "/Fig3 LiquidWater 0.5%.jpg",
+                                     "/Fig4 LiquidWater 1.0%.jpg",  "/Fig5 LiquidWater 5.0%.jpg",
+                                     "/Fig6 LiquidWater 10.0%.jpg", "/Fig7 LiquidWater 20.0%.jpg"};
+}  // namespace
+
+std::string TForm1::MapPath(const std::string& file_name) {
+  // The current folder first, as the program always looked there; then the
+  // data folder installed beside the program (or the build's share folder).
+  const std::string here = QDir::currentPath().toStdString() + file_name;
+  if (QFileInfo::exists(QString::fromStdString(here))) return here;
+  const QDir program(QCoreApplication::applicationDirPath());
+  for (const char* folder : {"../share/quillmere", "../../share/quillmere", "../share"}) {
+    const QString candidate = QDir::cleanPath(program.filePath(QString::fromLatin1(folder))) +
+                              QString::fromStdString(file_name);
+    if (QFileInfo::exists(candidate)) return candidate.toStdString();
+  }
+  return here;  // not found: the viewer says so, naming the current folder
+}
+
+void TForm1::PercentageDisplayClick(int item) {
+  if (item < 0 || item >= static_cast<int>(std::size(kMapFiles))) return;
+  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  map_path_ = MapPath(kMapFiles[item]);
+  ShowCloudMap();
+}
+
+void TForm1::ShowCloudMap() {
+  form2_->Image1()->setGeometry(1, 1, 1024, 768);
+  hide();
+  form2_->show();
+  form2_->raise();
+  const std::string error = form2_->LoadPicture(map_path_);
+  if (!error.empty()) messages_->Error(error);
 }
 
 }  // namespace quillmere

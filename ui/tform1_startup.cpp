@@ -5,13 +5,13 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QLocale>
-#include <QStringList>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QScreen>
 #include <QSettings>
 #include <QShowEvent>
+#include <QStringList>
 #include <QTimer>
 #include <filesystem>
 

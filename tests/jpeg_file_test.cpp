@@ -1,0 +1,121 @@
+// Decoding the cloud maps: a good picture, and every way a file can fail.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "jpeg_file.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A w x h picture: red rising to the right, green downwards.
+std::vector<std::uint8_t> EncodeTestPicture(int w, int h) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = w;
+  cinfo.image_height = h;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 95, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<std::uint8_t> row(w * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    for (int x = 0; x < w; ++x) {
+      row[x * 3] = static_cast<std::uint8_t>(255 * x / (w - 1));
+      row[x * 3 + 1] = static_cast<std::uint8_t>(255 * cinfo.next_scanline / (h - 1));
+      row[x * 3 + 2] = 64;
+    }
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&cinfo, &p, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<std::uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&cinfo);
+  free(out);
+  return bytes;
+}
+
+class JpegFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("quillmere-jpeg-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    good = EncodeTestPicture(64, 48);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string Write(const char* name, const std::vector<std::uint8_t>& bytes) {
+    const fs::path p = dir / name;
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return p.string();
+  }
+  fs::path dir;
+  std::vector<std::uint8_t> good;
+};
+
+TEST_F(JpegFileTest, AGoodPictureDecodesToRgb) {
+  const DecodedJpeg map = ReadJpegFile(Write("Fig2 LiquidWater 0.1%.jpg", good));
+  ASSERT_TRUE(map.ok) << map.error;
+  EXPECT_EQ(map.width, 64);
+  EXPECT_EQ(map.height, 48);
+  ASSERT_EQ(map.rgb.size(), 64u * 48u * 3u);
+  const std::uint8_t* bottom_right = &map.rgb[(47 * 64 + 63) * 3];
+  EXPECT_NEAR(bottom_right[0], 255, 12);
+  EXPECT_NEAR(bottom_right[1], 255, 12);
+  EXPECT_NEAR(map.rgb[0], 0, 12);
+}
+
+TEST_F(JpegFileTest, AMissingFileCannotBeOpened) {
+  const std::string path = (dir / "Fig3 LiquidWater 0.5%.jpg").string();
+  const DecodedJpeg map = ReadJpegFile(path);
+  EXPECT_FALSE(map.ok);
+  EXPECT_EQ(map.error, "Cannot open file \"" + path + "\". No such file or directory");
+}
+
+TEST_F(JpegFileTest, APictureCutShortIsRefused) {
+  // Cut inside the picture data: libjpeg itself would only warn and fill
+  // the rest grey.
+  std::vector<std::uint8_t> cut(good.begin(), good.end() - good.size() / 4);
+  const DecodedJpeg map = ReadJpegFile(Write("cut.jpg", cut));
+  EXPECT_FALSE(map.ok);
+  EXPECT_TRUE(map.rgb.empty());
+  EXPECT_NE(map.error.find("damaged or cut short"), std::string::npos) << map.error;
+  EXPECT_NE(map.error.find("cut.jpg"), std::string::npos) << map.error;
+}
+
+TEST_F(JpegFileTest, ACorruptFileIsRefusedWithAMessage) {
+  std::vector<std::uint8_t> text = {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'};
+  DecodedJpeg map = ReadJpegFile(Write("text.jpg", text));
+  EXPECT_FALSE(map.ok);
+  EXPECT_NE(map.error.find("cannot be read"), std::string::npos) << map.error;
+
+  std::vector<std::uint8_t> scrambled = good;
+  for (std::size_t i = good.size() / 3; i < good.size() - 2; i += 7) scrambled[i] ^= 0x5a;
+  map = ReadJpegFile(Write("scrambled.jpg", scrambled));
+  EXPECT_FALSE(map.ok);
+  EXPECT_FALSE(map.error.empty());
+
+  map = ReadJpegFile(Write("empty.jpg", {}));
+  EXPECT_FALSE(map.ok);
+  EXPECT_FALSE(map.error.empty());
+}
+
+}  // namespace
+}  // namespace quillmere

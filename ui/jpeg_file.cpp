@@ -1,0 +1,118 @@
+#include "jpeg_file.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+// libjpeg's header needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+namespace quillmere {
+namespace {
+
+// The largest picture we agree to decode: far beyond any map, small enough
+// that a forged header cannot make us allocate gigabytes.
+constexpr long kMaxPixels = 16L * 1024 * 1024;
+
+struct ErrorManager {
+  jpeg_error_mgr base;
+  std::jmp_buf escape;
+  std::string first_warning;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+  auto* mgr = reinterpret_cast<ErrorManager*>(cinfo->err);
+  std::longjmp(mgr->escape, 1);
+}
+
+// A corrupt-data warning (msg_level -1) means libjpeg carries on with made-up
+// pixels; we remember the first and refuse the picture at the end.
+void OnMessage(j_common_ptr cinfo, int msg_level) {
+  auto* mgr = reinterpret_cast<ErrorManager*>(cinfo->err);
+  if (msg_level < 0 && mgr->first_warning.empty()) {
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    mgr->first_warning = text;
+  }
+}
+
+std::string Describe(j_common_ptr cinfo) {
+  char text[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, text);
+  return text;
+}
+
+}  // namespace
+
+DecodedJpeg DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name) {
+  DecodedJpeg out;
+  jpeg_decompress_struct cinfo{};
+  ErrorManager mgr{};
+  cinfo.err = jpeg_std_error(&mgr.base);
+  mgr.base.error_exit = OnError;
+  mgr.base.emit_message = OnMessage;
+  // Everything that must survive the longjmp lives outside this frame's
+  // automatic variables that change after setjmp.
+  std::vector<std::uint8_t>* rgb = &out.rgb;
+  if (setjmp(mgr.escape)) {
+    out.error = "The map \"" + name +
+                "\" cannot be read: " + Describe(reinterpret_cast<j_common_ptr>(&cinfo)) + ".";
+    jpeg_destroy_decompress(&cinfo);
+    rgb->clear();
+    out.ok = false;
+    return out;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&cinfo);
+  const long pixels = static_cast<long>(cinfo.output_width) * cinfo.output_height;
+  if (cinfo.output_components != 3 || pixels <= 0 || pixels > kMaxPixels) {
+    out.error = "The map \"" + name + "\" is not a picture this viewer can show (" +
+                std::to_string(cinfo.output_width) + " x " + std::to_string(cinfo.output_height) +
+                ").";
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+  }
+  const std::size_t stride = static_cast<std::size_t>(cinfo.output_width) * 3;
+  rgb->resize(stride * cinfo.output_height);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = rgb->data() + stride * cinfo.output_scanline;
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  out.width = static_cast<int>(cinfo.output_width);
+  out.height = static_cast<int>(cinfo.output_height);
+  jpeg_destroy_decompress(&cinfo);
+  if (!mgr.first_warning.empty()) {
+    out.rgb.clear();
+    out.width = out.height = 0;
+    out.error = "The map \"" + name + "\" is damaged or cut short: " + mgr.first_warning + ".";
+    return out;
+  }
+  out.ok = true;
+  return out;
+}
+
+DecodedJpeg ReadJpegFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int err = errno;
+    DecodedJpeg out;
+    out.error = "Cannot open file \"" + path + "\". " + std::strerror(err);
+    return out;
+  }
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  if (in.bad()) {
+    DecodedJpeg out;
+    out.error = "Cannot open file \"" + path + "\". " + std::strerror(errno);
+    return out;
+  }
+  return DecodeJpeg(bytes.data(), bytes.size(), path);
+}
+
+}  // namespace quillmere

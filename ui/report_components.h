@@ -1,0 +1,75 @@
+#pragma once
+// What a window shows, as text: the caption of every panel, the text of every
+// label and button and the title of every radio group, with whether the
+// user would see it. quillmere-report prints it as a JSON object or as a
+// sheet to read; nothing here needs the window to be on screen.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace quillmere {
+
+// How the components of one window are grouped on the sheet.
+struct WindowRegions {
+  // A component that only holds the window's regions (the main window's
+  // top-level panel): each of its children that holds components of its own
+  // is a region; its other children stay in its own group.
+  QString holder;
+  // A readable heading per region, by the region's component name.
+  QHash<QString, QString> headings;
+};
+
+// The named widgets inside `window`, parents before their children: the
+// components of a window that keeps no list of its own (the cloud-map
+// viewer). Parts a control makes for itself (unnamed, or Qt's "qt_"
+// helpers) are left out, as in the main window's list.
+QList<QWidget*> NamedComponents(const QWidget& window);
+
+class ComponentReport {
+ public:
+  // Adds the components of `window`, given parents before their children
+  // (the form's order). The first window added is keyed by bare component
+  // names; every later window by "<window name>.<component name>", as two
+  // forms may well name their controls alike. Components that show no text
+  // of their own (sliders, spin buttons, the tab strip) are left out.
+  void AddWindow(const QWidget& window, const QList<QWidget*>& components,
+                 const WindowRegions& regions = {});
+
+  // One JSON object, keys sorted: {"<key>": {"text": ..., "visible": ...}}, and
+  // for radio groups also "selected", the index of the selected item (-1 for
+  // none). UTF-8, indented, ending with a newline.
+  QByteArray Json() const;
+
+  // Every window's title, then its components in the form's order, grouped
+  // by region; hidden components marked. UTF-8.
+  QByteArray Sheet() const;
+
+ private:
+  struct Entry {
+    QString key;
+    QString name;
+    QString text;
+    bool visible = true;
+    bool is_radio_group = false;
+    int selected = -1;
+    QString selected_item;
+  };
+  struct Region {
+    QString heading;
+    bool visible = true;
+    QList<Entry> entries;
+  };
+  struct Window {
+    QString name;
+    QString title;
+    QList<Region> regions;
+  };
+
+  QList<Window> windows_;
+};
+
+}  // namespace quillmere

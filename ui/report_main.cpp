@@ -1,0 +1,207 @@
+// quillmere-report: starts the Quillmere window without showing it, runs its
+// start-up on a default data file at a chosen UTC moment, and prints every
+// text of the window as the user would see it, as a sheet or as JSON. What
+// start-up would show in message boxes goes to standard error.
+//
+// Exit status: 0 printed; 1 the data file could not be read (or the report
+// could not be written); 2 bad options.
+#include <QApplication>
+#include <QByteArray>
+#include <QStyleFactory>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "data_file.h"
+#include "default_data.h"
+#include "font_substitutes.h"
+#include "messages.h"
+#include "report_components.h"
+#include "tform1.h"
+#include "utc_clock.h"
+
+namespace {
+
+constexpr const char* kProgram = "quillmere-report";
+
+constexpr const char* kUsage =
+    "usage: quillmere-report [--data FILE] [--utc YYYY-MM-DDTHH:MM:SS] [--json]\n"
+    "Starts the Quillmere window without showing it and prints every text it shows.\n"
+    "  --data FILE   default data file to start from (default: Quillmere.dat in the\n"
+    "                current folder)\n"
+    "  --utc MOMENT  UTC moment of the moon data, e.g. 2026-12-07T08:00:00 (default: now)\n"
+    "  --json        one JSON object {component: {\"text\", \"visible\"}} instead of the\n"
+    "                sheet; radio groups also give \"selected\", the selected item's\n"
+    "                index (-1 for none)\n"
+    "  --help        this text\n"
+    "Messages of the start-up go to standard error.\n"
+    "Exit status: 0 printed; 1 the data file could not be read (or the report not\n"
+    "written); 2 bad options.\n";
+
+enum ExitStatus { kPrinted = 0, kFailed = 1, kBadOptions = 2 };
+
+struct Options {
+  std::optional<std::filesystem::path> data;
+  std::optional<quillmere::UtcDateTime> utc;
+  bool json = false;
+  bool help = false;
+};
+
+// Reads the options; on a bad one returns nothing and says why in `error`.
+// "--name VALUE" and "--name=VALUE" both work; a later option overrides an
+// earlier one.
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::optional<std::string_view> inline_value;
+    if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      inline_value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+    }
+    const auto value = [&]() -> std::optional<std::string_view> {
+      if (inline_value) return inline_value;
+      if (i + 1 < argc) return std::string_view(argv[++i]);
+      error = std::string(arg) + " needs a value";
+      return std::nullopt;
+    };
+    if (arg == "--data") {
+      const auto file = value();
+      if (!file) return std::nullopt;
+      if (file->empty()) {
+        error = "--data needs a file name";
+        return std::nullopt;
+      }
+      options.data = std::filesystem::path(*file);
+    } else if (arg == "--utc") {
+      const auto moment = value();
+      if (!moment) return std::nullopt;
+      options.utc = quillmere::ParseUtc(*moment);
+      if (!options.utc) {
+        error =
+            "--utc wants a UTC moment YYYY-MM-DDTHH:MM:SS, not \"" + std::string(*moment) + "\"";
+        return std::nullopt;
+      }
+    } else if (arg == "--json" && !inline_value) {
+      options.json = true;
+    } else if ((arg == "--help" || arg == "-h") && !inline_value) {
+      options.help = true;
+    } else if (!arg.starts_with('-')) {
+      error = "unexpected argument \"" + std::string(argv[i]) + "\"";
+      return std::nullopt;
+    } else {
+      error = "unknown option \"" + std::string(argv[i]) + "\"";
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+// Start-up's messages, which the window would show in message boxes.
+class StandardErrorMessages final : public quillmere::Messages {
+ public:
+  void Information(std::string_view text) override { Print("information", text); }
+  void Warning(std::string_view text) override { Print("warning", text); }
+  void Error(std::string_view text) override { Print("error", text); }
+  // Nobody is there to answer: No, the answer that changes nothing.
+  bool Confirm(std::string_view text) override {
+    Print("question", std::string(text) + " [answered No]");
+    return false;
+  }
+
+ private:
+  // Later lines of a message are indented under its first.
+  static void Print(const char* kind, std::string_view text) {
+    std::string out = std::string(kind) + ": ";
+    for (const char c : text) {
+      out += c;
+      if (c == '\n') out += "  ";
+    }
+    out += '\n';
+    std::fputs(out.c_str(), stderr);
+  }
+};
+
+bool WriteAll(const QByteArray& bytes) {
+  const auto size = static_cast<std::size_t>(bytes.size());
+  return std::fwrite(bytes.constData(), 1, size, stdout) == size && std::fflush(stdout) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const std::optional<Options> options = ParseOptions(argc, argv, error);
+  if (!options) {
+    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
+    return kBadOptions;
+  }
+  if (options->help) {
+    std::fputs(kUsage, stdout);
+    return kPrinted;
+  }
+
+  // A file start-up cannot read would leave the window with its design-time
+  // placeholders: that is a failure, not a report.
+  const std::filesystem::path data = options->data.value_or(quillmere::DefaultDataPath());
+  quillmere::DataRecord probe{};
+  const quillmere::ReadResult read = quillmere::ReadDataFile(data, probe);
+  if (!read.ok()) {
+    std::fprintf(stderr, "%s: %s%s\n", kProgram, read.message.c_str(),
+                 options->data ? "" : " (give the data file with --data FILE)");
+    return kFailed;
+  }
+
+  // The window is never shown: no display is needed unless the caller chose
+  // a platform of their own.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+  }
+  // Qt is given no arguments: a file name such as "-reverse" after --data
+  // must not be taken for one of Qt's own options.
+  int qt_argc = 1;
+  char* qt_argv[] = {argv[0], nullptr};
+  QApplication app(qt_argc, qt_argv);
+  QApplication::setApplicationName(QStringLiteral("Quillmere"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  quillmere::InstallFontSubstitutes();
+
+  StandardErrorMessages messages;
+  quillmere::TForm1 form(nullptr, options->utc ? quillmere::FixedUtcClock(*options->utc)
+                                               : quillmere::UtcClock(quillmere::UtcNow));
+  form.SetMessages(&messages);
+  form.SetDataPath(data);
+  // Start-up as at the window's first activation. Start-up stays disabled on
+  // the form and FormShow is never called: the window is not placed, and
+  // neither placement nor data is written back (no QuillmereS.ini appears).
+  form.StartupRoutine();
+
+  quillmere::ComponentReport report;
+  quillmere::WindowRegions regions;
+  regions.holder = QStringLiteral("Panel1");
+  regions.headings = {
+      {QStringLiteral("Panel1"), QStringLiteral("Command row and option lists")},
+      {QStringLiteral("Panel49"), QStringLiteral("Frequency")},
+      {QStringLiteral("Panel15"), QStringLiteral("Path results")},
+      {QStringLiteral("Panel90"), QStringLiteral("Home inputs")},
+      {QStringLiteral("Panel46"), QStringLiteral("DX inputs")},
+      {QStringLiteral("Panel23"), QStringLiteral("Home slant and EME results")},
+      {QStringLiteral("Panel2"), QStringLiteral("DX slant and EME results")},
+      {QStringLiteral("Panel126"), QStringLiteral("EME not selected")},
+      {QStringLiteral("Panel45"), QStringLiteral("Home reference latitude and season")},
+      {QStringLiteral("Panel42"), QStringLiteral("Cloud liquid-water notes")},
+      {QStringLiteral("Panel121"), QStringLiteral("Combined losses")},
+  };
+  report.AddWindow(form, form.ComponentList(), regions);
+  // The cloud-map viewer, once it exists, is added here the same way.
+
+  if (!WriteAll(options->json ? report.Json() : report.Sheet())) {
+    std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));
+    return kFailed;
+  }
+  return kPrinted;
+}
