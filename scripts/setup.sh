@@ -13,6 +13,8 @@ packages=(
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth
+  desktop-file-utils
+  python3-xlib time
 )
 
 missing=()

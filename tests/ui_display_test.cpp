@@ -34,6 +34,14 @@ std::string Utf8(const QString& s) {
   return s.toUtf8().toStdString();
 }
 
+// Messages the bound handlers would show in modal boxes, dropped.
+struct QuietMessages : quillmere::Messages {
+  void Information(std::string_view) override {}
+  void Warning(std::string_view) override {}
+  void Error(std::string_view) override {}
+  bool Confirm(std::string_view) override { return false; }
+};
+
 struct PaintCounter : QObject {
   int paints = 0;
   bool eventFilter(QObject*, QEvent* e) override {
@@ -65,6 +73,7 @@ class DisplayTest : public QObject {
   void unknownNamesAreIgnoredInRelease();
 
  private:
+  QuietMessages quiet_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<WidgetDisplay> display_;
 };
@@ -77,6 +86,7 @@ void DisplayTest::initTestCase() {
 void DisplayTest::init() {
   display_.reset();
   form_ = std::make_unique<TForm1>();
+  form_->SetMessages(&quiet_);
   form_->show();
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   display_ = std::make_unique<WidgetDisplay>(*form_);

@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillmere"));
+  // Lets the desktop match the window with its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   quillmere::InstallFontSubstitutes();
 

@@ -22,6 +22,7 @@
 #include "messages.h"
 #include "report_components.h"
 #include "tform1.h"
+#include "tform2.h"
 #include "utc_clock.h"
 
 namespace {
@@ -197,7 +198,7 @@ int main(int argc, char** argv) {
       {QStringLiteral("Panel121"), QStringLiteral("Combined losses")},
   };
   report.AddWindow(form, form.ComponentList(), regions);
-  // The cloud-map viewer, once it exists, is added here the same way.
+  report.AddWindow(form.Form2(), quillmere::NamedComponents(form.Form2()));
 
   if (!WriteAll(options->json ? report.Json() : report.Sheet())) {
     std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));

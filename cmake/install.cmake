@@ -1,0 +1,123 @@
+# Installation of Quillmere:
+#
+#   PREFIX/bin/quillmere                 launcher: starts the program in the
+#                                        user's working folder
+#   PREFIX/bin/quillmere-report          link to the report tool (when built)
+#   PREFIX/lib/quillmere/                the program and the report tool
+#   PREFIX/share/quillmere/              shipped files: default data, window
+#                                        placement (later help and cloud maps)
+#   PREFIX/share/applications/quillmere.desktop
+#   PREFIX/share/icons/hicolor/...       the icon, scalable (and 64x64 PNG when
+#                                        rsvg-convert is there to render it)
+#
+# Every rule belongs to the component "quillmere", so the install check can
+# install into a scratch prefix without overwriting install_manifest.txt of a
+# real installation. The tree is relocatable: the launcher finds the program
+# and the shipped files relative to itself.
+#
+# This file is included at the end of the top-level CMakeLists.txt.
+
+include(GNUInstallDirs)
+
+set(QUILLMERE_INSTALL_PROGRAMDIR "lib/quillmere" CACHE STRING
+    "Where the program files are installed, relative to the prefix")
+set(QUILLMERE_INSTALL_SHAREDIR "${CMAKE_INSTALL_DATADIR}/quillmere")
+set(QUILLMERE_COMPONENT quillmere)
+
+# The files the program looks for in its working folder, shipped read-only
+# into the share folder. Quillmere.dat and QuillmereS.ini are copied into
+# the user's folder on the first start; every other file listed here is
+# linked into it. One line per file, names with blanks quoted, e.g.
+#   "${PROJECT_SOURCE_DIR}/assets/Fig2 LiquidWater 0.1%.jpg"
+set(QUILLMERE_SHARED_FILES
+  # Written at build time by the target quillmere_shipped_data (app/).
+  "${PROJECT_BINARY_DIR}/share/Quillmere.dat"
+  "${PROJECT_SOURCE_DIR}/assets/QuillmereS.ini"
+)
+
+# The program.
+install(TARGETS quillmere
+        RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
+        COMPONENT ${QUILLMERE_COMPONENT})
+
+install(FILES ${QUILLMERE_SHARED_FILES}
+        DESTINATION ${QUILLMERE_INSTALL_SHAREDIR}
+        COMPONENT ${QUILLMERE_COMPONENT})
+
+# The launcher, with the paths from bin/ to the program and the shared files
+# written in. With the usual relative install dirs these hold under any
+# prefix, including one given only to cmake --install.
+cmake_path(ABSOLUTE_PATH QUILLMERE_INSTALL_PROGRAMDIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
+           OUTPUT_VARIABLE quillmere_full_programdir)
+cmake_path(ABSOLUTE_PATH QUILLMERE_INSTALL_SHAREDIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
+           OUTPUT_VARIABLE quillmere_full_sharedir)
+file(RELATIVE_PATH QUILLMERE_BIN_TO_PROGRAMDIR
+     ${CMAKE_INSTALL_FULL_BINDIR} ${quillmere_full_programdir})
+file(RELATIVE_PATH QUILLMERE_BIN_TO_SHARED ${CMAKE_INSTALL_FULL_BINDIR} ${quillmere_full_sharedir})
+set(QUILLMERE_BIN_TO_PROGRAM ${QUILLMERE_BIN_TO_PROGRAMDIR}/quillmere)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/quillmere.in
+               ${PROJECT_BINARY_DIR}/packaging/quillmere @ONLY)
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/quillmere
+        DESTINATION ${CMAKE_INSTALL_BINDIR}
+        COMPONENT ${QUILLMERE_COMPONENT})
+
+# The desktop entry and the icon.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+        COMPONENT ${QUILLMERE_COMPONENT})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        COMPONENT ${QUILLMERE_COMPONENT})
+
+# Everything an installation needs built, for a build of selected targets:
+#   cmake --build BUILD --target quillmere_installables
+add_custom_target(quillmere_installables)
+add_dependencies(quillmere_installables quillmere quillmere_shipped_data)
+
+# Menus and docks that cannot draw SVG take the PNG. Rendered only when
+# rsvg-convert (librsvg2-bin) happens to be there; nothing depends on it.
+find_program(QUILLMERE_RSVG_CONVERT rsvg-convert)
+if(QUILLMERE_RSVG_CONVERT)
+  set(QUILLMERE_ICON_PNG ${PROJECT_BINARY_DIR}/packaging/quillmere-64.png)
+  add_custom_command(OUTPUT ${QUILLMERE_ICON_PNG}
+    COMMAND ${QUILLMERE_RSVG_CONVERT} --width=64 --height=64
+            --output=${QUILLMERE_ICON_PNG} ${PROJECT_SOURCE_DIR}/packaging/quillmere.svg
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/quillmere.svg
+    COMMENT "Rendering the 64x64 icon")
+  add_custom_target(quillmere_icon_png ALL DEPENDS ${QUILLMERE_ICON_PNG})
+  add_dependencies(quillmere_installables quillmere_icon_png)
+  install(FILES ${QUILLMERE_ICON_PNG}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps
+          RENAME quillmere.png
+          COMPONENT ${QUILLMERE_COMPONENT})
+endif()
+
+# The report tool (ui/) is optional: whether it exists is decided once every
+# directory has been read, wherever this file is included from.
+function(quillmere_install_report_tool)
+  if(NOT TARGET quillmere-report)
+    return()
+  endif()
+  install(TARGETS quillmere-report
+          RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
+          COMPONENT ${QUILLMERE_COMPONENT})
+  # It reads Quillmere.dat from the current folder and needs no working
+  # folder of its own, so a plain link will do; install() copies the link
+  # as a link.
+  set(link ${PROJECT_BINARY_DIR}/packaging/quillmere-report)
+  file(CREATE_LINK ${QUILLMERE_BIN_TO_PROGRAMDIR}/quillmere-report ${link} SYMBOLIC)
+  install(FILES ${link} DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${QUILLMERE_COMPONENT})
+  add_dependencies(quillmere_installables quillmere-report)
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL quillmere_install_report_tool)
+
+# The check of the installed tree: install into a scratch prefix, stand a stub
+# in for the program, and run the launcher (packaging/check_install.sh).
+add_test(NAME install_launcher
+         COMMAND ${PROJECT_SOURCE_DIR}/packaging/check_install.sh
+                 ${PROJECT_BINARY_DIR} ${QUILLMERE_COMPONENT} ${CMAKE_INSTALL_BINDIR}
+                 ${QUILLMERE_INSTALL_PROGRAMDIR} ${QUILLMERE_INSTALL_SHAREDIR}
+                 ${CMAKE_COMMAND})
+# Exit status 77: the installed tree is right, but desktop-file-validate
+# (desktop-file-utils) is not there to check the desktop entry.
+set_tests_properties(install_launcher PROPERTIES SKIP_RETURN_CODE 77)

@@ -1,0 +1,15 @@
+# The headless report tool, run as a child process the way a user runs it:
+# its JSON and sheet for a known data file and moment, its failures, its exit
+# statuses, and that it writes no file.
+if(TARGET quillmere-report)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(report_test ${CMAKE_CURRENT_LIST_DIR}/report_test.cpp)
+  set_target_properties(report_test PROPERTIES AUTOMOC ON)
+  target_link_libraries(report_test PRIVATE Qt6::Test)
+  target_compile_definitions(report_test PRIVATE
+    QUILLMERE_REPORT_TOOL="$<TARGET_FILE:quillmere-report>"
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+  # The test runs the tool: building the test builds the tool.
+  add_dependencies(report_test quillmere-report)
+  add_test(NAME report_test COMMAND report_test)
+endif()

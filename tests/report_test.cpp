@@ -1,0 +1,508 @@
+// quillmere-report run as a user would run it: a child process in an empty
+// folder, no display, the C locale. Its JSON for a known data file and moment
+// against the committed report, the Moon figures against the physics of that
+// moment, the sheet, the failures and the exit statuses, and that it leaves
+// every folder as it found it.
+//
+// How the committed report was made and checked by hand:
+// tests/data/report/README.md.
+
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+const QString kTool = QStringLiteral(QUILLMERE_REPORT_TOOL);
+const QString kRecords = QStringLiteral(QUILLMERE_TEST_DATA "/records");
+const QString kExpected = QStringLiteral(QUILLMERE_TEST_DATA "/report/typical-2026-12-07T08.json");
+const QString kMoment = QStringLiteral("2026-12-07T08:00:00");
+
+// Texts that follow the Moon's distance at the moment given, which the
+// sun/moon component works out; they are checked against the physics of that
+// moment rather than character for character.
+const QSet<QString> kMoonTexts = {QStringLiteral("Panel14"), QStringLiteral("Panel34"),
+                                  QStringLiteral("Panel114")};
+
+// Frequency of the 10 GHz band, Hz, that typical.dat selects.
+constexpr double kBandHz = 10.368e9;
+constexpr double kSpeedOfLight = 299792458.0;  // m/s
+// The Moon's distance from the Earth's centre stays within these, km.
+constexpr double kPerigeeKm = 356000.0, kApogeeKm = 407000.0;
+
+struct Run {
+  int exit_code = -1;
+  QByteArray out;
+  QByteArray err;
+};
+
+QJsonObject ParseObject(const QByteArray& bytes) {
+  QJsonParseError error{};
+  const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+  return doc.isObject() ? doc.object() : QJsonObject();
+}
+
+QString Text(const QJsonObject& report, const QString& name) {
+  return report.value(name).toObject().value(QStringLiteral("text")).toString();
+}
+
+bool Visible(const QJsonObject& report, const QString& name) {
+  return report.value(name).toObject().value(QStringLiteral("visible")).toBool();
+}
+
+QStringList FolderListing(const QString& path) {
+  return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                              QDir::Name);
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The number of decimals a figure is written with.
+int Decimals(const QString& figure) {
+  const qsizetype point = figure.indexOf(u'.');
+  return point < 0 ? 0 : int(figure.size() - point - 1);
+}
+
+}  // namespace
+
+class ReportTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(data_.isValid());
+    QVERIFY(home_.isValid());
+    // The tool reads copies, so that nothing it might do can reach the
+    // source tree.
+    for (const char* name : {"typical.dat", "damaged.dat"}) {
+      QVERIFY(QFile::copy(kRecords + u'/' + QLatin1String(name), Data(name)));
+    }
+    for (const char* folder : {"config", "cache", "share", "runtime"}) {
+      QVERIFY(QDir(home_.path()).mkpath(QLatin1String(folder)));
+    }
+    QVERIFY(QFile::setPermissions(home_.filePath(QStringLiteral("runtime")),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    data_listing_ = FolderListing(data_.path());
+
+    Report({QStringLiteral("--json"), QStringLiteral("--data"), Data("typical.dat"),
+            QStringLiteral("--utc"), kMoment},
+           typical_);
+    QCOMPARE(typical_.exit_code, 0);
+    report_ = ParseObject(typical_.out);
+    QVERIFY2(!report_.isEmpty(), typical_.out.constData());
+  }
+
+  // --- The report of a known data file at a known moment ---
+
+  void everyTextButTheMoonsIsAsCommitted() {
+    const QJsonObject expected = ParseObject(FileBytes(kExpected));
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(report_.keys(), expected.keys());
+    for (const QString& name : expected.keys()) {
+      QJsonObject shown = report_.value(name).toObject();
+      QJsonObject committed = expected.value(name).toObject();
+      if (kMoonTexts.contains(name)) {
+        shown.remove(QStringLiteral("text"));
+        committed.remove(QStringLiteral("text"));
+      }
+      QCOMPARE(name + u' ' + QJsonDocument(shown).toJson(QJsonDocument::Compact),
+               name + u' ' + QJsonDocument(committed).toJson(QJsonDocument::Compact));
+    }
+  }
+
+  void startUpOfAGoodFileSaysNothing() {
+    QVERIFY2(!typical_.err.contains("warning:"), typical_.err.constData());
+    QVERIFY2(!typical_.err.contains("error:"), typical_.err.constData());
+    QVERIFY2(!typical_.err.contains("information:"), typical_.err.constData());
+  }
+
+  // The figures known from the records' hand check, as a second reference
+  // beside the committed file.
+  void knownFigures_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("visible");
+    const auto row = [](const char* what, const char* name, const char* text, bool visible) {
+      QTest::newRow(what) << QString::fromLatin1(name) << QString::fromUtf8(text) << visible;
+    };
+    row("Home temperature", "Panel3", "15°c ", true);
+    row("Home dry-air specific attenuation", "Panel6", "0.008 db km", true);
+    row("Home slant attenuation at 30°", "Panel19", "0.103 dB", true);
+    row("DX rain, 10 mm/h vertical", "Panel89", "0.185 dB/km", true);
+    row("Moon distance of the slider", "Label96", "384560.0 kms", true);
+    row("Home reference temperature at 120 m", "Panel38", "21 °c", true);
+    row("Home EME block", "Panel23", "", true);
+    row("DX EME block", "Panel2", "", true);
+    row("combined losses", "Panel121", "", true);
+    row("Reset to Current Distance", "ColorButton4", "Reset to Current Distance", true);
+    row("EME not selected", "Panel126", "", false);
+    row("its Select button, inside it", "Panel128", " Select", false);
+    row("decimals list, closed", "DisplayAccuracy", "Display accuracy [Decimal points]", false);
+    row("help delay list, closed", "ScreenDelaySelect", "On Screen Help delay", false);
+    row("Home latitude panel, closed", "Panel45", "", false);
+    row("DX latitude panel, closed", "Panel117", "", false);
+    row("cloud notes, closed", "Panel42", "", false);
+  }
+  void knownFigures() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(bool, visible);
+    QVERIFY2(report_.contains(name), qPrintable(name));
+    QCOMPARE(Text(report_, name), text);
+    QCOMPARE(Visible(report_, name), visible);
+  }
+
+  void radioGroupsGiveTheirSelectedItem_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("10 GHz band") << QStringLiteral("FreqSelect") << 0;
+    QTest::newRow("Home circular") << QStringLiteral("PolarisationSelectA") << 2;
+    QTest::newRow("DX 10 mm/h") << QStringLiteral("RainSelectB") << 3;
+    QTest::newRow("3 decimals") << QStringLiteral("DisplayAccuracy") << 2;
+    QTest::newRow("no map chosen") << QStringLiteral("PercentageDisplay") << -1;
+  }
+  void radioGroupsGiveTheirSelectedItem() {
+    QFETCH(QString, name);
+    QFETCH(int, selected);
+    const QJsonObject shown = report_.value(name).toObject();
+    QCOMPARE(shown.value(QStringLiteral("selected")).toInt(-2), selected);
+    QCOMPARE(shown.size(), qsizetype(3));
+  }
+
+  void onlyRadioGroupsCarryMoreThanTextAndVisibility() {
+    for (const QString& name : report_.keys()) {
+      const QJsonObject shown = report_.value(name).toObject();
+      QVERIFY2(shown.value(QStringLiteral("text")).isString(), qPrintable(name));
+      QVERIFY2(shown.value(QStringLiteral("visible")).isBool(), qPrintable(name));
+      if (!shown.contains(QStringLiteral("selected"))) QCOMPARE(shown.size(), qsizetype(2));
+    }
+  }
+
+  // The moon texts, loosely: the sun/moon component is refined apart from
+  // this tool, and its distance may move by a few km.
+  void theEmePathLengthIsAMoonDistance() {
+    static const QRegularExpression kKm(QStringLiteral("^(\\d+\\.\\d) km$"));
+    const QRegularExpressionMatch m = kKm.match(Text(report_, QStringLiteral("Panel14")));
+    QVERIFY2(m.hasMatch(), qPrintable(Text(report_, QStringLiteral("Panel14"))));
+    const double km = m.captured(1).toDouble();
+    QVERIFY2(km >= kPerigeeKm && km <= kApogeeKm, qPrintable(m.captured(0)));
+  }
+
+  void theFreeSpaceLossIsThatOfTheMoonDistanceShown() {
+    const QString distance = Text(report_, QStringLiteral("Panel14"));
+    const QString loss = Text(report_, QStringLiteral("Panel34"));
+    QVERIFY2(loss.endsWith(QStringLiteral(" dB")), qPrintable(loss));
+    const double km = distance.section(u' ', 0, 0).toDouble();
+    const QString figure = loss.section(u' ', 0, 0);
+    // Free-space loss 20 log10(4 pi d f / c), dB.
+    const double expected =
+        20.0 * std::log10(4.0 * std::numbers::pi * km * 1e3 * kBandHz / kSpeedOfLight);
+    // Half a unit in the last decimal shown, and what the distance's own
+    // rounding to 0.05 km can move the loss by.
+    const double tolerance =
+        0.5 * std::pow(10.0, -Decimals(figure)) + 20.0 / std::log(10.0) * 0.05 / km;
+    QVERIFY2(std::abs(figure.toDouble() - expected) <= tolerance,
+             qPrintable(loss + QStringLiteral(" for ") + distance));
+  }
+
+  void theMoonLineIsThatOfTheMoment() {
+    // "Current ... Path Loss <dB> dB  Moon Diam .. <deg>°   Moon Phase ..
+    // <fraction> °  <degrees>°  <percent>%"
+    static const QRegularExpression kLine(QString::fromUtf8(
+        "^Current \\.\\.\\. Path Loss (\\d+\\.\\d\\d) dB  Moon Diam \\.\\. (\\d\\.\\d\\d)°   "
+        "Moon Phase \\.\\. (\\d\\.\\d\\d\\d) °  (\\d+)°  (\\d+\\.\\d)%$"));
+    const QString line = Text(report_, QStringLiteral("Panel114"));
+    const QRegularExpressionMatch m = kLine.match(line);
+    QVERIFY2(m.hasMatch(), qPrintable(line));
+    const double loss = m.captured(1).toDouble();
+    const double diameter = m.captured(2).toDouble();
+    const double phase = m.captured(3).toDouble();
+    // An EME path loss at any Moon distance, on any amateur band.
+    QVERIFY2(loss > 240.0 && loss < 310.0, qPrintable(line));
+    // 2 asin(1737.4 km / d) between apogee and perigee: 0.49° to 0.56°.
+    QVERIFY2(diameter >= 0.49 && diameter <= 0.57, qPrintable(line));
+    // On 2026-12-07 at 08:00 UTC the Moon stands 341.2° east of the Sun in
+    // ecliptic longitude (Meeus, Astronomical Algorithms, ch. 25 and 47,
+    // worked by hand): a waning crescent, 0.948 of the way round, two
+    // days before new Moon. It moves about 0.0014 of the way per hour.
+    QVERIFY2(std::abs(phase - 0.948) <= 0.003, qPrintable(line));
+    // The three phase figures are the one phase, each rounded its own way.
+    QVERIFY2(std::abs(m.captured(4).toDouble() - phase * 360.0) <= 0.5 + 0.0005 * 360.0,
+             qPrintable(line));
+    QVERIFY2(std::abs(m.captured(5).toDouble() - phase * 100.0) <= 0.05 + 0.0005 * 100.0,
+             qPrintable(line));
+  }
+
+  void theSameMomentGivesTheSameReport() {
+    Run again;
+    Report({QStringLiteral("--json"), QStringLiteral("--data"), Data("typical.dat"),
+            QStringLiteral("--utc"), kMoment},
+           again);
+    QCOMPARE(again.exit_code, 0);
+    QCOMPARE(again.out, typical_.out);
+  }
+
+  void anotherMomentMovesOnlyTheMoon() {
+    Run later;
+    Report({QStringLiteral("--json"), QStringLiteral("--data"), Data("typical.dat"),
+            QStringLiteral("--utc"), QStringLiteral("2026-12-20T08:00:00")},
+           later);
+    QCOMPARE(later.exit_code, 0);
+    const QJsonObject moved = ParseObject(later.out);
+    QCOMPARE(moved.keys(), report_.keys());
+    for (const QString& name : report_.keys()) {
+      const bool same = moved.value(name) == report_.value(name);
+      QVERIFY2(same != kMoonTexts.contains(name), qPrintable(name));
+    }
+  }
+
+  void optionsTakeTheirValueAfterAnEqualsSignToo() {
+    Run spelled;
+    Report({QStringLiteral("--utc=") + kMoment, QStringLiteral("--data=") + Data("typical.dat"),
+            QStringLiteral("--json")},
+           spelled);
+    QCOMPARE(spelled.exit_code, 0);
+    QCOMPARE(spelled.out, typical_.out);
+  }
+
+  // --- The sheet ---
+
+  void theSheetShowsEveryComponentOnceByRegion() {
+    Run sheet;
+    Report({QStringLiteral("--data"), Data("typical.dat"), QStringLiteral("--utc"), kMoment},
+           sheet);
+    QCOMPARE(sheet.exit_code, 0);
+    const QStringList lines = QString::fromUtf8(sheet.out).split(u'\n');
+    QVERIFY(
+        lines.front().startsWith(QStringLiteral("Form1  Quillmere Absorbtion Attenuation Ver ")));
+
+    // Panel14's line: its name, then its text as the JSON gives it.
+    const QRegularExpression panel14(
+        QStringLiteral("^  Panel14 +") +
+        QRegularExpression::escape(Text(report_, QStringLiteral("Panel14"))) + u'$');
+    QCOMPARE(lines.filter(panel14).size(), 1);
+
+    // Every component once, in a line of its own; hidden ones marked.
+    // The components of a later window are keyed "<window>.<name>".
+    QHash<QString, QString> line_of;
+    QString prefix;
+    for (const QString& line : lines) {
+      if (line.startsWith(QStringLiteral("Form"))) {
+        const QString window = line.section(u' ', 0, 0);
+        prefix = window == QStringLiteral("Form1") ? QString() : window + u'.';
+      }
+      if (!line.startsWith(QStringLiteral("  "))) continue;
+      const QString name = prefix + line.section(u' ', 2, 2);
+      QVERIFY2(!line_of.contains(name), qPrintable(line));
+      line_of.insert(name, line);
+    }
+    const QStringList names = report_.keys();
+    QCOMPARE(QSet<QString>(line_of.keyBegin(), line_of.keyEnd()),
+             QSet<QString>(names.begin(), names.end()));
+    for (const QString& name : report_.keys()) {
+      const bool marked = line_of.value(name).mid(2).section(u' ', 1).trimmed().startsWith(
+          QStringLiteral("hidden"));
+      QVERIFY2(marked == !Visible(report_, name), qPrintable(line_of.value(name)));
+    }
+    QVERIFY(line_of.value(QStringLiteral("FreqSelect"))
+                .endsWith(QStringLiteral("Frequency  [selected: 10 GHz]")));
+
+    // The regions in the window's order, each with the components it holds.
+    const QStringList headings = lines.filter(QRegularExpression(QStringLiteral("^\\S.*\\(")));
+    const QStringList regions = {"Panel1", "Panel49",  "Panel15", "Panel90", "Panel46", "Panel23",
+                                 "Panel2", "Panel126", "Panel45", "Panel42", "Panel121"};
+    QCOMPARE(headings.size(), regions.size());
+    for (qsizetype i = 0; i < regions.size(); ++i) {
+      QVERIFY2(headings[i].contains(u'(' + regions[i] + u')'), qPrintable(headings[i]));
+    }
+    QVERIFY(headings[7].endsWith(QStringLiteral("[hidden]")));
+    const auto region_of = [&](const QString& name) {
+      QString heading;
+      for (const QString& line : lines) {
+        if (!line.isEmpty() && !line.startsWith(u' ')) heading = line;
+        if (line.startsWith(QStringLiteral("  ") + name + u' ') || line == "  " + name) {
+          return heading;
+        }
+      }
+      return QString();
+    };
+    QVERIFY(region_of(QStringLiteral("Panel14")).contains(QStringLiteral("(Panel15)")));
+    QVERIFY(region_of(QStringLiteral("Panel117")).contains(QStringLiteral("(Panel46)")));
+    QVERIFY(region_of(QStringLiteral("Panel120")).contains(QStringLiteral("(Panel121)")));
+    QVERIFY(region_of(QStringLiteral("ColorButton1")).contains(QStringLiteral("(Panel1)")));
+    QVERIFY(lines.indexOf(line_of.value(QStringLiteral("Label8"))) <
+            lines.indexOf(line_of.value(QStringLiteral("Panel14"))));
+    QVERIFY(lines.indexOf(line_of.value(QStringLiteral("Panel14"))) <
+            lines.indexOf(line_of.value(QStringLiteral("Panel34"))));
+  }
+
+  // --- The data file: found, not found, damaged ---
+
+  void theDefaultDataFileIsTheOneInTheCurrentFolder() {
+    Run run;
+    Report({QStringLiteral("--json"), QStringLiteral("--utc"), kMoment}, run,
+           FileBytes(Data("typical.dat")));
+    QCOMPARE(run.exit_code, 0);
+    QCOMPARE(run.out, typical_.out);
+  }
+
+  void aDataFileThatCannotBeReadFails_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no such file") << QStringList{QStringLiteral("--data"), Data("absent.dat")}
+                                  << QStringLiteral("absent.dat: No such file or directory");
+    QTest::newRow("a folder") << QStringList{QStringLiteral("--data"), data_.path()}
+                              << QStringLiteral(": Is a directory");
+    QTest::newRow("no Quillmere.dat in the current folder")
+        << QStringList{} << QStringLiteral("Quillmere.dat: No such file or directory");
+  }
+  void aDataFileThatCannotBeReadFails() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, reason);
+    Run run;
+    Report(args << QStringLiteral("--json"), run);
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith("quillmere-report: Could not read "), run.err.constData());
+    QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.err.constData());
+  }
+
+  void anUnreadableDataFileFails() {
+    if (::geteuid() == 0) QSKIP("root reads every file");
+    const QString locked = Data("locked.dat");
+    QVERIFY(QFile::copy(Data("typical.dat"), locked));
+    QVERIFY(QFile::setPermissions(locked, QFile::WriteOwner));
+    data_listing_ = FolderListing(data_.path());
+    Run run;
+    Report({QStringLiteral("--data"), locked}, run);
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY2(run.err.contains("Permission denied"), run.err.constData());
+  }
+
+  void valuesOutOfRangeAreReportedButNotAFailure() {
+    Run run;
+    Report({QStringLiteral("--json"), QStringLiteral("--data"), Data("damaged.dat"),
+            QStringLiteral("--utc"), kMoment},
+           run);
+    QCOMPARE(run.exit_code, 0);
+    QVERIFY2(run.err.contains("warning: The default Data File \""), run.err.constData());
+    QVERIFY2(run.err.contains("holds values out of range"), run.err.constData());
+    const QJsonObject damaged = ParseObject(run.out);
+    QCOMPARE(damaged.keys(), report_.keys());
+    static const QRegularExpression kNotANumber(QStringLiteral("\\b(nan|inf|infinity)\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    for (const QString& name : damaged.keys()) {
+      QVERIFY2(!kNotANumber.match(Text(damaged, name)).hasMatch(),
+               qPrintable(name + QStringLiteral(": ") + Text(damaged, name)));
+    }
+  }
+
+  // --- Options ---
+
+  void badOptionsGiveTheUsage_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("complaint");
+    const auto row = [](const char* what, QStringList args, const char* complaint) {
+      QTest::newRow(what) << args << QString::fromUtf8(complaint);
+    };
+    row("an unknown option", {"--verbose"}, "unknown option \"--verbose\"");
+    row("a stray argument", {"typical.dat"}, "unexpected argument \"typical.dat\"");
+    row("Qt's own options are not ours", {"-platform", "xcb"}, "unknown option \"-platform\"");
+    row("a flag given a value", {"--json=yes"}, "unknown option \"--json=yes\"");
+    row("--utc with a space", {"--utc", "2026-12-07 08:00:00"}, "--utc wants a UTC moment");
+    row("--utc with a zone", {"--utc", "2026-12-07T08:00:00Z"}, "--utc wants a UTC moment");
+    row("--utc on a leap second", {"--utc", "2016-12-31T23:59:60"}, "--utc wants a UTC moment");
+    row("--utc on 29 February 2027", {"--utc", "2027-02-29T00:00:00"}, "--utc wants a UTC moment");
+    row("--utc without a value", {"--utc"}, "--utc needs a value");
+    row("--data without a value", {"--data"}, "--data needs a value");
+    row("--data with an empty name", {"--data="}, "--data needs a file name");
+  }
+  void badOptionsGiveTheUsage() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, complaint);
+    Run run;
+    // A readable data file first, so that only the options can fail.
+    Report(QStringList{QStringLiteral("--data"), Data("typical.dat")} + args, run);
+    QCOMPARE(run.exit_code, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
+    QVERIFY2(run.err.contains("\nusage: quillmere-report [--data FILE]"), run.err.constData());
+  }
+
+  void helpGoesToStandardOutput() {
+    Run run;
+    Report({QStringLiteral("--help")}, run);
+    QCOMPARE(run.exit_code, 0);
+    QVERIFY(run.out.startsWith("usage: quillmere-report [--data FILE] [--utc"));
+  }
+
+ private:
+  QString Data(const char* name) const { return data_.filePath(QLatin1String(name)); }
+
+  // Runs the tool in a new empty folder (holding Quillmere.dat with
+  // `seeded` bytes if given), with no display, the C locale and a home of its
+  // own. Afterwards that folder and the data folder must be as they were: the
+  // tool writes no file, not even its window placement.
+  void Report(const QStringList& args, Run& run, const QByteArray& seeded = {}) {
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString dat = work.filePath(QStringLiteral("Quillmere.dat"));
+    if (!seeded.isEmpty()) {
+      QFile file(dat);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      QCOMPARE(file.write(seeded), qint64(seeded.size()));
+    }
+    const QStringList listing = FolderListing(work.path());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name :
+         {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "LANGUAGE", "LANG", "LC_NUMERIC"}) {
+      env.remove(QLatin1String(name));
+    }
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("HOME"), home_.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home_.filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("share")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.filePath(QStringLiteral("runtime")));
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(work.path());
+    process.start(kTool, args);
+    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    QVERIFY2(process.waitForFinished(120000), "quillmere-report did not finish");
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    run.exit_code = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+
+    QCOMPARE(FolderListing(work.path()), listing);
+    if (!seeded.isEmpty()) QCOMPARE(FileBytes(dat), seeded);
+    QCOMPARE(FolderListing(data_.path()), data_listing_);
+  }
+
+  QTemporaryDir data_;
+  QTemporaryDir home_;
+  QStringList data_listing_;
+  Run typical_;
+  QJsonObject report_;
+};
+
+QTEST_GUILESS_MAIN(ReportTest)
+#include "report_test.moc"
