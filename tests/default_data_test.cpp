@@ -13,6 +13,7 @@
 
 #include "data_record.h"
 #include "default_data.h"
+#include "support/message_log.h"
 #include "support/recording_display.h"
 #include "version_info.h"
 
@@ -23,13 +24,7 @@ namespace fs = std::filesystem;
 using testing::FakeSunMoon;
 using testing::RecordingDisplay;
 
-struct MessageLog : Messages {
-  std::vector<std::string> lines;
-  void Information(std::string_view t) override { lines.push_back("info: " + std::string(t)); }
-  void Warning(std::string_view t) override { lines.push_back("warning: " + std::string(t)); }
-  void Error(std::string_view t) override { lines.push_back("error: " + std::string(t)); }
-  bool Confirm(std::string_view) override { return false; }
-};
+using testing::MessageLog;
 
 std::vector<char> Bytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -12,6 +12,7 @@
 
 #include "font_substitutes.h"
 #include "radio_group.h"
+#include "support/message_log.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "ui_tform1.h"
@@ -20,13 +21,7 @@ using quillmere::TForm1;
 
 namespace {
 
-struct MessageLog : quillmere::Messages {
-  std::vector<std::string> lines;
-  void Information(std::string_view t) override { lines.emplace_back(t); }
-  void Warning(std::string_view t) override { lines.emplace_back(t); }
-  void Error(std::string_view t) override { lines.emplace_back(t); }
-  bool Confirm(std::string_view) override { return false; }
-};
+using quillmere::testing::MessageLog;
 
 }  // namespace
 
@@ -79,7 +74,7 @@ class MapViewerTest : public QObject {
     c.PercentageDisplay->setItemIndex(1);
     QVERIFY(form.Form2().isVisible());
     QCOMPARE(log.lines.size(), std::size_t{1});
-    QVERIFY(log.lines[0].rfind("Cannot open file \"", 0) == 0);
+    QVERIFY(log.lines[0].rfind("error: Cannot open file \"", 0) == 0);
     QVERIFY(log.lines[0].find("/Fig3 LiquidWater 0.5%.jpg\". ") != std::string::npos);
     QVERIFY(form.Form2().Image1()->pixmap().isNull());
     emit form.Form2().Button1()->clicked();

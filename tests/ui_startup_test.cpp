@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "font_substitutes.h"
+#include "support/message_log.h"
 #include "tform1.h"
 #include "ui_tform1.h"
 #include "version_info.h"
@@ -23,16 +24,7 @@ using quillmere::TForm1;
 
 namespace {
 
-struct MessageLog : quillmere::Messages {
-  std::vector<std::string> lines;
-  void Information(std::string_view t) override { lines.emplace_back("info: " + std::string(t)); }
-  void Warning(std::string_view t) override { lines.emplace_back("warning: " + std::string(t)); }
-  void Error(std::string_view t) override { lines.emplace_back("error: " + std::string(t)); }
-  bool Confirm(std::string_view t) override {
-    lines.emplace_back("confirm: " + std::string(t));
-    return false;  // No
-  }
-};
+using quillmere::testing::MessageLog;
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
+#include "support/message_log.h"
 #include "tform1.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
@@ -25,17 +26,7 @@ using quillmere::TForm1;
 
 namespace {
 
-// Messages kept instead of shown.
-struct MessageLog : quillmere::Messages {
-  std::vector<std::string> lines;
-  void Information(std::string_view t) override { lines.emplace_back("info: " + std::string(t)); }
-  void Warning(std::string_view t) override { lines.emplace_back("warning: " + std::string(t)); }
-  void Error(std::string_view t) override { lines.emplace_back("error: " + std::string(t)); }
-  bool Confirm(std::string_view t) override {
-    lines.emplace_back("confirm: " + std::string(t));
-    return false;
-  }
-};
+using quillmere::testing::MessageLog;
 
 QString Caption(TForm1& form, const char* name) {
   return form.Component<quillmere::Panel>(QString::fromLatin1(name))->caption();
