@@ -176,7 +176,7 @@ TEST_F(SunMoonReferenceTest, ComponentMatchesPublishedPerigees) {
 
 struct Agreement {
   double max_km = 0, sum_squares = 0;
-  int count = 0, above_10_km = 0;
+  int count = 0;
   Seconds worst{};
 
   void Add(Seconds t, double difference) {
@@ -184,7 +184,6 @@ struct Agreement {
       max_km = std::fabs(difference);
       worst = t;
     }
-    if (std::fabs(difference) > 10.0) ++above_10_km;
     sum_squares += difference * difference;
     ++count;
   }
@@ -194,14 +193,16 @@ struct Agreement {
 std::ostream& operator<<(std::ostream& out, const Agreement& a) {
   const UtcMoment w = ToMoment(a.worst);
   return out << a.count << " samples: max " << a.max_km << " km (" << w.year << "-" << w.month
-             << "-" << w.day << " " << w.hour << "h), RMS " << a.RmsKm() << " km, " << a.above_10_km
-             << " above 10 km";
+             << "-" << w.day << " " << w.hour << "h), RMS " << a.RmsKm() << " km";
 }
 
 // Every 10 days and 7 hours from 1950 to 2100 (5360 moments): the step walks
-// through every time of day and every part of the anomalistic month. The
-// bound is the measured envelope of eraMoon98 (12.9 km worst, 3.0 km RMS,
-// from hourly samples against DE431); 10 km is exceeded 0.2 % of the time.
+// through every time of day and every part of the anomalistic month, on
+// moments other than those the component's distance terms were fitted on.
+// The worst case is what the calculator asks for. The RMS bound sits a
+// little above the component's 1.64 km on these moments: a larger term of
+// the component's distance table lost (0.86 km or more) or one of 0.5 km or
+// more with its sign flipped pushes it over, where the worst case may not.
 TEST_F(SunMoonReferenceTest, DistanceAgreesWithTheReferenceFrom1950To2100) {
   using namespace std::chrono;
   Agreement agreement;
@@ -210,8 +211,8 @@ TEST_F(SunMoonReferenceTest, DistanceAgreesWithTheReferenceFrom1950To2100) {
     agreement.Add(t, ComponentDistanceKm(t) - ReferenceDistanceKm(t));
   }
   std::cout << "Moon distance, component - ELP 2000-82B: " << agreement << "\n";
-  EXPECT_LT(agreement.max_km, kDistanceAccuracyKm) << agreement;
-  EXPECT_LT(agreement.RmsKm(), 3.2) << agreement;
+  EXPECT_LE(agreement.max_km, kDistanceAccuracyKm) << agreement;
+  EXPECT_LT(agreement.RmsKm(), 1.7) << agreement;
 }
 
 // The closest perigee and the farthest apogee of each decade (found in
@@ -246,7 +247,7 @@ TEST_F(SunMoonReferenceTest, DistanceAgreesAtTheExtremePerigeesAndApogees) {
     }
   }
   std::cout << "At perigees and apogees: " << agreement << "\n";
-  EXPECT_LT(agreement.max_km, kDistanceAccuracyKm) << agreement;
+  EXPECT_LE(agreement.max_km, kDistanceAccuracyKm) << agreement;
   // The extremes of 1950-2100 in DE431: 356421.45 km on 2052-12-06 and
   // 406711.63 km on 1984-03-02 (hourly samples come within 0.1 km of them).
   EXPECT_NEAR(min_reference, 356421.45, 0.1 + 0.22);
