@@ -75,6 +75,10 @@ constexpr const char* kEmeOnly[] = {"Panel23",  "Panel2",   "Panel114", "ColorBu
                                     "Label50",  "Label51",  "Label54"};
 
 constexpr Real kKelvin = 273.15L;
+// Steps of 0.1 accumulate in binary floating point: a value that should
+// come back to exactly 0 can stay a few units in the 19th decimal above it.
+// Anything below half the smallest step is such a remnant of zero.
+constexpr Real kZeroRemnant = 0.05L;
 constexpr Real kTerrestrialElevation = 0.1L;  // both antennas at the horizon
 
 }  // namespace
@@ -477,7 +481,7 @@ void Calculator::ElevationButton10UpClick(Station s) {
 void Calculator::ElevationButton10DownClick(Station s) {
   StationParams& st = Of(s);
   st.Elevation -= 10;
-  if (st.Elevation <= 0) st.Elevation = 1;  // the tens button floors at 1 deg
+  if (st.Elevation < kZeroRemnant) st.Elevation = 1;  // the tens button floors at 1 deg
   st.EmeElevation = st.Elevation;
   Recalculate();
 }
@@ -494,7 +498,7 @@ void Calculator::ElevationButton1UpClick(Station s) {
 void Calculator::ElevationButton1DownClick(Station s) {
   StationParams& st = Of(s);
   st.Elevation -= st.Elevation > 1 ? 1 : 0.1L;
-  if (st.Elevation <= 0) st.Elevation = 0.1L;
+  if (st.Elevation < kZeroRemnant) st.Elevation = 0.1L;
   st.EmeElevation = st.Elevation;
   Recalculate();
 }

@@ -33,6 +33,13 @@ set(QUILLMERE_SHARED_FILES
   # Written at build time by the target quillmere_shipped_data (app/).
   "${PROJECT_BINARY_DIR}/share/Quillmere.dat"
   "${PROJECT_SOURCE_DIR}/assets/QuillmereS.ini"
+  # The cloud maps, rendered at build time by quillmere_cloud_maps (assets/mapgen/).
+  "${PROJECT_BINARY_DIR}/share/Fig2 LiquidWater 0.1%.jpg"
+  "${PROJECT_BINARY_DIR}/share/Fig3 LiquidWater 0.5%.jpg"
+  "${PROJECT_BINARY_DIR}/share/Fig4 LiquidWater 1.0%.jpg"
+  "${PROJECT_BINARY_DIR}/share/Fig5 LiquidWater 5.0%.jpg"
+  "${PROJECT_BINARY_DIR}/share/Fig6 LiquidWater 10.0%.jpg"
+  "${PROJECT_BINARY_DIR}/share/Fig7 LiquidWater 20.0%.jpg"
 )
 
 # The program.
@@ -72,7 +79,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.svg
 # Everything an installation needs built, for a build of selected targets:
 #   cmake --build BUILD --target quillmere_installables
 add_custom_target(quillmere_installables)
-add_dependencies(quillmere_installables quillmere quillmere_shipped_data)
+add_dependencies(quillmere_installables quillmere quillmere_shipped_data quillmere_cloud_maps)
 
 # Menus and docks that cannot draw SVG take the PNG. Rendered only when
 # rsvg-convert (librsvg2-bin) happens to be there; nothing depends on it.

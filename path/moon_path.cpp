@@ -48,7 +48,10 @@ Real EmeAttenuationPathLength(Real elevation_deg) {
 
 Real ApplyDistanceStep(Real path_km, const DistanceStep& rule) {
   Real next = path_km + rule.step;
-  if (rule.floor && !(next > 0)) next = *rule.floor;
+  // Steps of 0.1 km accumulate in binary floating point: a path that should
+  // come back to 0 can stay a few units in the 17th decimal above it, which
+  // no floor rule would catch. Below half the smallest step it is zero.
+  if (rule.floor && !(next >= 0.05L)) next = *rule.floor;
   return next;
 }
 

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   liberfa-dev libnova-dev
-  libjpeg-dev
+  libjpeg-dev libfreetype-dev
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth

@@ -229,6 +229,11 @@ TEST_F(CalculatorTest, DistanceSteppersFloorAboveZero) {
       {"x100 down from 50 gives 1", 50, &Calculator::DistanceChangex1009DownClick, 1},
       {"x100 up", 50, &Calculator::DistanceChangex1009UpClick, 150},
       {"x0.1 down", 0.5L, &Calculator::DistanceChangex01UpDownClick, 0.4L},
+      // Three 0.1 steps up from 0 are not exactly 0.3; stepping down must
+      // not leave a path of 5e-17 km.
+      {"x0.1 down to a remnant of zero", 0.1L + 0.1L + 0.1L - 0.1L - 0.1L,
+       &Calculator::DistanceChangex01UpDownClick, 0.1L},
+      {"x1 down to a remnant of zero", 1 + 1e-15L, &Calculator::DistanceChangex1DownClick, 1},
   };
   for (const auto& c : cases) {
     state.PathLength = state.TerrestrialPathLength = c.from;
@@ -347,6 +352,10 @@ TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
        &Calculator::ElevationButton1DownClick, 0.9L},
       {"elevation 0.1, x1 down", Station::Home, &StationParams::Elevation, 0.1L,
        &Calculator::ElevationButton1DownClick, 0.1L},
+      {"elevation a hair above 0.1, x1 down", Station::Home, &StationParams::Elevation,
+       0.1L + 1e-18L, &Calculator::ElevationButton1DownClick, 0.1L},
+      {"elevation a hair above 10, x10 down", Station::DX, &StationParams::Elevation, 10 + 1e-15L,
+       &Calculator::ElevationButton10DownClick, 1},
       {"elevation 0.9, x1 up", Station::Home, &StationParams::Elevation, 0.9L,
        &Calculator::ElevationButton1UpClick, 1},
       {"elevation 89.5, x1 up", Station::DX, &StationParams::Elevation, 89.5L,

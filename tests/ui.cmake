@@ -31,6 +31,10 @@ if(TARGET quillmere_ui)
   quillmere_add_test(jpeg_file_tests SOURCES jpeg_file_test.cpp LIBS quillmere_ui JPEG::JPEG)
   quillmere_add_qtest(ui_map_viewer_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_map_viewer_test.cpp LIBS quillmere_ui)
+  quillmere_add_qtest(ui_monkey_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_monkey_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_monkey_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
   quillmere_add_qtest(ui_display_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_display_test.cpp LIBS quillmere_ui)
 endif()

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -37,6 +38,10 @@ class MapViewerTest : public QObject {
     QImage map(1100, 800, QImage::Format_RGB888);  // larger than the picture box
     map.fill(QColor(20, 90, 200));
     QVERIFY(map.save(QStringLiteral("Fig2 LiquidWater 0.1%.jpg"), "JPEG"));
+    // A map in the current folder comes first; this one is damaged.
+    QFile bad(QStringLiteral("Fig3 LiquidWater 0.5%.jpg"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("\xff\xd8\xff not a picture");
   }
   void cleanupTestCase() { QDir::setCurrent(original_); }
 
@@ -69,13 +74,13 @@ class MapViewerTest : public QObject {
     QVERIFY(form.isVisible());
     QVERIFY(!form.Form2().isVisible());
 
-    // Another opens it; its file is missing: a message, an empty picture,
+    // Another opens it; its file is damaged: a message, an empty picture,
     // and Close still returns.
     c.PercentageDisplay->setItemIndex(1);
     QVERIFY(form.Form2().isVisible());
     QCOMPARE(log.lines.size(), std::size_t{1});
-    QVERIFY(log.lines[0].rfind("error: Cannot open file \"", 0) == 0);
-    QVERIFY(log.lines[0].find("/Fig3 LiquidWater 0.5%.jpg\". ") != std::string::npos);
+    QVERIFY(log.lines[0].rfind("error: The map \"", 0) == 0);
+    QVERIFY(log.lines[0].find("/Fig3 LiquidWater 0.5%.jpg\"") != std::string::npos);
     QVERIFY(form.Form2().Image1()->pixmap().isNull());
     emit form.Form2().Button1()->clicked();
     QVERIFY(form.isVisible());
