@@ -40,6 +40,7 @@ set(QUILLMERE_SHARED_FILES
   "${PROJECT_BINARY_DIR}/share/Fig5 LiquidWater 5.0%.jpg"
   "${PROJECT_BINARY_DIR}/share/Fig6 LiquidWater 10.0%.jpg"
   "${PROJECT_BINARY_DIR}/share/Fig7 LiquidWater 20.0%.jpg"
+  "${PROJECT_BINARY_DIR}/share/Quillmere Attenuation.chm"
 )
 
 # The program.

@@ -15,6 +15,7 @@
 #include "calculator.h"
 #include "data_file.h"
 #include "design_scaler.h"
+#include "help_viewer.h"
 #include "messages.h"
 #include "state.h"
 #include "sunmoon.h"
@@ -165,6 +166,12 @@ class TForm1 : public QMainWindow {
   void Panel134Click() { ResetScreenSize(); }
   // The tab strip: 0 "Help", 1 "About", 2 "Exit".
   void TabSet2Click(int tab);
+  // The Help tab: "Quillmere Attenuation.chm" (its extension also in
+  // capitals) from the current folder, else the installed data folder, shown
+  // at its table of contents in the help window, which this window owns.
+  void OpenHelp();
+  // The help window, once the Help tab has opened it.
+  HelpViewer* HelpWindow() const { return help_viewer_.get(); }
   // Asks "Do You wish to exit now ?" and ends the program on Yes.
   void ConfirmExit();
   // The About text, line by line.
@@ -224,6 +231,8 @@ class TForm1 : public QMainWindow {
   QList<QWidget*> components_;
   QHash<QString, QWidget*> by_name_;
   DesignScaler scaler_;
+  // Last, so that the help window is closed first when this window goes.
+  HelpViewerPtr help_viewer_;
 };
 
 }  // namespace quillmere

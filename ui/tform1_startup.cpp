@@ -107,7 +107,7 @@ void TForm1::TabSet2Click(int tab) {
   state_.CurrentDirectory = QDir::currentPath().toStdString();
   switch (tab) {
     case 0:
-      // The help viewer comes with the program's help file.
+      OpenHelp();
       break;
     case 1:
       version_ = ReadVersionInfo();
