@@ -16,6 +16,8 @@ packages=(
   xvfb xauth
   desktop-file-utils
   python3-xlib time
+  # fuzz/run: clang, libFuzzer with the sanitizer runtimes, llvm-symbolizer
+  clang libclang-rt-dev llvm
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "data_record.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace quillmere {
 namespace {
@@ -88,9 +89,13 @@ std::string GetShortString(const DataRecord& r, std::size_t at) {
   return std::string(first, first + static_cast<std::ptrdiff_t>(length));
 }
 
-// Writes the length byte and the text; the bytes after the text stay.
+// Writes the length byte and the text; the bytes after the text stay. A text
+// the buffer already reads as is left alone, as an unchanged real is: a length
+// byte above 15, which reads as 15, must survive the save of an unchanged
+// record.
 void PutShortString(DataRecord& r, std::size_t at, const std::string& text) {
   const std::size_t length = std::min(text.size(), off::kShortStringCapacity);
+  if (GetShortString(r, at) == std::string_view(text).substr(0, length)) return;
   r.bytes[at] = static_cast<std::uint8_t>(length);
   std::copy_n(text.begin(), length, r.bytes.begin() + static_cast<std::ptrdiff_t>(at + 1));
 }

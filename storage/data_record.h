@@ -122,7 +122,9 @@ PersistedFields DecodeRecord(const DataRecord& record);
 // in the buffer already decode to the very same value (bit for bit, NaN
 // payload included) is not rewritten, so that loading and saving an unchanged
 // record gives back the same bytes even where the file held an encoding an
-// x87 would not write (a pseudo-denormal, an unnormal).
+// x87 would not write (a pseudo-denormal, an unnormal). Likewise a short
+// string whose text the buffer already reads as keeps its bytes, a length
+// byte above 15 included.
 void EncodeRecord(const PersistedFields& fields, DataRecord& buffer);
 
 // The persisted fields of the state; offset 40 takes TerrestrialPathLength,

@@ -413,6 +413,18 @@ TEST(Sitemap, KeepsItsBoundsOnEntriesAndText) {
   EXPECT_EQ(entries[0].name.size(), kSitemapMaxText);
 }
 
+// Found by fuzz_help: a text cut at the bound in the middle of a character
+// (the two bytes of an e with acute accent straddle it) kept the first byte
+// alone, which is no UTF-8.
+TEST(Sitemap, TextCutAtTheBoundKeepsWholeCharacters) {
+  std::string long_name = "a";
+  while (long_name.size() < kSitemapMaxText * 2) long_name += "\u00e9";
+  const std::vector<SitemapEntry> entries = ParseSitemap("<UL>" + Item(long_name, "x.html"));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name.size(), kSitemapMaxText - 1);
+  EXPECT_EQ(entries[0].name.substr(kSitemapMaxText - 3), "\u00e9");  // whole, last
+}
+
 TEST(Sitemap, RandomBytesGiveAWellFormedTree) {
   // Sitemap fragments shuffled with noise: whatever comes out is a tree.
   const char* pieces[] = {"<UL>",

@@ -117,5 +117,110 @@ TEST_F(JpegFileTest, ACorruptFileIsRefusedWithAMessage) {
   EXPECT_FALSE(map.error.empty());
 }
 
+// A 1 x 1 picture in one scan per colour, its frame header then made to
+// claim 65500 x 65500 pixels.
+std::vector<std::uint8_t> ForgedMultiScanPicture() {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = 1;
+  cinfo.image_height = 1;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  static const jpeg_scan_info kScans[] = {
+      {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+  cinfo.scan_info = kScans;
+  cinfo.num_scans = 3;
+  jpeg_start_compress(&cinfo, TRUE);
+  std::uint8_t pixel[3] = {10, 20, 30};
+  JSAMPROW p = pixel;
+  jpeg_write_scanlines(&cinfo, &p, 1);
+  jpeg_finish_compress(&cinfo);
+  std::vector<std::uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&cinfo);
+  free(out);
+  for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
+    if (bytes[i] == 0xff && bytes[i + 1] == 0xc0) {  // SOF0: height, then width
+      bytes[i + 5] = 0xff, bytes[i + 6] = 0xdc, bytes[i + 7] = 0xff, bytes[i + 8] = 0xdc;
+      break;
+    }
+  }
+  return bytes;
+}
+
+// Found by fuzz_jpeg: the size was judged only after jpeg_start_decompress,
+// which for a picture in several scans had already allocated the
+// coefficients of all 65500 x 65500 pixels (some 13 GB) and read every scan
+// into them.
+TEST_F(JpegFileTest, AForgedSizeIsRefusedBeforeDecodingStarts) {
+  const std::vector<std::uint8_t> forged = ForgedMultiScanPicture();
+  const DecodedJpeg map = DecodeJpeg(forged.data(), forged.size(), "forged.jpg");
+  EXPECT_FALSE(map.ok);
+  EXPECT_TRUE(map.rgb.empty());
+  EXPECT_EQ(map.error,
+            "The map \"forged.jpg\" is not a picture this viewer can show (65500 x 65500).");
+}
+
+// A progressive 16 x 16 picture (about ten scans), as an encoder writes it.
+std::vector<std::uint8_t> ProgressivePicture() {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = 16;
+  cinfo.image_height = 16;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<std::uint8_t> row(16 * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>(i * 5);
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&cinfo, &p, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<std::uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&cinfo);
+  free(out);
+  return bytes;
+}
+
+// Found by fuzz_jpeg (on a crafted 0.9 MB map that ran past its 10 s limit):
+// every scan passes over the whole picture, and a file may hold tens of
+// thousands of them.
+TEST_F(JpegFileTest, APictureOfTooManyScansIsRefused) {
+  const std::vector<std::uint8_t> plain = ProgressivePicture();
+  DecodedJpeg map = DecodeJpeg(plain.data(), plain.size(), "progressive.jpg");
+  ASSERT_TRUE(map.ok) << map.error;
+
+  // Its last scan (from its start of scan marker to the end of image marker)
+  // repeated 600 times.
+  std::size_t last_scan = 0;
+  for (std::size_t i = 0; i + 1 < plain.size(); ++i) {
+    if (plain[i] == 0xff && plain[i + 1] == 0xda) last_scan = i;
+  }
+  ASSERT_GT(last_scan, 0u);
+  const std::vector<std::uint8_t> scan(plain.begin() + static_cast<std::ptrdiff_t>(last_scan),
+                                       plain.end() - 2);
+  std::vector<std::uint8_t> many(plain.begin(), plain.end() - 2);
+  for (int i = 0; i < 600; ++i) many.insert(many.end(), scan.begin(), scan.end());
+  many.push_back(0xff);
+  many.push_back(0xd9);
+  map = DecodeJpeg(many.data(), many.size(), "scans.jpg");
+  EXPECT_FALSE(map.ok);
+  EXPECT_TRUE(map.rgb.empty());
+  EXPECT_EQ(map.error, "The map \"scans.jpg\" cannot be read: it has more than 500 scans.");
+}
+
 }  // namespace
 }  // namespace quillmere

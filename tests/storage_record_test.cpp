@@ -308,6 +308,25 @@ TEST(ShortString, ALengthByteAbove15ReadsTheFifteenCharacters) {
   EXPECT_EQ(DecodeRecord(r).ReservedText1, std::string(15, 'x'));
 }
 
+// Found by fuzz_data_file: the length byte came back as 15, so a load then
+// save of an unchanged foreign record did not give the file back.
+TEST(ShortString, ALengthByteAbove15SurvivesTheSaveOfAnUnchangedText) {
+  DataRecord r = Filled('x');
+  r.bytes[record_offset::kReservedText1] = 200;
+  r.bytes[record_offset::kReservedText2] = 16;
+  DataRecord saved = r;
+  EncodeRecord(DecodeRecord(r), saved);
+  EXPECT_EQ(saved, r);
+
+  // A changed text is written with its own length.
+  PersistedFields f = DecodeRecord(r);
+  f.ReservedText1 = "EME";
+  EncodeRecord(f, saved);
+  EXPECT_EQ(saved.bytes[record_offset::kReservedText1], 3);
+  EXPECT_EQ(saved.bytes[record_offset::kReservedText2], 16);
+  EXPECT_EQ(DecodeRecord(saved).ReservedText1, "EME");
+}
+
 // A real the buffer holds in a form the x87 never writes stays as it is when
 // the value is unchanged, and is rewritten canonically once it changes.
 struct KeptRealCase {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,32 @@ class StartupTest : public QObject {
 
   void aPlacementOffEveryScreenFallsBackToTheDefaults() {
     WritePlacement(50000, 40000, 900, 700);
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
+  }
+
+  // Found by fuzz_placement: edges near the int limits overflowed the
+  // rectangle arithmetic, and a window far off the screen was taken as one
+  // on it.
+  void aPlacementAtTheIntLimitsFallsBackToTheDefaults_data() {
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    QTest::newRow("right and bottom edges past the int range") << kMax << kMax << 500 << 500;
+    QTest::newRow("left and top at the int minimum") << kMin << kMin << 500 << 500;
+    QTest::newRow("from the int minimum, the largest size") << kMin << kMin << kMax << kMax;
+  }
+
+  void aPlacementAtTheIntLimitsFallsBackToTheDefaults() {
+    QFETCH(int, left);
+    QFETCH(int, top);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    WritePlacement(left, top, width, height);
     MakeForm();
     form_->show();
     QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size

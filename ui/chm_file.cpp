@@ -771,7 +771,9 @@ constexpr NamedEntity kEntities[] = {
 // kSitemapMaxText bytes. A reference that is not understood stays as it is.
 std::string DecodeEntities(std::string_view s) {
   std::string out;
-  for (std::size_t i = 0; i < s.size() && out.size() < kSitemapMaxText;) {
+  // One byte past the bound, so that the cut below sees whether the bound
+  // falls inside a character.
+  for (std::size_t i = 0; i < s.size() && out.size() <= kSitemapMaxText;) {
     if (s[i] != '&') {
       out += s[i++];
       continue;

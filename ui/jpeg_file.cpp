@@ -17,15 +17,32 @@ namespace {
 // that a forged header cannot make us allocate gigabytes.
 constexpr long kMaxPixels = 16L * 1024 * 1024;
 
+// The most scans we read. Encoders write one, or about ten for a progressive
+// picture; libjpeg-turbo puts the limit for untrusted files at 500. Each scan
+// passes over the whole picture, so a file of thousands of tiny scans would
+// otherwise keep the viewer busy for minutes.
+constexpr int kMaxScans = 500;
+
 struct ErrorManager {
   jpeg_error_mgr base;
+  jpeg_progress_mgr progress;
   std::jmp_buf escape;
   std::string first_warning;
+  std::string refusal;  // why we stopped libjpeg ourselves, if we did
 };
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
   auto* mgr = reinterpret_cast<ErrorManager*>(cinfo->err);
   std::longjmp(mgr->escape, 1);
+}
+
+// Called by libjpeg as it works through the file.
+void OnProgress(j_common_ptr cinfo) {
+  auto* mgr = reinterpret_cast<ErrorManager*>(cinfo->err);
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    mgr->refusal = "it has more than " + std::to_string(kMaxScans) + " scans";
+    std::longjmp(mgr->escape, 1);
+  }
 }
 
 // A corrupt-data warning (msg_level -1) means libjpeg carries on with made-up
@@ -45,6 +62,11 @@ std::string Describe(j_common_ptr cinfo) {
   return text;
 }
 
+std::string NotShowable(const std::string& name, JDIMENSION width, JDIMENSION height) {
+  return "The map \"" + name + "\" is not a picture this viewer can show (" +
+         std::to_string(width) + " x " + std::to_string(height) + ").";
+}
+
 }  // namespace
 
 DecodedJpeg DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name) {
@@ -58,23 +80,34 @@ DecodedJpeg DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::st
   // automatic variables that change after setjmp.
   std::vector<std::uint8_t>* rgb = &out.rgb;
   if (setjmp(mgr.escape)) {
-    out.error = "The map \"" + name +
-                "\" cannot be read: " + Describe(reinterpret_cast<j_common_ptr>(&cinfo)) + ".";
+    const std::string reason =
+        mgr.refusal.empty() ? Describe(reinterpret_cast<j_common_ptr>(&cinfo)) : mgr.refusal;
+    out.error = "The map \"" + name + "\" cannot be read: " + reason + ".";
     jpeg_destroy_decompress(&cinfo);
     rgb->clear();
     out.ok = false;
     return out;
   }
   jpeg_create_decompress(&cinfo);
+  // Only now: creating the decompressor clears every field but the error manager.
+  mgr.progress.progress_monitor = OnProgress;
+  cinfo.progress = &mgr.progress;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
   cinfo.out_color_space = JCS_RGB;
+  // Judge the size the header claims before libjpeg starts: for a picture in
+  // several scans (progressive, or one scan per colour) jpeg_start_decompress
+  // already allocates the coefficients of the whole picture and reads every
+  // scan into them.
+  const long pixels = static_cast<long>(cinfo.image_width) * cinfo.image_height;
+  if (pixels <= 0 || pixels > kMaxPixels) {
+    out.error = NotShowable(name, cinfo.image_width, cinfo.image_height);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+  }
   jpeg_start_decompress(&cinfo);
-  const long pixels = static_cast<long>(cinfo.output_width) * cinfo.output_height;
-  if (cinfo.output_components != 3 || pixels <= 0 || pixels > kMaxPixels) {
-    out.error = "The map \"" + name + "\" is not a picture this viewer can show (" +
-                std::to_string(cinfo.output_width) + " x " + std::to_string(cinfo.output_height) +
-                ").";
+  if (cinfo.output_components != 3) {
+    out.error = NotShowable(name, cinfo.output_width, cinfo.output_height);
     jpeg_destroy_decompress(&cinfo);
     return out;
   }

@@ -6,9 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLocale>
-#include <QScreen>
 #include <QSettings>
 #include <QShowEvent>
 #include <QStringList>
@@ -16,6 +14,7 @@
 #include <filesystem>
 
 #include "default_data.h"
+#include "placement.h"
 #include "tform1.h"
 #include "widget_display.h"
 
@@ -23,22 +22,9 @@ namespace quillmere {
 namespace {
 
 constexpr const char* kPlacementFile = "QuillmereS.ini";
-constexpr int kDefaultLeft = 10, kDefaultTop = 10, kDefaultWidth = 500, kDefaultHeight = 500;
 
 QString PlacementPath() {
   return QDir::current().filePath(QString::fromLatin1(kPlacementFile));
-}
-
-// A placement must show at least a grip of the window on some screen;
-// otherwise (a monitor since removed, a hand-edited file) the window would
-// open out of reach.
-bool Reachable(const QRect& r) {
-  if (r.width() < 100 || r.height() < 50) return false;
-  for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect visible = screen->availableGeometry().intersected(r);
-    if (visible.width() >= 100 && visible.height() >= 50) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -68,13 +54,7 @@ void TForm1::FormShow() {
   if (placement_restored_) return;
   placement_restored_ = true;
   state_.CurrentDirectory = QDir::currentPath().toStdString();
-  QSettings ini(PlacementPath(), QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Position"));
-  QRect r(ini.value(QStringLiteral("Left"), kDefaultLeft).toInt(),
-          ini.value(QStringLiteral("Top"), kDefaultTop).toInt(),
-          ini.value(QStringLiteral("Width"), kDefaultWidth).toInt(),
-          ini.value(QStringLiteral("Height"), kDefaultHeight).toInt());
-  if (!Reachable(r)) r = QRect(kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight);
+  const QRect r = ReadPlacement(PlacementPath());
   // The stored size is the outer one, frame included.
   const QSize frame = frameGeometry().size() - geometry().size();
   move(r.topLeft());

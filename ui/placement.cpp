@@ -1,0 +1,49 @@
+#include "placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+
+namespace quillmere {
+namespace {
+
+// The largest coordinate or size taken from the file: as large as Qt lets a
+// window be (QWIDGETSIZE_MAX). QRect keeps its edges as int, and its own
+// arithmetic (the right edge, an intersection) adds to them and subtracts
+// from them, so values near the int limits overflow, and a rectangle far off
+// every screen can then seem to cover one.
+constexpr int kFarthest = (1 << 24) - 1;
+
+// A placement must show at least a grip of the window on some screen;
+// otherwise (a monitor since removed, a hand-edited file) the window would
+// open out of reach.
+bool Reachable(const QRect& r) {
+  if (r.width() < 100 || r.height() < 50) return false;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect visible = screen->availableGeometry().intersected(r);
+    if (visible.width() >= 100 && visible.height() >= 50) return true;
+  }
+  return false;
+}
+
+bool Within(int value) {
+  return value >= -kFarthest && value <= kFarthest;
+}
+
+}  // namespace
+
+QRect ReadPlacement(const QString& ini_path) {
+  QSettings ini(ini_path, QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Position"));
+  const int left = ini.value(QStringLiteral("Left"), kDefaultPlacement.left()).toInt();
+  const int top = ini.value(QStringLiteral("Top"), kDefaultPlacement.top()).toInt();
+  const int width = ini.value(QStringLiteral("Width"), kDefaultPlacement.width()).toInt();
+  const int height = ini.value(QStringLiteral("Height"), kDefaultPlacement.height()).toInt();
+  if (!Within(left) || !Within(top) || !Within(width) || !Within(height)) {
+    return kDefaultPlacement;
+  }
+  const QRect r(left, top, width, height);
+  return Reachable(r) ? r : kDefaultPlacement;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,21 @@
+#pragma once
+// The main window's placement as QuillmereS.ini keeps it: section "Position",
+// keys "Left", "Top", "Width", "Height", the window's outer rectangle in
+// screen pixels. The file is the user's to edit, so anything may be in it.
+
+#include <QRect>
+#include <QString>
+
+namespace quillmere {
+
+// The placement at the first start, and in place of one that cannot be used.
+inline constexpr QRect kDefaultPlacement(10, 10, 500, 500);
+
+// Reads the placement from the INI file at ini_path; a missing file or key
+// gives that key's default (10, 10, 500, 500). Returns kDefaultPlacement
+// instead when the rectangle would not show at least a grip of the window
+// (100 x 50 pixels) on one of the screens, or when a value lies beyond any
+// desktop. Needs the application object (the screens are its).
+QRect ReadPlacement(const QString& ini_path);
+
+}  // namespace quillmere
