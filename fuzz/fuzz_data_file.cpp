@@ -29,8 +29,10 @@
 #include "data_file.h"
 #include "data_record.h"
 #include "default_data.h"
+#include "memory_file.h"
 #include "range_check.h"
 #include "support/recording_display.h"
+#include "support/window_controls.h"
 
 namespace {
 
@@ -68,27 +70,7 @@ struct Program {
   Program() : calc(state, display, moon, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0})) {
     display.Record(false);
     state.Home.VapourOverWater = state.DX.VapourOverWater = 1;
-    display.on_slider_change = [this](std::string_view name) {
-      const int p = display.SliderPosition(name);
-      if (name == "ScrollBar1") calc.ScrollBar1Change();
-      if (name == "CloudSelectA") calc.CloudSelectChange(Station::Home, p);
-      if (name == "CloudSelectB") calc.CloudSelectChange(Station::DX, p);
-    };
-    display.on_group_change = [this](std::string_view name, ItemIndex item) {
-      if (name == "FreqSelect") calc.FreqSelect1Click(item);
-      if (name == "RainSelectA") calc.RainSelectClick(Station::Home, item);
-      if (name == "RainSelectB") calc.RainSelectClick(Station::DX, item);
-      if (name == "PolarisationSelectA") calc.PolarisationSelectClick(Station::Home, item);
-      if (name == "PolarisationSelectB") calc.PolarisationSelectClick(Station::DX, item);
-      if (name == "FogSelectA") calc.FogSelectClick(Station::Home, item);
-      if (name == "FogSelectB") calc.FogSelectClick(Station::DX, item);
-      if (name == "LatitudeSelectA") calc.LatitudeSelectClick(Station::Home, item);
-      if (name == "LatitudeSelectB") calc.LatitudeSelectClick(Station::DX, item);
-      if (name == "SummerWinterSelectA") calc.SummerWinterSelectClick(Station::Home, item);
-      if (name == "SummerWinterSelectB") calc.SummerWinterSelectClick(Station::DX, item);
-      if (name == "DisplayAccuracy") calc.DisplayAccuracyClick(item);
-      if (name == "ScreenDelaySelect") calc.ScreenDelaySelectClick(item);
-    };
+    quillmere::testing::BindLikeTheWindow(display, calc);
   }
 
   QuillmereState state;
@@ -162,28 +144,10 @@ void CheckRoundTrip(const DataRecord& record, const char* which) {
   Fail(std::string(which) + ": decode then encode changed bytes at offsets" + where);
 }
 
-// The memory file the loader reads, and its path.
-int MemoryFile() {
-  static const int fd = [] {
-    const int made = ::memfd_create("Quillmere.dat", MFD_CLOEXEC);
-    if (made < 0) {
-      std::perror("memfd_create");
-      std::abort();
-    }
-    return made;
-  }();
-  return fd;
-}
-
-void Store(const std::uint8_t* data, std::size_t size) {
-  const int fd = MemoryFile();
-  if (::ftruncate(fd, 0) != 0) std::abort();
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) std::abort();
-    done += static_cast<std::size_t>(n);
-  }
+// The file the reader opens, by its /proc path.
+const quillmere::fuzz::MemoryFile& Input() {
+  static const quillmere::fuzz::MemoryFile file("Quillmere.dat");
+  return file;
 }
 
 }  // namespace
@@ -194,8 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::copy_n(data, std::min(size, quillmere::kRecordSize), head.bytes.begin());
   CheckRoundTrip(head, "the input's first record");
 
-  Store(data, size);
-  const std::filesystem::path path = "/proc/self/fd/" + std::to_string(MemoryFile());
+  Input().Store(data, size);
+  const std::filesystem::path path = Input().Path();
 
   Program p;
   const PersistedFields before = quillmere::FromState(p.state);

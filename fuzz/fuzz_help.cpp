@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "chm_file.h"
+#include "memory_file.h"
 
 namespace {
 
@@ -109,30 +110,10 @@ void CheckObjectPath(const std::string& path, std::string_view from) {
   if (quillmere::NormaliseObjectPath(path) != path) Fail(what + " changes when cleaned again");
 }
 
-// The help file's bytes reach the reader through a memory file (memfd) opened
-// by its /proc path: the reader and chmlib open a real file, nothing touches
-// the disk.
-int MemoryFile() {
-  static const int fd = [] {
-    const int made = ::memfd_create("Quillmere Attenuation.chm", MFD_CLOEXEC);
-    if (made < 0) {
-      std::perror("memfd_create");
-      std::abort();
-    }
-    return made;
-  }();
-  return fd;
-}
-
-void Store(const std::uint8_t* data, std::size_t size) {
-  const int fd = MemoryFile();
-  if (::ftruncate(fd, 0) != 0) std::abort();
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) std::abort();
-    done += static_cast<std::size_t>(n);
-  }
+// The file the reader opens, by its /proc path.
+const quillmere::fuzz::MemoryFile& Input() {
+  static const quillmere::fuzz::MemoryFile file("Quillmere Attenuation.chm");
+  return file;
 }
 
 // Bytes read out of one help file, beyond which the rest is left unread: a
@@ -140,8 +121,8 @@ void Store(const std::uint8_t* data, std::size_t size) {
 constexpr std::size_t kReadBudget = 4u << 20;
 
 void ReadHelpFile(const std::uint8_t* data, std::size_t size) {
-  Store(data, size);
-  const std::filesystem::path path = "/proc/self/fd/" + std::to_string(MemoryFile());
+  Input().Store(data, size);
+  const std::filesystem::path path = Input().Path();
   quillmere::ChmOpenError error;
   const std::unique_ptr<quillmere::ChmFile> file = quillmere::ChmFile::Open(path, &error);
   if (!file) {

@@ -1,5 +1,7 @@
 #include "range_check.h"
 
+#include "itu838.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -7,11 +9,6 @@
 
 namespace quillmere {
 namespace {
-
-// The band centre frequencies of the frequency group, GHz, exactly as the band
-// table sets them.
-constexpr Real kBandFrequencies[] = {10.368L, 24.048L, 47.088L, 78.0L,
-                                     100.0L,  122.0L,  134.0L,  241.0L};
 
 constexpr Real kNoLimit = std::numeric_limits<Real>::max();
 // Temperatures are stepped without a limit, but no station reads a million degrees.
@@ -23,7 +20,7 @@ constexpr Real kStepSlack = 1e-9L;
 enum class Rule {
   kWithin,        // low <= value <= high
   kZeroOrWithin,  // also 0, the value before anything was set
-  kZeroOrBand,    // 0 or one of kBandFrequencies
+  kZeroOrBand,    // 0 or a frequency of the band table
 };
 
 struct Limit {
@@ -76,8 +73,9 @@ bool Accepted(const Limit& limit, Real value) {
   if (!std::isfinite(value)) return false;
   if (limit.rule != Rule::kWithin && value == 0) return true;
   if (limit.rule == Rule::kZeroOrBand) {
-    return std::find(std::begin(kBandFrequencies), std::end(kBandFrequencies), value) !=
-           std::end(kBandFrequencies);
+    // Exactly a frequency of the band table, as the band choice sets it.
+    return std::any_of(BandTable.begin(), BandTable.end(),
+                       [value](const BandRow& row) { return row.frequency == value; });
   }
   return value >= limit.low && value <= limit.high;
 }

@@ -15,6 +15,7 @@
 #include "default_data.h"
 #include "support/message_log.h"
 #include "support/recording_display.h"
+#include "support/window_controls.h"
 #include "version_info.h"
 
 namespace quillmere {
@@ -39,28 +40,7 @@ fs::path Vector(const char* name) {
 struct Program {
   Program() : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 0, 0, 0})) {
     state.Home.VapourOverWater = state.DX.VapourOverWater = 1;
-    display.on_slider_change = [this](std::string_view name) {
-      const int p = display.SliderPosition(name);
-      if (name == "ScrollBar1") calc.ScrollBar1Change();
-      if (name == "CloudSelectA") calc.CloudSelectChange(Station::Home, p);
-      if (name == "CloudSelectB") calc.CloudSelectChange(Station::DX, p);
-    };
-    display.on_group_change = [this](std::string_view name, ItemIndex item) {
-      ++handlers_run;
-      if (name == "FreqSelect") calc.FreqSelect1Click(item);
-      if (name == "RainSelectA") calc.RainSelectClick(Station::Home, item);
-      if (name == "RainSelectB") calc.RainSelectClick(Station::DX, item);
-      if (name == "PolarisationSelectA") calc.PolarisationSelectClick(Station::Home, item);
-      if (name == "PolarisationSelectB") calc.PolarisationSelectClick(Station::DX, item);
-      if (name == "FogSelectA") calc.FogSelectClick(Station::Home, item);
-      if (name == "FogSelectB") calc.FogSelectClick(Station::DX, item);
-      if (name == "LatitudeSelectA") calc.LatitudeSelectClick(Station::Home, item);
-      if (name == "LatitudeSelectB") calc.LatitudeSelectClick(Station::DX, item);
-      if (name == "SummerWinterSelectA") calc.SummerWinterSelectClick(Station::Home, item);
-      if (name == "SummerWinterSelectB") calc.SummerWinterSelectClick(Station::DX, item);
-      if (name == "DisplayAccuracy") calc.DisplayAccuracyClick(item);
-      if (name == "ScreenDelaySelect") calc.ScreenDelaySelectClick(item);
-    };
+    testing::BindLikeTheWindow(display, calc, [this] { ++handlers_run; });
   }
 
   void Load(const fs::path& path) { LoadDefaults(calc, display, buffer, path, messages); }
