@@ -175,13 +175,15 @@ TEST(Read, AReadOnlyFileLoads) {
   const fs::path file = folder.path() / kDataFileName;
   fs::copy_file(kRecords / "typical.dat", file);
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  // Read before the switch: the source tree may be closed to other users.
+  const auto expected = FileBytes(kRecords / "typical.dat");
   AsOrdinaryUser user;
   if (user.failed()) GTEST_SKIP() << "cannot run as an ordinary user";
   DataRecord buffer;
   const ReadResult read = ReadDataFile(file, buffer);
   ASSERT_TRUE(read.ok()) << read.message;
   EXPECT_EQ(read.records_read, 1u);
-  EXPECT_EQ(Bytes(buffer), FileBytes(kRecords / "typical.dat"));
+  EXPECT_EQ(Bytes(buffer), expected);
 }
 
 // --- Writing -----------------------------------------------------------------
