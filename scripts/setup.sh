@@ -14,7 +14,7 @@ packages=(
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth
-  desktop-file-utils
+  desktop-file-utils appstream scdoc dpkg-dev man-db
   python3-xlib time
   # fuzz/run: clang, libFuzzer with the sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm

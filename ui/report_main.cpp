@@ -24,6 +24,7 @@
 #include "tform1.h"
 #include "tform2.h"
 #include "utc_clock.h"
+#include "version_info.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ constexpr const char* kUsage =
     "                sheet; radio groups also give \"selected\", the selected item's\n"
     "                index (-1 for none)\n"
     "  --help        this text\n"
+    "  --version     the program's version\n"
     "Messages of the start-up go to standard error.\n"
     "Exit status: 0 printed; 1 the data file could not be read (or the report not\n"
     "written); 2 bad options.\n";
@@ -50,6 +52,7 @@ struct Options {
   std::optional<quillmere::UtcDateTime> utc;
   bool json = false;
   bool help = false;
+  bool version = false;
 };
 
 // Reads the options; on a bad one returns nothing and says why in `error`.
@@ -91,6 +94,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       options.json = true;
     } else if ((arg == "--help" || arg == "-h") && !inline_value) {
       options.help = true;
+    } else if (arg == "--version" && !inline_value) {
+      options.version = true;
     } else if (!arg.starts_with('-')) {
       error = "unexpected argument \"" + std::string(argv[i]) + "\"";
       return std::nullopt;
@@ -143,6 +148,11 @@ int main(int argc, char** argv) {
   }
   if (options->help) {
     std::fputs(kUsage, stdout);
+    return kPrinted;
+  }
+  if (options->version) {
+    std::printf("%s %s\n", kProgram,
+                quillmere::FileVersion(quillmere::ReadVersionInfo()).c_str());
     return kPrinted;
   }
 

@@ -111,7 +111,8 @@ QString TForm1::AboutText() const {
   }
   const QStringList lines = {
       QStringLiteral("Quillmere Absorbtion Attenuation, written by the Quillmere developers"),
-      QStringLiteral("     for radio amateurs on the microwave bands, EME and terrestrial"),
+      // The licence stands in the About text, as free software asks.
+      QStringLiteral("     Free software under the GNU GPL, version 3 or later; no warranty"),
       QStringLiteral("     Questions and reports: the Quillmere project's issue tracker"),
       QString(),
       QStringLiteral("Build .. ") + QString::fromStdString(FileVersion(version_)),
