@@ -10,6 +10,39 @@ PartialPressures PartialPressuresOf(double P, double T, double rho) {
   return {P - e, e};
 }
 
+namespace {
+
+// The temperature exponents b4 and b6 of the water-vapour widths repeat
+// from line to line (some 30 distinct values among 70), so each distinct
+// power of theta is taken once per weather: the exponentials are most of
+// the cost of a layer.
+struct VapourExponents {
+  int count = 0;
+  double value[2 * LineSpectrum::kVapourLines];
+  int b4[LineSpectrum::kVapourLines], b6[LineSpectrum::kVapourLines];
+
+  VapourExponents() {
+    const auto lines = WaterVapourLines();
+    auto index = [&](double x) {
+      for (int k = 0; k < count; ++k)
+        if (value[k] == x) return k;
+      value[count] = x;
+      return count++;
+    };
+    for (int i = 0; i < LineSpectrum::kVapourLines; ++i) {
+      b4[i] = index(lines[i].c4);
+      b6[i] = index(lines[i].c6);
+    }
+  }
+};
+
+const VapourExponents& Exponents() {
+  static const VapourExponents exponents;
+  return exponents;
+}
+
+}  // namespace
+
 LineSpectrum::LineSpectrum(double p, double e, double T) {
   const double theta = 300 / T;
   const double ln_theta = std::log(theta);
@@ -34,13 +67,15 @@ LineSpectrum::LineSpectrum(double p, double e, double T) {
   }
 
   const auto vapour = WaterVapourLines();
+  const VapourExponents& x = Exponents();
+  double theta_x[2 * kVapourLines];
+  for (int k = 0; k < x.count; ++k) theta_x[k] = std::exp(x.value[k] * ln_theta);
   for (int i = 0; i < kVapourLines; ++i) {
     const LineRow& l = vapour[i];
     // eq. 3: S = b1 1e-1 e theta^3.5 exp(b2 (1 - theta)).
     const double S = l.c1 * 1e-1 * e * std::exp(3.5 * ln_theta + l.c2 * one_minus_theta);
     // eq. 6a: Delta f = b3 1e-4 (p theta^b4 + b5 e theta^b6).
-    const double w =
-        l.c3 * 1e-4 * (p * std::exp(l.c4 * ln_theta) + l.c5 * e * std::exp(l.c6 * ln_theta));
+    const double w = l.c3 * 1e-4 * (p * theta_x[x.b4[i]] + l.c5 * e * theta_x[x.b6[i]]);
     // eq. 6b: the Doppler broadening of the water-vapour lines, folded in
     // by the Recommendation's approximation to the Voigt width.
     w_w_[i] = 0.535 * w + std::sqrt(0.217 * w * w + 2.1316e-12 * l.f0 * l.f0 / theta);

@@ -18,6 +18,8 @@ constexpr double kDbPerNeper = 4.3429448190325182;
 
 LayeredAtmosphere::LayeredAtmosphere(double station_height_km, const AtmosphereAt& profile)
     : station_height_(station_height_km) {
+  for (auto* v : {&bottom_, &thickness_, &temperature_, &refractivity_}) v->reserve(kMaxLayers);
+  lines_.reserve(kMaxLayers);
   double h = station_height_km;
   for (int i = 1; i <= kMaxLayers && h < kTopOfAtmosphereKm; ++i) {
     // delta_i = 0.0001 exp((i - 1) / 100) km.
