@@ -87,6 +87,10 @@ void AddBands(const LayeredAtmosphere& atmosphere, std::span<const AttenuationBa
 
 RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
                  double apparent_elevation_deg) {
+  // Below the horizon the ray would dip through layers under the station,
+  // which the stack does not hold: the horizontal ray is the lowest traced.
+  if (!(apparent_elevation_deg >= 0)) apparent_elevation_deg = 0;
+  if (apparent_elevation_deg > 90) apparent_elevation_deg = 90;
   RayPath ray;
   ray.apparent_elevation_deg = apparent_elevation_deg;
   const bool radiometry = !gamma.empty();
@@ -116,7 +120,8 @@ RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> ga
     path += a;
 
     if (radiometry) {
-      const double db = a * gamma[n];
+      // A gamma list shorter than the stack leaves the rest without loss.
+      const double db = static_cast<size_t>(n) < gamma.size() ? a * gamma[n] : 0;
       attenuation += db;
       // The layer emits at its temperature what it absorbs (Kirchhoff),
       // dimmed by every layer between it and the antenna.
@@ -166,7 +171,8 @@ RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> ga
 }
 
 double ApparentElevationFor(const LayeredAtmosphere& atmosphere, double geometric_elevation_deg) {
-  const double target = std::clamp(geometric_elevation_deg, 0.0, 90.0);
+  const double target =
+      geometric_elevation_deg >= 0 ? std::min(geometric_elevation_deg, 90.0) : 0.0;
   if (target >= 90) return 90;
   // g(apparent) = apparent - bending - geometric rises with the apparent
   // elevation; a ray that turns back counts as aimed too low. The bending

@@ -110,7 +110,8 @@ struct RayPath {
   double turning_height_km = 0;  // where it turned back, km above sea level
 };
 
-// Traces a ray leaving the station at `apparent_elevation_deg` (0 ... 90)
+// Traces a ray leaving the station at `apparent_elevation_deg` (0 ... 90;
+// below 0, or not a number, is taken as 0, above 90 as 90)
 // through the layers with specific attenuations gamma (dB/km, one per
 // layer; empty: geometry only, no attenuation or sky temperature).
 // eqs. 17-19, in the equivalent form of the ray's invariant n r sin(beta)

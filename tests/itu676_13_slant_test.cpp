@@ -102,6 +102,20 @@ TEST(RayTrace, ApparentElevationExceedsTheGeometricLowDown) {
   EXPECT_EQ(ApparentElevationFor(atm, 90), 90);
 }
 
+TEST(RayTrace, AnglesOutsideTheRangeAreHeldAtItsEnds) {
+  const LayeredAtmosphere atm = Global();
+  const auto gamma = atm.SpecificAttenuation(24.048);
+  const RayPath horizon = TraceRay(atm, gamma, 0);
+  for (double el : {-1.0, std::nan("")}) {
+    EXPECT_EQ(TraceRay(atm, gamma, el).attenuation_db, horizon.attenuation_db) << el;
+    EXPECT_EQ(ApparentElevationFor(atm, el), ApparentElevationFor(atm, 0)) << el;
+  }
+  EXPECT_EQ(TraceRay(atm, gamma, 91).attenuation_db, TraceRay(atm, gamma, 90).attenuation_db);
+  // Too short a gamma list: the layers without one add nothing, read nothing.
+  const std::vector<double> short_gamma(gamma.begin(), gamma.begin() + 10);
+  EXPECT_LT(TraceRay(atm, short_gamma, 90).attenuation_db, horizon.attenuation_db);
+}
+
 TEST(RayTrace, AttenuationFallsAndSkyCoolsWithElevation) {
   const LayeredAtmosphere atm = Global();
   double t_max = 0;
