@@ -23,12 +23,12 @@ Reference ReferenceFor(int zone, int season) {
 
 AtmosphereState GlobalReferenceAtmosphere(double h) {
   AtmosphereState a;
-  // eq. 1: the geopotential height, km', of the layers up to 86 km.
+  // The geopotential height, km', of the layers up to 86 km.
   const double hp = 6356.766 * h / (6356.766 + h);
   // 34.1632 = g0 M / R in K/km', the hydrostatic constant of the layers.
   constexpr double k = 34.1632;
   if (h < 86) {
-    // eqs. 2 and 3: a lapse rate or an isothermal layer per interval, each
+    // A lapse rate or an isothermal layer per interval, each
     // starting from its tabulated base pressure.
     if (hp <= 11) {
       a.T = 288.15 - 6.5 * hp;
@@ -53,7 +53,7 @@ AtmosphereState GlobalReferenceAtmosphere(double h) {
       a.P = 0.03956649 * std::pow(214.65 / a.T, -k / 2.0);
     }
   } else {
-    // eqs. 5-7: the geometric fits of the thermosphere's base.
+    // Above 86 km: the geometric fits of the thermosphere's base.
     if (h <= 91) {
       a.T = 186.8673;
     } else {
@@ -63,7 +63,7 @@ AtmosphereState GlobalReferenceAtmosphere(double h) {
     a.P = std::exp(95.571899 +
                    h * (-4.011801 + h * (6.424731e-2 + h * (-4.789660e-4 + h * 1.340543e-6))));
   }
-  // eqs. 8 and 9: 7.5 g/m3 at the ground, 2 km scale height, down to the
+  // 7.5 g/m3 at the ground, 2 km scale height, down to the
   // stratosphere's mixing ratio of 2e-6, below which it is held.
   a.rho = 7.5 * std::exp(-h / 2);
   const double e = a.rho * a.T / 216.7;

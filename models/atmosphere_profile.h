@@ -51,9 +51,9 @@ Reference ReferenceFor(int zone, int season);
 
 // The mean annual global reference atmosphere, P.835-6 section 1.1, from
 // 0 to 100 km (h in km, geometric): temperature and pressure of the
-// geopotential layers up to 86 km (eqs. 1-4) and of the geometric fits
-// above (eqs. 5-7); the water vapour rho = 7.5 exp(-h / 2) g/m3 (eqs. 8-9),
-// held at a mixing ratio e / P of no less than 2e-6 where it thins out.
+// geopotential layers up to 86 km and of the geometric fits above; the
+// water vapour rho = 7.5 exp(-h / 2) g/m3 (section 1.2), held at a mixing
+// ratio e / P of no less than 2e-6 where it thins out.
 AtmosphereState GlobalReferenceAtmosphere(double h);
 
 // The reference profile at height h (km).

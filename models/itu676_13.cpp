@@ -5,7 +5,7 @@
 namespace quillmere::p676_13 {
 
 PartialPressures PartialPressuresOf(double P, double T, double rho) {
-  // eq. 4: the vapour partial pressure of an ideal gas at density rho.
+  // The vapour partial pressure of an ideal gas at density rho.
   const double e = rho * T / 216.7;
   return {P - e, e};
 }

@@ -29,7 +29,7 @@ std::span<const LineRow> WaterVapourLines();
 
 // Dry-air and water-vapour partial pressures from the total pressure P (hPa),
 // the temperature T (K) and the water-vapour density rho (g/m3):
-// e = rho T / 216.7 (P.676-13 Annex 1, eq. 4), p = P - e.
+// e = rho T / 216.7 (P.676-13 Annex 1, section 1), p = P - e.
 struct PartialPressures {
   double p;  // dry air, hPa
   double e;  // water vapour, hPa

@@ -30,8 +30,9 @@
 //     {base, base + H, L Kl / H};
 //   - fog: the window's FogAttenuation (dB/km) from the ground up to the fog
 //     top: {0, top, FogAttenuation};
-//   - rain: the window's rain specific attenuation (dB/km) from the ground to
-//     the rain height: {0, rain height, gamma_R}.
+//   - rain: the window's RainAttenuation gamma_R (dB/km, which the window
+//     multiplies by its AttenuationPathLength) from the ground to the rain
+//     height, e.g. P.839's: {0, rain height, gamma_R}.
 // A band's emission is counted at the temperature of the layer it is in.
 
 #include <functional>
