@@ -90,6 +90,17 @@ LineSpectrum::LineSpectrum(double p, double e, double T) {
   cont_c2_ = 1.4e-12 * p * theta * std::sqrt(theta);
 }
 
+LineSpectrum::LineSpectrum() : cont_pt2_(0), cont_d_(1), cont_c2_(0) {
+  for (int i = 0; i < kOxygenLines; ++i) {
+    o_f0_[i] = o_w_[i] = 1;
+    o_s_[i] = o_d_[i] = 0;
+  }
+  for (int i = 0; i < kVapourLines; ++i) {
+    w_f0_[i] = w_w_[i] = 1;
+    w_s_[i] = 0;
+  }
+}
+
 namespace {
 
 // sum over lines of (S_i / f_i) times the bracket of eq. 5,

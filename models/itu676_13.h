@@ -42,6 +42,8 @@ PartialPressures PartialPressuresOf(double P, double T, double rho);
 class LineSpectrum {
  public:
   LineSpectrum(double p, double e, double T);
+  // Vacuum: no line and no continuum, every attenuation 0.
+  LineSpectrum();
 
   // Specific attenuation of oxygen with the dry continuum, and of water
   // vapour, dB/km, at f (GHz): gamma = 0.1820 f N'' (eq. 1).

@@ -19,7 +19,8 @@ constexpr double kDbPerNeper = 4.3429448190325182;
 LayeredAtmosphere::LayeredAtmosphere(double station_height_km, const AtmosphereAt& profile)
     : station_height_(station_height_km) {
   for (auto* v : {&bottom_, &thickness_, &temperature_, &refractivity_}) v->reserve(kMaxLayers);
-  lines_.reserve(kMaxLayers);
+  std::vector<PartialPressures> pressures;
+  pressures.reserve(kMaxLayers);
   double h = station_height_km;
   for (int i = 1; i <= kMaxLayers && h < kTopOfAtmosphereKm; ++i) {
     // delta_i = 0.0001 exp((i - 1) / 100) km.
@@ -30,8 +31,23 @@ LayeredAtmosphere::LayeredAtmosphere(double station_height_km, const AtmosphereA
     thickness_.push_back(delta);
     temperature_.push_back(a.T);
     refractivity_.push_back(p453::Refractivity(pp.p, pp.e, a.T));
-    lines_.emplace_back(pp.p, pp.e, a.T);
+    pressures.push_back(pp);
     h += delta;
+  }
+  // The lines of each layer, the bulk of the work, on two threads where
+  // there are two cores; the profile itself is asked from this thread only.
+  lines_.resize(bottom_.size());
+  auto build = [&](size_t from, size_t to) {
+    for (size_t n = from; n < to; ++n)
+      lines_[n] = LineSpectrum(pressures[n].p, pressures[n].e, temperature_[n]);
+  };
+  const size_t half = lines_.size() / 2;
+  if (std::thread::hardware_concurrency() > 1 && half > 0) {
+    std::thread upper(build, half, lines_.size());
+    build(0, half);
+    upper.join();
+  } else {
+    build(0, lines_.size());
   }
 }
 

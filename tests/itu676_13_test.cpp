@@ -55,6 +55,11 @@ TEST(LineByLineSpecificAttenuation, DryAirHasNoWaterVapourTerm) {
   }
 }
 
+TEST(LineByLineSpecificAttenuation, VacuumAbsorbsNothing) {
+  const LineSpectrum vacuum;
+  for (double f : {1.0, 60.0, 183.31, 1000.0}) EXPECT_EQ(vacuum.Gamma(f), 0) << f;
+}
+
 TEST(LineByLineSpecificAttenuation, PublishedMagnitudesAtSeaLevel) {
   // Sea level, 15 degC, 7.5 g/m3 (the Recommendation's Figure of specific
   // attenuation): about 15 dB/km at the centre of the 60 GHz complex, a
