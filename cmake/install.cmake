@@ -129,3 +129,13 @@ add_test(NAME install_launcher
 # Exit status 77: the installed tree is right, but desktop-file-validate
 # (desktop-file-utils) is not there to check the desktop entry.
 set_tests_properties(install_launcher PROPERTIES SKIP_RETURN_CODE 77)
+
+# The line tables of ITU-R P.676-13 with their notice, beside the other
+# shipped data in a folder of their own (the launcher links only the files
+# at the top into the user's folder). The program carries them compiled in
+# (models/); these copies are the source of record the licence asks to keep.
+install(FILES ${PROJECT_SOURCE_DIR}/assets/p676/oxygen_lines_p676-13.csv
+              ${PROJECT_SOURCE_DIR}/assets/p676/water_vapour_lines_p676-13.csv
+              ${PROJECT_SOURCE_DIR}/assets/p676/README.md
+        DESTINATION ${QUILLMERE_INSTALL_SHAREDIR}/p676
+        COMPONENT ${QUILLMERE_COMPONENT})

@@ -16,6 +16,8 @@ packages=(
   xvfb xauth
   desktop-file-utils appstream scdoc dpkg-dev man-db
   python3-xlib time
+  # tests/data/p676/gamma_reference.py: the high-precision line-by-line reference
+  python3-mpmath
   # fuzz/run: clang, libFuzzer with the sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm
 )

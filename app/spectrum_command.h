@@ -1,0 +1,83 @@
+#pragma once
+// The exact-method commands of the report tool, without Qt:
+//
+//   --spectrum --station home|dx [--data FILE] --from-ghz A --to-ghz B
+//              --step-ghz S [--profile station|global] [--weather P,T,RHO] [--json]
+//   --slant    --station home|dx [--data FILE] --ghz F --elevations E1,E2,...
+//              [--profile station|global] [--json]
+//
+// --spectrum gives rows of ghz, gamma_o_db_km, gamma_w_db_km (line by line,
+// P.676-13 Annex 1, at the station) and zenith_db (the layers from the
+// station to 100 km). --slant gives rows of elevation, ray_db (ray-traced
+// gases), cosecant_db (the window's P.676-9 Annex 2 figure, zenith /
+// sin(elevation); null at 0 degrees and above 350 GHz, where it has none),
+// apparent_elevation and sky_k (sky brightness temperature, gases and the
+// 2.7 K background).
+//
+// The elevations are geometric: where the Moon stands in free space, as an
+// ephemeris gives it. apparent_elevation is where the refracted ray leaves
+// the antenna, the angle to point at; the ray is traced from there. The
+// cosecant figure uses the elevation as given, as the window does.
+//
+// The station's weather is that of the data file as the window holds it:
+// temperature, pressure and the vapour density the window derives from the
+// humidity, at the station's height; the profile above is its latitude
+// zone and season's P.835-3 profile blended into that weather
+// (atmosphere_profile.h). --profile global takes the P.835-6 mean annual
+// global reference atmosphere (7.5 g/m3, 2 km scale height) at the station's
+// height as it is, ignoring the data file's weather. --weather P,T,RHO gives
+// the specific attenuation at dry-air pressure P hPa, temperature T K and
+// vapour density RHO g/m3 exactly as given; the zenith figure then uses the
+// profile blended into that weather (total pressure P + e).
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "state.h"
+
+namespace quillmere {
+
+struct ExactPathRequest {
+  enum class Kind { kSpectrum, kSlant };
+  Kind kind = Kind::kSpectrum;
+  bool dx = false;  // --station dx; home otherwise
+  std::optional<std::filesystem::path> data;
+  bool global_profile = false;  // --profile global
+  bool json = false;
+  // --spectrum
+  double from_ghz = 0, to_ghz = 0, step_ghz = 0;
+  struct Weather {
+    double p = 0;    // dry-air pressure, hPa
+    double T = 0;    // K
+    double rho = 0;  // g/m3
+  };
+  std::optional<Weather> weather;
+  // --slant
+  double ghz = 0;
+  std::vector<double> elevations;  // geometric, degrees
+};
+
+// Whether the arguments (without the program name) ask for --spectrum or
+// --slant, so the report tool hands them here rather than to the window.
+bool IsExactPathCommand(std::span<const std::string_view> args);
+
+// Reads the arguments (without the program name); on a bad one returns
+// nothing and says why in `error` (the tool then exits with status 2).
+// "--name VALUE" and "--name=VALUE" both work.
+std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::string_view> args,
+                                                      std::string& error);
+
+// The frequencies of a spectrum request: A, A + S, ... up to B (B itself
+// when it falls on a step, within 1e-9 of a step).
+std::vector<double> SpectrumFrequencies(const ExactPathRequest& request);
+
+// Runs the request for the chosen station of a loaded state and returns the
+// output: JSON {"command", "station", "profile", ..., "rows": [...]} with
+// --json, else a tab-separated table with a header line.
+std::string RunExactPathCommand(const ExactPathRequest& request, const QuillmereState& state);
+
+}  // namespace quillmere

@@ -1,0 +1,143 @@
+#include "atmosphere_profile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "itu835.h"
+
+namespace quillmere::atmosphere {
+
+Reference ReferenceFor(int zone, int season) {
+  const bool winter = season == static_cast<int>(kWinter);
+  switch (zone) {
+    case 0:
+      return Reference::kLow;
+    case 1:
+      return winter ? Reference::kMidWinter : Reference::kMidSummer;
+    case 2:
+      return winter ? Reference::kHighWinter : Reference::kHighSummer;
+    default:
+      return Reference::kGlobal;
+  }
+}
+
+AtmosphereState GlobalReferenceAtmosphere(double h) {
+  AtmosphereState a;
+  // The geopotential height, km', of the layers up to 86 km.
+  const double hp = 6356.766 * h / (6356.766 + h);
+  // 34.1632 = g0 M / R in K/km', the hydrostatic constant of the layers.
+  constexpr double k = 34.1632;
+  if (h < 86) {
+    // A lapse rate or an isothermal layer per interval, each
+    // starting from its tabulated base pressure.
+    if (hp <= 11) {
+      a.T = 288.15 - 6.5 * hp;
+      a.P = 1013.25 * std::pow(288.15 / a.T, -k / 6.5);
+    } else if (hp <= 20) {
+      a.T = 216.65;
+      a.P = 226.3226 * std::exp(-k * (hp - 11) / 216.65);
+    } else if (hp <= 32) {
+      a.T = 216.65 + (hp - 20);
+      a.P = 54.74980 * std::pow(216.65 / a.T, k);
+    } else if (hp <= 47) {
+      a.T = 228.65 + 2.8 * (hp - 32);
+      a.P = 8.680422 * std::pow(228.65 / a.T, k / 2.8);
+    } else if (hp <= 51) {
+      a.T = 270.65;
+      a.P = 1.109106 * std::exp(-k * (hp - 47) / 270.65);
+    } else if (hp <= 71) {
+      a.T = 270.65 - 2.8 * (hp - 51);
+      a.P = 0.6694167 * std::pow(270.65 / a.T, -k / 2.8);
+    } else {
+      a.T = 214.65 - 2.0 * (hp - 71);
+      a.P = 0.03956649 * std::pow(214.65 / a.T, -k / 2.0);
+    }
+  } else {
+    // Above 86 km: the geometric fits of the thermosphere's base.
+    if (h <= 91) {
+      a.T = 186.8673;
+    } else {
+      const double x = (h - 91) / 19.9429;
+      a.T = 263.1905 - 76.3232 * std::sqrt(std::max(0.0, 1 - x * x));
+    }
+    a.P = std::exp(95.571899 +
+                   h * (-4.011801 + h * (6.424731e-2 + h * (-4.789660e-4 + h * 1.340543e-6))));
+  }
+  // 7.5 g/m3 at the ground, 2 km scale height, down to the
+  // stratosphere's mixing ratio of 2e-6, below which it is held.
+  a.rho = 7.5 * std::exp(-h / 2);
+  const double e = a.rho * a.T / 216.7;
+  if (e < 2e-6 * a.P) a.rho = 2e-6 * a.P * 216.7 / a.T;
+  return a;
+}
+
+AtmosphereState ReferenceAt(Reference ref, double h) {
+  if (ref == Reference::kGlobal) return GlobalReferenceAtmosphere(h);
+  const Real hl = h;
+  ReferenceAtmosphere r;
+  switch (ref) {
+    case Reference::kLow:
+      r = LowLatitudeProfile(hl);
+      break;
+    case Reference::kMidSummer:
+      r = MidLatitudeProfile(hl, kSummer);
+      break;
+    case Reference::kMidWinter:
+      r = MidLatitudeProfile(hl, kWinter);
+      break;
+    case Reference::kHighSummer:
+      r = HighLatitudeProfile(hl, kSummer);
+      break;
+    default:
+      r = HighLatitudeProfile(hl, kWinter);
+      break;
+  }
+  return {static_cast<double>(r.P), static_cast<double>(r.T), static_cast<double>(r.rho)};
+}
+
+double TropopauseHeight(Reference ref) {
+  switch (ref) {
+    case Reference::kGlobal:
+      return 11;
+    case Reference::kLow:
+      return 17;
+    case Reference::kMidSummer:
+      return 13;
+    case Reference::kMidWinter:
+    case Reference::kHighSummer:
+      return 10;
+    case Reference::kHighWinter:
+      return 8.5;
+  }
+  return 11;
+}
+
+StationAtmosphere::StationAtmosphere(Reference ref, const StationWeather& weather)
+    : ref_(ref), h_s_(weather.height_km) {
+  h_t_ = std::max(TropopauseHeight(ref), h_s_ + 1);
+  const AtmosphereState at = ReferenceAt(ref, h_s_);
+  dT_ = weather.T - at.T;
+  kP_ = weather.P / at.P;
+  rho_ratio_ = at.rho > 0;
+  kRho_ = rho_ratio_ ? weather.rho / at.rho : 0;
+  rho_s_ = weather.rho;
+}
+
+double StationAtmosphere::Weight(double h) const {
+  if (h <= h_s_) return 1;
+  if (h >= h_t_) return 0;
+  const double u = (h - h_s_) / (h_t_ - h_s_);
+  return 1 - u * u * (3 - 2 * u);
+}
+
+AtmosphereState StationAtmosphere::operator()(double h) const {
+  const AtmosphereState r = ReferenceAt(ref_, h);
+  const double w = Weight(h);
+  AtmosphereState a;
+  a.T = r.T + dT_ * w;
+  a.P = r.P * (1 + (kP_ - 1) * w);
+  a.rho = rho_ratio_ ? r.rho * (1 + (kRho_ - 1) * w) : rho_s_ * w;
+  return a;
+}
+
+}  // namespace quillmere::atmosphere

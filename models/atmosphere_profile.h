@@ -1,0 +1,90 @@
+#pragma once
+// The atmosphere above a station for the line-by-line slant path: an ITU-R
+// P.835 reference profile with its surface values replaced by the station's
+// own weather. In double, as the line-by-line model it feeds.
+//
+// How the station's weather is blended in. Let h_s be the station height,
+// X_ref(h) the reference profile, and (T_s, P_s, rho_s) the weather at the
+// station. With the weight
+//
+//   w(h) = 1                      for h <= h_s,
+//   w(h) = 1 - u^2 (3 - 2u)       for u = (h - h_s) / (h_t - h_s) in 0..1,
+//   w(h) = 0                      for h >= h_t,
+//
+// (a smooth step, level at both ends, so no kink in the refractive index
+// bends the ray), the profile is
+//
+//   T(h)   = T_ref(h) + (T_s - T_ref(h_s)) w(h)                 (an offset)
+//   P(h)   = P_ref(h) (1 + (P_s / P_ref(h_s) - 1) w(h))         (a ratio)
+//   rho(h) = rho_ref(h) (1 + (rho_s / rho_ref(h_s) - 1) w(h))   (a ratio)
+//
+// h_t is the reference profile's tropopause (11 km for the global
+// reference; 17, 13, 10, 10 and 8.5 km for the P.835-3 low, mid summer, mid
+// winter, high summer and high winter profiles), but never less than 1 km
+// above the station. So the profile equals the station's weather at h_s and
+// the reference from the tropopause up: the weather of the day is a
+// tropospheric affair, and the stratosphere holds little vapour. Where the
+// reference has no vapour at the station height the vapour is rho_s w(h).
+// Below the station the reference shape is kept, shifted the same way.
+
+namespace quillmere::atmosphere {
+
+// The state of the air at one height.
+struct AtmosphereState {
+  double P = 0;    // total pressure, hPa
+  double T = 0;    // temperature, K
+  double rho = 0;  // water-vapour density, g/m3
+};
+
+enum class Reference {
+  kGlobal,     // P.835-6 mean annual global reference atmosphere
+  kLow,        // P.835-3 low latitude, annual
+  kMidSummer,  // P.835-3 mid latitude
+  kMidWinter,
+  kHighSummer,  // P.835-3 high latitude
+  kHighWinter,
+};
+
+// The profile of the window's latitude zone (0 low, 1 mid, 2 high) and
+// season (0 summer, 1 winter); the global reference for any other zone.
+Reference ReferenceFor(int zone, int season);
+
+// The mean annual global reference atmosphere, P.835-6 section 1.1, from
+// 0 to 100 km (h in km, geometric): temperature and pressure of the
+// geopotential layers up to 86 km and of the geometric fits above; the
+// water vapour rho = 7.5 exp(-h / 2) g/m3 (section 1.2), held at a mixing
+// ratio e / P of no less than 2e-6 where it thins out.
+AtmosphereState GlobalReferenceAtmosphere(double h);
+
+// The reference profile at height h (km).
+AtmosphereState ReferenceAt(Reference ref, double h);
+
+// The tropopause of the profile, km: where the weather's offset has died out.
+double TropopauseHeight(Reference ref);
+
+// The weather at the station, as the window holds it.
+struct StationWeather {
+  double height_km = 0;  // station height above sea level
+  double T = 288.15;     // air temperature, K
+  double P = 1013.25;    // total pressure, hPa
+  double rho = 7.5;      // water-vapour density, g/m3
+};
+
+// A reference profile blended into the station's weather (see above).
+class StationAtmosphere {
+ public:
+  StationAtmosphere(Reference ref, const StationWeather& weather);
+  AtmosphereState operator()(double h) const;
+
+  // w(h) of the blend: 1 at and below the station, 0 from the top up.
+  double Weight(double h) const;
+
+ private:
+  Reference ref_;
+  double h_s_, h_t_;
+  double dT_, kP_, kRho_;  // the offset and the two ratios at the station
+  double rho_s_;           // used where the reference has no vapour
+  bool rho_ratio_;
+};
+
+}  // namespace quillmere::atmosphere

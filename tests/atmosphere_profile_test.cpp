@@ -1,0 +1,104 @@
+// The reference atmospheres and their blend into the station's weather.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "atmosphere_profile.h"
+
+namespace quillmere::atmosphere {
+namespace {
+
+TEST(GlobalReferenceAtmosphere, StandardValues) {
+  // The US standard atmosphere 1976, which the global reference follows, at
+  // geometric heights where it is tabulated (to the digits printed there).
+  struct Case {
+    const char* what;
+    double h, T, T_tol, P, P_tol;
+  } cases[] = {
+      {"sea level", 0, 288.15, 1e-9, 1013.25, 1e-9},
+      {"10 km", 10, 223.252, 0.0005, 264.999, 0.0005},
+      {"20 km", 20, 216.65, 0.005, 55.29, 0.005},
+      {"50 km", 50, 270.65, 0.005, 0.7978, 0.00005},
+      {"90 km", 90, 186.87, 0.005, 0.0018359, 0.0000005},
+  };
+  for (const auto& c : cases) {
+    const AtmosphereState a = GlobalReferenceAtmosphere(c.h);
+    EXPECT_NEAR(a.T, c.T, c.T_tol) << c.what;
+    EXPECT_NEAR(a.P, c.P, c.P_tol) << c.what;
+  }
+  // The geopotential layers hand over to the geometric fits at 86 km: the
+  // molecular-scale 186.946 K below meets the kinetic 186.867 K above.
+  const AtmosphereState below = GlobalReferenceAtmosphere(86 - 1e-9);
+  const AtmosphereState above = GlobalReferenceAtmosphere(86);
+  EXPECT_NEAR(below.T, above.T, 0.1);
+  EXPECT_NEAR(below.P / above.P, 1, 0.002);
+}
+
+TEST(GlobalReferenceAtmosphere, WaterVapourAndItsFloor) {
+  EXPECT_NEAR(GlobalReferenceAtmosphere(0).rho, 7.5, 1e-12);
+  EXPECT_NEAR(GlobalReferenceAtmosphere(4).rho, 7.5 * std::exp(-2.0), 1e-12);
+  // High up the mixing ratio e/P holds at 2e-6 instead of vanishing.
+  for (double h : {30.0, 60.0}) {
+    const AtmosphereState a = GlobalReferenceAtmosphere(h);
+    EXPECT_NEAR(a.rho * a.T / 216.7 / a.P, 2e-6, 1e-15) << h;
+  }
+}
+
+TEST(StationAtmosphere, EqualsTheWeatherAtTheStationAndTheReferenceAbove) {
+  struct Case {
+    const char* what;
+    Reference ref;
+    StationWeather w;
+  } cases[] = {
+      {"global, a warm humid day at sea level", Reference::kGlobal, {0, 303.15, 1003, 20}},
+      {"mid winter, cold and dry at 1.2 km", Reference::kMidWinter, {1.2, 258, 870, 1.1}},
+      {"high winter, 9.2 km above its tropopause", Reference::kHighWinter, {9.2, 215, 300, 0.01}},
+  };
+  for (const auto& c : cases) {
+    const StationAtmosphere atm(c.ref, c.w);
+    const AtmosphereState at = atm(c.w.height_km);
+    EXPECT_NEAR(at.T, c.w.T, 1e-9) << c.what;
+    EXPECT_NEAR(at.P, c.w.P, 1e-9) << c.what;
+    EXPECT_NEAR(at.rho, c.w.rho, 1e-12) << c.what;
+    // From the tropopause (at least 1 km above the station) up: the reference.
+    const double top = std::max(TropopauseHeight(c.ref), c.w.height_km + 1);
+    for (double h : {top, top + 5, 60.0}) {
+      const AtmosphereState a = atm(h), r = ReferenceAt(c.ref, h);
+      EXPECT_DOUBLE_EQ(a.T, r.T) << c.what << " at " << h;
+      EXPECT_DOUBLE_EQ(a.P, r.P) << c.what << " at " << h;
+      EXPECT_DOUBLE_EQ(a.rho, r.rho) << c.what << " at " << h;
+    }
+  }
+}
+
+TEST(StationAtmosphere, BlendsSmoothlyInBetween) {
+  // Global, 10 K warmer and 10 hPa higher at sea level: halfway to the
+  // tropopause (5.5 km) the smooth step is 1/2.
+  const StationAtmosphere atm(Reference::kGlobal, {0, 298.15, 1023.25, 7.5});
+  EXPECT_DOUBLE_EQ(atm.Weight(0), 1);
+  EXPECT_DOUBLE_EQ(atm.Weight(5.5), 0.5);
+  EXPECT_DOUBLE_EQ(atm.Weight(11), 0);
+  const AtmosphereState mid = atm(5.5), ref = GlobalReferenceAtmosphere(5.5);
+  EXPECT_NEAR(mid.T - ref.T, 5, 1e-9);
+  EXPECT_NEAR(mid.P / ref.P, 1 + 0.5 * (1023.25 / 1013.25 - 1), 1e-12);
+  EXPECT_NEAR(mid.rho, ref.rho, 1e-12);
+  // Level at both ends: no kink for the ray to bend on.
+  for (double h : {0.0, 11.0}) {
+    EXPECT_NEAR((atm.Weight(h + 1e-4) - atm.Weight(h - 1e-4)) / 2e-4, 0, 1e-3) << h;
+  }
+}
+
+TEST(StationAtmosphere, ZoneAndSeasonChooseTheProfile) {
+  struct Case {
+    int zone, season;
+    Reference ref;
+  } cases[] = {
+      {0, 1, Reference::kLow},        {1, 0, Reference::kMidSummer},  {1, 1, Reference::kMidWinter},
+      {2, 0, Reference::kHighSummer}, {2, 1, Reference::kHighWinter}, {-1, 0, Reference::kGlobal},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ReferenceFor(c.zone, c.season), c.ref) << c.zone << "/" << c.season;
+}
+
+}  // namespace
+}  // namespace quillmere::atmosphere

@@ -1,0 +1,169 @@
+// The exact-method commands: their arguments and their rows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "itu676_13.h"
+#include "spectrum_command.h"
+
+namespace quillmere {
+namespace {
+
+std::optional<ExactPathRequest> Parse(std::vector<std::string_view> args, std::string& error) {
+  return ParseExactPathCommand(args, error);
+}
+
+TEST(ExactPathArguments, GoodCommandsAreRead) {
+  std::string error;
+  const auto spectrum = Parse({"--spectrum", "--station", "dx", "--from-ghz", "1", "--to-ghz=350",
+                               "--step-ghz", "0.1", "--weather", "1013.25,288.15,7.5", "--json"},
+                              error);
+  ASSERT_TRUE(spectrum) << error;
+  EXPECT_EQ(spectrum->kind, ExactPathRequest::Kind::kSpectrum);
+  EXPECT_TRUE(spectrum->dx);
+  EXPECT_TRUE(spectrum->json);
+  ASSERT_TRUE(spectrum->weather);
+  EXPECT_EQ(spectrum->weather->T, 288.15);
+  // 1 to 350 GHz in 0.1 GHz steps: 3 491 frequencies, the last one 350 GHz.
+  const auto f = SpectrumFrequencies(*spectrum);
+  ASSERT_EQ(f.size(), 3491u);
+  EXPECT_NEAR(f.back(), 350, 1e-9);
+  EXPECT_NEAR(f[1234], 124.4, 1e-9);
+
+  const auto slant = Parse({"--slant", "--station=home", "--ghz", "24.048", "--elevations",
+                            "0,0.5,5,30,90", "--profile", "global", "--data", "x.dat"},
+                           error);
+  ASSERT_TRUE(slant) << error;
+  EXPECT_EQ(slant->kind, ExactPathRequest::Kind::kSlant);
+  EXPECT_TRUE(slant->global_profile);
+  EXPECT_EQ(slant->elevations, (std::vector<double>{0, 0.5, 5, 30, 90}));
+  EXPECT_EQ(slant->data->string(), "x.dat");
+  const std::vector<std::string_view> report_only = {"--data", "x.dat", "--json"};
+  EXPECT_FALSE(IsExactPathCommand(report_only));
+}
+
+TEST(ExactPathArguments, BadCommandsAreRefusedWithAReason) {
+  struct Case {
+    const char* what;
+    std::vector<std::string_view> args;
+    const char* says;
+  } cases[] = {
+      {"neither command", {"--station", "home"}, "one of --spectrum and --slant"},
+      {"both commands", {"--spectrum", "--slant", "--station", "home"}, "one of"},
+      {"no station", {"--slant", "--ghz", "24", "--elevations", "5"}, "--station"},
+      {"unknown station", {"--slant", "--station", "moon"}, "home or dx"},
+      {"frequency out of range",
+       {"--slant", "--station", "home", "--ghz", "1001", "--elevations", "5"},
+       "1 to 1000"},
+      {"not a number", {"--slant", "--station", "home", "--ghz", "24GHz"}, "not \"24GHz\""},
+      {"not finite", {"--slant", "--station", "home", "--ghz", "nan"}, "--ghz"},
+      {"negative elevation",
+       {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5,-1"},
+       "0 to 90"},
+      {"empty elevation",
+       {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5,,6"},
+       "--elevations"},
+      {"downward sweep",
+       {"--spectrum", "--station", "home", "--from-ghz", "50", "--to-ghz", "10", "--step-ghz", "1"},
+       "below"},
+      {"too many rows",
+       {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "1000", "--step-ghz",
+        "0.000001"},
+       "too fine"},
+      {"weather of two values",
+       {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz", "1",
+        "--weather", "1013,288"},
+       "P,T,RHO"},
+      {"weather with slant",
+       {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--weather",
+        "1013,288,7.5"},
+       "belong to --spectrum"},
+      {"missing value", {"--slant", "--station"}, "needs a value"},
+      {"unknown option", {"--slant", "--colour"}, "unknown option"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(Parse(c.args, error)) << c.what;
+    EXPECT_NE(error.find(c.says), std::string::npos) << c.what << ": " << error;
+  }
+}
+
+QuillmereState Stations() {
+  QuillmereState state;
+  for (StationParams* s : {&state.Home, &state.DX}) {
+    s->Temperature = 15;
+    s->Humidity = 50;
+    s->Pressure = 1013;
+    s->HeightAsl = 120;
+    s->LatitudeZone = 1;
+    s->Season = 0;
+    s->VapourOverWater = 1;
+  }
+  state.DX.Temperature = 30;
+  state.DX.Humidity = 80;
+  return state;
+}
+
+nlohmann::json RunCommand(std::vector<std::string_view> args, const QuillmereState& state) {
+  std::string error;
+  const auto r = ParseExactPathCommand(args, error);
+  EXPECT_TRUE(r) << error;
+  return nlohmann::json::parse(RunExactPathCommand(*r, state));
+}
+
+TEST(ExactPathRows, SpectrumAtAGivenWeatherIsExactlyThatWeather) {
+  const auto out =
+      RunCommand({"--spectrum", "--station", "home", "--from-ghz", "20", "--to-ghz", "25",
+                  "--step-ghz", "2.5", "--weather", "1003.28,288.15,7.5", "--json"},
+                 Stations());
+  ASSERT_EQ(out["rows"].size(), 3u);
+  const double e = 7.5 * 288.15 / 216.7;
+  for (const auto& row : out["rows"]) {
+    const double f = row["ghz"];
+    EXPECT_DOUBLE_EQ(row["gamma_o_db_km"].get<double>(),
+                     p676_13::OxygenSpecificAttenuation(f, 1003.28, e, 288.15));
+    EXPECT_DOUBLE_EQ(row["gamma_w_db_km"].get<double>(),
+                     p676_13::WaterVapourSpecificAttenuation(f, 1003.28, e, 288.15));
+    EXPECT_GT(row["zenith_db"].get<double>(), 0);
+  }
+}
+
+TEST(ExactPathRows, SlantMeetsTheSpectrumAtTheZenithAndTheCosecantHigh) {
+  const QuillmereState state = Stations();
+  const auto slant = RunCommand(
+      {"--slant", "--station", "dx", "--ghz", "24.048", "--elevations", "0,30,90", "--json"},
+      state);
+  const auto spectrum = RunCommand({"--spectrum", "--station", "dx", "--from-ghz", "24.048",
+                                    "--to-ghz", "24.048", "--step-ghz", "1", "--json"},
+                                   state);
+  const auto& rows = slant["rows"];
+  ASSERT_EQ(rows.size(), 3u);
+  const double zenith = spectrum["rows"][0]["zenith_db"];
+  EXPECT_NEAR(rows[2]["ray_db"].get<double>(), zenith, 1e-12 * zenith);
+  EXPECT_TRUE(rows[0]["cosecant_db"].is_null()) << "no cosecant at 0 degrees";
+  EXPECT_GT(rows[0]["apparent_elevation"].get<double>(), 0.3);
+  // The window's figure at 30 degrees is twice its zenith figure.
+  EXPECT_NEAR(rows[1]["cosecant_db"].get<double>(), 2 * rows[2]["cosecant_db"].get<double>(),
+              1e-12);
+  for (const auto& row : rows) EXPECT_GT(row["sky_k"].get<double>(), 2.7);
+}
+
+TEST(ExactPathRows, GlobalProfileIgnoresTheStationsWeather) {
+  QuillmereState a = Stations(), b = Stations();
+  b.Home.Temperature = -20;
+  b.Home.Pressure = 950;
+  const std::vector<std::string_view> args = {"--slant", "--station",    "home",     "--ghz",
+                                              "24.048",  "--elevations", "0.5,5,30", "--profile",
+                                              "global",  "--json"};
+  EXPECT_EQ(RunCommand(args, a)["rows"], RunCommand(args, b)["rows"]);
+  // ...but the station profile follows it.
+  std::vector<std::string_view> station = args;
+  station[8] = "station";
+  EXPECT_NE(RunCommand(station, a)["rows"], RunCommand(station, b)["rows"]);
+}
+
+}  // namespace
+}  // namespace quillmere
