@@ -54,9 +54,15 @@ void CelestialToIntermediate(double tt1, double tt2, double rc2i[3][3]) {
 }  // namespace
 
 double RefractedElevationDeg(double airless_deg) {
-  const double h = std::max(airless_deg, -2.0);
-  const double r_arcmin = 1.02 / std::tan((h + 10.3 / (h + 5.11)) * ERFA_DD2R);
-  return airless_deg + r_arcmin / 60.0;
+  auto saemundsson_deg = [](double h) {
+    return 1.02 / std::tan((h + 10.3 / (h + 5.11)) * ERFA_DD2R) / 60.0;
+  };
+  if (airless_deg >= -2.0) return airless_deg + saemundsson_deg(airless_deg);
+  // Below -2 degrees the formula turns back; no antenna sees the Moon
+  // there, and the refraction fades linearly to none at -5 degrees only so
+  // that the elevation curve has no step.
+  const double fade = std::clamp((airless_deg + 5.0) / 3.0, 0.0, 1.0);
+  return airless_deg + fade * saemundsson_deg(-2.0);
 }
 
 struct MoonTracker::Impl {

@@ -35,7 +35,7 @@ struct MoonSighting {
 // within 0.07 arcminute of Bennett's down to the horizon. It is the optical
 // refraction; at the microwave bands humid air bends the ray somewhat more.
 // Below -2 degrees (the Moon well under the horizon, where the formula turns
-// back) the refraction of -2 degrees is used.
+// back) the refraction fades linearly to none at -5 degrees.
 double RefractedElevationDeg(double airless_deg);
 
 // The geocentric Moon and the Earth's orientation at one moment, and the

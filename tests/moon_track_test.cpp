@@ -54,9 +54,13 @@ TEST(Refraction, InverseOfBennettNearTheHorizonAndAbove) {
     const double apparent = RefractedElevationDeg(h);
     EXPECT_NEAR((apparent - h) * 60.0, BennettArcmin(apparent), 0.1) << h;
   }
-  // Well below the horizon it stays bounded and keeps rising with h.
-  EXPECT_LT(RefractedElevationDeg(-10.0), RefractedElevationDeg(-2.0));
-  EXPECT_NEAR(RefractedElevationDeg(-10.0) + 10.0, RefractedElevationDeg(-2.0) + 2.0, 1e-12);
+  // Under the horizon it fades out without a step, and the elevation keeps
+  // rising with the airless one.
+  EXPECT_NEAR(RefractedElevationDeg(-2.0 - 1e-9), RefractedElevationDeg(-2.0), 1e-8);
+  EXPECT_NEAR(RefractedElevationDeg(-5.0), -5.0, 1e-12);
+  EXPECT_NEAR(RefractedElevationDeg(-20.0), -20.0, 1e-12);
+  for (double h = -6.0; h < 2.0; h += 0.01)
+    EXPECT_LT(RefractedElevationDeg(h), RefractedElevationDeg(h + 0.01)) << h;
 }
 
 // The rates the tracker forms from the Moon's and the station's velocities
