@@ -174,6 +174,8 @@ std::string TrackJson(const TrackOptions& options, const TrackEnvironment& envir
   for (const MutualWindow& w : track.windows)
     windows.push_back({{"start", FormatUtc(w.start_utc_s)},
                        {"end", FormatUtc(w.end_utc_s)},
+                       {"best", FormatUtc(w.best_utc_s)},
+                       {"best_dgrd_db", Round(w.best_total_db, 1e-3)},
                        {"open_at_start", w.open_at_start},
                        {"open_at_end", w.open_at_end}});
   const json document = {{"home", Place(options.stations.home)},
@@ -209,8 +211,12 @@ std::string TrackTable(const TrackOptions& options, const TrackEnvironment& envi
   }
   out += "Mutual windows:\n";
   if (track.windows.empty()) out += "  none\n";
-  for (const MutualWindow& w : track.windows)
-    out += "  " + FormatUtc(w.start_utc_s) + " to " + FormatUtc(w.end_utc_s) + "\n";
+  for (const MutualWindow& w : track.windows) {
+    std::snprintf(line, sizeof line, "  %s to %s, best %s (%.2f dB)\n",
+                  FormatUtc(w.start_utc_s).c_str(), FormatUtc(w.end_utc_s).c_str(),
+                  FormatUtc(w.best_utc_s).c_str(), w.best_total_db);
+    out += line;
+  }
   return out;
 }
 

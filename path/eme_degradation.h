@@ -26,10 +26,11 @@ double DistanceTermDb(double range_a_km, double range_b_km);
 double SkyTemperatureK(double attenuation_db, double t_atm_k = kAtmosphereRadiatingK);
 
 // Disk-averaged brightness temperature of the Moon, K, after Krotikov &
-// Troitsky (Sov. Astron. 7, 1963, 1964) as summarised by Linsky (Icarus 5,
-// 1966): the Moon's radio emission follows its surface temperature through
-// the lunation, damped and delayed the more the longer the wavelength, as
-// the emission comes from deeper below the surface:
+// Troitsky (Soviet Physics Uspekhi 6, 1964) with the measurements compiled
+// by Linsky (Astrophys. J. Suppl. 25, 1973): the Moon's radio emission
+// follows its surface temperature through the lunation, damped and delayed
+// the more the longer the wavelength, as the emission comes from deeper
+// below the surface:
 //   T(phi) = T0 [1 + b / sqrt(1 + 2 delta + 2 delta^2) cos(phi - xi)],
 //   tan xi = delta / (1 + delta),
 // with phi the phase angle from full Moon, T0 = 211 K (the disk mean at
@@ -37,15 +38,18 @@ double SkyTemperatureK(double attenuation_db, double t_atm_k = kAtmosphereRadiat
 // the disk-mean surface temperature) and delta, the ratio of the electrical
 // to the thermal skin depth, proportional to the wavelength: delta = 3 lambda
 // (lambda in cm), which gives the first-harmonic amplitudes of about 7 K at
-// 3.2 cm and 24 K at 8 mm and the lags near 40 and 35 degrees that Linsky's
-// compilation lists.
+// 3.2 cm and 24 K at 8 mm and the lags near 40 and 35 degrees of Linsky's
+// compilation (fitted here, not taken from it).
 //   f_hz   frequency, Hz
 //   phase  fraction of the synodic cycle, 0 new Moon, 0.5 full Moon
 double MoonBrightnessK(double f_hz, double phase);
 
 // Fraction of a Gaussian beam's power that a uniform disk fills, both
-// centred: 1 - exp(-ln 2 (theta_disk / theta_beam)^2), with the half-power
-// beamwidth theta_beam = 70 lambda / D degrees of a parabolic dish.
+// centred: 1 - exp(-ln 2 (theta_disk / theta_beam)^2) (the Gaussian's
+// power inside radius theta_disk / 2, exp(-4 ln 2 rho^2 / theta_beam^2)
+// integrated over the disk and divided by its integral over the sky), with
+// the half-power beamwidth theta_beam = 70 lambda / D degrees of a
+// parabolic dish with the usual tapered illumination (Kraus, Antennas).
 double BeamFillingFactor(double f_hz, double dish_diameter_m, double disk_diameter_deg);
 
 // The degradation of one EME path, dB, term by term.

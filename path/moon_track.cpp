@@ -112,7 +112,7 @@ void MoonTracker::SetMoment(double utc_s) {
 MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double height_m) const {
   const Impl& m = *impl_;
   const double phi = latitude_deg * ERFA_DD2R, lambda = longitude_deg * ERFA_DD2R;
-  double station_m[3];
+  double station_m[3] = {0.0, 0.0, 0.0};
   eraGd2gc(ERFA_WGS84, lambda, phi, height_m, station_m);
   double s_itrs[3], sdot_itrs[3];
   for (int i = 0; i < 3; ++i) s_itrs[i] = station_m[i] / 1000.0;
@@ -269,7 +269,10 @@ Track ComputeTrack(const TrackRequest& request) {
     row.mutual = row.home_usable && row.dx_usable;
     row.moon_phase = tracker.Phase();
 
-    // First-order Doppler of the echo: -(sum of the one-way range rates) f / c.
+    // Doppler shift of a bistatic echo, first order in v/c: -(rdot_tx +
+    // rdot_rx) f / c, the rate at which the whole path shortens (Willis,
+    // Bistatic Radar, 1991); the second-order term is below 0.01 Hz at
+    // 241 GHz. Echo delay: the path over c.
     row.doppler_self_home_hz = -2.0 * row.home.range_rate_km_s * f / kSpeedOfLightKmS;
     row.doppler_self_dx_hz = -2.0 * row.dx.range_rate_km_s * f / kSpeedOfLightKmS;
     row.doppler_home_dx_hz =
@@ -324,6 +327,13 @@ Track ComputeTrack(const TrackRequest& request) {
                : FindChange(tracker, request.stations, rows[k - 1].utc_s, rows[k].utc_s, true);
     std::size_t last = k;
     while (last + 1 < rows.size() && rows[last + 1].mutual) ++last;
+    // Mutual rows have the Moon above both horizons, so every one has its
+    // Home->DX degradation.
+    std::size_t best = k;
+    for (std::size_t i = k; i <= last; ++i)
+      if (rows[i].home_dx.total_db < rows[best].home_dx.total_db) best = i;
+    window.best_utc_s = rows[best].utc_s;
+    window.best_total_db = rows[best].home_dx.total_db;
     window.open_at_end = last + 1 == rows.size();
     // The last mutual second: one before the first that is not.
     window.end_utc_s = window.open_at_end ? rows[last].utc_s

@@ -88,6 +88,7 @@ struct TrackRow {
   bool dx_usable = false;
   bool mutual = false;
   double moon_phase = 0.0;
+  // Doppler of the echo at the band, Hz, positive while the path shortens.
   double doppler_self_home_hz = 0.0;  // -2 rdot f / c
   double doppler_self_dx_hz = 0.0;
   double doppler_home_dx_hz = 0.0;  // -(rdot_home + rdot_dx) f / c
@@ -108,6 +109,10 @@ struct MutualWindow {
   double end_utc_s = 0.0;      // last mutual moment, to the second
   bool open_at_start = false;  // already mutual at the start of the span
   bool open_at_end = false;    // still mutual at its end
+  // The step of the window with the least Home->DX degradation (the best
+  // minute to work), and that degradation, dB.
+  double best_utc_s = 0.0;
+  double best_total_db = 0.0;
 };
 
 struct Track {
@@ -118,7 +123,7 @@ struct Track {
 // Libration spread of the path from station a to station b by the Moon, Hz
 // at f_hz: the echo of a sphere of radius R turning at an apparent angular
 // rate w spreads over 2 f w R / c (the rotating-target spread of radar
-// astronomy, Evans & Hagfors, Radar Astronomy, 1968, ch. 2, B = 4 w R /
+// astronomy, Evans & Hagfors, Radar Astronomy, 1968: B = 4 w R /
 // lambda for one station). For two stations each sees its own apparent
 // rotation, w_i = du_i/dt - W x u_i (u_i the unit vector to the Moon, W the
 // Moon's spin), and a point x of the disk shifts the path length at the rate

@@ -37,7 +37,7 @@ TEST(SkyTemperature, RunsFromColdSkyToTheAtmosphere) {
   EXPECT_NEAR(SkyTemperatureK(10.0 * std::log10(2.0), 290.0), (2.7 + 290.0) / 2.0, kTolK);
 }
 
-// Published behaviour of the Moon's radio brightness (Linsky's 1966
+// Published behaviour of the Moon's radio brightness (Linsky's 1973
 // compilation): a lunation mean of about 211 K at centimetre waves, a
 // first harmonic that grows toward short waves (about 7 K at 3.2 cm, some
 // 20 K at 8 mm) and lags full Moon by some 40 degrees at centimetre waves,

@@ -268,6 +268,21 @@ TEST(TrackRows, TermsComeFromTheRightStation) {
     EXPECT_NEAR(r.home_dx.total_db, want.total_db, 1e-9);
   }
   EXPECT_GT(both_up, 10);
+
+  // Each window's best minute is its row of least Home->DX degradation.
+  ASSERT_FALSE(track.windows.empty());
+  for (const MutualWindow& w : track.windows) {
+    int rows_in_window = 0;
+    for (const TrackRow& r : track.rows) {
+      if (r.utc_s < w.start_utc_s || r.utc_s > w.end_utc_s) continue;
+      ++rows_in_window;
+      EXPECT_LE(w.best_total_db, r.home_dx.total_db);
+      if (r.utc_s == w.best_utc_s) {
+        EXPECT_EQ(w.best_total_db, r.home_dx.total_db);
+      }
+    }
+    EXPECT_GT(rows_in_window, 0);
+  }
 }
 
 }  // namespace
