@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 
+#include "moon_ephemeris.h"
 #include "state.h"
 #include "sunmoon.h"
 
@@ -267,6 +268,26 @@ class ErfaSunMoon final : public SunMoonLibrary {
 };
 
 }  // namespace
+
+void CorrectedGeocentricMoon(double tt1, double tt2, double pv[2][3]) {
+  double moon[2][3];
+  eraMoon98(tt1, tt2, moon);
+  const double r_au = eraPm(moon[0]);
+  const double r_km = r_au * ERFA_DAU / 1000.0;
+  const double rdot_km_s = eraPdp(moon[0], moon[1]) / r_au * ERFA_DAU / 1000.0 / ERFA_DAYSEC;
+  const DistanceCorrection missing = MissingElpDistance(tt1, tt2);
+  // Scale the vector to the corrected length k r: p' = k p, and
+  // v' = k v + p dk/dt with k = 1 + dr/r.
+  const double k = 1.0 + missing.km / r_km;
+  const double dk_dt =
+      (missing.km_per_day / ERFA_DAYSEC * r_km - missing.km * rdot_km_s) / (r_km * r_km);
+  for (int i = 0; i < 3; ++i) {
+    const double p_km = moon[0][i] * ERFA_DAU / 1000.0;
+    const double v_km_s = moon[1][i] * ERFA_DAU / 1000.0 / ERFA_DAYSEC;
+    pv[0][i] = k * p_km;
+    pv[1][i] = k * v_km_s + p_km * dk_dt;
+  }
+}
 
 std::unique_ptr<SunMoonLibrary> MakeErfaSunMoon() {
   return std::make_unique<ErfaSunMoon>();

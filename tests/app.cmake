@@ -2,3 +2,7 @@ quillmere_add_test(calculator_tests SOURCES calculator_test.cpp LIBS quillmere_a
 target_include_directories(calculator_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 quillmere_add_test(default_data_tests SOURCES default_data_test.cpp LIBS quillmere_defaults)
 target_include_directories(default_data_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+
+# quillmere-report --track, without the process around it.
+quillmere_add_test(track_command_tests SOURCES track_command_test.cpp
+  LIBS quillmere_track_command nlohmann_json::nlohmann_json)

@@ -21,3 +21,17 @@ quillmere_add_test(sunmoon_tests
 if(QUILLMERE_NOVA_INCLUDE_DIR)
   target_include_directories(sunmoon_tests PRIVATE ${QUILLMERE_NOVA_INCLUDE_DIR})
 endif()
+
+# The Moon for two stations: locators, stations, degradation terms, and the
+# tracker, whose directions are checked against libnova's full ELP 2000-82B.
+quillmere_add_test(moon_track_tests
+  SOURCES maidenhead_test.cpp stations_test.cpp eme_degradation_test.cpp moon_track_test.cpp
+  LIBS quillmere_moon_track)
+target_include_directories(moon_track_tests PRIVATE ${QUILLMERE_ERFA_INCLUDE_DIR})
+if(QUILLMERE_NOVA_INCLUDE_DIR AND QUILLMERE_NOVA_LIBRARY)
+  quillmere_add_test(moon_track_reference_tests
+    SOURCES moon_track_reference_test.cpp
+    LIBS quillmere_moon_track ${QUILLMERE_NOVA_LIBRARY} ${QUILLMERE_ERFA_LIBRARY})
+  target_include_directories(moon_track_reference_tests PRIVATE
+    ${QUILLMERE_NOVA_INCLUDE_DIR} ${QUILLMERE_ERFA_INCLUDE_DIR})
+endif()

@@ -1,0 +1,252 @@
+// quillmere-report --track.
+
+#include "track_command.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "maidenhead.h"
+
+namespace quillmere {
+namespace {
+
+using nlohmann::json;
+
+constexpr int kMaxSpanMinutes = 14 * 24 * 60;
+constexpr int kFirstYear = 1950, kLastYear = 2100;  // where the ephemeris is checked
+
+std::optional<double> ParseNumber(const std::string& s) {
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+std::optional<int> ParseCount(const std::string& s) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
+// "YYYY-MM-DDTHH:MM:SS", UTC, as POSIX seconds.
+std::optional<double> ParseUtc(const std::string& s) {
+  if (s.size() != 19 || s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' || s[16] != ':')
+    return std::nullopt;
+  auto field = [&](int at, int n) -> std::optional<int> {
+    return ParseCount(s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n)));
+  };
+  for (int at : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+    if (s[static_cast<std::size_t>(at)] < '0' || s[static_cast<std::size_t>(at)] > '9')
+      return std::nullopt;
+  const int y = *field(0, 4), mo = *field(5, 2), d = *field(8, 2);
+  const int h = *field(11, 2), mi = *field(14, 2), se = *field(17, 2);
+  using namespace std::chrono;
+  const year_month_day date{year{y}, month{static_cast<unsigned>(mo)},
+                            day{static_cast<unsigned>(d)}};
+  if (!date.ok() || h > 23 || mi > 59 || se > 59 || y < kFirstYear || y > kLastYear)
+    return std::nullopt;
+  const auto t = sys_days{date} + hours{h} + minutes{mi} + seconds{se};
+  return static_cast<double>(duration_cast<seconds>(t.time_since_epoch()).count());
+}
+
+std::string FormatUtc(double utc_s) {
+  using namespace std::chrono;
+  const sys_seconds t{seconds{static_cast<long long>(std::llround(utc_s))}};
+  const auto midnight = floor<days>(t);
+  const year_month_day date{midnight};
+  const hh_mm_ss time{t - midnight};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", int{date.year()},
+                unsigned{date.month()}, unsigned{date.day()},
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
+  return text;
+}
+
+// Rounded for output: the figures carry no more than their accuracy.
+double Round(double x, double unit) {
+  return std::round(x / unit) * unit;
+}
+
+json Place(const Station& s) {
+  return {{"lat", s.latitude_deg}, {"lon", s.longitude_deg}, {"height_m", s.height_m}};
+}
+
+json Sighting(const MoonSighting& m, double f) {
+  constexpr double kC = 299792.458;
+  return {{"az", Round(m.azimuth_deg, 1e-3)},
+          {"el", Round(m.elevation_deg, 1e-3)},
+          {"el_refracted", Round(m.elevation_refracted_deg, 1e-3)},
+          {"range_km", Round(m.range_km, 0.1)},
+          {"doppler_self_hz", Round(-2.0 * m.range_rate_km_s * f / kC, 0.1)},
+          {"delay_s", Round(2.0 * m.range_km / kC, 1e-6)}};
+}
+
+json Terms(bool valid, const Degradation& d) {
+  if (!valid) return nullptr;
+  return {{"distance", Round(d.distance_db, 1e-3)},
+          {"attenuation_tx", Round(d.attenuation_tx_db, 1e-3)},
+          {"attenuation_rx", Round(d.attenuation_rx_db, 1e-3)},
+          {"sky_noise", Round(d.sky_noise_db, 1e-3)},
+          {"moon_noise", Round(d.moon_noise_db, 1e-3)},
+          {"total", Round(d.total_db, 1e-3)}};
+}
+
+}  // namespace
+
+std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args) {
+  TrackOptions o;
+  bool track = false, have_home = false, have_dx = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--track") {
+      track = true;
+      continue;
+    }
+    if (a == "--json") {
+      o.json = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) return "missing value after " + a;
+    const std::string& v = args[++i];
+    if (a == "--home" || a == "--dx") {
+      const auto where = ParseLocation(v);
+      if (!where) return "bad locator for " + a + ": " + v;
+      Station& s = a == "--home" ? o.stations.home : o.stations.dx;
+      s.name = a == "--home" ? "Home" : "DX";
+      s.latitude_deg = where->latitude_deg;
+      s.longitude_deg = where->longitude_deg;
+      s.locator = v.find(',') == std::string::npos ? v : "";
+      (a == "--home" ? o.home_text : o.dx_text) = v;
+      (a == "--home" ? have_home : have_dx) = true;
+    } else if (a == "--home-height" || a == "--dx-height") {
+      const auto m = ParseNumber(v);
+      if (!m || *m < -500.0 || *m > 9000.0) return "bad height for " + a + ": " + v;
+      (a == "--home-height" ? o.stations.home : o.stations.dx).height_m = *m;
+    } else if (a == "--from") {
+      o.from_utc_s = ParseUtc(v);
+      if (!o.from_utc_s) return "bad time for --from (YYYY-MM-DDTHH:MM:SS, UTC, 1950-2100): " + v;
+    } else if (a == "--span") {
+      const auto n = ParseCount(v);
+      if (!n || *n < 1 || *n > kMaxSpanMinutes)
+        return "bad --span: " + v + " (1 to 20160 minutes, 14 days)";
+      o.span_minutes = *n;
+    } else if (a == "--step") {
+      const auto n = ParseCount(v);
+      if (!n || *n < 1 || *n > kMaxSpanMinutes) return "bad --step: " + v;
+      o.step_minutes = *n;
+    } else if (a == "--data") {
+      o.data_file = v;
+    } else {
+      return "unknown argument: " + a;
+    }
+  }
+  if (!track) return "--track is required";
+  if (!have_home || !have_dx) return "--home and --dx are required";
+  if (o.step_minutes > o.span_minutes) return "--step is longer than --span";
+  return o;
+}
+
+std::string TrackJson(const TrackOptions& options, const TrackEnvironment& environment,
+                      const Track& track) {
+  const double f = environment.frequency_hz;
+  json rows = json::array();
+  for (const TrackRow& r : track.rows) {
+    rows.push_back({{"utc", FormatUtc(r.utc_s)},
+                    {"home", Sighting(r.home, f)},
+                    {"dx", Sighting(r.dx, f)},
+                    {"mutual", r.mutual},
+                    {"doppler_self_hz", Round(r.doppler_self_home_hz, 0.1)},
+                    {"doppler_home_dx_hz", Round(r.doppler_home_dx_hz, 0.1)},
+                    {"delay_s", Round(r.delay_home_dx_s, 1e-6)},
+                    {"libration_hz", Round(r.libration_home_dx_hz, 0.01)},
+                    {"dgrd_db",
+                     {{"home_dx", Terms(r.home_dx_valid, r.home_dx)},
+                      {"home_self", Terms(r.self_home_valid, r.self_home)},
+                      {"dx_self", Terms(r.self_dx_valid, r.self_dx)}}}});
+  }
+  json windows = json::array();
+  for (const MutualWindow& w : track.windows)
+    windows.push_back({{"start", FormatUtc(w.start_utc_s)},
+                       {"end", FormatUtc(w.end_utc_s)},
+                       {"best", FormatUtc(w.best_utc_s)},
+                       {"best_dgrd_db", Round(w.best_total_db, 1e-3)},
+                       {"open_at_start", w.open_at_start},
+                       {"open_at_end", w.open_at_end}});
+  const json document = {{"home", Place(options.stations.home)},
+                         {"dx", Place(options.stations.dx)},
+                         {"frequency_hz", f},
+                         {"rows", std::move(rows)},
+                         {"windows", std::move(windows)}};
+  return document.dump() + "\n";
+}
+
+std::string TrackTable(const TrackOptions& options, const TrackEnvironment& environment,
+                       const Track& track) {
+  std::string out;
+  char line[256];
+  std::snprintf(
+      line, sizeof line, "Home %s (%.4f, %.4f, %.0f m)   DX %s (%.4f, %.4f, %.0f m)   %.3f GHz\n",
+      options.home_text.c_str(), options.stations.home.latitude_deg,
+      options.stations.home.longitude_deg, options.stations.home.height_m, options.dx_text.c_str(),
+      options.stations.dx.latitude_deg, options.stations.dx.longitude_deg,
+      options.stations.dx.height_m, environment.frequency_hz / 1e9);
+  out += line;
+  out +=
+      "UTC                   Home az    el  DX az    el  Mutual  Self Dop Hz  H>DX Dop Hz  Lib Hz  "
+      "Dgrd H>DX dB\n";
+  for (const TrackRow& r : track.rows) {
+    char dgrd[32] = "-";
+    if (r.home_dx_valid) std::snprintf(dgrd, sizeof dgrd, "%.2f", r.home_dx.total_db);
+    std::snprintf(line, sizeof line, "%s %7.2f %5.2f %6.2f %5.2f  %-6s %12.1f %12.1f %7.1f  %s\n",
+                  FormatUtc(r.utc_s).c_str(), r.home.azimuth_deg, r.home.elevation_refracted_deg,
+                  r.dx.azimuth_deg, r.dx.elevation_refracted_deg, r.mutual ? "yes" : "no",
+                  r.doppler_self_home_hz, r.doppler_home_dx_hz, r.libration_home_dx_hz, dgrd);
+    out += line;
+  }
+  out += "Mutual windows:\n";
+  if (track.windows.empty()) out += "  none\n";
+  for (const MutualWindow& w : track.windows) {
+    std::snprintf(line, sizeof line, "  %s to %s, best %s (%.2f dB)\n",
+                  FormatUtc(w.start_utc_s).c_str(), FormatUtc(w.end_utc_s).c_str(),
+                  FormatUtc(w.best_utc_s).c_str(), w.best_total_db);
+    out += line;
+  }
+  return out;
+}
+
+int RunTrackCommand(
+    const std::vector<std::string>& args, double now_utc_s,
+    const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
+    std::ostream& out, std::ostream& err) {
+  auto parsed = ParseTrackArguments(args);
+  if (auto* message = std::get_if<std::string>(&parsed)) {
+    err << "quillmere-report: " << *message << "\n";
+    return 2;
+  }
+  const TrackOptions& options = std::get<TrackOptions>(parsed);
+  const std::optional<TrackEnvironment> env = environment(options.data_file);
+  if (!env) {
+    err << "quillmere-report: cannot use the data file"
+        << (options.data_file.empty() ? std::string() : " " + options.data_file) << "\n";
+    return 1;
+  }
+  TrackRequest request;
+  request.stations = options.stations;
+  // Whole seconds, as the rows are labelled.
+  request.start_utc_s = std::floor(options.from_utc_s.value_or(now_utc_s));
+  request.span_minutes = options.span_minutes;
+  request.step_minutes = options.step_minutes;
+  request.frequency_hz = env->frequency_hz;
+  request.attenuation_db = env->attenuation_db;
+  const Track track = ComputeTrack(request);
+  out << (options.json ? TrackJson(options, *env, track) : TrackTable(options, *env, track));
+  return 0;
+}
+
+}  // namespace quillmere

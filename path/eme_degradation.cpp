@@ -1,0 +1,64 @@
+// Degradation of an EME path against the ideal Moon.
+
+#include "eme_degradation.h"
+
+#include <cmath>
+
+namespace quillmere {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kSpeedOfLight = 299792458.0;  // m/s
+
+// Krotikov & Troitsky's disk mean at centimetre waves, K.
+constexpr double kMoonMeanK = 211.0;
+// Relative first harmonic of the disk-mean surface temperature.
+constexpr double kMoonHarmonic = 0.45;
+// Electrical over thermal skin depth per centimetre of wavelength.
+constexpr double kDeltaPerCm = 3.0;
+
+}  // namespace
+
+double DistanceTermDb(double range_a_km, double range_b_km) {
+  return 20.0 * std::log10(range_a_km * range_b_km / (kIdealMoonDistanceKm * kIdealMoonDistanceKm));
+}
+
+double SkyTemperatureK(double attenuation_db, double t_atm_k) {
+  const double transmission = std::pow(10.0, -attenuation_db / 10.0);
+  return kColdSkyK * transmission + t_atm_k * (1.0 - transmission);
+}
+
+double MoonBrightnessK(double f_hz, double phase) {
+  const double lambda_cm = kSpeedOfLight / f_hz * 100.0;
+  const double delta = kDeltaPerCm * lambda_cm;
+  const double amplitude = kMoonHarmonic / std::sqrt(1.0 + 2.0 * delta + 2.0 * delta * delta);
+  const double lag = std::atan(delta / (1.0 + delta));
+  // Phase angle from full Moon: 0 at full, -pi / +pi at new Moon.
+  const double phi = 2.0 * kPi * (phase - 0.5);
+  return kMoonMeanK * (1.0 + amplitude * std::cos(phi - lag));
+}
+
+double BeamFillingFactor(double f_hz, double dish_diameter_m, double disk_diameter_deg) {
+  const double hpbw_deg = 70.0 * (kSpeedOfLight / f_hz) / dish_diameter_m;
+  const double ratio = disk_diameter_deg / hpbw_deg;
+  return 1.0 - std::exp(-std::log(2.0) * ratio * ratio);
+}
+
+Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
+                            double attenuation_b_db, double receiver_noise_k,
+                            double moon_in_beam_k) {
+  Degradation d;
+  d.distance_db = DistanceTermDb(range_a_km, range_b_km);
+  d.attenuation_tx_db = attenuation_a_db;
+  d.attenuation_rx_db = attenuation_b_db;
+  const double t_sky = SkyTemperatureK(attenuation_b_db);
+  const double t_moon = moon_in_beam_k * std::pow(10.0, -attenuation_b_db / 10.0);
+  d.sky_noise_db = 10.0 * std::log10((receiver_noise_k + t_sky) / (receiver_noise_k + kColdSkyK));
+  d.moon_noise_db =
+      10.0 * std::log10((receiver_noise_k + t_sky + t_moon) / (receiver_noise_k + t_sky));
+  d.total_db =
+      d.distance_db + d.attenuation_tx_db + d.attenuation_rx_db + d.sky_noise_db + d.moon_noise_db;
+  return d;
+}
+
+}  // namespace quillmere

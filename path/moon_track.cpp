@@ -1,0 +1,349 @@
+// The Moon from two stations, on ERFA: the component's geocentric Moon, the
+// IAU 2006/2000 celestial-to-terrestrial transformation and the WGS84
+// ellipsoid.
+
+#include "moon_track.h"
+
+#include <erfa.h>
+#include <erfam.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "moon_ephemeris.h"
+#include "sunmoon.h"
+
+namespace quillmere {
+namespace {
+
+constexpr double kSpeedOfLightKmS = ERFA_CMPS / 1000.0;
+constexpr double kPosixEpochJd = 2440587.5;
+// The Earth's rotation rate, rad/s: the rate of the Earth rotation angle
+// (IERS Conventions 2010, eq. 5.15), 2 pi * 1.00273781191135448 per UT1 day.
+constexpr double kEarthRotationRadS = ERFA_D2PI * 1.00273781191135448 / ERFA_DAYSEC;
+// Mean radius of the Moon (IAU), km.
+constexpr double kMoonRadiusKm = 1737.4;
+// How long the precession-nutation matrix is reused either side of the whole
+// hour it is made for, s.
+constexpr double kPrecessionHoldS = 1800.0;
+// How long a Moon phase is reused, s: the phase moves 2.5e-4 of a cycle in
+// that time, under 0.1 K of the Moon's brightness.
+constexpr double kPhaseHoldS = 600.0;
+
+// POSIX seconds as a two-part UTC Julian date (ERFA's quasi-JD).
+void PosixToUtcJd(double utc_s, double* utc1, double* utc2) {
+  const double days = std::floor(utc_s / ERFA_DAYSEC);
+  *utc1 = kPosixEpochJd + days;
+  *utc2 = (utc_s - days * ERFA_DAYSEC) / ERFA_DAYSEC;
+}
+
+// Celestial-to-intermediate matrix at TT (tt1 + tt2): IAU 2006 precession
+// with the IAU 2000B nutation (within 1 milliarcsecond of 2000A, at a
+// twentieth of its cost), the CIP's X, Y and the CIO locator s (IERS
+// Conventions 2010, ch. 5).
+void CelestialToIntermediate(double tt1, double tt2, double rc2i[3][3]) {
+  double dpsi = 0, deps = 0, epsa = 0;
+  double rb[3][3], rp[3][3], rbp[3][3], rn[3][3], rbpn[3][3];
+  eraNut00b(tt1, tt2, &dpsi, &deps);
+  eraPn06(tt1, tt2, dpsi, deps, &epsa, rb, rp, rbp, rn, rbpn);
+  double x = 0, y = 0;
+  eraBpn2xy(rbpn, &x, &y);
+  eraC2ixys(x, y, eraS06(tt1, tt2, x, y), rc2i);
+}
+
+}  // namespace
+
+double RefractedElevationDeg(double airless_deg) {
+  auto saemundsson_deg = [](double h) {
+    return 1.02 / std::tan((h + 10.3 / (h + 5.11)) * ERFA_DD2R) / 60.0;
+  };
+  if (airless_deg >= -2.0) return airless_deg + saemundsson_deg(airless_deg);
+  // Below -2 degrees the formula turns back; no antenna sees the Moon
+  // there, and the refraction fades linearly to none at -5 degrees only so
+  // that the elevation curve has no step.
+  const double fade = std::clamp((airless_deg + 5.0) / 3.0, 0.0, 1.0);
+  return airless_deg + fade * saemundsson_deg(-2.0);
+}
+
+struct MoonTracker::Impl {
+  double utc_s = 0.0;
+  double tt1 = 0.0, tt2 = 0.0;
+  double rc2i[3][3] = {};
+  bool rc2i_known = false;
+  double rc2i_tt = 0.0;  // TT of rc2i, days since J2000
+  double rc2t[3][3] = {};
+  double moon[2][3] = {};  // GCRS, km and km/s
+  std::unique_ptr<SunMoonLibrary> sunmoon = MakeErfaSunMoon();
+  bool phase_known = false;
+  double phase_utc_s = 0.0;
+  double phase = 0.0;
+};
+
+MoonTracker::MoonTracker() : impl_(std::make_unique<Impl>()) {}
+MoonTracker::~MoonTracker() = default;
+
+void MoonTracker::SetMoment(double utc_s) {
+  Impl& m = *impl_;
+  m.utc_s = utc_s;
+  double utc1 = 0, utc2 = 0, tai1 = 0, tai2 = 0;
+  PosixToUtcJd(utc_s, &utc1, &utc2);
+  // Before 1960 and after the end of the leap-second table ERFA warns (+1)
+  // and converts all the same, with no or the last offset.
+  eraUtctai(utc1, utc2, &tai1, &tai2);
+  eraTaitt(tai1, tai2, &m.tt1, &m.tt2);
+
+  CorrectedGeocentricMoon(m.tt1, m.tt2, m.moon);
+
+  // Precession-nutation at the nearest whole hour of TT.
+  const double tt_days = (m.tt1 - ERFA_DJ00) + m.tt2;
+  if (!m.rc2i_known || std::fabs(tt_days - m.rc2i_tt) * ERFA_DAYSEC > kPrecessionHoldS) {
+    m.rc2i_tt = std::round(tt_days * 24.0) / 24.0;
+    CelestialToIntermediate(ERFA_DJ00, m.rc2i_tt, m.rc2i);
+    m.rc2i_known = true;
+  }
+  // The Earth rotation angle at UT1, taken as UTC; no polar motion (its
+  // 0.3 arcsecond is far below what an antenna sees).
+  const double rpom[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  double rpom_copy[3][3];
+  std::copy(&rpom[0][0], &rpom[0][0] + 9, &rpom_copy[0][0]);
+  eraC2tcio(m.rc2i, eraEra00(utc1, utc2), rpom_copy, m.rc2t);
+}
+
+MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double height_m) const {
+  const Impl& m = *impl_;
+  const double phi = latitude_deg * ERFA_DD2R, lambda = longitude_deg * ERFA_DD2R;
+  double station_m[3] = {0.0, 0.0, 0.0};
+  eraGd2gc(ERFA_WGS84, lambda, phi, height_m, station_m);
+  double s_itrs[3], sdot_itrs[3];
+  for (int i = 0; i < 3; ++i) s_itrs[i] = station_m[i] / 1000.0;
+  // The station's velocity seen from the inertial frame: w x s, km/s.
+  sdot_itrs[0] = -kEarthRotationRadS * s_itrs[1];
+  sdot_itrs[1] = kEarthRotationRadS * s_itrs[0];
+  sdot_itrs[2] = 0.0;
+  double rc2t[3][3];
+  std::copy(&m.rc2t[0][0], &m.rc2t[0][0] + 9, &rc2t[0][0]);
+  double s_gcrs[3], sdot_gcrs[3];
+  eraTrxp(rc2t, s_itrs, s_gcrs);
+  eraTrxp(rc2t, sdot_itrs, sdot_gcrs);
+
+  // Topocentric position and velocity in the GCRS.
+  double rho[3], rhodot[3];
+  for (int i = 0; i < 3; ++i) {
+    rho[i] = m.moon[0][i] - s_gcrs[i];
+    rhodot[i] = m.moon[1][i] - sdot_gcrs[i];
+  }
+  MoonSighting out;
+  out.range_km = eraPm(rho);
+  out.range_rate_km_s = eraPdp(rho, rhodot) / out.range_km;
+  for (int i = 0; i < 3; ++i) {
+    out.direction[i] = rho[i] / out.range_km;
+    // d(rho/r)/dt = (rhodot - u rdot) / r
+    out.direction_rate[i] = (rhodot[i] - out.direction[i] * out.range_rate_km_s) / out.range_km;
+  }
+
+  // Horizon coordinates from the terrestrial vector and the local east,
+  // north and up of the geodetic vertical.
+  double rho_itrs[3];
+  eraRxp(rc2t, rho, rho_itrs);
+  const double sp = std::sin(phi), cp = std::cos(phi), sl = std::sin(lambda), cl = std::cos(lambda);
+  const double east = -sl * rho_itrs[0] + cl * rho_itrs[1];
+  const double north = -sp * cl * rho_itrs[0] - sp * sl * rho_itrs[1] + cp * rho_itrs[2];
+  const double up = cp * cl * rho_itrs[0] + cp * sl * rho_itrs[1] + sp * rho_itrs[2];
+  out.azimuth_deg = eraAnp(std::atan2(east, north)) * ERFA_DR2D;
+  out.elevation_deg = std::atan2(up, std::hypot(east, north)) * ERFA_DR2D;
+  out.elevation_refracted_deg = RefractedElevationDeg(out.elevation_deg);
+  return out;
+}
+
+double MoonTracker::GeocentricDistanceKm() const {
+  return eraPm(impl_->moon[0]);
+}
+
+double MoonTracker::Phase() {
+  Impl& m = *impl_;
+  if (m.phase_known && std::fabs(m.utc_s - m.phase_utc_s) <= kPhaseHoldS) return m.phase;
+  double utc1 = 0, utc2 = 0;
+  PosixToUtcJd(m.utc_s, &utc1, &utc2);
+  int year = 0, month = 0, day = 0, hmsf[4] = {};
+  if (eraD2dtf("UTC", 0, utc1, utc2, &year, &month, &day, hmsf) < 0 || year < 0 || year > 65535)
+    return m.phase = std::nan("");
+  m.sunmoon->DataToDLL(static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month),
+                       static_cast<std::uint16_t>(day), static_cast<std::uint16_t>(hmsf[0]),
+                       static_cast<std::uint16_t>(hmsf[1]), static_cast<std::uint16_t>(hmsf[2]),
+                       0.0, 0.0, 0.0, 0, 0, 0.0);
+  m.phase = m.sunmoon->GetMoonPhase();
+  m.phase_known = true;
+  m.phase_utc_s = m.utc_s;
+  return m.phase;
+}
+
+void MoonSpinVector(double utc_s, double w[3]) {
+  // The Moon's pole and spin (IAU WGCCRE 2009), with the largest terms of
+  // the 18.6-year node E1 and of E2, E3; d days and T centuries from J2000.
+  const double d = (utc_s / ERFA_DAYSEC + kPosixEpochJd) - ERFA_DJ00;
+  const double T = d / 36525.0;
+  const double e1 = (125.045 - 0.0529921 * d) * ERFA_DD2R;
+  const double e2 = (250.089 - 0.1059842 * d) * ERFA_DD2R;
+  const double e3 = (260.008 + 13.0120009 * d) * ERFA_DD2R;
+  const double alpha0 = (269.9949 + 0.0031 * T - 3.8787 * std::sin(e1) - 0.1204 * std::sin(e2) +
+                         0.0700 * std::sin(e3)) *
+                        ERFA_DD2R;
+  const double delta0 = (66.5392 + 0.0130 * T + 1.5419 * std::cos(e1) + 0.0239 * std::cos(e2) -
+                         0.0278 * std::cos(e3)) *
+                        ERFA_DD2R;
+  const double spin = 13.17635815 * ERFA_DD2R / ERFA_DAYSEC;  // rad/s
+  double pole[3];
+  eraS2c(alpha0, delta0, pole);
+  eraSxp(spin, pole, w);
+}
+
+double LibrationSpreadHz(const MoonSighting& a, const MoonSighting& b, double f_hz, double utc_s) {
+  double spin_vector[3];
+  MoonSpinVector(utc_s, spin_vector);
+  double w_sum[3] = {0.0, 0.0, 0.0};
+  for (const MoonSighting* s : {&a, &b}) {
+    double u[3] = {s->direction[0], s->direction[1], s->direction[2]};
+    double spin_cross_u[3];
+    eraPxp(spin_vector, u, spin_cross_u);
+    for (int i = 0; i < 3; ++i) w_sum[i] += s->direction_rate[i] - spin_cross_u[i];
+  }
+  // Only the part across the line of sight moves the disk's points toward
+  // or away from the stations.
+  double u_mid[3] = {a.direction[0] + b.direction[0], a.direction[1] + b.direction[1],
+                     a.direction[2] + b.direction[2]};
+  double u_unit[3];
+  double u_mid_length = 0.0;
+  eraPn(u_mid, &u_mid_length, u_unit);
+  const double along = eraPdp(w_sum, u_unit);
+  for (int i = 0; i < 3; ++i) w_sum[i] -= along * u_unit[i];
+  return 2.0 * f_hz * eraPm(w_sum) * kMoonRadiusKm / kSpeedOfLightKmS;
+}
+
+bool UsableMoon(const Station& station, const MoonSighting& moon) {
+  return moon.elevation_refracted_deg > MinimumElevationDeg(station, moon.azimuth_deg);
+}
+
+namespace {
+
+bool MutualAt(MoonTracker& tracker, const Stations& stations, double utc_s) {
+  tracker.SetMoment(utc_s);
+  const Station& h = stations.home;
+  const Station& x = stations.dx;
+  return UsableMoon(h, tracker.See(h.latitude_deg, h.longitude_deg, h.height_m)) &&
+         UsableMoon(x, tracker.See(x.latitude_deg, x.longitude_deg, x.height_m));
+}
+
+// The first second in (lo, hi] whose state is `to`, given the state at lo is
+// not `to` and at hi is: bisection over whole seconds.
+double FindChange(MoonTracker& tracker, const Stations& stations, double lo, double hi, bool to) {
+  while (hi - lo > 1.0) {
+    const double mid = std::floor((lo + hi) / 2.0);
+    if (MutualAt(tracker, stations, mid) == to)
+      hi = mid;
+    else
+      lo = mid;
+  }
+  return hi;
+}
+
+}  // namespace
+
+Track ComputeTrack(const TrackRequest& request) {
+  Track track;
+  const int step = std::max(1, request.step_minutes);
+  const int count = std::max(1, request.span_minutes / step);
+  const double f = request.frequency_hz;
+  const Station& home = request.stations.home;
+  const Station& dx = request.stations.dx;
+  MoonTracker tracker;
+  track.rows.reserve(static_cast<std::size_t>(count));
+
+  for (int k = 0; k < count; ++k) {
+    TrackRow row;
+    row.utc_s = request.start_utc_s + 60.0 * step * k;
+    tracker.SetMoment(row.utc_s);
+    row.home = tracker.See(home.latitude_deg, home.longitude_deg, home.height_m);
+    row.dx = tracker.See(dx.latitude_deg, dx.longitude_deg, dx.height_m);
+    row.home_usable = UsableMoon(home, row.home);
+    row.dx_usable = UsableMoon(dx, row.dx);
+    row.mutual = row.home_usable && row.dx_usable;
+    row.moon_phase = tracker.Phase();
+
+    // Doppler shift of a bistatic echo, first order in v/c: -(rdot_tx +
+    // rdot_rx) f / c, the rate at which the whole path shortens (Willis,
+    // Bistatic Radar, 1991); the second-order term is below 0.01 Hz at
+    // 241 GHz. Echo delay: the path over c.
+    row.doppler_self_home_hz = -2.0 * row.home.range_rate_km_s * f / kSpeedOfLightKmS;
+    row.doppler_self_dx_hz = -2.0 * row.dx.range_rate_km_s * f / kSpeedOfLightKmS;
+    row.doppler_home_dx_hz =
+        -(row.home.range_rate_km_s + row.dx.range_rate_km_s) * f / kSpeedOfLightKmS;
+    row.delay_self_home_s = 2.0 * row.home.range_km / kSpeedOfLightKmS;
+    row.delay_self_dx_s = 2.0 * row.dx.range_km / kSpeedOfLightKmS;
+    row.delay_home_dx_s = (row.home.range_km + row.dx.range_km) / kSpeedOfLightKmS;
+    row.libration_home_dx_hz = LibrationSpreadHz(row.home, row.dx, f, row.utc_s);
+    row.libration_self_home_hz = LibrationSpreadHz(row.home, row.home, f, row.utc_s);
+    row.libration_self_dx_hz = LibrationSpreadHz(row.dx, row.dx, f, row.utc_s);
+
+    // The degradation where the Moon is above the stations' horizon.
+    const bool home_up = row.home.elevation_refracted_deg > 0.0;
+    const bool dx_up = row.dx.elevation_refracted_deg > 0.0;
+    const double brightness = MoonBrightnessK(f, row.moon_phase);
+    auto attenuation = [&](const Station& s, const MoonSighting& m) {
+      return request.attenuation_db ? request.attenuation_db(s, m.elevation_refracted_deg) : 0.0;
+    };
+    auto moon_in_beam = [&](const Station& s, const MoonSighting& m) {
+      const double disk_deg = 2.0 * std::asin(kMoonRadiusKm / m.range_km) * ERFA_DR2D;
+      return brightness * BeamFillingFactor(f, s.dish_diameter_m, disk_deg);
+    };
+    const double a_home = home_up ? attenuation(home, row.home) : 0.0;
+    const double a_dx = dx_up ? attenuation(dx, row.dx) : 0.0;
+    if (home_up) {
+      row.self_home_valid = true;
+      row.self_home = PathDegradation(row.home.range_km, row.home.range_km, a_home, a_home,
+                                      home.receiver_noise_k, moon_in_beam(home, row.home));
+    }
+    if (dx_up) {
+      row.self_dx_valid = true;
+      row.self_dx = PathDegradation(row.dx.range_km, row.dx.range_km, a_dx, a_dx,
+                                    dx.receiver_noise_k, moon_in_beam(dx, row.dx));
+    }
+    if (home_up && dx_up) {
+      row.home_dx_valid = true;
+      row.home_dx = PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx,
+                                    dx.receiver_noise_k, moon_in_beam(dx, row.dx));
+    }
+    track.rows.push_back(row);
+  }
+
+  // Windows: runs of mutual steps, each edge searched to the second between
+  // the steps either side of it.
+  const std::vector<TrackRow>& rows = track.rows;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    if (!rows[k].mutual || (k > 0 && rows[k - 1].mutual)) continue;
+    MutualWindow window;
+    window.open_at_start = k == 0;
+    window.start_utc_s =
+        k == 0 ? rows[0].utc_s
+               : FindChange(tracker, request.stations, rows[k - 1].utc_s, rows[k].utc_s, true);
+    std::size_t last = k;
+    while (last + 1 < rows.size() && rows[last + 1].mutual) ++last;
+    // Mutual rows have the Moon above both horizons, so every one has its
+    // Home->DX degradation.
+    std::size_t best = k;
+    for (std::size_t i = k; i <= last; ++i)
+      if (rows[i].home_dx.total_db < rows[best].home_dx.total_db) best = i;
+    window.best_utc_s = rows[best].utc_s;
+    window.best_total_db = rows[best].home_dx.total_db;
+    window.open_at_end = last + 1 == rows.size();
+    // The last mutual second: one before the first that is not.
+    window.end_utc_s = window.open_at_end ? rows[last].utc_s
+                                          : FindChange(tracker, request.stations, rows[last].utc_s,
+                                                       rows[last + 1].utc_s, false) -
+                                                1.0;
+    track.windows.push_back(window);
+    k = last;
+  }
+  return track;
+}
+
+}  // namespace quillmere

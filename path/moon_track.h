@@ -1,0 +1,147 @@
+#pragma once
+// The Moon as two EME stations see it, minute by minute: where it is, when
+// both see it, and what each minute costs.
+//
+// Times are UTC as POSIX seconds (seconds since 1970-01-01T00:00:00 UTC,
+// leap seconds not counted). Earth rotation is taken at UT1 = UTC: UT1-UTC
+// stays within 0.9 s, which turns the sky by at most 0.004 degrees.
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "eme_degradation.h"
+#include "stations.h"
+
+namespace quillmere {
+
+// The Moon from one station at one moment.
+struct MoonSighting {
+  double azimuth_deg = 0.0;    // 0..360, from north, clockwise
+  double elevation_deg = 0.0;  // airless (geometric), topocentric
+  double elevation_refracted_deg = 0.0;
+  double range_km = 0.0;         // station to the Moon's centre
+  double range_rate_km_s = 0.0;  // positive while the Moon recedes
+  // Unit vector from the station to the Moon and its rate of change, in the
+  // GCRS (an inertial frame), 1 and 1/s.
+  double direction[3] = {};
+  double direction_rate[3] = {};
+};
+
+// Elevation with atmospheric refraction from the airless elevation, degrees:
+// Saemundsson's formula (Sky & Telescope 72, 1986, p. 70), the inverse of
+// Bennett's (J. Navigation 35, 1982), for 1010 hPa and 10 degC:
+//   R = 1.02 / tan(h + 10.3 / (h + 5.11)) arcminutes, h in degrees,
+// within 0.07 arcminute of Bennett's down to the horizon. It is the optical
+// refraction; at the microwave bands humid air bends the ray somewhat more.
+// Below -2 degrees (the Moon well under the horizon, where the formula turns
+// back) the refraction fades linearly to none at -5 degrees.
+double RefractedElevationDeg(double airless_deg);
+
+// The geocentric Moon and the Earth's orientation at one moment, and the
+// Moon from any station at that moment.
+class MoonTracker {
+ public:
+  MoonTracker();
+  ~MoonTracker();
+  MoonTracker(const MoonTracker&) = delete;
+  MoonTracker& operator=(const MoonTracker&) = delete;
+
+  // Sets the moment. The precession-nutation matrix is kept and reused for
+  // moments within 30 minutes of the one it was made for (it turns by less
+  // than 0.01 arcsecond in that time); the Moon and the Earth's rotation
+  // are computed afresh for every moment.
+  void SetMoment(double utc_s);
+
+  // The Moon from a station at (geodetic WGS84) latitude, longitude and
+  // height above the ellipsoid, for the moment last set.
+  MoonSighting See(double latitude_deg, double longitude_deg, double height_m) const;
+
+  double GeocentricDistanceKm() const;
+  // Fraction of the synodic cycle (0 new Moon, 0.5 full Moon), from the
+  // sun/moon component, at the moment last set to the whole second.
+  double Phase();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The slant attenuation through the atmosphere above a station toward a
+// given elevation, dB, from that station's weather: the caller plugs in the
+// same models as the main window.
+using AttenuationFunction = std::function<double(const Station& station, double elevation_deg)>;
+
+struct TrackRequest {
+  Stations stations;
+  double start_utc_s = 0.0;
+  int span_minutes = 60;  // 1 .. 14 days
+  int step_minutes = 1;
+  double frequency_hz = 10368.0e6;
+  AttenuationFunction attenuation_db;  // none: no atmosphere
+};
+
+struct TrackRow {
+  double utc_s = 0.0;
+  MoonSighting home, dx;
+  bool home_usable = false;  // above the station's minimum and its mask
+  bool dx_usable = false;
+  bool mutual = false;
+  double moon_phase = 0.0;
+  // Doppler of the echo at the band, Hz, positive while the path shortens.
+  double doppler_self_home_hz = 0.0;  // -2 rdot f / c
+  double doppler_self_dx_hz = 0.0;
+  double doppler_home_dx_hz = 0.0;  // -(rdot_home + rdot_dx) f / c
+  double delay_self_home_s = 0.0;   // 2 r / c
+  double delay_self_dx_s = 0.0;
+  double delay_home_dx_s = 0.0;       // (r_home + r_dx) / c
+  double libration_home_dx_hz = 0.0;  // LibrationSpreadHz
+  double libration_self_home_hz = 0.0;
+  double libration_self_dx_hz = 0.0;
+  // Filled only while the Moon is above the horizon (airless) of the
+  // stations concerned; otherwise valid is false.
+  bool home_dx_valid = false, self_home_valid = false, self_dx_valid = false;
+  Degradation home_dx, self_home, self_dx;
+};
+
+struct MutualWindow {
+  double start_utc_s = 0.0;    // first mutual moment, to the second
+  double end_utc_s = 0.0;      // last mutual moment, to the second
+  bool open_at_start = false;  // already mutual at the start of the span
+  bool open_at_end = false;    // still mutual at its end
+  // The step of the window with the least Home->DX degradation (the best
+  // minute to work), and that degradation, dB.
+  double best_utc_s = 0.0;
+  double best_total_db = 0.0;
+};
+
+struct Track {
+  std::vector<TrackRow> rows;
+  std::vector<MutualWindow> windows;
+};
+
+// Libration spread of the path from station a to station b by the Moon, Hz
+// at f_hz: the echo of a sphere of radius R turning at an apparent angular
+// rate w spreads over 2 f w R / c (the rotating-target spread of radar
+// astronomy, Evans & Hagfors, Radar Astronomy, 1968: B = 4 w R /
+// lambda for one station). For two stations each sees its own apparent
+// rotation, w_i = du_i/dt - W x u_i (u_i the unit vector to the Moon, W the
+// Moon's spin), and a point x of the disk shifts the path length at the rate
+// x . (w_a + w_b); so w = |w_a + w_b| (twice a station's rate for its own
+// echoes). W: the IAU rotation model of the Moon (Archinal et al., Celest.
+// Mech. Dyn. Astr. 109, 2011): pole at alpha0, delta0 with the main terms of
+// the node, and 13.17635815 degrees/day.
+double LibrationSpreadHz(const MoonSighting& a, const MoonSighting& b, double f_hz, double utc_s);
+
+// The Moon's spin vector W of that model in the GCRS, rad/s.
+void MoonSpinVector(double utc_s, double w[3]);
+
+// Whether a station sees the Moon above its minimum elevation and its mask
+// (the refracted elevation: where the dish points).
+bool UsableMoon(const Station& station, const MoonSighting& moon);
+
+// Every step of the span for both stations, and the mutual windows with
+// edges found to the second.
+Track ComputeTrack(const TrackRequest& request);
+
+}  // namespace quillmere

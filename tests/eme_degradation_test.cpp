@@ -1,0 +1,127 @@
+// The terms of an EME minute's degradation against the ideal Moon.
+
+#include "eme_degradation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace quillmere {
+namespace {
+
+constexpr double kDbTol = 5e-4;  // half a unit in the fourth decimal
+
+TEST(DistanceTerm, FollowsTheRadarEquationForBothOneWayPaths) {
+  struct Case {
+    const char* what;
+    double ra, rb, want_db;
+  };
+  const Case cases[] = {
+      {"ideal Moon costs nothing", 356400.0, 356400.0, 0.0},
+      {"own echoes at a far apogee: 40 log10(r / r0)", 406700.0, 406700.0, 2.2935},
+      {"one station at apogee: half of that", 406700.0, 356400.0, 1.1467},
+      {"closer than the ideal gains", 356000.0, 356000.0, -0.0195},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(DistanceTermDb(c.ra, c.rb), c.want_db, kDbTol);
+  }
+}
+
+TEST(SkyTemperature, RunsFromColdSkyToTheAtmosphere) {
+  constexpr double kTolK = 5e-3;
+  EXPECT_NEAR(SkyTemperatureK(0.0), 2.7, kTolK);
+  // Half the power through (3.0103 dB): halfway between 2.7 K and 275 K.
+  EXPECT_NEAR(SkyTemperatureK(10.0 * std::log10(2.0)), (2.7 + 275.0) / 2.0, kTolK);
+  EXPECT_NEAR(SkyTemperatureK(60.0), 275.0, kTolK);
+  EXPECT_NEAR(SkyTemperatureK(10.0 * std::log10(2.0), 290.0), (2.7 + 290.0) / 2.0, kTolK);
+}
+
+// Published behaviour of the Moon's radio brightness (Linsky's 1973
+// compilation): a lunation mean of about 211 K at centimetre waves, a
+// first harmonic that grows toward short waves (about 7 K at 3.2 cm, some
+// 20 K at 8 mm) and lags full Moon by some 40 degrees at centimetre waves,
+// less at millimetre waves.
+TEST(MoonBrightness, PhaseSwingGrowsAndLagShrinksTowardShortWaves) {
+  constexpr double kC = 299792458.0;
+  struct Case {
+    const char* what;
+    double lambda_cm, amplitude_k, amplitude_tol_k, lag_deg, lag_tol_deg;
+  };
+  const Case cases[] = {
+      {"3.2 cm", 3.2, 7.0, 1.5, 42.0, 4.0},
+      {"8 mm", 0.8, 22.0, 5.0, 35.0, 5.0},
+      {"1.25 mm", 0.125, 66.0, 15.0, 15.0, 6.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const double f = kC / (c.lambda_cm / 100.0);
+    // Scan the lunation for the mean, the swing and the phase of the peak.
+    double sum = 0, hi = -1, lo = 1e9, peak_phase = 0;
+    constexpr int kSteps = 3600;
+    for (int i = 0; i < kSteps; ++i) {
+      const double phase = (i + 0.5) / kSteps;
+      const double t = MoonBrightnessK(f, phase);
+      sum += t;
+      if (t > hi) hi = t, peak_phase = phase;
+      lo = std::min(lo, t);
+    }
+    EXPECT_NEAR(sum / kSteps, 211.0, 0.01);
+    EXPECT_NEAR((hi - lo) / 2.0, c.amplitude_k, c.amplitude_tol_k);
+    EXPECT_NEAR((peak_phase - 0.5) * 360.0, c.lag_deg, c.lag_tol_deg);
+  }
+}
+
+TEST(BeamFilling, GaussianBeamOverTheMoonsDisk) {
+  constexpr double kTol = 5e-5;
+  // 3 m at 10.368 GHz: HPBW 70 * 0.028915 / 3 = 0.6747 degrees.
+  EXPECT_NEAR(BeamFillingFactor(10.368e9, 3.0, 0.5), 0.3166, kTol);
+  // A disk as wide as the beam takes half its power.
+  const double hpbw = 70.0 * (299792458.0 / 24.048e9) / 2.4;
+  EXPECT_NEAR(BeamFillingFactor(24.048e9, 2.4, hpbw), 0.5, kTol);
+  // A 3 m dish at 241 GHz sees only Moon.
+  EXPECT_NEAR(BeamFillingFactor(241.0e9, 3.0, 0.5), 1.0, kTol);
+}
+
+TEST(PathDegradation, EveryTermSeparatelyAndTheTotal) {
+  struct Case {
+    const char* what;
+    double ra, rb, aa, ab, trx, moon_k;
+    Degradation want;
+  };
+  const Case cases[] = {
+      {"ideal: nothing", 356400, 356400, 0, 0, 50, 0, {0, 0, 0, 0, 0, 0}},
+      {"the sender's air is a loss, not a noise", 356400, 356400, 2, 0, 50, 0, {0, 2, 0, 0, 0, 2}},
+      // Receiver under 3 dB of air: Tsky = 138.85 K.
+      {"the receiver's air is a loss and a noise",
+       356400,
+       356400,
+       0,
+       10 * std::log10(2.0),
+       50,
+       0,
+       {0, 0, 3.0103, 5.5431, 0, 8.5534}},
+      // 100 K of Moon dimmed to 50 K above a 138.85 K sky and 50 K receiver.
+      {"the Moon's noise on top of the sky's",
+       406700,
+       406700,
+       0,
+       10 * std::log10(2.0),
+       50,
+       100,
+       {2.2935, 0, 3.0103, 5.5431, 1.0201, 11.8669}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Degradation d = PathDegradation(c.ra, c.rb, c.aa, c.ab, c.trx, c.moon_k);
+    EXPECT_NEAR(d.distance_db, c.want.distance_db, kDbTol);
+    EXPECT_NEAR(d.attenuation_tx_db, c.want.attenuation_tx_db, kDbTol);
+    EXPECT_NEAR(d.attenuation_rx_db, c.want.attenuation_rx_db, kDbTol);
+    EXPECT_NEAR(d.sky_noise_db, c.want.sky_noise_db, kDbTol);
+    EXPECT_NEAR(d.moon_noise_db, c.want.moon_noise_db, kDbTol);
+    EXPECT_NEAR(d.total_db, c.want.total_db, kDbTol);
+  }
+}
+
+}  // namespace
+}  // namespace quillmere

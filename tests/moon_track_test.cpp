@@ -1,0 +1,289 @@
+// The Moon for two stations: refraction, rates, libration, windows and the
+// minute's degradation.
+
+#include "moon_track.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "maidenhead.h"
+
+namespace quillmere {
+namespace {
+
+constexpr double kDeg = M_PI / 180.0;
+constexpr double kC = 299792.458;  // km/s
+constexpr double k2026Jan1 = 1767225600.0;
+
+Station At(const char* locator, double height_m = 0.0) {
+  Station s;
+  const LatLon where = *LocatorToLatLon(locator);
+  s.locator = locator;
+  s.latitude_deg = where.latitude_deg;
+  s.longitude_deg = where.longitude_deg;
+  s.height_m = height_m;
+  return s;
+}
+
+// Bennett's refraction (J. Navigation 35, 1982) from the apparent
+// elevation, arcminutes: the formula the tracker's inverse must agree with.
+double BennettArcmin(double apparent_deg) {
+  return 1.0 / std::tan((apparent_deg + 7.31 / (apparent_deg + 4.4)) * kDeg);
+}
+
+TEST(Refraction, InverseOfBennettNearTheHorizonAndAbove) {
+  struct Case {
+    const char* what;
+    double airless_deg, want_arcmin, tol_arcmin;
+  };
+  const Case cases[] = {
+      {"on the horizon: about 29 arcminutes", 0.0, 28.98, 0.01},
+      {"at 45 degrees: about one arcminute", 45.0, 1.01, 0.01},
+      {"at the zenith: nothing", 90.0, 0.0, 0.01},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR((RefractedElevationDeg(c.airless_deg) - c.airless_deg) * 60.0, c.want_arcmin,
+                c.tol_arcmin);
+  }
+  // Bennett's formula, given the refracted elevation, gives back the same
+  // refraction within 0.1 arcminute from the horizon up.
+  for (double h = 0.0; h <= 89.0; h += 0.5) {
+    const double apparent = RefractedElevationDeg(h);
+    EXPECT_NEAR((apparent - h) * 60.0, BennettArcmin(apparent), 0.1) << h;
+  }
+  // Under the horizon it fades out without a step, and the elevation keeps
+  // rising with the airless one.
+  EXPECT_NEAR(RefractedElevationDeg(-2.0 - 1e-9), RefractedElevationDeg(-2.0), 1e-8);
+  EXPECT_NEAR(RefractedElevationDeg(-5.0), -5.0, 1e-12);
+  EXPECT_NEAR(RefractedElevationDeg(-20.0), -20.0, 1e-12);
+  for (double h = -6.0; h < 2.0; h += 0.01)
+    EXPECT_LT(RefractedElevationDeg(h), RefractedElevationDeg(h + 0.01)) << h;
+}
+
+// The rates the tracker forms from the Moon's and the station's velocities
+// against central differences of its own positions, over a day.
+TEST(MoonRates, RangeRateAndDirectionRateMatchFiniteDifferences) {
+  constexpr double kH = 5.0;  // s
+  const Station home = At("IO91wm"), dx = At("QF56od");
+  MoonTracker tracker;
+  for (double t = k2026Jan1; t < k2026Jan1 + 86400.0; t += 3277.0) {
+    for (const Station* s : {&home, &dx}) {
+      tracker.SetMoment(t - kH);
+      const MoonSighting before = tracker.See(s->latitude_deg, s->longitude_deg, s->height_m);
+      tracker.SetMoment(t + kH);
+      const MoonSighting after = tracker.See(s->latitude_deg, s->longitude_deg, s->height_m);
+      tracker.SetMoment(t);
+      const MoonSighting now = tracker.See(s->latitude_deg, s->longitude_deg, s->height_m);
+      // 1 mm/s in range rate is 0.07 Hz of echo Doppler at 10 GHz.
+      EXPECT_NEAR(now.range_rate_km_s, (after.range_km - before.range_km) / (2 * kH), 1e-6);
+      for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(now.direction_rate[i], (after.direction[i] - before.direction[i]) / (2 * kH),
+                    1e-11);
+    }
+  }
+}
+
+// A station at the Earth's centre (on the equator, one equatorial radius
+// down) sees the Moon turn only by its optical libration: the Moon keeps
+// its face toward the Earth. A spin of the wrong sense or about the wrong
+// pole leaves twice the orbital rate, 5e-6 rad/s.
+TEST(Libration, TheMoonKeepsItsFaceToTheEarthsCentre) {
+  MoonTracker tracker;
+  double worst = 0, orbital = 0;
+  for (double t = k2026Jan1; t < k2026Jan1 + 40 * 86400.0; t += 7200.0) {
+    tracker.SetMoment(t);
+    const MoonSighting centre = tracker.See(0.0, 0.0, -6378137.0);
+    double w[3];
+    MoonSpinVector(t, w);
+    const double* u = centre.direction;
+    const double spin_cross_u[3] = {w[1] * u[2] - w[2] * u[1], w[2] * u[0] - w[0] * u[2],
+                                    w[0] * u[1] - w[1] * u[0]};
+    double apparent = 0, rate = 0;
+    for (int i = 0; i < 3; ++i) {
+      apparent += std::pow(centre.direction_rate[i] - spin_cross_u[i], 2);
+      rate += std::pow(centre.direction_rate[i], 2);
+    }
+    worst = std::max(worst, std::sqrt(apparent));
+    orbital = std::max(orbital, std::sqrt(rate));
+  }
+  EXPECT_GT(orbital, 2.2e-6);  // rad/s: the Moon's orbital motion
+  EXPECT_LT(worst, 5e-7);      // rad/s: optical libration, 8 degrees over a month
+}
+
+// The spread from finite differences of the two stations' Moon direction
+// vectors, with the Moon's spin taken off: 2 f R |w_a + w_b| / c, across
+// the line of sight.
+TEST(Libration, SpreadAgreesWithFiniteDifferencesOfTheDirections) {
+  constexpr double kH = 5.0;  // s
+  constexpr double kF = 10.368e9;
+  const Station home = At("JO22oc"), dx = At("FN31pr");
+  MoonTracker tracker;
+  auto direction = [&](const Station& s, double t, double u[3]) {
+    tracker.SetMoment(t);
+    const MoonSighting m = tracker.See(s.latitude_deg, s.longitude_deg, s.height_m);
+    for (int i = 0; i < 3; ++i) u[i] = m.direction[i];
+  };
+  for (double t = k2026Jan1; t < k2026Jan1 + 3 * 86400.0; t += 4111.0) {
+    double sum[3] = {0, 0, 0}, mid[3] = {0, 0, 0};
+    double w[3];
+    MoonSpinVector(t, w);
+    for (const Station* s : {&home, &dx}) {
+      double u0[3], u1[3], u[3];
+      direction(*s, t - kH, u0);
+      direction(*s, t + kH, u1);
+      direction(*s, t, u);
+      const double spin_cross_u[3] = {w[1] * u[2] - w[2] * u[1], w[2] * u[0] - w[0] * u[2],
+                                      w[0] * u[1] - w[1] * u[0]};
+      for (int i = 0; i < 3; ++i) {
+        sum[i] += (u1[i] - u0[i]) / (2 * kH) - spin_cross_u[i];
+        mid[i] += u[i] / 2;
+      }
+    }
+    const double mid_len = std::sqrt(mid[0] * mid[0] + mid[1] * mid[1] + mid[2] * mid[2]);
+    const double along = (sum[0] * mid[0] + sum[1] * mid[1] + sum[2] * mid[2]) / mid_len;
+    double across2 = 0;
+    for (int i = 0; i < 3; ++i) across2 += std::pow(sum[i] - along * mid[i] / mid_len, 2);
+    const double want_hz = 2.0 * kF * std::sqrt(across2) * 1737.4 / kC;
+
+    tracker.SetMoment(t);
+    const MoonSighting a = tracker.See(home.latitude_deg, home.longitude_deg, home.height_m);
+    const MoonSighting b = tracker.See(dx.latitude_deg, dx.longitude_deg, dx.height_m);
+    EXPECT_NEAR(LibrationSpreadHz(a, b, kF, t), want_hz, 0.01) << t;
+  }
+}
+
+TEST(Libration, OwnEchoesSpreadTwiceOneWay) {
+  const Station home = At("JO22oc");
+  MoonTracker tracker;
+  tracker.SetMoment(k2026Jan1 + 12345.0);
+  const MoonSighting a = tracker.See(home.latitude_deg, home.longitude_deg, 0.0);
+  const double self = LibrationSpreadHz(a, a, 10.368e9, k2026Jan1 + 12345.0);
+  // Tens to a few hundred Hz at 10 GHz, in proportion to the frequency.
+  EXPECT_GT(self, 5.0);
+  EXPECT_LT(self, 500.0);
+  EXPECT_NEAR(LibrationSpreadHz(a, a, 2 * 10.368e9, k2026Jan1 + 12345.0), 2 * self, 1e-9 * self);
+}
+
+// A brute-force scan at every second finds the same mutual windows, with
+// the same edges within the minute asked (the search gives the second).
+TEST(MutualWindows, EdgesAgreeWithASecondBySecondScan) {
+  struct Case {
+    const char* what;
+    Station home, dx;
+  };
+  Station masked = At("JO22oc");
+  masked.min_elevation_deg = 3.0;
+  masked.horizon_mask = {{0, 5}, {90, 15}, {180, 2}, {270, 20}};
+  const Case cases[] = {
+      {"Europe and North America", At("IO91wm"), At("FN31pr")},
+      {"masked station and Japan", masked, At("PM95vq")},
+      {"across the date line", At("RH91ka"), At("AP80xb", 1200.0)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TrackRequest request;
+    request.stations = {c.home, c.dx};
+    request.start_utc_s = k2026Jan1 + 1234.0;
+    request.span_minutes = 36 * 60;
+    const Track track = ComputeTrack(request);
+    ASSERT_EQ(track.rows.size(), 36u * 60u);
+
+    MoonTracker tracker;
+    auto mutual = [&](double t) {
+      tracker.SetMoment(t);
+      return UsableMoon(c.home,
+                        tracker.See(c.home.latitude_deg, c.home.longitude_deg, c.home.height_m)) &&
+             UsableMoon(c.dx, tracker.See(c.dx.latitude_deg, c.dx.longitude_deg, c.dx.height_m));
+    };
+    std::vector<MutualWindow> scanned;
+    const double last = track.rows.back().utc_s;
+    bool previous = false;
+    for (double t = request.start_utc_s; t <= last; t += 1.0) {
+      const bool now = mutual(t);
+      if (now && !previous) scanned.push_back({t, t, t == request.start_utc_s, false});
+      if (now) scanned.back().end_utc_s = t;
+      previous = now;
+    }
+    if (previous) scanned.back().open_at_end = true;
+
+    ASSERT_FALSE(scanned.empty());
+    ASSERT_EQ(track.windows.size(), scanned.size());
+    for (std::size_t i = 0; i < scanned.size(); ++i) {
+      EXPECT_NEAR(track.windows[i].start_utc_s, scanned[i].start_utc_s, 60.0);
+      EXPECT_NEAR(track.windows[i].end_utc_s, scanned[i].end_utc_s, 60.0);
+      // The search lands on the very second the scan finds.
+      EXPECT_NEAR(track.windows[i].start_utc_s, scanned[i].start_utc_s, 0.5);
+      EXPECT_NEAR(track.windows[i].end_utc_s, scanned[i].end_utc_s, 0.5);
+      EXPECT_EQ(track.windows[i].open_at_start, scanned[i].open_at_start);
+      EXPECT_EQ(track.windows[i].open_at_end, scanned[i].open_at_end);
+    }
+  }
+}
+
+// Each row's Doppler, delay and degradation come from the right station:
+// the receiver's noise and air for Home->DX, the sender's air once, and the
+// weather callable asked with each station's refracted Moon elevation.
+TEST(TrackRows, TermsComeFromTheRightStation) {
+  Station home = At("IO91wm"), dx = At("FN31pr");
+  home.receiver_noise_k = 40.0;
+  dx.receiver_noise_k = 150.0;
+  dx.dish_diameter_m = 10.0;
+  TrackRequest request;
+  request.stations = {home, dx};
+  request.start_utc_s = k2026Jan1;
+  request.span_minutes = 24 * 60;
+  request.step_minutes = 7;
+  request.frequency_hz = 24.048e9;
+  // A cosecant law of zenith attenuation 0.2 dB at Home and 0.5 dB at DX.
+  request.attenuation_db = [](const Station& s, double el) {
+    return (s.receiver_noise_k == 40.0 ? 0.2 : 0.5) / std::sin(el * kDeg);
+  };
+  const Track track = ComputeTrack(request);
+  ASSERT_EQ(track.rows.size(), 24u * 60u / 7u);
+  int both_up = 0;
+  for (const TrackRow& r : track.rows) {
+    EXPECT_NEAR(r.doppler_home_dx_hz, (r.doppler_self_home_hz + r.doppler_self_dx_hz) / 2, 1e-6);
+    EXPECT_NEAR(r.delay_self_home_s, 2 * r.home.range_km / kC, 1e-12);
+    EXPECT_NEAR(r.delay_home_dx_s, (r.home.range_km + r.dx.range_km) / kC, 1e-12);
+    EXPECT_EQ(r.self_home_valid, r.home.elevation_refracted_deg > 0);
+    EXPECT_EQ(r.home_dx_valid,
+              r.home.elevation_refracted_deg > 0 && r.dx.elevation_refracted_deg > 0);
+    if (!r.home_dx_valid) continue;
+    ++both_up;
+    const double a_home = 0.2 / std::sin(r.home.elevation_refracted_deg * kDeg);
+    const double a_dx = 0.5 / std::sin(r.dx.elevation_refracted_deg * kDeg);
+    EXPECT_NEAR(r.home_dx.attenuation_tx_db, a_home, 1e-9);
+    EXPECT_NEAR(r.home_dx.attenuation_rx_db, a_dx, 1e-9);
+    EXPECT_NEAR(r.self_home.attenuation_tx_db + r.self_home.attenuation_rx_db, 2 * a_home, 1e-9);
+    const double disk = 2 * std::asin(1737.4 / r.dx.range_km) / kDeg;
+    const double moon_k =
+        MoonBrightnessK(24.048e9, r.moon_phase) * BeamFillingFactor(24.048e9, 10.0, disk);
+    const Degradation want =
+        PathDegradation(r.home.range_km, r.dx.range_km, a_home, a_dx, 150.0, moon_k);
+    EXPECT_NEAR(r.home_dx.sky_noise_db, want.sky_noise_db, 1e-9);
+    EXPECT_NEAR(r.home_dx.moon_noise_db, want.moon_noise_db, 1e-9);
+    EXPECT_NEAR(r.home_dx.total_db, want.total_db, 1e-9);
+  }
+  EXPECT_GT(both_up, 10);
+
+  // Each window's best minute is its row of least Home->DX degradation.
+  ASSERT_FALSE(track.windows.empty());
+  for (const MutualWindow& w : track.windows) {
+    int rows_in_window = 0;
+    for (const TrackRow& r : track.rows) {
+      if (r.utc_s < w.start_utc_s || r.utc_s > w.end_utc_s) continue;
+      ++rows_in_window;
+      EXPECT_LE(w.best_total_db, r.home_dx.total_db);
+      if (r.utc_s == w.best_utc_s) {
+        EXPECT_EQ(w.best_total_db, r.home_dx.total_db);
+      }
+    }
+    EXPECT_GT(rows_in_window, 0);
+  }
+}
+
+}  // namespace
+}  // namespace quillmere

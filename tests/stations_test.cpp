@@ -1,0 +1,144 @@
+// The two stations and their INI text.
+
+#include "stations.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quillmere {
+namespace {
+
+constexpr double kDegTol = 1e-9;
+
+Station MaskedStation(std::vector<MaskPoint> mask, double min_el = 0.0) {
+  Station s;
+  s.min_elevation_deg = min_el;
+  s.horizon_mask = std::move(mask);
+  return s;
+}
+
+TEST(HorizonMask, LinearBetweenPointsAndWrappingAt360) {
+  const Station s = MaskedStation({{10, 4}, {90, 12}, {350, 2}}, 1.0);
+  struct Case {
+    const char* what;
+    double az, want;
+  };
+  const Case cases[] = {
+      {"on a point", 90.0, 12.0},
+      {"halfway between two points", 50.0, 8.0},
+      {"across north, after the last point", 355.0, 2.5},
+      {"across north, before the first point", 0.0, 3.0},
+      {"azimuth beyond 360 wraps", 370.0, 4.0},
+      {"negative azimuth wraps", -5.0, 2.5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(MinimumElevationDeg(s, c.az), c.want, kDegTol);
+  }
+  // The station's minimum wins where the mask is lower.
+  EXPECT_NEAR(MinimumElevationDeg(MaskedStation({{0, -1}, {180, 0}}, 5.0), 90.0), 5.0, kDegTol);
+  EXPECT_NEAR(MinimumElevationDeg(MaskedStation({}, 3.0), 123.0), 3.0, kDegTol);
+  EXPECT_NEAR(MinimumElevationDeg(MaskedStation({{200, 7}}), 20.0), 7.0, kDegTol);
+}
+
+const char kSample[] =
+    "; Quillmere stations\n"
+    "[Home]\n"
+    "Name=G4ABC\n"
+    "Location=IO91wm\n"
+    "HeightM=85\n"
+    "MinElevationDeg=2.5\n"
+    "HorizonMask=0:3;180:10.5;90:6\n"
+    "DishDiameterM=3.7\n"
+    "DishEfficiency=0.55\n"
+    "ReceiverNoiseK=45\n"
+    "\r\n"
+    "[Extra]\n"
+    "Unknown=1\n"
+    "[DX]\n"
+    "Name=W1XYZ\n"
+    "Location= 41.7 , -72.7 \n"
+    "FutureKey=whatever\n";
+
+TEST(StationsIni, ReadsBothStations) {
+  const auto parsed = ParseStationsIni(kSample);
+  ASSERT_TRUE(std::holds_alternative<Stations>(parsed))
+      << std::get<StationsParseError>(parsed).message;
+  const Stations& s = std::get<Stations>(parsed);
+  EXPECT_EQ(s.home.name, "G4ABC");
+  EXPECT_EQ(s.home.locator, "IO91wm");
+  EXPECT_NEAR(s.home.latitude_deg, 51.520833333, 1e-8);
+  EXPECT_NEAR(s.home.height_m, 85.0, kDegTol);
+  EXPECT_NEAR(s.home.min_elevation_deg, 2.5, kDegTol);
+  ASSERT_EQ(s.home.horizon_mask.size(), 3u);
+  EXPECT_NEAR(s.home.horizon_mask[1].azimuth_deg, 90.0, kDegTol);  // sorted by azimuth
+  EXPECT_NEAR(s.home.dish_diameter_m, 3.7, kDegTol);
+  EXPECT_NEAR(s.home.dish_efficiency, 0.55, kDegTol);
+  EXPECT_NEAR(s.home.receiver_noise_k, 45.0, kDegTol);
+  EXPECT_EQ(s.dx.name, "W1XYZ");
+  EXPECT_TRUE(s.dx.locator.empty());
+  EXPECT_NEAR(s.dx.latitude_deg, 41.7, kDegTol);
+  EXPECT_NEAR(s.dx.longitude_deg, -72.7, kDegTol);
+  EXPECT_NEAR(s.dx.dish_diameter_m, Station{}.dish_diameter_m, kDegTol);  // default kept
+}
+
+TEST(StationsIni, FormatReadsBackToTheSameValues) {
+  Stations s = std::get<Stations>(ParseStationsIni(kSample));
+  s.dx.latitude_deg = 0.1 + 0.2;  // not exactly representable in few digits
+  s.dx.height_m = 1234.5678;
+  const auto again = ParseStationsIni(FormatStationsIni(s));
+  ASSERT_TRUE(std::holds_alternative<Stations>(again));
+  const Stations& t = std::get<Stations>(again);
+  EXPECT_EQ(t.home.name, s.home.name);
+  EXPECT_EQ(t.home.locator, s.home.locator);
+  EXPECT_EQ(t.dx.latitude_deg, s.dx.latitude_deg);
+  EXPECT_EQ(t.dx.longitude_deg, s.dx.longitude_deg);
+  EXPECT_EQ(t.dx.height_m, s.dx.height_m);
+  ASSERT_EQ(t.home.horizon_mask.size(), s.home.horizon_mask.size());
+  for (std::size_t i = 0; i < t.home.horizon_mask.size(); ++i) {
+    EXPECT_EQ(t.home.horizon_mask[i].azimuth_deg, s.home.horizon_mask[i].azimuth_deg);
+    EXPECT_EQ(t.home.horizon_mask[i].elevation_deg, s.home.horizon_mask[i].elevation_deg);
+  }
+  EXPECT_EQ(t.home.receiver_noise_k, s.home.receiver_noise_k);
+}
+
+TEST(StationsIni, RefusesHostileOrBrokenText) {
+  const std::string both = "[Home]\nLocation=JO22\n[DX]\nLocation=FN31\n";
+  struct Case {
+    const char* what;
+    std::string text;
+    int line;
+  };
+  const Case cases[] = {
+      {"no DX section", "[Home]\nLocation=JO22\n", 0},
+      {"a station without a location", "[Home]\nLocation=JO22\n[DX]\nName=X\n", 0},
+      {"bad locator", both + "[DX]\nLocation=ZZ99\n", 6},
+      {"height not a number", both + "[DX]\nHeightM=high\n", 6},
+      {"infinite receiver temperature", both + "[DX]\nReceiverNoiseK=inf\n", 6},
+      {"efficiency over one", both + "[Home]\nDishEfficiency=1.5\n", 6},
+      {"negative dish", both + "[Home]\nDishDiameterM=-3\n", 6},
+      {"mask elevation beyond the zenith", both + "[Home]\nHorizonMask=10:95\n", 6},
+      {"mask without its colon", both + "[Home]\nHorizonMask=10;20\n", 6},
+      {"control character in a name", both + "[Home]\nName=A\x1b[2J\n", 6},
+      {"name too long", both + "[Home]\nName=" + std::string(65, 'A') + "\n", 6},
+      {"line too long", both + "[Home]\n; " + std::string(9000, 'x') + "\n", 6},
+      {"text too large", both + std::string(70000, '\n'), 0},
+      {"unclosed section", "[Home\nLocation=JO22\n", 1},
+      {"line without a key", "[Home]\nLocation JO22\n", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto parsed = ParseStationsIni(c.text);
+    ASSERT_TRUE(std::holds_alternative<StationsParseError>(parsed));
+    EXPECT_EQ(std::get<StationsParseError>(parsed).line, c.line);
+  }
+  std::string many_points = both + "[Home]\nHorizonMask=";
+  for (int i = 0; i <= 360; ++i) many_points += std::to_string(i % 360) + ":1;";
+  const auto parsed = ParseStationsIni(many_points);
+  ASSERT_TRUE(std::holds_alternative<StationsParseError>(parsed));
+  EXPECT_EQ(std::get<StationsParseError>(parsed).message, "bad horizon mask");
+}
+
+}  // namespace
+}  // namespace quillmere

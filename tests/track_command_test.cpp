@@ -1,0 +1,138 @@
+// quillmere-report --track: arguments, exit status and the JSON document.
+
+#include "track_command.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace quillmere {
+namespace {
+
+constexpr double k2026Jan1 = 1767225600.0;
+
+struct CommandRun {
+  int status;
+  std::string out, err;
+  std::string data_file_seen;
+};
+
+CommandRun Track(std::vector<std::string> args, bool data_ok = true) {
+  CommandRun run;
+  std::ostringstream out, err;
+  run.status = RunTrackCommand(
+      args, k2026Jan1 + 0.75,
+      [&](const std::string& data_file) -> std::optional<TrackEnvironment> {
+        run.data_file_seen = data_file;
+        if (!data_ok) return std::nullopt;
+        TrackEnvironment env;
+        env.frequency_hz = 24.048e9;
+        env.attenuation_db = [](const Station&, double el) { return el > 0 ? 0.1 : 99.0; };
+        return env;
+      },
+      out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+  };
+  const std::vector<std::string> ok = {"--track", "--home", "JO22oc", "--dx", "FN31pr"};
+  auto with = [&](std::vector<std::string> more) {
+    std::vector<std::string> a = ok;
+    a.insert(a.end(), more.begin(), more.end());
+    return a;
+  };
+  const Case cases[] = {
+      {"bad home locator", {"--track", "--home", "ZZ99", "--dx", "FN31"}},
+      {"bad dx position", {"--track", "--home", "JO22", "--dx", "95,10"}},
+      {"missing dx", {"--track", "--home", "JO22"}},
+      {"missing --track", {"--home", "JO22", "--dx", "FN31"}},
+      {"span over 14 days", with({"--span", "20161"})},
+      {"span of nothing", with({"--span", "0"})},
+      {"date that does not exist", with({"--from", "2026-02-30T00:00:00"})},
+      {"hour 24", with({"--from", "2026-01-01T24:00:00"})},
+      {"time without seconds", with({"--from", "2026-01-01T12:00"})},
+      {"year outside 1950-2100", with({"--from", "2150-01-01T00:00:00"})},
+      {"height not a number", with({"--home-height", "tall"})},
+      {"value missing at the end", with({"--step"})},
+      {"step longer than span", with({"--span", "10", "--step", "11"})},
+      {"unknown option", with({"--frobnicate", "1"})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const CommandRun run = Track(c.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_FALSE(run.err.empty());
+  }
+  const CommandRun bad_data = Track(with({"--data", "/nonexistent/Quillmere.dat"}), false);
+  EXPECT_EQ(bad_data.status, 1);
+  EXPECT_EQ(bad_data.data_file_seen, "/nonexistent/Quillmere.dat");
+}
+
+TEST(TrackCommand, JsonHasEveryRowAndWindow) {
+  const CommandRun run =
+      Track({"--track", "--home", "JO22oc", "--dx", "41.7,-72.7", "--dx-height", "90", "--from",
+             "2026-01-01T00:00:00", "--span", "2880", "--step", "10", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto doc = nlohmann::json::parse(run.out);
+  EXPECT_NEAR(doc["home"]["lat"].get<double>(), 52.1041667, 1e-6);
+  EXPECT_NEAR(doc["dx"]["lon"].get<double>(), -72.7, 1e-12);
+  EXPECT_NEAR(doc["dx"]["height_m"].get<double>(), 90.0, 1e-12);
+  ASSERT_EQ(doc["rows"].size(), 288u);
+  const auto& first = doc["rows"][0];
+  EXPECT_EQ(first["utc"], "2026-01-01T00:00:00Z");
+  EXPECT_EQ(doc["rows"][1]["utc"], "2026-01-01T00:10:00Z");
+  for (const char* key : {"az", "el", "el_refracted", "range_km"}) {
+    EXPECT_TRUE(first["home"].contains(key)) << key;
+    EXPECT_TRUE(first["dx"].contains(key)) << key;
+  }
+  for (const char* key :
+       {"mutual", "doppler_self_hz", "doppler_home_dx_hz", "delay_s", "libration_hz", "dgrd_db"})
+    EXPECT_TRUE(first.contains(key)) << key;
+  int mutual_rows = 0;
+  for (const auto& row : doc["rows"]) {
+    mutual_rows += row["mutual"].get<bool>();
+    // Terms only while the Moon is up for both stations.
+    const bool both_up = row["home"]["el_refracted"].get<double>() > 0 &&
+                         row["dx"]["el_refracted"].get<double>() > 0;
+    EXPECT_EQ(row["dgrd_db"]["home_dx"].is_null(), !both_up);
+    if (both_up) {
+      EXPECT_NEAR(row["dgrd_db"]["home_dx"]["attenuation_tx"].get<double>(), 0.1, 1e-9);
+    }
+  }
+  EXPECT_GT(mutual_rows, 0);
+  // Two days hold two or three mutual windows of this pair.
+  EXPECT_GE(doc["windows"].size(), 2u);
+  EXPECT_LE(doc["windows"].size(), 3u);
+  EXPECT_LT(doc["windows"][0]["start"].get<std::string>(),
+            doc["windows"][0]["end"].get<std::string>());
+}
+
+TEST(TrackCommand, StartsNowToTheSecondWithoutFrom) {
+  const CommandRun run =
+      Track({"--track", "--home", "JO22", "--dx", "FN31", "--span", "3", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto doc = nlohmann::json::parse(run.out);
+  ASSERT_EQ(doc["rows"].size(), 3u);
+  EXPECT_EQ(doc["rows"][0]["utc"], "2026-01-01T00:00:00Z");
+  EXPECT_EQ(doc["rows"][2]["utc"], "2026-01-01T00:02:00Z");
+}
+
+TEST(TrackCommand, ReadableTableWithoutJson) {
+  const CommandRun run = Track({"--track", "--home", "JO22", "--dx", "FN31", "--span", "5"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Home JO22"), std::string::npos);
+  EXPECT_NE(run.out.find("2026-01-01T00:04:00Z"), std::string::npos);
+  EXPECT_NE(run.out.find("Mutual windows:"), std::string::npos);
+  EXPECT_EQ(run.out.find('{'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillmere
