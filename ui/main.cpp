@@ -4,9 +4,12 @@
 #include <QStyleFactory>
 
 #include "font_substitutes.h"
+#include "process_signals.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {
+  // A save past the file-size limit becomes a message, not the end.
+  quillmere::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillmere"));
   // Lets the desktop match the window with its menu entry and icon.
