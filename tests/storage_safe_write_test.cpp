@@ -113,7 +113,7 @@ TEST(SaveThrough, AHardLinkedFileNeverShowsATornRecordToAReader) {
   if (saver == 0) {
     ::close(ready[0]);
     (void)::write(ready[1], "x", 1);
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 200; ++i) {
       if (!WriteDataFile(file, Pattern(i % 2 ? 1 : 2)).ok) ::_exit(1);
     }
     ::_exit(0);

@@ -13,8 +13,8 @@ inline constexpr QRect kDefaultPlacement(10, 10, 500, 500);
 
 // Reads the placement from the INI file at ini_path; a missing file or key
 // gives that key's default (10, 10, 500, 500), and so does a file that is
-// not a regular file or is larger than such a file may be (64 KiB), which is
-// never opened for reading in a way that could block, nor read whole. Returns kDefaultPlacement
+// not a regular file (never opened in a way that could block) or is larger
+// than such a file may be (64 KiB, never read). Returns kDefaultPlacement
 // instead when the rectangle would not show at least a grip of the window
 // (100 x 50 pixels) on one of the screens, or when a value lies beyond any
 // desktop. Needs the application object (the screens are its).
