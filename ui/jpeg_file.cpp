@@ -1,9 +1,7 @@
 #include "jpeg_file.h"
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 
 #include "regular_file.h"
 
