@@ -369,7 +369,7 @@ class ReportTest : public QObject {
     QTest::newRow("a folder") << QStringList{QStringLiteral("--data"), data_.path()}
                               << QStringLiteral(": it is a folder, not a file");
     // Read at once and refused, not read for ever.
-    QTest::newRow("a link to /dev/zero")
+    QTest::newRow("the endless device /dev/zero")
         << QStringList{QStringLiteral("--data"), QStringLiteral("/dev/zero")}
         << QStringLiteral("/dev/zero: it is a device, not a file");
     QTest::newRow("no Quillmere.dat in the current folder")
