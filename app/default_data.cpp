@@ -75,6 +75,9 @@ bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
 void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
                   const std::filesystem::path& path, Messages& messages) {
   QuillmereState& state = calc.State();
+  // Saves killed between naming their new file and renaming it leave it
+  // behind; its owner gone, nobody else will remove it.
+  RemoveStaleTemporaries(path);
   const ReadResult read = buffer.Load(path);
   switch (read.status) {
     case ReadResult::Status::kOk:
@@ -84,6 +87,7 @@ void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
       calc.ApplyPathMode();
       return;
     case ReadResult::Status::kCannotOpen:
+    case ReadResult::Status::kNotRegular:
       messages.Warning(read.message);
       calc.ApplyPathMode();
       return;

@@ -18,16 +18,21 @@ inline constexpr const char* kFileNotFound = "File not found";
 // The data file in the process's current folder, read afresh each time.
 std::filesystem::path DefaultDataPath();
 
-// Writes the persisted fields of the state as the file's only record,
-// through a new file renamed over the old one, so that a failure leaves the
-// stored defaults as they were. Tells the user the outcome.
+// Writes the persisted fields of the state as the file's only record
+// through the one writer, so that a failure leaves the stored defaults as
+// they were. A file that the start-up load could not read (other than a
+// missing one) is not replaced. Tells the user the outcome.
 bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
                   const std::filesystem::path& path, Messages& messages);
 
 // Reads the file (every whole record, the last wins), copies its fields into
 // the state, sets the controls in their fixed order, refreshes both
 // stations' reference atmospheres and applies the path mode. A missing file
-// is reported as "File not found" and changes nothing but the path mode.
+// is reported as "File not found" and changes nothing but the path mode; a
+// file that cannot be read, or is not a regular file, is reported with the
+// file and the reason, and is then not replaced by a save. Saves of the
+// file that were killed part-way leave a temporary file behind: those whose
+// process is gone are removed first.
 // Values that no version of the program writes (out of range or not finite)
 // are not applied: their field and control keep their state, the user is
 // told once, and the file is left as it is.

@@ -7,12 +7,15 @@
 //    the one it had before the load (when refused);
 //  - a message count other than one warning for a damaged record, none else;
 //  - a record that decodes and encodes over its own bytes into other bytes
-//    (a load then save of an unchanged record must give the file back).
+//    (a load then save of an unchanged record must give the file back);
+//  - a buffer other than the input's last whole record (or, with no whole
+//    record, the buffer as it was), or a count of records other than the
+//    input's.
 //
-// The bytes reach the loader through a memory file (memfd) opened by its
-// /proc path, so that the loader reads a real file and nothing touches disk.
+// The bytes are written to a real file in the temporary folder, which the
+// loader opens by name and reads through the program's own reader.
 
-#include <sys/mman.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +33,6 @@
 #include "data_file.h"
 #include "data_record.h"
 #include "default_data.h"
-#include "memory_file.h"
 #include "range_check.h"
 #include "support/recording_display.h"
 #include "support/window_controls.h"
@@ -144,10 +147,38 @@ void CheckRoundTrip(const DataRecord& record, const char* which) {
   Fail(std::string(which) + ": decode then encode changed bytes at offsets" + where);
 }
 
-// The file the reader opens, by its /proc path.
-const quillmere::fuzz::MemoryFile& Input() {
-  static const quillmere::fuzz::MemoryFile file("Quillmere.dat");
-  return file;
+// The data file the reader opens, in a folder of this run's own.
+const std::filesystem::path& InputPath() {
+  static const std::filesystem::path path = [] {
+    std::string name = (std::filesystem::temp_directory_path() / "quillmere-fuzz-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr) std::abort();
+    return std::filesystem::path(name) / quillmere::kDataFileName;
+  }();
+  return path;
+}
+
+void Store(const std::uint8_t* data, std::size_t size) {
+  std::ofstream out(InputPath(), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  if (!out) std::abort();
+}
+
+// The real reader alone: the last whole record, nothing else.
+void CheckLastRecord(const std::uint8_t* data, std::size_t size) {
+  DataRecord buffer;
+  buffer.bytes.fill(0xa5);
+  const DataRecord before = buffer;
+  const quillmere::ReadResult read = quillmere::ReadDataFile(InputPath(), buffer);
+  if (!read.ok()) Fail("the reader failed: " + read.message);
+  const std::size_t records = size / quillmere::kRecordSize;
+  if (read.records_read != records)
+    Fail("the reader counted " + std::to_string(read.records_read) + " records");
+  DataRecord want = before;
+  if (records > 0) {
+    std::copy_n(data + (records - 1) * quillmere::kRecordSize, quillmere::kRecordSize,
+                want.bytes.begin());
+  }
+  if (!(buffer == want)) Fail("the reader gave another record than the last whole one");
 }
 
 }  // namespace
@@ -158,8 +189,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::copy_n(data, std::min(size, quillmere::kRecordSize), head.bytes.begin());
   CheckRoundTrip(head, "the input's first record");
 
-  Input().Store(data, size);
-  const std::filesystem::path path = Input().Path();
+  Store(data, size);
+  CheckLastRecord(data, size);
+  const std::filesystem::path path = InputPath();
 
   Program p;
   const PersistedFields before = quillmere::FromState(p.state);

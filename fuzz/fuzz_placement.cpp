@@ -13,13 +13,13 @@
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
-#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "placement.h"
 
@@ -73,17 +73,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // A new name for every input: QSettings caches a parsed file by its path
-  // and would not see a rewrite within the same millisecond.
-  static unsigned long serial = 0;
-  const QString path = Folder().filePath(QStringLiteral("QuillmereS-%1.ini").arg(serial++));
+  const QString path = Folder().filePath(QStringLiteral("QuillmereS.ini"));
   {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) std::abort();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::abort();
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
-  const QRect r = quillmere::ReadPlacement(path);
-  QFile::remove(path);
+  const QRect r = quillmere::ReadPlacement(std::filesystem::path(path.toStdString()));
 
   if (r == quillmere::kDefaultPlacement) return 0;
   if (r.width() < 100 || r.height() < 50) Fail("a placement too small to grab", r);

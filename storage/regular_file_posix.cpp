@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "file_kind_posix.h"
 #include "regular_file.h"
 
 namespace quillmere {
@@ -22,14 +23,6 @@ FileReadResult Failure(FileReadResult::Status status, std::string reason) {
 
 FileReadResult SystemFailure(FileReadResult::Status status, int error) {
   return Failure(status, std::system_category().message(error));
-}
-
-const char* KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "is a folder, not a file";
-  if (S_ISFIFO(mode)) return "is a FIFO (named pipe), not a file";
-  if (S_ISSOCK(mode)) return "is a socket, not a file";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a file";
-  return "is not a regular file";
 }
 
 }  // namespace
@@ -67,7 +60,7 @@ FileReadResult RegularFile::Open(const std::filesystem::path& path, std::uint64_
   struct stat info {};
   if (::fstat(fd, &info) != 0) return SystemFailure(FileReadResult::Status::kCannotOpen, errno);
   if (!S_ISREG(info.st_mode))
-    return Failure(FileReadResult::Status::kNotRegular, KindOf(info.st_mode));
+    return Failure(FileReadResult::Status::kNotRegular, DescribeFileKind(info.st_mode));
   opened.size_ = static_cast<std::uint64_t>(info.st_size);
   if (opened.size_ > max_bytes) {
     return Failure(FileReadResult::Status::kTooLarge,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "default_data.h"
 #include "support/message_log.h"
 #include "support/recording_display.h"
+#include "support/scratch_folder.h"
 #include "support/window_controls.h"
 #include "version_info.h"
 
@@ -216,6 +218,59 @@ TEST_F(DefaultDataTest, AFailedSaveLeavesTheStoredDefaults) {
   EXPECT_EQ(p.messages.lines[0].rfind("error: ", 0), 0u);
   EXPECT_NE(p.messages.lines[0].find("Quillmere.dat"), std::string::npos);
   EXPECT_EQ(Bytes(file), before);
+}
+
+// A file the start-up could not read (here: no read permission) is not
+// replaced by "Save default Data": the save says why, and the file keeps
+// its bytes and its mode.
+TEST_F(DefaultDataTest, AFileUnreadableAtStartIsNotReplacedBySave) {
+  const fs::path file = dir / "Quillmere.dat";
+  fs::copy_file(Vector("typical.dat"), file);
+  const std::vector<char> before = Bytes(file);
+  fs::permissions(dir, fs::perms::all);
+  fs::permissions(file, fs::perms::none);
+  Program p;
+  {
+    testing::AsOrdinaryUser user;
+    if (user.failed()) GTEST_SKIP() << "cannot run as an ordinary user";
+    p.Load(file);
+    EXPECT_FALSE(p.Save(file));
+  }
+  ASSERT_EQ(p.messages.lines.size(), 2u);
+  const std::string denied = std::system_category().message(EACCES);
+  EXPECT_EQ(p.messages.lines[0], "warning: Could not read " + file.string() + ": " + denied);
+  EXPECT_EQ(p.messages.lines[1], "error: Could not save " + file.string() +
+                                     ": the file could not be read when the program started (" +
+                                     denied + "), so it is not replaced");
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::none);
+  EXPECT_EQ(Bytes(file), before);
+}
+
+TEST_F(DefaultDataTest, AFifoInPlaceOfTheFileIsReportedAtOnce) {
+  const fs::path file = dir / "Quillmere.dat";
+  ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+  Program p;
+  p.Load(file);
+  ASSERT_EQ(p.messages.lines.size(), 1u);
+  EXPECT_EQ(p.messages.lines[0],
+            "warning: Could not read " + file.string() + ": it is a FIFO (named pipe), not a file");
+  EXPECT_EQ(p.handlers_run, 0);
+}
+
+// A save killed after naming its new file leaves ".Quillmere.dat.<pid>-<n>.tmp";
+// the next start removes it once that process is gone.
+TEST_F(DefaultDataTest, StartUpRemovesWhatKilledSavesLeftBehind) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const fs::path file = dir / "Quillmere.dat";
+  fs::copy_file(Vector("typical.dat"), file);
+  const fs::path litter = dir / TemporaryName(file, gone, 0);
+  testing::WriteText(litter, "half");
+  Program p;
+  p.Load(file);
+  EXPECT_FALSE(fs::exists(litter));
+  EXPECT_TRUE(p.messages.lines.empty());
 }
 
 TEST_F(DefaultDataTest, ASelectionEqualToTheControlsRunsNoHandler) {

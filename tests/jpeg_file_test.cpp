@@ -1,6 +1,7 @@
 // Decoding the cloud maps: a good picture, and every way a file can fail.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csetjmp>
@@ -87,6 +88,24 @@ TEST_F(JpegFileTest, AMissingFileCannotBeOpened) {
   const DecodedJpeg map = ReadJpegFile(path);
   EXPECT_FALSE(map.ok);
   EXPECT_EQ(map.error, "Cannot open file \"" + path + "\". No such file or directory");
+}
+
+// Files named like a map that are not one to read: refused before a byte
+// is read, in the viewer's message shape.
+TEST_F(JpegFileTest, AFifoOrAHugeFileIsRefusedUnread) {
+  const std::string fifo = (dir / "Fig2 LiquidWater 0.1%.jpg").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  DecodedJpeg map = ReadJpegFile(fifo);
+  EXPECT_FALSE(map.ok);
+  EXPECT_EQ(map.error, "Cannot open file \"" + fifo + "\". It is a FIFO (named pipe), not a file.");
+
+  const std::string huge = (dir / "Fig3 LiquidWater 0.5%.jpg").string();
+  fs::resize_file(Write("Fig3 LiquidWater 0.5%.jpg", good), 1ull << 30);  // sparse
+  map = ReadJpegFile(huge);
+  EXPECT_FALSE(map.ok);
+  EXPECT_EQ(map.error, "Cannot open file \"" + huge +
+                           "\". It is 1073741824 bytes, more than the 33554432 such a file may "
+                           "have.");
 }
 
 TEST_F(JpegFileTest, APictureCutShortIsRefused) {

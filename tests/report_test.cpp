@@ -367,7 +367,11 @@ class ReportTest : public QObject {
     QTest::newRow("no such file") << QStringList{QStringLiteral("--data"), Data("absent.dat")}
                                   << QStringLiteral("absent.dat: No such file or directory");
     QTest::newRow("a folder") << QStringList{QStringLiteral("--data"), data_.path()}
-                              << QStringLiteral(": Is a directory");
+                              << QStringLiteral(": it is a folder, not a file");
+    // Read at once and refused, not read for ever.
+    QTest::newRow("the endless device /dev/zero")
+        << QStringList{QStringLiteral("--data"), QStringLiteral("/dev/zero")}
+        << QStringLiteral("/dev/zero: it is a device, not a file");
     QTest::newRow("no Quillmere.dat in the current folder")
         << QStringList{} << QStringLiteral("Quillmere.dat: No such file or directory");
   }

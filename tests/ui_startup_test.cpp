@@ -1,15 +1,18 @@
 // Start-up and shutdown of the main window: the placement file, the
 // start-up sequence run once, About and Exit.
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -120,6 +123,38 @@ class StartupTest : public QObject {
     QVERIFY(outer.width() >= 640);
   }
 
+  // The close writes the four keys into the user's file and keeps the rest.
+  void closingKeepsTheRestOfThePlacementFile() {
+    WriteFile("; my notes\n[Position]\nLeft=30\nColour=blue\n[Other]\nTop=1\n");
+    MakeForm();
+    form_->show();
+    form_->setGeometry(20, 30, 640, 480);
+    const QRect outer = form_->frameGeometry();
+    form_->close();
+    QCOMPARE(ReadFile(), QStringLiteral("; my notes\n[Position]\nLeft=%1\nColour=blue\n"
+                                        "Top=%2\nWidth=%3\nHeight=%4\n[Other]\nTop=1\n")
+                             .arg(outer.left())
+                             .arg(outer.top())
+                             .arg(outer.width())
+                             .arg(outer.height()));
+  }
+
+  // A FIFO behind the placement's name: the window opens at the defaults
+  // without waiting on it, and the close writes nothing through the link.
+  void aLinkToAFifoIsNeitherWaitedOnNorWritten() {
+    QVERIFY(::mkfifo("pipe", 0644) == 0);
+    QVERIFY(QFile::link(QStringLiteral("pipe"), QStringLiteral("QuillmereS.ini")));
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
+    form_->close();
+    form_.reset();
+    QVERIFY(QFileInfo(QStringLiteral("QuillmereS.ini")).isSymLink());
+    struct stat info {};
+    QVERIFY(::stat("pipe", &info) == 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+  }
+
   void startupRunsOnceAndTitlesTheWindow() {
     MakeForm();
     form_->Startup();
@@ -166,6 +201,18 @@ class StartupTest : public QObject {
     form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
     form_->SetMessages(&log_);
     form_->EnableStartup(true);
+  }
+
+  static void WriteFile(const QString& text) {
+    QFile file(QStringLiteral("QuillmereS.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+  }
+
+  static QString ReadFile() {
+    QFile file(QStringLiteral("QuillmereS.ini"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll());
   }
 
   static void WritePlacement(int left, int top, int width, int height) {

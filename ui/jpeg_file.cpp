@@ -1,11 +1,9 @@
 #include "jpeg_file.h"
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "regular_file.h"
 
 // libjpeg's header needs size_t and FILE declared first.
 #include <jpeglib.h>
@@ -132,20 +130,19 @@ DecodedJpeg DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::st
 }
 
 DecodedJpeg ReadJpegFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int err = errno;
+  // Bounded and without blocking: a FIFO named like a map, or a huge file,
+  // is refused before a byte is read.
+  std::string bytes;
+  const FileReadResult read = ReadRegularFile(path, kMaxMapFileBytes, bytes);
+  if (!read.ok()) {
+    const bool describes = read.status == FileReadResult::Status::kNotRegular ||
+                           read.status == FileReadResult::Status::kTooLarge;
     DecodedJpeg out;
-    out.error = "Cannot open file \"" + path + "\". " + std::strerror(err);
+    out.error = "Cannot open file \"" + path + "\". " + (describes ? "It " : "") + read.reason;
+    if (describes) out.error += '.';
     return out;
   }
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  if (in.bad()) {
-    DecodedJpeg out;
-    out.error = "Cannot open file \"" + path + "\". " + std::strerror(errno);
-    return out;
-  }
-  return DecodeJpeg(bytes.data(), bytes.size(), path);
+  return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), path);
 }
 
 }  // namespace quillmere

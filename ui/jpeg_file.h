@@ -16,7 +16,9 @@ struct DecodedJpeg {
 };
 
 // Decodes the file at `path` (UTF-8). A file that cannot be opened gives
-// "Cannot open file "<path>". <system reason>"; a file that is not a JPEG,
+// "Cannot open file "<path>". <reason>" (the system's reason, or what the
+// file is when it is not a regular file or is larger than a map may be,
+// 32 MiB: neither is read); a file that is not a JPEG,
 // is corrupt or is cut short (where libjpeg would only warn and fill the
 // rest grey) gives a message naming the file and what is wrong, and no
 // picture.

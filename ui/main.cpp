@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "font_substitutes.h"
+#include "process_signals.h"
 #include "tform1.h"
 #include "version_info.h"
 
@@ -51,6 +52,9 @@ int main(int argc, char** argv) {
     }
     if (arg.starts_with("--")) return BadOption(arg);
   }
+
+  // A save past the file-size limit becomes a message, not the end.
+  quillmere::IgnoreFileSizeSignal();
 
   QApplication app(argc, argv);
   // Whatever Qt did not take is nobody's.

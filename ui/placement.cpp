@@ -2,7 +2,9 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSettings>
+#include <cstdint>
+
+#include "placement_file.h"
 
 namespace quillmere {
 namespace {
@@ -26,23 +28,23 @@ bool Reachable(const QRect& r) {
   return false;
 }
 
-bool Within(int value) {
+bool Within(std::int64_t value) {
   return value >= -kFarthest && value <= kFarthest;
 }
 
 }  // namespace
 
-QRect ReadPlacement(const QString& ini_path) {
-  QSettings ini(ini_path, QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Position"));
-  const int left = ini.value(QStringLiteral("Left"), kDefaultPlacement.left()).toInt();
-  const int top = ini.value(QStringLiteral("Top"), kDefaultPlacement.top()).toInt();
-  const int width = ini.value(QStringLiteral("Width"), kDefaultPlacement.width()).toInt();
-  const int height = ini.value(QStringLiteral("Height"), kDefaultPlacement.height()).toInt();
+QRect ReadPlacement(const std::filesystem::path& ini_path) {
+  const PlacementKeys keys = ReadPlacementFile(ini_path).keys;
+  const std::int64_t left = keys.left.value_or(kDefaultPlacement.left());
+  const std::int64_t top = keys.top.value_or(kDefaultPlacement.top());
+  const std::int64_t width = keys.width.value_or(kDefaultPlacement.width());
+  const std::int64_t height = keys.height.value_or(kDefaultPlacement.height());
   if (!Within(left) || !Within(top) || !Within(width) || !Within(height)) {
     return kDefaultPlacement;
   }
-  const QRect r(left, top, width, height);
+  const QRect r(static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
+                static_cast<int>(height));
   return Reachable(r) ? r : kDefaultPlacement;
 }
 

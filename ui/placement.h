@@ -4,7 +4,7 @@
 // screen pixels. The file is the user's to edit, so anything may be in it.
 
 #include <QRect>
-#include <QString>
+#include <filesystem>
 
 namespace quillmere {
 
@@ -12,10 +12,12 @@ namespace quillmere {
 inline constexpr QRect kDefaultPlacement(10, 10, 500, 500);
 
 // Reads the placement from the INI file at ini_path; a missing file or key
-// gives that key's default (10, 10, 500, 500). Returns kDefaultPlacement
+// gives that key's default (10, 10, 500, 500), and so does a file that is
+// not a regular file (never opened in a way that could block) or is larger
+// than such a file may be (64 KiB, never read). Returns kDefaultPlacement
 // instead when the rectangle would not show at least a grip of the window
 // (100 x 50 pixels) on one of the screens, or when a value lies beyond any
 // desktop. Needs the application object (the screens are its).
-QRect ReadPlacement(const QString& ini_path);
+QRect ReadPlacement(const std::filesystem::path& ini_path);
 
 }  // namespace quillmere

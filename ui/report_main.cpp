@@ -20,6 +20,7 @@
 #include "default_data.h"
 #include "font_substitutes.h"
 #include "messages.h"
+#include "process_signals.h"
 #include "report_components.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -140,6 +141,8 @@ bool WriteAll(const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Writing the report past the file-size limit is a failure to report.
+  quillmere::IgnoreFileSizeSignal();
   std::string error;
   const std::optional<Options> options = ParseOptions(argc, argv, error);
   if (!options) {

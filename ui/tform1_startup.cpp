@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSettings>
 #include <QShowEvent>
 #include <QStringList>
 #include <QTimer>
@@ -15,16 +14,18 @@
 
 #include "default_data.h"
 #include "placement.h"
+#include "placement_file.h"
 #include "tform1.h"
 #include "widget_display.h"
 
 namespace quillmere {
 namespace {
 
-constexpr const char* kPlacementFile = "QuillmereS.ini";
-
-QString PlacementPath() {
-  return QDir::current().filePath(QString::fromLatin1(kPlacementFile));
+// The placement file in the current folder, read afresh; the folder's name
+// is kept as the system gives its bytes.
+std::filesystem::path PlacementPath() {
+  std::error_code ec;
+  return std::filesystem::current_path(ec) / kPlacementFileName;
 }
 
 }  // namespace
@@ -135,15 +136,12 @@ void TForm1::FormClose() {
 
 void TForm1::FormDestroy() {
   state_.CurrentDirectory = QDir::currentPath().toStdString();
-  QSettings ini(PlacementPath(), QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Position"));
   const QRect outer = frameGeometry();
-  ini.setValue(QStringLiteral("Left"), outer.left());
-  ini.setValue(QStringLiteral("Top"), outer.top());
-  ini.setValue(QStringLiteral("Width"), outer.width());
-  ini.setValue(QStringLiteral("Height"), outer.height());
-  ini.endGroup();
-  ini.sync();
+  // Through the one writer: the rest of the user's file is kept, a link is
+  // followed to a regular file only, and a file that cannot be read is left
+  // alone. The outcome is not reported, as the program has always done.
+  (void)WritePlacementFile(PlacementPath(), outer.left(), outer.top(), outer.width(),
+                           outer.height());
 }
 
 }  // namespace quillmere
