@@ -26,11 +26,14 @@ bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
 
 // Reads the file (every whole record, the last wins), copies its fields into
 // the state, sets the controls in their fixed order, refreshes both
-// stations' reference atmospheres and applies the path mode. A missing file
-// is reported as "File not found" and changes nothing but the path mode.
-// Values that no version of the program writes (out of range or not finite)
-// are not applied: their field and control keep their state, the user is
-// told once, and the file is left as it is.
+// stations' reference atmospheres and applies the path mode. Values that no
+// version of the program writes (out of range or not finite) are not
+// applied: their fields keep their values, the user is told once, and the
+// file is left as it is. A file that cannot be read is reported ("File not
+// found" when it is missing) and changes no field. Either way the controls
+// are then set from the values the state kept (at the first start its start
+// values) and everything is recalculated, so that every field of the window
+// shows a figure and none its design-time text.
 void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
                   const std::filesystem::path& path, Messages& messages);
 

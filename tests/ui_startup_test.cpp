@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "font_substitutes.h"
+#include "panel.h"
 #include "support/message_log.h"
 #include "tform1.h"
 #include "ui_tform1.h"
@@ -152,6 +154,46 @@ class StartupTest : public QObject {
       QVERIFY(line.find(build) != std::string::npos);
       QVERIFY(line.find("Date ..  ") != std::string::npos);
     }
+  }
+
+  // Whatever stopped the load, the window shows the figures of the start
+  // state: no panel or label is left with its design-time name.
+  void aFailedLoadShowsTheStartStateNotTheDesignNames_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("no data file") << QString();
+    QTest::newRow("a folder in its place") << QStringLiteral("folder");
+    QTest::newRow("values out of range")
+        << QStringLiteral(QUILLMERE_TEST_DATA "/records/damaged.dat");
+  }
+
+  void aFailedLoadShowsTheStartStateNotTheDesignNames() {
+    QFETCH(QString, file);
+    if (file == QLatin1String("folder")) {
+      QVERIFY(QDir().mkdir(QStringLiteral("Quillmere.dat")));
+    } else if (!file.isEmpty()) {
+      QVERIFY(QFile::copy(file, QStringLiteral("Quillmere.dat")));
+    }
+    MakeForm();
+    form_->Startup();
+    QCOMPARE(log_.lines.size(), std::size_t{1});
+    int checked = 0;
+    for (const QWidget* w : form_->ComponentList()) {
+      QString text;
+      if (const auto* panel = qobject_cast<const quillmere::Panel*>(w)) {
+        text = panel->caption();
+      } else if (const auto* label = qobject_cast<const QLabel*>(w)) {
+        text = label->text();
+      } else {
+        continue;
+      }
+      ++checked;
+      QVERIFY2(text != w->objectName(),
+               qPrintable(w->objectName() + QStringLiteral(" shows its name")));
+      QVERIFY2(!text.contains(QLatin1String("nan")) && !text.contains(QLatin1String("inf")),
+               qPrintable(w->objectName() + QStringLiteral(": ") + text));
+    }
+    QVERIFY(checked > 100);
+    QCOMPARE(form_->Components().Panel3->caption(), QStringLiteral("0\u00b0c "));
   }
 
   void exitAsksAndNoKeepsTheProgram() {
