@@ -56,9 +56,13 @@ std::string OutOfRangeMessage(const std::filesystem::path& path,
 
 }  // namespace
 
-std::filesystem::path DefaultDataPath() {
+std::filesystem::path StartFolder() {
   std::error_code ec;
-  return std::filesystem::current_path(ec) / kDataFileName;
+  return std::filesystem::current_path(ec);
+}
+
+std::filesystem::path DefaultDataPath() {
+  return StartFolder() / kDataFileName;
 }
 
 bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,

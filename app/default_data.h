@@ -15,7 +15,13 @@ namespace quillmere {
 inline constexpr const char* kDataFileUpdated = "The default Data File has been updated.";
 inline constexpr const char* kFileNotFound = "File not found";
 
-// The data file in the process's current folder, read afresh each time.
+// The folder the program works in: the process's current folder, read
+// afresh each time, named by the bytes the system gives (which need not be
+// valid UTF-8). Every file of the program is found through it; its name is
+// turned into text only to be shown. Empty when the folder is gone.
+std::filesystem::path StartFolder();
+
+// The data file in StartFolder().
 std::filesystem::path DefaultDataPath();
 
 // Writes the persisted fields of the state as the file's only record,

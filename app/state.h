@@ -81,8 +81,8 @@ struct QuillmereState {
   std::int32_t MoonSliderPosition = 0;  // 0..100
   Real MoonDistance = 0;                // km, from the slider
   Real EmePathLoss = 0;                 // dB
-  std::string CurrentDirectory;
-  std::int64_t BuildFileAge = 0;  // program file time stamp, -1 when unknown
+  std::string CurrentDirectory;         // the current folder, its name in the system's bytes
+  std::int64_t BuildFileAge = 0;        // program file time stamp, -1 when unknown
 
   // Carried through the data file untouched.
   std::uint8_t SpareFlag = 0;

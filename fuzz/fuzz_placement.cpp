@@ -73,8 +73,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // A new name for every input: QSettings caches a parsed file by its path
-  // and would not see a rewrite within the same millisecond.
+  // A new name for every input, so that no input reads the file of another.
   static unsigned long serial = 0;
   const QString path = Folder().filePath(QStringLiteral("QuillmereS-%1.ini").arg(serial++));
   {
@@ -82,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.open(QIODevice::WriteOnly)) std::abort();
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
-  const QRect r = quillmere::ReadPlacement(path);
+  const QRect r = quillmere::ReadPlacement(QFile::encodeName(path).toStdString());
   QFile::remove(path);
 
   if (r == quillmere::kDefaultPlacement) return 0;

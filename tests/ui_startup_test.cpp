@@ -2,8 +2,10 @@
 // start-up sequence run once, About and Exit.
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -12,14 +14,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "font_substitutes.h"
+#include "help_viewer.h"
 #include "panel.h"
 #include "support/message_log.h"
 #include "tform1.h"
+#include "tform2.h"
 #include "ui_tform1.h"
 #include "version_info.h"
 
@@ -194,6 +200,60 @@ class StartupTest : public QObject {
     }
     QVERIFY(checked > 100);
     QCOMPARE(form_->Components().Panel3->caption(), QStringLiteral("0\u00b0c "));
+  }
+
+  // A start folder whose name is not valid UTF-8 (bytes 0xff 0xfe) works
+  // like any other: the map and the help file in it are the ones shown, and
+  // the placement is written into it, not into a look-alike folder.
+  void aFolderNamedWithInvalidUtf8WorksLikeAnyOther() {
+    namespace fs = std::filesystem;
+    const fs::path installed_help = TForm1::MapPath(quillmere::kHelpFileName);
+    const fs::path outer = fs::current_path();
+    const fs::path folder = outer / "start\xff\xfe";
+    fs::create_directory(folder);
+    struct LeaveFolder {
+      fs::path outer, folder;
+      ~LeaveFolder() {
+        std::error_code ec;
+        fs::current_path(outer, ec);
+        fs::remove_all(folder, ec);  // QTemporaryDir cannot name it
+      }
+    } leave{outer, folder};
+    fs::current_path(folder);
+
+    // A map of a size no shipped map has.
+    QImage picture(37, 23, QImage::Format_RGB888);
+    picture.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    QVERIFY(picture.save(&buffer, "JPG"));
+    std::ofstream(folder / "Fig2 LiquidWater 0.1%.jpg", std::ios::binary)
+        .write(jpeg.constData(), jpeg.size());
+    const bool with_help = fs::exists(installed_help);
+    if (with_help) fs::copy_file(installed_help, folder / quillmere::kHelpFileName);
+
+    MakeForm();
+    form_->show();
+    form_->PercentageDisplayClick(0);
+    QCOMPARE(form_->Form2().Image1()->pixmap().size(), QSize(37, 23));
+    form_->Form2().Button1Click();
+    if (with_help) {
+      form_->TabSet2Click(0);
+      const auto* viewer = form_->findChild<quillmere::HelpViewer*>();
+      QVERIFY(viewer != nullptr);
+      QCOMPARE(viewer->Message(), QString());
+      QCOMPARE(viewer->FilePath(), QFile::decodeName(QByteArray::fromStdString(
+                                       (folder / quillmere::kHelpFileName).string())));
+    }
+    for (const std::string& line : log_.lines)
+      QVERIFY2(line.rfind("error: ", 0) != 0, line.c_str());
+    form_->close();
+
+    QVERIFY(fs::is_regular_file(folder / "QuillmereS.ini"));
+    std::vector<fs::path> beside;
+    for (const fs::directory_entry& e : fs::directory_iterator(outer)) beside.push_back(e.path());
+    QCOMPARE(beside, std::vector<fs::path>{folder});
   }
 
   void exitAsksAndNoKeepsTheProgram() {

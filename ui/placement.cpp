@@ -1,8 +1,17 @@
 #include "placement.h"
 
+#include <unistd.h>
+
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSettings>
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace quillmere {
 namespace {
@@ -26,24 +35,91 @@ bool Reachable(const QRect& r) {
   return false;
 }
 
-bool Within(int value) {
+bool Within(std::int64_t value) {
   return value >= -kFarthest && value <= kFarthest;
+}
+
+// The placement file is a few lines long; more is not read.
+constexpr std::streamsize kLargestFile = 64 * 1024;
+
+std::string_view Trimmed(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(" \t\r");
+  return s.substr(first, last - first + 1);
+}
+
+// The whole number of `key` in section [Position] of the INI text.
+std::optional<std::int64_t> Value(std::string_view text, std::string_view key) {
+  bool in_position = false;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    const std::string_view line = Trimmed(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    if (line.starts_with('[')) {
+      in_position = line == "[Position]";
+      continue;
+    }
+    const auto eq = line.find('=');
+    if (!in_position || eq == std::string_view::npos || Trimmed(line.substr(0, eq)) != key) {
+      continue;
+    }
+    const std::string_view digits = Trimmed(line.substr(eq + 1));
+    std::int64_t value = 0;
+    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec != std::errc{} || ptr != digits.data() + digits.size()) return std::nullopt;
+    return value;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
-QRect ReadPlacement(const QString& ini_path) {
-  QSettings ini(ini_path, QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Position"));
-  const int left = ini.value(QStringLiteral("Left"), kDefaultPlacement.left()).toInt();
-  const int top = ini.value(QStringLiteral("Top"), kDefaultPlacement.top()).toInt();
-  const int width = ini.value(QStringLiteral("Width"), kDefaultPlacement.width()).toInt();
-  const int height = ini.value(QStringLiteral("Height"), kDefaultPlacement.height()).toInt();
+QRect ReadPlacement(const std::filesystem::path& ini_path) {
+  std::string text;
+  if (std::ifstream in{ini_path, std::ios::binary}) {
+    text.resize(kLargestFile);
+    in.read(text.data(), kLargestFile);
+    text.resize(static_cast<std::size_t>(in.gcount()));
+  }
+  const auto read = [&](std::string_view key, int fallback) -> std::int64_t {
+    return Value(text, key).value_or(fallback);
+  };
+  const std::int64_t left = read("Left", kDefaultPlacement.left());
+  const std::int64_t top = read("Top", kDefaultPlacement.top());
+  const std::int64_t width = read("Width", kDefaultPlacement.width());
+  const std::int64_t height = read("Height", kDefaultPlacement.height());
   if (!Within(left) || !Within(top) || !Within(width) || !Within(height)) {
     return kDefaultPlacement;
   }
-  const QRect r(left, top, width, height);
+  const QRect r(static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
+                static_cast<int>(height));
   return Reachable(r) ? r : kDefaultPlacement;
+}
+
+bool WritePlacement(const std::filesystem::path& ini_path, const QRect& outer) {
+  const std::string text = "[Position]\nLeft=" + std::to_string(outer.left()) +
+                           "\nTop=" + std::to_string(outer.top()) +
+                           "\nWidth=" + std::to_string(outer.width()) +
+                           "\nHeight=" + std::to_string(outer.height()) + "\n";
+  std::filesystem::path temporary = ini_path;
+  temporary += ".tmp" + std::to_string(::getpid());
+  {
+    std::ofstream out{temporary, std::ios::binary | std::ios::trunc};
+    out << text;
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, ini_path, ec);
+  if (!ec) return true;
+  std::error_code ignored;
+  std::filesystem::remove(temporary, ignored);
+  return false;
 }
 
 }  // namespace quillmere

@@ -4,10 +4,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSettings>
 #include <QShowEvent>
 #include <QStringList>
 #include <QTimer>
@@ -23,8 +21,8 @@ namespace {
 
 constexpr const char* kPlacementFile = "QuillmereS.ini";
 
-QString PlacementPath() {
-  return QDir::current().filePath(QString::fromLatin1(kPlacementFile));
+std::filesystem::path PlacementPath() {
+  return StartFolder() / kPlacementFile;
 }
 
 }  // namespace
@@ -53,7 +51,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormShow() {
   if (placement_restored_) return;
   placement_restored_ = true;
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   const QRect r = ReadPlacement(PlacementPath());
   // The stored size is the outer one, frame included.
   const QSize frame = frameGeometry().size() - geometry().size();
@@ -75,7 +73,7 @@ void TForm1::StartupRoutine() {
   state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
   state_.Home.VapourOverWater = 1;
   state_.DX.VapourOverWater = 1;
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   LoadDefaults(*calc_, *display_, ProcessRecordBuffer(), DataPath(), *messages_);
 }
 
@@ -84,7 +82,7 @@ std::filesystem::path TForm1::DataPath() const {
 }
 
 void TForm1::TabSet2Click(int tab) {
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   switch (tab) {
     case 0:
       OpenHelp();
@@ -133,16 +131,8 @@ void TForm1::FormClose() {
 }
 
 void TForm1::FormDestroy() {
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
-  QSettings ini(PlacementPath(), QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Position"));
-  const QRect outer = frameGeometry();
-  ini.setValue(QStringLiteral("Left"), outer.left());
-  ini.setValue(QStringLiteral("Top"), outer.top());
-  ini.setValue(QStringLiteral("Width"), outer.width());
-  ini.setValue(QStringLiteral("Height"), outer.height());
-  ini.endGroup();
-  ini.sync();
+  state_.CurrentDirectory = StartFolder().string();
+  WritePlacement(PlacementPath(), frameGeometry());
 }
 
 }  // namespace quillmere
