@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QScrollArea>
@@ -126,6 +127,30 @@ class StartupTest : public QObject {
     QCOMPARE(ini.value(QStringLiteral("Position/Width")).toInt(), outer.width());
     QCOMPARE(ini.value(QStringLiteral("Position/Height")).toInt(), outer.height());
     QVERIFY(outer.width() >= 640);
+  }
+
+  void aFolderInPlaceOfThePlacementFileIsLeftAlone() {
+    QVERIFY(QDir().mkdir(QStringLiteral("QuillmereS.ini")));
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // the defaults
+    form_->close();
+    QVERIFY(QFileInfo(QStringLiteral("QuillmereS.ini")).isDir());
+  }
+
+  void aLinkedPlacementFileIsWrittenThroughTheLink() {
+    WritePlacement(30, 40, 900, 700);
+    QVERIFY(QFile::rename(QStringLiteral("QuillmereS.ini"), QStringLiteral("kept.ini")));
+    QVERIFY(QFile::link(QStringLiteral("kept.ini"), QStringLiteral("QuillmereS.ini")));
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 900, 700));
+    form_->move(60, 70);
+    const QRect outer = form_->frameGeometry();
+    form_->close();
+    QVERIFY(QFileInfo(QStringLiteral("QuillmereS.ini")).isSymLink());
+    QSettings ini(QStringLiteral("kept.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Position/Left")).toInt(), outer.left());
   }
 
   void startupRunsOnceAndTitlesTheWindow() {

@@ -76,6 +76,13 @@ std::optional<std::int64_t> Value(std::string_view text, std::string_view key) {
 }  // namespace
 
 QRect ReadPlacement(const std::filesystem::path& ini_path) {
+  // Only a regular file of a plausible size is read: a FIFO would block the
+  // window in open(), and a huge file is no placement.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(ini_path, ec)) return kDefaultPlacement;
+  if (std::filesystem::file_size(ini_path, ec) > static_cast<std::uintmax_t>(kLargestFile)) {
+    return kDefaultPlacement;
+  }
   std::string text;
   if (std::ifstream in{ini_path, std::ios::binary}) {
     text.resize(kLargestFile);
@@ -102,20 +109,29 @@ bool WritePlacement(const std::filesystem::path& ini_path, const QRect& outer) {
                            "\nTop=" + std::to_string(outer.top()) +
                            "\nWidth=" + std::to_string(outer.width()) +
                            "\nHeight=" + std::to_string(outer.height()) + "\n";
-  std::filesystem::path temporary = ini_path;
+  // A link is followed, so that the file it names gets the placement and
+  // the link stays; a device, FIFO or folder in the file's place is never
+  // written over.
+  std::error_code ec;
+  std::filesystem::path target = ini_path;
+  if (std::filesystem::is_symlink(ini_path, ec)) {
+    target = std::filesystem::weakly_canonical(ini_path, ec);
+    if (ec) return false;
+  }
+  const std::filesystem::file_status status = std::filesystem::status(target, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
+  std::filesystem::path temporary = target;
   temporary += ".tmp" + std::to_string(::getpid());
   {
     std::ofstream out{temporary, std::ios::binary | std::ios::trunc};
     out << text;
     out.close();
     if (!out) {
-      std::error_code ec;
       std::filesystem::remove(temporary, ec);
       return false;
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(temporary, ini_path, ec);
+  std::filesystem::rename(temporary, target, ec);
   if (!ec) return true;
   std::error_code ignored;
   std::filesystem::remove(temporary, ignored);
