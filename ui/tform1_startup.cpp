@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kPlacementFile = "QuillmereS.ini";
 
+// The placement file in the start folder, named by the system's bytes.
 std::filesystem::path PlacementPath() {
   return StartFolder() / kPlacementFile;
 }
