@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "input_limits.h"
 #include "itu676.h"
 #include "itu835.h"
 #include "itu838.h"
@@ -11,6 +12,8 @@
 
 namespace quillmere {
 namespace {
+
+namespace L = input_limits;
 
 // The display fields each station's own routines write.
 struct StationComponents {
@@ -383,6 +386,9 @@ void Calculator::Panel124Click() {
 
 void Calculator::StepDistance(const DistanceStep& rule) {
   state_.PathLength = ApplyDistanceStep(state_.PathLength, rule);
+  if (state_.EmePathMode == 0 && state_.PathLength > L::kTerrestrialPath.high) {
+    state_.PathLength = L::kTerrestrialPath.high;
+  }
   // In EME mode the next recalculation puts the Moon's distance back.
   if (state_.EmePathMode == 0) state_.TerrestrialPathLength = state_.PathLength;
   Recalculate();
@@ -395,6 +401,7 @@ void Calculator::StepDistance(const DistanceStep& rule) {
 void Calculator::TempButtonUpClick(Station s) {
   StationParams& st = Of(s);
   st.Temperature += 1;
+  if (st.Temperature > L::kTemperature.high) st.Temperature = L::kTemperature.high;
   ShowFixed(ComponentsOf(s).temperature, st.Temperature, 4, 0, " \u00b0c");
   st.TemperatureKelvin = st.Temperature + kKelvin;
   Recalculate();
@@ -403,6 +410,7 @@ void Calculator::TempButtonUpClick(Station s) {
 void Calculator::TempButtonDownClick(Station s) {
   StationParams& st = Of(s);
   st.Temperature -= 1;
+  if (st.Temperature < L::kTemperature.low) st.Temperature = L::kTemperature.low;
   ShowFixed(ComponentsOf(s).temperature, st.Temperature, 4, 0, " \u00b0c");
   st.TemperatureKelvin = st.Temperature + kKelvin;
   Recalculate();
@@ -411,7 +419,7 @@ void Calculator::TempButtonDownClick(Station s) {
 void Calculator::HumidityButtonUpClick(Station s) {
   StationParams& st = Of(s);
   st.Humidity += 1;
-  if (st.Humidity > 100) st.Humidity = 100;
+  if (st.Humidity > L::kHumidity.high) st.Humidity = L::kHumidity.high;
   ShowFixed(ComponentsOf(s).humidity, st.Humidity, 4, 0, " %");
   Recalculate();
 }
@@ -419,7 +427,7 @@ void Calculator::HumidityButtonUpClick(Station s) {
 void Calculator::HumidityButtonDownClick(Station s) {
   StationParams& st = Of(s);
   st.Humidity -= 1;
-  if (st.Humidity <= 0) st.Humidity = 0;
+  if (st.Humidity <= L::kHumidity.low) st.Humidity = L::kHumidity.low;
   ShowFixed(ComponentsOf(s).humidity, st.Humidity, 4, 0, " %");
   Recalculate();
 }
@@ -427,6 +435,7 @@ void Calculator::HumidityButtonDownClick(Station s) {
 void Calculator::PressButtonUpClick(Station s) {
   StationParams& st = Of(s);
   st.Pressure += 1;
+  if (st.Pressure > L::kPressure.high) st.Pressure = L::kPressure.high;
   ShowFixed(ComponentsOf(s).pressure, st.Pressure, 4, 0, " hPa");
   Recalculate();
 }
@@ -434,13 +443,15 @@ void Calculator::PressButtonUpClick(Station s) {
 void Calculator::PressButtonDownClick(Station s) {
   StationParams& st = Of(s);
   st.Pressure -= 1;
-  if (st.Pressure <= 1) st.Pressure = 1;
+  if (st.Pressure <= L::kPressure.low) st.Pressure = L::kPressure.low;
   ShowFixed(ComponentsOf(s).pressure, st.Pressure, 4, 0, " hPa");
   Recalculate();
 }
 
 void Calculator::HASLx10UpClick(Station s) {
-  Of(s).HeightAsl += 10;
+  StationParams& st = Of(s);
+  st.HeightAsl += 10;
+  if (st.HeightAsl > L::kHeightAsl.high) st.HeightAsl = L::kHeightAsl.high;
   UpdateHaslValues(s);
   Recalculate();
 }
@@ -448,7 +459,7 @@ void Calculator::HASLx10UpClick(Station s) {
 void Calculator::HASLx10DownClick(Station s) {
   StationParams& st = Of(s);
   st.HeightAsl -= 10;
-  if (st.HeightAsl < 0) st.HeightAsl = 0;
+  if (st.HeightAsl < L::kHeightAsl.low) st.HeightAsl = L::kHeightAsl.low;
   UpdateHaslValues(s);
   Recalculate();
 }
@@ -456,8 +467,9 @@ void Calculator::HASLx10DownClick(Station s) {
 void Calculator::HASLx100UpClick(Station s) {
   StationParams& st = Of(s);
   st.HeightAsl += 100;
-  // Only the DX station's hundreds button has a ceiling.
-  if (s == Station::DX && st.HeightAsl > 10000) st.HeightAsl = 10000;
+  // The DX station's hundreds button keeps its own lower ceiling.
+  const Real ceiling = s == Station::DX ? L::kDxHundredsCeiling : L::kHeightAsl.high;
+  if (st.HeightAsl > ceiling) st.HeightAsl = ceiling;
   UpdateHaslValues(s);
   Recalculate();
 }
@@ -465,7 +477,7 @@ void Calculator::HASLx100UpClick(Station s) {
 void Calculator::HASLx100DownClick(Station s) {
   StationParams& st = Of(s);
   st.HeightAsl -= 100;
-  if (st.HeightAsl < 0) st.HeightAsl = 0;
+  if (st.HeightAsl < L::kHeightAsl.low) st.HeightAsl = L::kHeightAsl.low;
   UpdateHaslValues(s);
   Recalculate();
 }
@@ -473,7 +485,7 @@ void Calculator::HASLx100DownClick(Station s) {
 void Calculator::ElevationButton10UpClick(Station s) {
   StationParams& st = Of(s);
   st.Elevation += 10;
-  if (st.Elevation >= 90) st.Elevation = 90;
+  if (st.Elevation >= L::kElevation.high) st.Elevation = L::kElevation.high;
   st.EmeElevation = st.Elevation;
   Recalculate();
 }
@@ -490,7 +502,7 @@ void Calculator::ElevationButton1UpClick(Station s) {
   StationParams& st = Of(s);
   // Below 1 deg the ones button moves in tenths.
   st.Elevation += st.Elevation >= 1 ? 1 : 0.1L;
-  if (st.Elevation >= 90) st.Elevation = 90;
+  if (st.Elevation >= L::kElevation.high) st.Elevation = L::kElevation.high;
   st.EmeElevation = st.Elevation;
   Recalculate();
 }
@@ -498,7 +510,7 @@ void Calculator::ElevationButton1UpClick(Station s) {
 void Calculator::ElevationButton1DownClick(Station s) {
   StationParams& st = Of(s);
   st.Elevation -= st.Elevation > 1 ? 1 : 0.1L;
-  if (st.Elevation < kZeroRemnant) st.Elevation = 0.1L;
+  if (st.Elevation < kZeroRemnant) st.Elevation = L::kElevation.low;
   st.EmeElevation = st.Elevation;
   Recalculate();
 }

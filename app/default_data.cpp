@@ -56,9 +56,13 @@ std::string OutOfRangeMessage(const std::filesystem::path& path,
 
 }  // namespace
 
-std::filesystem::path DefaultDataPath() {
+std::filesystem::path StartFolder() {
   std::error_code ec;
-  return std::filesystem::current_path(ec) / kDataFileName;
+  return std::filesystem::current_path(ec);
+}
+
+std::filesystem::path DefaultDataPath() {
+  return StartFolder() / kDataFileName;
 }
 
 bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
@@ -84,64 +88,70 @@ void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
       break;
     case ReadResult::Status::kNotFound:
       messages.Warning(kFileNotFound);
-      calc.ApplyPathMode();
-      return;
+      break;
     case ReadResult::Status::kCannotOpen:
     case ReadResult::Status::kNotRegular:
       messages.Warning(read.message);
-      calc.ApplyPathMode();
-      return;
+      break;
     case ReadResult::Status::kReadError:
       messages.Error(read.message);
-      return;
+      break;
+  }
+  const bool loaded = read.status == ReadResult::Status::kOk;
+
+  // A value no version of the program writes is not applied: the field
+  // keeps what it has.
+  std::vector<std::string> bad;
+  if (loaded) {
+    PersistedFields fields = DecodeRecord(buffer.record());
+    bad = OutOfRangeFields(fields);
+    const PersistedFields current = FromState(state);
+    for (const FieldCopy& field : kFieldCopies) {
+      if (Contains(bad, field.name)) field.copy(fields, current);
+    }
+    const Real path_length = state.PathLength;
+    const Real home_elevation = state.Home.Elevation;
+    const Real dx_elevation = state.DX.Elevation;
+    ApplyToState(fields, state);
+    if (Contains(bad, "TerrestrialPathLength")) state.PathLength = path_length;
+    if (Contains(bad, "Home.EmeElevation")) state.Home.Elevation = home_elevation;
+    if (Contains(bad, "DX.EmeElevation")) state.DX.Elevation = dx_elevation;
   }
 
-  // A value no version of the program writes is not applied: the field and
-  // its control keep what they have.
-  PersistedFields fields = DecodeRecord(buffer.record());
-  const std::vector<std::string> bad = OutOfRangeFields(fields);
-  const PersistedFields current = FromState(state);
-  for (const FieldCopy& field : kFieldCopies) {
-    if (Contains(bad, field.name)) field.copy(fields, current);
-  }
-  const Real path_length = state.PathLength;
-  const Real home_elevation = state.Home.Elevation;
-  const Real dx_elevation = state.DX.Elevation;
-  ApplyToState(fields, state);
-  if (Contains(bad, "TerrestrialPathLength")) state.PathLength = path_length;
-  if (Contains(bad, "Home.EmeElevation")) state.Home.Elevation = home_elevation;
-  if (Contains(bad, "DX.EmeElevation")) state.DX.Elevation = dx_elevation;
-
-  // The controls, in this order; each runs its own handler only where the
-  // stored value differs from what it shows.
-  const auto select = [&](const char* group, const char* field, ItemIndex item) {
-    if (!Contains(bad, field)) display.SetSelectedItem(group, item);
-  };
-  const auto slide = [&](const char* slider, const char* field, int position) {
-    if (!Contains(bad, field)) display.SetSliderPosition(slider, position);
-  };
+  // The controls, in this order, from the state: the loaded values, and
+  // where nothing was loaded the values the state kept (at the first start
+  // the start values). Each runs its own handler only where the value
+  // differs from what it shows.
   const StationParams& A = state.Home;
   const StationParams& B = state.DX;
-  select("PolarisationSelectA", "Home.Polarisation", A.Polarisation);
-  select("PolarisationSelectB", "DX.Polarisation", B.Polarisation);
-  select("FreqSelect", "FrequencyIndex", state.FrequencyIndex);
-  select("RainSelectA", "Home.RainRateIndex", A.RainRateIndex);
-  select("RainSelectB", "DX.RainRateIndex", B.RainRateIndex);
-  select("DisplayAccuracy", "DisplayDecimals", state.DisplayDecimals - 1);
-  select("LatitudeSelectA", "Home.LatitudeZone", A.LatitudeZone);
-  select("SummerWinterSelectA", "Home.Season", A.Season);
-  select("LatitudeSelectB", "DX.LatitudeZone", B.LatitudeZone);
-  select("SummerWinterSelectB", "DX.Season", B.Season);
-  select("FogSelectA", "Home.FogIndex", A.FogIndex);
-  select("FogSelectB", "DX.FogIndex", B.FogIndex);
-  slide("CloudSelectA", "Home.CloudPosition", A.CloudPosition);
-  slide("CloudSelectB", "DX.CloudPosition", B.CloudPosition);
-  select("ScreenDelaySelect", "HelpDelayIndex", state.HelpDelayIndex);
-  slide("ScrollBar1", "MoonSliderPosition", state.MoonSliderPosition);
+  display.SetSelectedItem("PolarisationSelectA", A.Polarisation);
+  display.SetSelectedItem("PolarisationSelectB", B.Polarisation);
+  display.SetSelectedItem("FreqSelect", state.FrequencyIndex);
+  display.SetSelectedItem("RainSelectA", A.RainRateIndex);
+  display.SetSelectedItem("RainSelectB", B.RainRateIndex);
+  display.SetSelectedItem("DisplayAccuracy", state.DisplayDecimals - 1);
+  display.SetSelectedItem("LatitudeSelectA", A.LatitudeZone);
+  display.SetSelectedItem("SummerWinterSelectA", A.Season);
+  display.SetSelectedItem("LatitudeSelectB", B.LatitudeZone);
+  display.SetSelectedItem("SummerWinterSelectB", B.Season);
+  display.SetSelectedItem("FogSelectA", A.FogIndex);
+  display.SetSelectedItem("FogSelectB", B.FogIndex);
+  display.SetSliderPosition("CloudSelectA", A.CloudPosition);
+  display.SetSliderPosition("CloudSelectB", B.CloudPosition);
+  display.SetSelectedItem("ScreenDelaySelect", state.HelpDelayIndex);
+  display.SetSliderPosition("ScrollBar1", state.MoonSliderPosition);
 
   calc.UpdateHaslValues(Station::Home);
   calc.UpdateHaslValues(Station::DX);
+  // The moon data line is otherwise filled only in the EME mode: filled
+  // here too, no component, shown or hidden, keeps its design-time text.
+  // The path mode, applied next, puts the terrestrial path back.
+  if (state.EmePathMode == 0) calc.QueryMoonLibrary();
   calc.ApplyPathMode();
+  // A load that failed, or left fields as they were, may have changed no
+  // control and so run no recalculation: without one, fields the window
+  // has never written would still show their design-time texts.
+  if (!loaded || !bad.empty()) calc.Recalculate();
   if (!bad.empty()) messages.Warning(OutOfRangeMessage(path, bad));
 }
 

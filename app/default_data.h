@@ -15,7 +15,13 @@ namespace quillmere {
 inline constexpr const char* kDataFileUpdated = "The default Data File has been updated.";
 inline constexpr const char* kFileNotFound = "File not found";
 
-// The data file in the process's current folder, read afresh each time.
+// The folder the program works in: the process's current folder, read
+// afresh each time, named by the bytes the system gives (which need not be
+// valid UTF-8). Every file of the program is found through it; its name is
+// turned into text only to be shown. Empty when the folder is gone.
+std::filesystem::path StartFolder();
+
+// The data file in StartFolder().
 std::filesystem::path DefaultDataPath();
 
 // Writes the persisted fields of the state as the file's only record
@@ -27,15 +33,17 @@ bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
 
 // Reads the file (every whole record, the last wins), copies its fields into
 // the state, sets the controls in their fixed order, refreshes both
-// stations' reference atmospheres and applies the path mode. A missing file
-// is reported as "File not found" and changes nothing but the path mode; a
-// file that cannot be read, or is not a regular file, is reported with the
-// file and the reason, and is then not replaced by a save. Saves of the
-// file that were killed part-way leave a temporary file behind: those whose
+// stations' reference atmospheres and applies the path mode. Values that no
+// version of the program writes (out of range or not finite) are not
+// applied: their fields keep their values, the user is told once, and the
+// file is left as it is. A file that cannot be read is reported ("File not
+// found" when it is missing; otherwise the file and the reason, and such a
+// file is then not replaced by a save) and changes no field. Either way the
+// controls are then set from the values the state kept (at the first start
+// its start values) and everything is recalculated, so that every field of
+// the window shows a figure and none its design-time text. Saves of the file
+// that were killed part-way leave a temporary file behind: those whose
 // process is gone are removed first.
-// Values that no version of the program writes (out of range or not finite)
-// are not applied: their field and control keep their state, the user is
-// told once, and the file is left as it is.
 void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
                   const std::filesystem::path& path, Messages& messages);
 

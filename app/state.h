@@ -21,11 +21,11 @@ using ItemIndex = std::int32_t;
 
 struct StationParams {
   // Inputs (stepped by the user, most of them restored from the data file).
-  Real Temperature = 0;              // air temperature at the station, degC (no limit)
+  Real Temperature = 0;              // air temperature at the station, degC (-100..100)
   Real TemperatureKelvin = 0;        // Temperature + 273.15, K
   Real Humidity = 0;                 // relative humidity, % (0..100)
-  Real Pressure = 0;                 // air pressure at the station, hPa (>= 1 once set)
-  Real HeightAsl = 0;                // station height above sea level, m (>= 0)
+  Real Pressure = 0;                 // air pressure at the station, hPa (1..1100 once set)
+  Real HeightAsl = 0;                // station height above sea level, m (0..100 000)
   Real Elevation = 0;                // working antenna elevation, deg (0.1..90)
   Real EmeElevation = 0;             // elevation kept for the EME path mode, deg
   ItemIndex LatitudeZone = 0;        // P.835 reference latitude: 0 low, 1 mid, 2 high
@@ -76,13 +76,13 @@ struct QuillmereState {
   ItemIndex HelpDelayIndex = 0;         // 0 8 s, 1 4 s, 2 2 s, 3 hints off
   std::uint8_t EmePathMode = 0;         // 1 EME, 0 terrestrial
   Real PathLength = 0;                  // km shown as the path length
-  Real TerrestrialPathLength = 0;       // km
+  Real TerrestrialPathLength = 0;       // km (0..20 000)
   Real AttenuationPathLength = 0;       // km over which the air is summed
   std::int32_t MoonSliderPosition = 0;  // 0..100
   Real MoonDistance = 0;                // km, from the slider
   Real EmePathLoss = 0;                 // dB
-  std::string CurrentDirectory;
-  std::int64_t BuildFileAge = 0;  // program file time stamp, -1 when unknown
+  std::string CurrentDirectory;         // the current folder, its name in the system's bytes
+  std::int64_t BuildFileAge = 0;        // program file time stamp, -1 when unknown
 
   // Carried through the data file untouched.
   std::uint8_t SpareFlag = 0;

@@ -73,13 +73,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString path = Folder().filePath(QStringLiteral("QuillmereS.ini"));
+  // A new name for every input, so that no input reads the file of another.
+  static unsigned long serial = 0;
+  const QString path = Folder().filePath(QStringLiteral("QuillmereS-%1.ini").arg(serial++));
   {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::abort();
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
-  const QRect r = quillmere::ReadPlacement(std::filesystem::path(path.toStdString()));
+  const QRect r = quillmere::ReadPlacement(QFile::encodeName(path).toStdString());
+  QFile::remove(path);
 
   if (r == quillmere::kDefaultPlacement) return 0;
   if (r.width() < 100 || r.height() < 50) Fail("a placement too small to grab", r);

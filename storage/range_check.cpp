@@ -1,18 +1,15 @@
 #include "range_check.h"
 
+#include "input_limits.h"
 #include "itu838.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <limits>
 
 namespace quillmere {
 namespace {
 
-constexpr Real kNoLimit = std::numeric_limits<Real>::max();
-// Temperatures are stepped without a limit, but no station reads a million degrees.
-constexpr Real kAbsurdTemperature = 1e6L;
 // Elevations are sums of 0.1 deg steps: the rounding of the sum must not put
 // 90 or 0.1 itself out of range.
 constexpr Real kStepSlack = 1e-9L;
@@ -27,43 +24,50 @@ struct Limit {
   const char* name;
   Real (*value)(const PersistedFields&);
   Rule rule;
-  Real low, high;
+  InputLimit range;
 };
+
+// An elevation range widened by the step slack.
+constexpr InputLimit WithSlack(InputLimit range) {
+  return {range.low - kStepSlack, range.high + kStepSlack};
+}
 
 #define QUILLMERE_FIELD(path) #path, [](const PersistedFields& f) -> Real { return f.path; }
 
 // In record order. Every value must also be finite.
 // clang-format off
+namespace L = input_limits;
+constexpr InputLimit kNone{0, 0};  // the band table decides
 constexpr Limit kLimits[] = {
-    // field                                   rule                 low                   high
-    {QUILLMERE_FIELD(Home.Temperature),        Rule::kWithin,       -kAbsurdTemperature,  kAbsurdTemperature},
-    {QUILLMERE_FIELD(Frequency),               Rule::kZeroOrBand,   0,                    0},
-    {QUILLMERE_FIELD(Home.Humidity),           Rule::kWithin,       0,                    100},
-    {QUILLMERE_FIELD(DX.Humidity),             Rule::kWithin,       0,                    100},
-    {QUILLMERE_FIELD(TerrestrialPathLength),   Rule::kWithin,       0,                    kNoLimit},
-    {QUILLMERE_FIELD(Home.EmeElevation),       Rule::kZeroOrWithin, 0.1L - kStepSlack,    90 + kStepSlack},
-    {QUILLMERE_FIELD(Home.Pressure),           Rule::kZeroOrWithin, 1,                    kNoLimit},
-    {QUILLMERE_FIELD(DX.Temperature),          Rule::kWithin,       -kAbsurdTemperature,  kAbsurdTemperature},
-    {QUILLMERE_FIELD(Home.HeightAsl),          Rule::kWithin,       0,                    kNoLimit},
-    {QUILLMERE_FIELD(DX.Pressure),             Rule::kZeroOrWithin, 1,                    kNoLimit},
-    {QUILLMERE_FIELD(DX.EmeElevation),         Rule::kZeroOrWithin, 0.1L - kStepSlack,    90 + kStepSlack},
-    {QUILLMERE_FIELD(EmePathMode),             Rule::kWithin,       0,                    1},
-    {QUILLMERE_FIELD(Home.RainRateIndex),      Rule::kWithin,       0,                    5},
-    {QUILLMERE_FIELD(DX.RainRateIndex),        Rule::kWithin,       0,                    5},
-    {QUILLMERE_FIELD(Home.Polarisation),       Rule::kWithin,       0,                    2},
-    {QUILLMERE_FIELD(DX.Polarisation),         Rule::kWithin,       0,                    2},
-    {QUILLMERE_FIELD(FrequencyIndex),          Rule::kWithin,       0,                    7},
-    {QUILLMERE_FIELD(DisplayDecimals),         Rule::kZeroOrWithin, 1,                    8},
-    {QUILLMERE_FIELD(Home.LatitudeZone),       Rule::kWithin,       0,                    2},
-    {QUILLMERE_FIELD(Home.Season),             Rule::kWithin,       0,                    1},
-    {QUILLMERE_FIELD(DX.LatitudeZone),         Rule::kWithin,       0,                    2},
-    {QUILLMERE_FIELD(DX.Season),               Rule::kWithin,       0,                    1},
-    {QUILLMERE_FIELD(Home.FogIndex),           Rule::kWithin,       0,                    7},
-    {QUILLMERE_FIELD(MoonSliderPosition),      Rule::kWithin,       0,                    100},
-    {QUILLMERE_FIELD(Home.CloudPosition),      Rule::kWithin,       0,                    40},
-    {QUILLMERE_FIELD(HelpDelayIndex),          Rule::kWithin,       0,                    3},
-    {QUILLMERE_FIELD(DX.CloudPosition),        Rule::kWithin,       0,                    40},
-    {QUILLMERE_FIELD(DX.FogIndex),             Rule::kWithin,       0,                    7},
+    // field                                   rule                 range
+    {QUILLMERE_FIELD(Home.Temperature),        Rule::kWithin,       L::kTemperature},
+    {QUILLMERE_FIELD(Frequency),               Rule::kZeroOrBand,   kNone},
+    {QUILLMERE_FIELD(Home.Humidity),           Rule::kWithin,       L::kHumidity},
+    {QUILLMERE_FIELD(DX.Humidity),             Rule::kWithin,       L::kHumidity},
+    {QUILLMERE_FIELD(TerrestrialPathLength),   Rule::kWithin,       L::kTerrestrialPath},
+    {QUILLMERE_FIELD(Home.EmeElevation),       Rule::kZeroOrWithin, WithSlack(L::kElevation)},
+    {QUILLMERE_FIELD(Home.Pressure),           Rule::kZeroOrWithin, L::kPressure},
+    {QUILLMERE_FIELD(DX.Temperature),          Rule::kWithin,       L::kTemperature},
+    {QUILLMERE_FIELD(Home.HeightAsl),          Rule::kWithin,       L::kHeightAsl},
+    {QUILLMERE_FIELD(DX.Pressure),             Rule::kZeroOrWithin, L::kPressure},
+    {QUILLMERE_FIELD(DX.EmeElevation),         Rule::kZeroOrWithin, WithSlack(L::kElevation)},
+    {QUILLMERE_FIELD(EmePathMode),             Rule::kWithin,       L::kEmePathMode},
+    {QUILLMERE_FIELD(Home.RainRateIndex),      Rule::kWithin,       L::kRainRateIndex},
+    {QUILLMERE_FIELD(DX.RainRateIndex),        Rule::kWithin,       L::kRainRateIndex},
+    {QUILLMERE_FIELD(Home.Polarisation),       Rule::kWithin,       L::kPolarisation},
+    {QUILLMERE_FIELD(DX.Polarisation),         Rule::kWithin,       L::kPolarisation},
+    {QUILLMERE_FIELD(FrequencyIndex),          Rule::kWithin,       L::kFrequencyIndex},
+    {QUILLMERE_FIELD(DisplayDecimals),         Rule::kZeroOrWithin, L::kDisplayDecimals},
+    {QUILLMERE_FIELD(Home.LatitudeZone),       Rule::kWithin,       L::kLatitudeZone},
+    {QUILLMERE_FIELD(Home.Season),             Rule::kWithin,       L::kSeason},
+    {QUILLMERE_FIELD(DX.LatitudeZone),         Rule::kWithin,       L::kLatitudeZone},
+    {QUILLMERE_FIELD(DX.Season),               Rule::kWithin,       L::kSeason},
+    {QUILLMERE_FIELD(Home.FogIndex),           Rule::kWithin,       L::kFogIndex},
+    {QUILLMERE_FIELD(MoonSliderPosition),      Rule::kWithin,       L::kMoonSliderPosition},
+    {QUILLMERE_FIELD(Home.CloudPosition),      Rule::kWithin,       L::kCloudPosition},
+    {QUILLMERE_FIELD(HelpDelayIndex),          Rule::kWithin,       L::kHelpDelayIndex},
+    {QUILLMERE_FIELD(DX.CloudPosition),        Rule::kWithin,       L::kCloudPosition},
+    {QUILLMERE_FIELD(DX.FogIndex),             Rule::kWithin,       L::kFogIndex},
 };
 // clang-format on
 
@@ -77,7 +81,7 @@ bool Accepted(const Limit& limit, Real value) {
     return std::any_of(BandTable.begin(), BandTable.end(),
                        [value](const BandRow& row) { return row.frequency == value; });
   }
-  return value >= limit.low && value <= limit.high;
+  return value >= limit.range.low && value <= limit.range.high;
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // Judging a loaded record: which of its values no version of the program
-// writes. The input handlers keep every value within these limits, so a value
-// outside them means a damaged or foreign file, and the user is told so rather
-// than shown "nan" or a humidity of 10^4000 %.
+// writes. The input handlers keep every value within the limits of
+// input_limits.h, the table this check reads too, so a value outside them
+// means a damaged or foreign file, and the user is told so rather than shown
+// "nan" or a humidity of 10^4000 %.
 
 #include <string>
 #include <vector>

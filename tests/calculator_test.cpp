@@ -214,7 +214,7 @@ TEST_F(CalculatorTest, FreeSpaceLossGrows20dBPerDecade) {
   EXPECT_NEAR(Figure(display.Text("Panel34")) - at_1km, 40, 1e-5L);
 }
 
-TEST_F(CalculatorTest, DistanceSteppersFloorAboveZero) {
+TEST_F(CalculatorTest, DistanceSteppersFloorAboveZeroAndStopAtHalfTheEarth) {
   LoadTypical();
   calc.Panel124Click();
   struct Case {
@@ -234,6 +234,10 @@ TEST_F(CalculatorTest, DistanceSteppersFloorAboveZero) {
       {"x0.1 down to a remnant of zero", 0.1L + 0.1L + 0.1L - 0.1L - 0.1L,
        &Calculator::DistanceChangex01UpDownClick, 0.1L},
       {"x1 down to a remnant of zero", 1 + 1e-15L, &Calculator::DistanceChangex1DownClick, 1},
+      // Half the Earth's circumference is the ceiling.
+      {"x100 up from 19950 stops at 20000", 19950, &Calculator::DistanceChangex1009UpClick, 20000},
+      {"x0.1 up from 20000 stays 20000", 20000, &Calculator::DistanceChangex01UpUpClick, 20000},
+      {"x10 up from 19995 stops at 20000", 19995, &Calculator::DistanceChangex109UpClick, 20000},
   };
   for (const auto& c : cases) {
     state.PathLength = state.TerrestrialPathLength = c.from;
@@ -380,6 +384,27 @@ TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
        &Calculator::HASLx100DownClick, 0},
       {"-40 degC down", Station::DX, &StationParams::Temperature, -40,
        &Calculator::TempButtonDownClick, -41},
+      // The ceilings and floors of the table of input limits.
+      {"100 degC up stays 100", Station::Home, &StationParams::Temperature, 100,
+       &Calculator::TempButtonUpClick, 100},
+      {"99.5 degC up stops at 100", Station::Home, &StationParams::Temperature, 99.5L,
+       &Calculator::TempButtonUpClick, 100},
+      {"-100 degC down stays -100", Station::Home, &StationParams::Temperature, -100,
+       &Calculator::TempButtonDownClick, -100},
+      {"99 degC up gives 100", Station::Home, &StationParams::Temperature, 99,
+       &Calculator::TempButtonUpClick, 100},
+      {"pressure 1100 up stays 1100", Station::Home, &StationParams::Pressure, 1100,
+       &Calculator::PressButtonUpClick, 1100},
+      {"pressure 1099 up gives 1100", Station::DX, &StationParams::Pressure, 1099,
+       &Calculator::PressButtonUpClick, 1100},
+      {"Home 99950 m, x100 up stops at 100 km", Station::Home, &StationParams::HeightAsl, 99950,
+       &Calculator::HASLx100UpClick, 100000},
+      {"Home 99995 m, x10 up stops at 100 km", Station::Home, &StationParams::HeightAsl, 99995,
+       &Calculator::HASLx10UpClick, 100000},
+      {"DX 99995 m, x10 up stops at 100 km", Station::DX, &StationParams::HeightAsl, 99995,
+       &Calculator::HASLx10UpClick, 100000},
+      {"DX 10010 m, x100 up comes back to 10000", Station::DX, &StationParams::HeightAsl, 10010,
+       &Calculator::HASLx100UpClick, 10000},
   };
   for (const auto& c : cases) {
     StationParams& st = calc.Of(c.station);

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -177,21 +178,72 @@ TEST_F(DefaultDataTest, ADamagedRecordIsNotAppliedAndTheUserIsToldOnce) {
   EXPECT_EQ(p.state.DX.Pressure, 0);
   EXPECT_EQ(p.state.Home.Pressure, 1013);
   EXPECT_EQ(p.state.DX.Temperature, 20);
-  EXPECT_EQ(p.display.SelectedItem("FreqSelect"), -1);     // index 9 not applied
-  EXPECT_EQ(p.display.SliderPosition("CloudSelectA"), 2);  // 99 not applied
+  // The refused band index 9 and cloud position 99 leave the start values
+  // on their controls.
+  EXPECT_EQ(p.display.SelectedItem("FreqSelect"), 0);
+  EXPECT_EQ(p.display.SliderPosition("CloudSelectA"), 0);
   for (const auto& [name, text] : p.display.texts) {
     EXPECT_EQ(text.find("nan"), std::string::npos) << name;
     EXPECT_EQ(text.find("inf"), std::string::npos) << name;
   }
 }
 
-TEST_F(DefaultDataTest, AMissingFileSaysFileNotFoundAndAppliesThePathMode) {
+TEST_F(DefaultDataTest, AMissingFileSaysFileNotFoundAndShowsTheStartState) {
   Program p;
   p.Load(dir / "Quillmere.dat");
   ASSERT_EQ(p.messages.lines.size(), 1u);
   EXPECT_EQ(p.messages.lines[0], "warning: File not found");
-  EXPECT_EQ(p.handlers_run, 0);                // no control touched
   EXPECT_FALSE(p.display.Visible("Panel23"));  // terrestrial: the zero state
+  // Every group shows its start item, and the first band is in force.
+  EXPECT_EQ(p.display.SelectedItem("FreqSelect"), 0);
+  EXPECT_EQ(p.display.SelectedItem("LatitudeSelectB"), 0);
+  EXPECT_EQ(p.state.Frequency, 10.368L);
+  EXPECT_EQ(p.display.Text("Panel3"), "0\u00b0c ");
+  EXPECT_EQ(p.display.Text("Panel16"), "via a 0.0 km path.");
+}
+
+// Whatever stopped a load, the window ends with every field a good load
+// writes written, with a figure or the text for no value, never "nan".
+struct FailedLoad {
+  const char* what;
+  std::function<fs::path(const fs::path& dir)> make;
+};
+
+const FailedLoad kFailedLoads[] = {
+    {"missing", [](const fs::path& dir) { return dir / "Quillmere.dat"; }},
+    {"a folder in its place",
+     [](const fs::path& dir) {
+       fs::create_directories(dir / "Quillmere.dat");
+       return dir / "Quillmere.dat";
+     }},
+    {"values out of range",
+     [](const fs::path& dir) {
+       fs::copy_file(Vector("damaged.dat"), dir / "Quillmere.dat");
+       return dir / "Quillmere.dat";
+     }},
+    {"empty",
+     [](const fs::path& dir) {
+       std::ofstream(dir / "Quillmere.dat").close();
+       return dir / "Quillmere.dat";
+     }},
+};
+
+TEST_F(DefaultDataTest, AFailedLoadWritesEveryFieldAGoodLoadWrites) {
+  Program good;
+  good.Load(Vector("typical.dat"));
+  for (const FailedLoad& c : kFailedLoads) {
+    fs::remove_all(dir / "Quillmere.dat");
+    Program p;
+    p.Load(c.make(dir));
+    EXPECT_FALSE(p.messages.lines.empty() && std::string(c.what) != "empty") << c.what;
+    for (const auto& [name, text] : good.display.texts) {
+      ASSERT_TRUE(p.display.texts.count(name)) << c.what << ": " << name << " never written";
+      const std::string& shown = p.display.texts.at(name);
+      EXPECT_FALSE(shown.empty()) << c.what << ": " << name;
+      EXPECT_EQ(shown.find("nan"), std::string::npos) << c.what << ": " << name << " " << shown;
+      EXPECT_EQ(shown.find("inf"), std::string::npos) << c.what << ": " << name << " " << shown;
+    }
+  }
 }
 
 TEST_F(DefaultDataTest, AReadOnlyFileLoads) {
@@ -254,7 +306,8 @@ TEST_F(DefaultDataTest, AFifoInPlaceOfTheFileIsReportedAtOnce) {
   ASSERT_EQ(p.messages.lines.size(), 1u);
   EXPECT_EQ(p.messages.lines[0],
             "warning: Could not read " + file.string() + ": it is a FIFO (named pipe), not a file");
-  EXPECT_EQ(p.handlers_run, 0);
+  // Nothing of the FIFO is applied: the window shows the start state.
+  EXPECT_EQ(p.state.Home.Pressure, 0);
 }
 
 // A save killed after naming its new file leaves ".Quillmere.dat.<pid>-<n>.tmp";

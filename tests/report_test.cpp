@@ -361,7 +361,7 @@ class ReportTest : public QObject {
     QCOMPARE(run.out, typical_.out);
   }
 
-  void aDataFileThatCannotBeReadFails_data() {
+  void aDataFileThatCannotBeReadGivesTheStartStateAndFails_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("reason");
     QTest::newRow("no such file") << QStringList{QStringLiteral("--data"), Data("absent.dat")}
@@ -375,15 +375,27 @@ class ReportTest : public QObject {
     QTest::newRow("no Quillmere.dat in the current folder")
         << QStringList{} << QStringLiteral("Quillmere.dat: No such file or directory");
   }
-  void aDataFileThatCannotBeReadFails() {
+  void aDataFileThatCannotBeReadGivesTheStartStateAndFails() {
     QFETCH(QStringList, args);
     QFETCH(QString, reason);
     Run run;
-    Report(args << QStringLiteral("--json"), run);
+    Report(args << QStringLiteral("--json") << QStringLiteral("--utc") << kMoment, run);
     QCOMPARE(run.exit_code, 1);
-    QVERIFY(run.out.isEmpty());
-    QVERIFY2(run.err.startsWith("quillmere-report: Could not read "), run.err.constData());
+    QVERIFY2(run.err.contains("\nquillmere-report: Could not read "), run.err.constData());
     QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.err.constData());
+    // Every component of a good report, each with a figure or its own text,
+    // none with its design-time name.
+    const QJsonObject start = ParseObject(run.out);
+    QCOMPARE(start.keys(), report_.keys());
+    for (const QString& name : start.keys()) {
+      const QString text = Text(start, name);
+      QVERIFY2(text != name.section(u'.', -1),
+               qPrintable(name + QStringLiteral(" shows its name")));
+      QVERIFY2(!text.contains(QLatin1String("nan")) && !text.contains(QLatin1String("inf")),
+               qPrintable(name + QStringLiteral(": ") + text));
+    }
+    QCOMPARE(Text(start, QStringLiteral("Panel3")), QStringLiteral("0\u00b0c "));
+    QCOMPARE(Text(start, QStringLiteral("Panel16")), QStringLiteral("via a 0.0 km path."));
   }
 
   void anUnreadableDataFileFails() {

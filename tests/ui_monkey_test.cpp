@@ -77,20 +77,22 @@ class MonkeyTest : public QObject {
       }
       QVERIFY2(Healthy(), qPrintable(problem_));
     };
-    press(c.TempButtonA, false, 315);  // -300 degC
-    QCOMPARE(form_->State().Home.Temperature, -300.0L);
-    press(c.TempButtonB, true, 280);  // +300 degC
-    QCOMPARE(form_->State().DX.Temperature, 300.0L);
-    press(c.HASLx100_A, true, 1000);  // 100 km
-    press(c.HASLx10_B, true, 10000);
-    QVERIFY(form_->State().Home.HeightAsl >= 100000);
-    QVERIFY(form_->State().DX.HeightAsl >= 100000);
+    press(c.TempButtonA, false, 315);  // stops at -100 degC
+    QCOMPARE(form_->State().Home.Temperature, -100.0L);
+    press(c.TempButtonB, true, 280);  // stops at +100 degC
+    QCOMPARE(form_->State().DX.Temperature, 100.0L);
+    press(c.PressButtonA, true, 1200);  // stops at 1100 hPa
+    QCOMPARE(form_->State().Home.Pressure, 1100.0L);
+    press(c.HASLx100_A, true, 1100);  // stops at 100 km
+    press(c.HASLx10_B, true, 11000);
+    QCOMPARE(form_->State().Home.HeightAsl, 100000.0L);
+    QCOMPARE(form_->State().DX.HeightAsl, 100000.0L);
     emit c.Panel124->clicked();  // terrestrial: the path length steps
     press(c.DistanceChangex1, false, 50);
     press(c.DistanceChangex01Up, false, 50);
     QCOMPARE(form_->State().PathLength, 0.1L);  // never 0
     press(c.DistanceChangex100, true, 1000);
-    QVERIFY(form_->State().PathLength >= 100000);
+    QCOMPARE(form_->State().PathLength, 20000.0L);  // half the Earth
     press(c.ElevationButtonA1, false, 100);
     press(c.ElevationButtonB10, true, 100);
     emit c.Panel125->clicked();

@@ -3,9 +3,12 @@
 
 #include <sys/stat.h>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -14,13 +17,18 @@
 #include <QTest>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "font_substitutes.h"
+#include "help_viewer.h"
+#include "panel.h"
 #include "support/message_log.h"
 #include "tform1.h"
+#include "tform2.h"
 #include "ui_tform1.h"
 #include "version_info.h"
 
@@ -155,6 +163,30 @@ class StartupTest : public QObject {
     QVERIFY(S_ISFIFO(info.st_mode));
   }
 
+  void aFolderInPlaceOfThePlacementFileIsLeftAlone() {
+    QVERIFY(QDir().mkdir(QStringLiteral("QuillmereS.ini")));
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // the defaults
+    form_->close();
+    QVERIFY(QFileInfo(QStringLiteral("QuillmereS.ini")).isDir());
+  }
+
+  void aLinkedPlacementFileIsWrittenThroughTheLink() {
+    WritePlacement(30, 40, 900, 700);
+    QVERIFY(QFile::rename(QStringLiteral("QuillmereS.ini"), QStringLiteral("kept.ini")));
+    QVERIFY(QFile::link(QStringLiteral("kept.ini"), QStringLiteral("QuillmereS.ini")));
+    MakeForm();
+    form_->show();
+    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 900, 700));
+    form_->move(60, 70);
+    const QRect outer = form_->frameGeometry();
+    form_->close();
+    QVERIFY(QFileInfo(QStringLiteral("QuillmereS.ini")).isSymLink());
+    QSettings ini(QStringLiteral("kept.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Position/Left")).toInt(), outer.left());
+  }
+
   void startupRunsOnceAndTitlesTheWindow() {
     MakeForm();
     form_->Startup();
@@ -187,6 +219,100 @@ class StartupTest : public QObject {
       QVERIFY(line.find(build) != std::string::npos);
       QVERIFY(line.find("Date ..  ") != std::string::npos);
     }
+  }
+
+  // Whatever stopped the load, the window shows the figures of the start
+  // state: no panel or label is left with its design-time name.
+  void aFailedLoadShowsTheStartStateNotTheDesignNames_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("no data file") << QString();
+    QTest::newRow("a folder in its place") << QStringLiteral("folder");
+    QTest::newRow("values out of range")
+        << QStringLiteral(QUILLMERE_TEST_DATA "/records/damaged.dat");
+  }
+
+  void aFailedLoadShowsTheStartStateNotTheDesignNames() {
+    QFETCH(QString, file);
+    if (file == QLatin1String("folder")) {
+      QVERIFY(QDir().mkdir(QStringLiteral("Quillmere.dat")));
+    } else if (!file.isEmpty()) {
+      QVERIFY(QFile::copy(file, QStringLiteral("Quillmere.dat")));
+    }
+    MakeForm();
+    form_->Startup();
+    QCOMPARE(log_.lines.size(), std::size_t{1});
+    int checked = 0;
+    for (const QWidget* w : form_->ComponentList()) {
+      QString text;
+      if (const auto* panel = qobject_cast<const quillmere::Panel*>(w)) {
+        text = panel->caption();
+      } else if (const auto* label = qobject_cast<const QLabel*>(w)) {
+        text = label->text();
+      } else {
+        continue;
+      }
+      ++checked;
+      QVERIFY2(text != w->objectName(),
+               qPrintable(w->objectName() + QStringLiteral(" shows its name")));
+      QVERIFY2(!text.contains(QLatin1String("nan")) && !text.contains(QLatin1String("inf")),
+               qPrintable(w->objectName() + QStringLiteral(": ") + text));
+    }
+    QVERIFY(checked > 100);
+    QCOMPARE(form_->Components().Panel3->caption(), QStringLiteral("0\u00b0c "));
+  }
+
+  // A start folder whose name is not valid UTF-8 (bytes 0xff 0xfe) works
+  // like any other: the map and the help file in it are the ones shown, and
+  // the placement is written into it, not into a look-alike folder.
+  void aFolderNamedWithInvalidUtf8WorksLikeAnyOther() {
+    namespace fs = std::filesystem;
+    const fs::path installed_help = TForm1::MapPath(quillmere::kHelpFileName);
+    const fs::path outer = fs::current_path();
+    const fs::path folder = outer / "start\xff\xfe";
+    fs::create_directory(folder);
+    struct LeaveFolder {
+      fs::path outer, folder;
+      ~LeaveFolder() {
+        std::error_code ec;
+        fs::current_path(outer, ec);
+        fs::remove_all(folder, ec);  // QTemporaryDir cannot name it
+      }
+    } leave{outer, folder};
+    fs::current_path(folder);
+
+    // A map of a size no shipped map has.
+    QImage picture(37, 23, QImage::Format_RGB888);
+    picture.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    QVERIFY(picture.save(&buffer, "JPG"));
+    std::ofstream(folder / "Fig2 LiquidWater 0.1%.jpg", std::ios::binary)
+        .write(jpeg.constData(), jpeg.size());
+    const bool with_help = fs::exists(installed_help);
+    if (with_help) fs::copy_file(installed_help, folder / quillmere::kHelpFileName);
+
+    MakeForm();
+    form_->show();
+    form_->PercentageDisplayClick(0);
+    QCOMPARE(form_->Form2().Image1()->pixmap().size(), QSize(37, 23));
+    form_->Form2().Button1Click();
+    if (with_help) {
+      form_->TabSet2Click(0);
+      const auto* viewer = form_->findChild<quillmere::HelpViewer*>();
+      QVERIFY(viewer != nullptr);
+      QCOMPARE(viewer->Message(), QString());
+      QCOMPARE(viewer->FilePath(), QFile::decodeName(QByteArray::fromStdString(
+                                       (folder / quillmere::kHelpFileName).string())));
+    }
+    for (const std::string& line : log_.lines)
+      QVERIFY2(line.rfind("error: ", 0) != 0, line.c_str());
+    form_->close();
+
+    QVERIFY(fs::is_regular_file(folder / "QuillmereS.ini"));
+    std::vector<fs::path> beside;
+    for (const fs::directory_entry& e : fs::directory_iterator(outer)) beside.push_back(e.path());
+    QCOMPARE(beside, std::vector<fs::path>{folder});
   }
 
   void exitAsksAndNoKeepsTheProgram() {

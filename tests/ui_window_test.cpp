@@ -193,7 +193,7 @@ class WindowTest : public QObject {
     QCOMPARE(form_->Components().Label96->text(), QStringLiteral("384560,0 kms"));
   }
 
-  void aMissingDataFileSaysSoAndKeepsTheDesignTexts() {
+  void aMissingDataFileSaysSoAndShowsTheStartState() {
     QTemporaryDir dir;
     quillmere::RecordBuffer buffer;
     quillmere::LoadDefaults(form_->Calc(), form_->ComponentDisplay(), buffer,
@@ -201,7 +201,7 @@ class WindowTest : public QObject {
                             log_);
     QCOMPARE(log_.lines.size(), std::size_t{1});
     QCOMPARE(log_.lines[0], std::string("warning: File not found"));
-    QCOMPARE(Caption(*form_, "Panel6"), QStringLiteral("Panel6"));
+    QCOMPARE(Caption(*form_, "Panel6"), QStringLiteral("0 db km"));  // no pressure, no oxygen
   }
 
  private:

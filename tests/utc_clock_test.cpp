@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string_view>
@@ -83,21 +84,14 @@ TEST(ParseUtcTest, AParsedMomentSetsTheComponent) {
             1e-4);  // the new moon of that day's eclipse
 }
 
-// Seconds since 1970-01-01 00:00 UTC of a moment.
-std::int64_t UnixSeconds(const UtcDateTime& t) {
-  using namespace std::chrono;
-  const sys_days date{year{t.year} / t.month / t.day};
-  return (date + hours{t.hour} + minutes{t.minute} + seconds{t.second}).time_since_epoch().count();
-}
-
 // UtcNow is the system's UTC, not the local time: it lies between two
 // readings of time() taken around it.
 TEST(UtcNowTest, IsTheSystemUtcClock) {
   const std::time_t before = std::time(nullptr);
   const UtcDateTime now = UtcNow();
   const std::time_t after = std::time(nullptr);
-  EXPECT_GE(UnixSeconds(now), before);
-  EXPECT_LE(UnixSeconds(now), after);
+  EXPECT_GE(UnixSecondsOf(now), before);
+  EXPECT_LE(UnixSecondsOf(now), after);
 }
 
 TEST(UtcNowTest, FieldsAreInRange) {
@@ -115,6 +109,51 @@ TEST(UtcNowTest, FieldsAreInRange) {
   EXPECT_LE(now.second, 59);
   EXPECT_GE(now.millisecond, 0);
   EXPECT_LE(now.millisecond, 999);
+}
+
+// The system clock's reading turned into the calendar, as UtcNow does with
+// the seconds the system gives. Expected values: the proleptic Gregorian
+// calendar counted from 1970-01-01 (e.g. the `date -u -d @S` of GNU coreutils).
+struct UnixCase {
+  const char* what;
+  UnixTime reading;
+  UtcDateTime expected;
+};
+
+const UnixCase kUnixReadings[] = {
+    {"the epoch", {0, 0}, {1970, 1, 1, 0, 0, 0, 0}},
+    {"one millisecond before the epoch", {-1, 999000000}, {1969, 12, 31, 23, 59, 59, 999}},
+    {"the first moment of year 1", {-62135596800, 0}, {1, 1, 1, 0, 0, 0, 0}},
+    {"the last moment of year 9999", {253402300799, 999999999}, {9999, 12, 31, 23, 59, 59, 999}},
+    // A count of nanoseconds in 64 bits ends at 2262-04-11T23:47:16.
+    {"the last second a nanosecond count holds",
+     {9223372036, 854775807},
+     {2262, 4, 11, 23, 47, 16, 854}},
+    {"the next day", {9223372800, 0}, {2262, 4, 12, 0, 0, 0, 0}},
+    {"29 February 2400, a leap day by the 400-year rule",
+     {13574563200, 0},
+     {2400, 2, 29, 0, 0, 0, 0}},
+    {"1 March 2100, no leap day before it", {4107542400, 500000000}, {2100, 3, 1, 0, 0, 0, 500}},
+    {"before year 1: the first moment", {-62135596801, 0}, {1, 1, 1, 0, 0, 0, 0}},
+    {"the most negative reading: the first moment", {INT64_MIN, 0}, {1, 1, 1, 0, 0, 0, 0}},
+    {"after year 9999: the last moment", {253402300800, 0}, {9999, 12, 31, 23, 59, 59, 999}},
+    {"the largest reading: the last moment",
+     {INT64_MAX, 999999999},
+     {9999, 12, 31, 23, 59, 59, 999}},
+};
+
+TEST(UtcFromUnixTimeTest, IsExactForEveryYearOfTheCalendar) {
+  for (const UnixCase& c : kUnixReadings) {
+    EXPECT_EQ(UtcFromUnixTime(c.reading), c.expected) << c.what;
+  }
+}
+
+TEST(UtcFromUnixTimeTest, RoundTripsThroughUnixSeconds) {
+  for (const UnixCase& c : kUnixReadings) {
+    const UtcDateTime m = UtcFromUnixTime(c.reading);
+    EXPECT_EQ(UnixSecondsOf(m), std::clamp(c.reading.seconds, kFirstUnixSecond, kLastUnixSecond))
+        << c.what;
+  }
 }
 
 TEST(UtcClockTest, AFixedClockAlwaysAnswersItsMoment) {

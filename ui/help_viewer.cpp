@@ -1,6 +1,7 @@
 #include "help_viewer.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
@@ -177,7 +178,12 @@ HelpViewer::~HelpViewer() {
 }
 
 bool HelpViewer::OpenFile(const QString& path) {
-  path_ = path;
+  return OpenFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+}
+
+bool HelpViewer::OpenFile(const std::filesystem::path& path) {
+  // The name only for showing; the file is opened by its bytes.
+  path_ = QFile::decodeName(QByteArray::fromStdString(path.string()));
   message_.clear();
   home_ = QUrl();
   browser_->SetFile(nullptr);
@@ -186,12 +192,12 @@ bool HelpViewer::OpenFile(const QString& path) {
   file_.reset();
 
   // HTML Help takes a help file by its extension, in any case.
-  if (QFileInfo(path).suffix().compare(QLatin1String("chm"), Qt::CaseInsensitive) != 0) {
-    ShowMessage(QStringLiteral("\"%1\" is not an HTML help file (.chm).").arg(path));
+  if (QFileInfo(path_).suffix().compare(QLatin1String("chm"), Qt::CaseInsensitive) != 0) {
+    ShowMessage(QStringLiteral("\"%1\" is not an HTML help file (.chm).").arg(path_));
     return false;
   }
   ChmOpenError error;
-  file_ = ChmFile::Open(std::filesystem::path(path.toStdString()), &error);
+  file_ = ChmFile::Open(path, &error);
   if (!file_) {
     ShowMessage(FromUtf8(error.message));
     return false;
@@ -217,7 +223,7 @@ bool HelpViewer::OpenFile(const QString& path) {
     file_.reset();
     tree_->clear();
     by_page_.clear();
-    ShowMessage(QStringLiteral("The help file \"%1\" holds no pages.").arg(path));
+    ShowMessage(QStringLiteral("The help file \"%1\" holds no pages.").arg(path_));
     return false;
   }
   browser_->clearHistory();

@@ -10,6 +10,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 
 class QToolButton;
@@ -62,6 +63,9 @@ class HelpViewer : public QWidget {
   // contents' first page (the file's default topic when the contents name no
   // page). When the file cannot be shown, the window says why instead and
   // the contents stay empty. Returns whether the help is shown.
+  // The path is taken as the system gives it (any bytes); a QString path is
+  // encoded as file names are.
+  bool OpenFile(const std::filesystem::path& path);
   bool OpenFile(const QString& path);
   // Back to the first page of the contents.
   void ShowContents();

@@ -3,8 +3,8 @@
 // text of the window as the user would see it, as a sheet or as JSON. What
 // start-up would show in message boxes goes to standard error.
 //
-// Exit status: 0 printed; 1 the data file could not be read (or the report
-// could not be written); 2 bad options.
+// Exit status: 0 printed; 1 the data file could not be read (the report then
+// shows the start state) or the report could not be written; 2 bad options.
 #include <QApplication>
 #include <QByteArray>
 #include <QStyleFactory>
@@ -43,8 +43,8 @@ constexpr const char* kUsage =
     "  --help        this text\n"
     "  --version     the program's version\n"
     "Messages of the start-up go to standard error.\n"
-    "Exit status: 0 printed; 1 the data file could not be read (or the report not\n"
-    "written); 2 bad options.\n";
+    "Exit status: 0 printed; 1 the data file could not be read (the start state is\n"
+    "printed) or the report not written; 2 bad options.\n";
 
 enum ExitStatus { kPrinted = 0, kFailed = 1, kBadOptions = 2 };
 
@@ -159,16 +159,12 @@ int main(int argc, char** argv) {
     return kPrinted;
   }
 
-  // A file start-up cannot read would leave the window with its design-time
-  // placeholders: that is a failure, not a report.
+  // A file start-up cannot read leaves the window with the figures of the
+  // start state, which are printed all the same; the exit status says that
+  // they are not the file's.
   const std::filesystem::path data = options->data.value_or(quillmere::DefaultDataPath());
   quillmere::DataRecord probe{};
   const quillmere::ReadResult read = quillmere::ReadDataFile(data, probe);
-  if (!read.ok()) {
-    std::fprintf(stderr, "%s: %s%s\n", kProgram, read.message.c_str(),
-                 options->data ? "" : " (give the data file with --data FILE)");
-    return kFailed;
-  }
 
   // The window is never shown: no display is needed unless the caller chose
   // a platform of their own.
@@ -215,6 +211,12 @@ int main(int argc, char** argv) {
 
   if (!WriteAll(options->json ? report.Json() : report.Sheet())) {
     std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));
+    return kFailed;
+  }
+  if (!read.ok()) {
+    std::fprintf(stderr, "%s: %s%s; the report shows the start state\n", kProgram,
+                 read.message.c_str(),
+                 options->data ? "" : " (give the data file with --data FILE)");
     return kFailed;
   }
   return kPrinted;

@@ -159,9 +159,11 @@ class TForm1 : public QMainWindow {
   // The cloud maps: the chosen percentage's map in the viewer window.
   void PercentageDisplayClick(int item);
   void ShowCloudMap();
-  // Where a map is looked for: the current folder, else the program's
-  // installed data folder.
-  static std::string MapPath(const std::string& file_name);
+  // Where a file the program ships (a map, the help file) is looked for: the
+  // current folder, else the program's installed data folder. The path is
+  // the system's bytes; when the file is nowhere, the one in the current
+  // folder, for the message.
+  static std::filesystem::path MapPath(const std::string& file_name);
   TForm2& Form2() { return *form2_; }
   void Panel134Click() { ResetScreenSize(); }
   // The tab strip: 0 "Help", 1 "About", 2 "Exit".

@@ -1,10 +1,11 @@
 // The main window's event handlers: every control's signal is connected
 // here, once, to the handler named after the control and its event.
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QScrollBar>
+#include <filesystem>
 #include <iterator>
+#include <system_error>
 
 #include "clickable_label.h"
 #include "color_button.h"
@@ -179,29 +180,37 @@ void TForm1::Panel42Click() {
 namespace quillmere {
 namespace {
 // The map of each item of the percentage list.
-constexpr const char* kMapFiles[] = {"/Fig2 LiquidWater 0.1%.jpg",  "/Fig3 LiquidWater 0.5%.jpg",
-                                     "/Fig4 LiquidWater 1.0%.jpg",  "/Fig5 LiquidWater 5.0%.jpg",
-                                     "/Fig6 LiquidWater 10.0%.jpg", "/Fig7 LiquidWater 20.0%.jpg"};
+constexpr const char* kMapFiles[] = {"Fig2 LiquidWater 0.1%.jpg",  "Fig3 LiquidWater 0.5%.jpg",
+                                     "Fig4 LiquidWater 1.0%.jpg",  "Fig5 LiquidWater 5.0%.jpg",
+                                     "Fig6 LiquidWater 10.0%.jpg", "Fig7 LiquidWater 20.0%.jpg"};
+
+bool Exists(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
 }  // namespace
 
-std::string TForm1::MapPath(const std::string& file_name) {
+std::filesystem::path TForm1::MapPath(const std::string& file_name) {
   // The current folder first, as the program always looked there; then the
   // data folder installed beside the program (or the build's share folder).
-  const std::string here = QDir::currentPath().toStdString() + file_name;
-  if (QFileInfo::exists(QString::fromStdString(here))) return here;
-  const QDir program(QCoreApplication::applicationDirPath());
+  // Every name stays in the system's bytes: a folder whose name is not
+  // valid UTF-8 is found like any other.
+  const std::filesystem::path here = StartFolder() / file_name;
+  if (Exists(here)) return here;
+  const std::filesystem::path program(
+      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
   for (const char* folder : {"../share/quillmere", "../../share/quillmere", "../share"}) {
-    const QString candidate = QDir::cleanPath(program.filePath(QString::fromLatin1(folder))) +
-                              QString::fromStdString(file_name);
-    if (QFileInfo::exists(candidate)) return candidate.toStdString();
+    const std::filesystem::path candidate = (program / folder).lexically_normal() / file_name;
+    if (Exists(candidate)) return candidate;
   }
   return here;  // not found: the viewer says so, naming the current folder
 }
 
 void TForm1::PercentageDisplayClick(int item) {
   if (item < 0 || item >= static_cast<int>(std::size(kMapFiles))) return;
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
-  map_path_ = MapPath(kMapFiles[item]);
+  state_.CurrentDirectory = StartFolder().string();
+  map_path_ = MapPath(kMapFiles[item]).string();
   ShowCloudMap();
 }
 

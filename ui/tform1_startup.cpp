@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QShowEvent>
@@ -21,11 +20,9 @@
 namespace quillmere {
 namespace {
 
-// The placement file in the current folder, read afresh; the folder's name
-// is kept as the system gives its bytes.
+// The placement file in the start folder, named by the system's bytes.
 std::filesystem::path PlacementPath() {
-  std::error_code ec;
-  return std::filesystem::current_path(ec) / kPlacementFileName;
+  return StartFolder() / kPlacementFileName;
 }
 
 }  // namespace
@@ -54,7 +51,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormShow() {
   if (placement_restored_) return;
   placement_restored_ = true;
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   const QRect r = ReadPlacement(PlacementPath());
   // The stored size is the outer one, frame included.
   const QSize frame = frameGeometry().size() - geometry().size();
@@ -76,7 +73,7 @@ void TForm1::StartupRoutine() {
   state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
   state_.Home.VapourOverWater = 1;
   state_.DX.VapourOverWater = 1;
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   LoadDefaults(*calc_, *display_, ProcessRecordBuffer(), DataPath(), *messages_);
 }
 
@@ -85,7 +82,7 @@ std::filesystem::path TForm1::DataPath() const {
 }
 
 void TForm1::TabSet2Click(int tab) {
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   switch (tab) {
     case 0:
       OpenHelp();
@@ -135,7 +132,7 @@ void TForm1::FormClose() {
 }
 
 void TForm1::FormDestroy() {
-  state_.CurrentDirectory = QDir::currentPath().toStdString();
+  state_.CurrentDirectory = StartFolder().string();
   const QRect outer = frameGeometry();
   // Through the one writer: the rest of the user's file is kept, a link is
   // followed to a regular file only, and a file that cannot be read is left

@@ -1,0 +1,15 @@
+#include <time.h>
+
+#include "system_clock.h"
+
+namespace quillmere {
+
+UnixTime ReadSystemClock() {
+  // CLOCK_REALTIME is UTC without leap seconds; its seconds are a 64-bit
+  // time_t, good far beyond the year 9999.
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return {static_cast<std::int64_t>(now.tv_sec), static_cast<std::int32_t>(now.tv_nsec)};
+}
+
+}  // namespace quillmere
