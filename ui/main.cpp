@@ -4,6 +4,7 @@
 #include <QStyleFactory>
 
 #include "font_substitutes.h"
+#include "program_icon.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   quillmere::InstallFontSubstitutes();
+  // Every window, message boxes included, shows the program's icon.
+  QApplication::setWindowIcon(quillmere::ProgramIcon());
 
   quillmere::TForm1 form;
   form.EnableStartup(true);
