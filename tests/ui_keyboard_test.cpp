@@ -144,6 +144,26 @@ class KeyboardTest : public QObject {
              qPrintable(names.join(u' ')));
   }
 
+  // The control with the focus looks different from the same control
+  // without it.
+  void theFocusedControlIsFramed_data() {
+    QTest::addColumn<QString>("control");
+    for (const char* name : {"TempButtonA", "Panel125", "Panel134", "TabSet2", "CloudSelectA",
+                             "ScrollBar1", "WaterIceSelectA", "ColorButton1", "FreqSelect"}) {
+      QTest::newRow(name) << QString::fromLatin1(name);
+    }
+  }
+  void theFocusedControlIsFramed() {
+    QFETCH(QString, control);
+    QVERIFY(TabTo(*keys_.form, control));
+    QWidget* focused = QApplication::focusWidget();
+    const QImage with = focused->grab().toImage();
+    QTest::keyClick(focused, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != focused);
+    const QImage without = focused->grab().toImage();
+    QVERIFY(with != without);
+  }
+
   // --- Steppers ---
 
   // Each stepper, reached with Tab, and a key: the same change as a click
