@@ -144,7 +144,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui_->FormScroll->viewport() && event->type() == QEvent::Resize) {
     Rescale(ui_->FormScroll->viewport()->size());
   }
-  FilterOverlayEvent(watched, event);
+  if (FilterOverlayEvent(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -223,8 +223,9 @@ class TForm1 : public QMainWindow {
   // opens it) closes that overlay.
   void CloseOverlaysOutside(QWidget* pressed);
   // The keyboard's share of the window's event filter: presses outside an
-  // overlay, and the focus of an overlay that closes.
-  void FilterOverlayEvent(QObject* watched, QEvent* event);
+  // overlay, the focus of an overlay that closes, Escape in the map viewer.
+  // Returns whether the event was taken.
+  bool FilterOverlayEvent(QObject* watched, QEvent* event);
 
   void ApplyDesignFonts();
   void Rescale(QSize client);

@@ -3,6 +3,7 @@
 // close with Escape or a click elsewhere, and the commands have shortcuts.
 #include <QAbstractSlider>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -177,8 +178,8 @@ void TForm1::SetUpKeyboard() {
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this, [this] { ColorButton1Click(); });
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, [this] { TabSet2Click(2); });
   shortcut(QKeySequence(Qt::Key_Escape), this, [this] { CloseTopOverlay(); });
-  // The map viewer closes with Escape as with its "Close".
-  shortcut(QKeySequence(Qt::Key_Escape), form2_.get(), [this] { form2_->Button1Click(); });
+  // The map viewer closes with Escape as with its "Close" (seen by the
+  // application's filter above: a key the viewer does not take itself).
 }
 
 bool TForm1::CloseTopOverlay() {
@@ -206,8 +207,18 @@ void TForm1::CloseOverlaysOutside(QWidget* pressed) {
   }
 }
 
-void TForm1::FilterOverlayEvent(QObject* watched, QEvent* event) {
+bool TForm1::FilterOverlayEvent(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::KeyPress:
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && watched->isWidgetType() &&
+          !form2_->isHidden()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w == form2_.get() || form2_->isAncestorOf(w)) {
+          form2_->Button1Click();
+          return true;
+        }
+      }
+      break;
     case QEvent::MouseButtonPress:
       if (watched->isWidgetType()) CloseOverlaysOutside(static_cast<QWidget*>(watched));
       break;
@@ -229,6 +240,7 @@ void TForm1::FilterOverlayEvent(QObject* watched, QEvent* event) {
     default:
       break;
   }
+  return false;
 }
 
 }  // namespace quillmere
