@@ -45,6 +45,7 @@ class DesktopTest : public QObject {
     quillmere::LoadDefaults(form_->Calc(), form_->ComponentDisplay(), buffer,
                             std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / "typical.dat",
                             log_);
+    log_.lines.clear();
   }
   void cleanup() { form_.reset(); }
 
@@ -123,11 +124,41 @@ class DesktopTest : public QObject {
     QVERIFY(a->text(QAccessible::Value) != before);
   }
 
+  void aBlockListsTheControlsInsideIt() {
+    QAccessibleInterface* block =
+        QAccessible::queryAccessibleInterface(form_->Components().Panel91);
+    QCOMPARE(block->role(), QAccessible::Grouping);
+    QCOMPARE(block->text(QAccessible::Name), QStringLiteral("Home temperature °c"));
+    QVERIFY(block->childCount() >= 3);  // the stepper, the field, the kelvin label
+    QAccessibleInterface* stepper =
+        QAccessible::queryAccessibleInterface(form_->Components().TempButtonA);
+    QVERIFY(block->indexOfChild(stepper) >= 0);
+  }
+
   void theModeSquaresArePressableButtons() {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(form_->Components().Panel124);
     QCOMPARE(a->role(), QAccessible::Button);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(form_->State().EmePathMode, std::uint8_t(0));
+  }
+
+  void theTabsAreChildrenOfTheirStrip() {
+    QAccessibleInterface* strip =
+        QAccessible::queryAccessibleInterface(form_->Components().TabSet2);
+    QCOMPARE(strip->role(), QAccessible::PageTabList);
+    QCOMPARE(strip->childCount(), 3);
+    const QStringList tabs = {"Help", "About", "Exit"};
+    for (int i = 0; i < 3; ++i) {
+      QAccessibleInterface* tab = strip->child(i);
+      QCOMPARE(tab->role(), QAccessible::PageTab);
+      QCOMPARE(tab->text(QAccessible::Name), tabs[i]);
+      QCOMPARE(tab->parent(), strip);
+      QCOMPARE(strip->indexOfChild(tab), i);
+    }
+    // Pressing "About" shows the About text, as a click does.
+    strip->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(log_.lines.size(), std::size_t(1));
+    QVERIFY(log_.lines[0].starts_with("info: "));
   }
 
   // --- Icon ---

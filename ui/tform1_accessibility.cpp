@@ -7,6 +7,7 @@
 #include <QAccessibleWidget>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QToolButton>
 #include <algorithm>
@@ -241,12 +242,84 @@ class NameRule {
   QHash<QString, const NameOverride*> overrides_;
 };
 
+// One tab of the tab strip: a page tab named after its text, which a press
+// chooses as a click does.
+class TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+ public:
+  TabAccessible(TabSet* strip, int index) : strip_(strip), index_(index) {}
+
+  bool isValid() const override { return !strip_.isNull(); }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override { return strip_ ? strip_->window()->windowHandle() : nullptr; }
+  QAccessibleInterface* parent() const override {
+    return strip_ ? QAccessible::queryAccessibleInterface(strip_.data()) : nullptr;
+  }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QString text(QAccessible::Text t) const override {
+    if (!strip_ || (t != QAccessible::Name && t != QAccessible::Value)) return {};
+    return strip_->tabs().value(index_);
+  }
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
+    if (!strip_) return {};
+    const QRect r = strip_->tabRect(index_);
+    return QRect(strip_->mapToGlobal(r.topLeft()), r.size());
+  }
+  QAccessible::Role role() const override { return QAccessible::PageTab; }
+  QAccessible::State state() const override {
+    QAccessible::State state;
+    state.focusable = true;
+    state.focused = strip_ && strip_->hasFocus() && strip_->focusTab() == index_;
+    return state;
+  }
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ActionInterface) return static_cast<QAccessibleActionInterface*>(this);
+    return nullptr;
+  }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (strip_ && action == pressAction()) strip_->chooseTab(index_);
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  QPointer<TabSet> strip_;
+  int index_;
+};
+
 // A component of the form as assistive technology sees it: its name, its
 // shown text as its value, its hint as its description, and a press action
 // where a click does something.
 class ComponentAccessible : public QAccessibleWidget {
  public:
   ComponentAccessible(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
+  ~ComponentAccessible() override {
+    for (const QAccessible::Id id : tab_ids_) QAccessible::deleteAccessibleInterface(id);
+  }
+
+  // The tab strip's tabs are its children; every other component's
+  // children are the controls inside it.
+  int childCount() const override {
+    if (!qobject_cast<TabSet*>(widget())) return QAccessibleWidget::childCount();
+    return int(Tabs().size());
+  }
+  QAccessibleInterface* child(int index) const override {
+    if (!qobject_cast<TabSet*>(widget())) return QAccessibleWidget::child(index);
+    const QList<QAccessible::Id> tabs = Tabs();
+    if (index < 0 || index >= tabs.size()) return nullptr;
+    return QAccessible::accessibleInterface(tabs[index]);
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!qobject_cast<TabSet*>(widget())) return QAccessibleWidget::indexOfChild(child);
+    const QList<QAccessible::Id> tabs = Tabs();
+    for (qsizetype i = 0; i < tabs.size(); ++i) {
+      if (QAccessible::accessibleInterface(tabs[i]) == child) return int(i);
+    }
+    return -1;
+  }
 
   QString text(QAccessible::Text t) const override {
     const QWidget* w = widget();
@@ -285,6 +358,18 @@ class ComponentAccessible : public QAccessibleWidget {
     QAccessibleWidget::doAction(action);
   }
 
+  // The tabs' descriptions, made when first asked for and kept with this
+  // one; none for a component that is no tab strip.
+  QList<QAccessible::Id> Tabs() const {
+    auto* strip = qobject_cast<TabSet*>(widget());
+    if (strip == nullptr) return {};
+    while (tab_ids_.size() < strip->tabs().size()) {
+      tab_ids_.append(
+          QAccessible::registerAccessibleInterface(new TabAccessible(strip, int(tab_ids_.size()))));
+    }
+    return tab_ids_;
+  }
+
   static QString Value(const QWidget& w) {
     if (const auto* tabs = qobject_cast<const TabSet*>(&w))
       return tabs->tabs().join(QStringLiteral(", "));
@@ -300,6 +385,9 @@ class ComponentAccessible : public QAccessibleWidget {
     }
     return ShownText(w).value_or(QString());
   }
+
+ private:
+  mutable QList<QAccessible::Id> tab_ids_;
 };
 
 QAccessible::Role RoleOf(const QWidget& w) {
