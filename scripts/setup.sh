@@ -8,6 +8,8 @@ packages=(
   cmake g++ make pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the icon is drawn from its SVG (Qt SVG)
+  qt6-svg-dev
   liberfa-dev libnova-dev
   libjpeg-dev libfreetype-dev
   libchm-dev fp-utils

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -184,13 +185,63 @@ class ReportTest : public QObject {
     QCOMPARE(shown.size(), qsizetype(3));
   }
 
-  void onlyRadioGroupsCarryMoreThanTextAndVisibility() {
+  // Every entry says whether it is visible, and carries exactly the fields
+  // of its kind: a text where the component shows one, a radio group's
+  // selection, a slider's range, the tab strip's tabs.
+  void everyEntryCarriesTheFieldsOfItsKind() {
+    static const QSet<QString> kSliders = {"CloudSelectA", "CloudSelectB", "ScrollBar1"};
     for (const QString& name : report_.keys()) {
       const QJsonObject shown = report_.value(name).toObject();
-      QVERIFY2(shown.value(QStringLiteral("text")).isString(), qPrintable(name));
       QVERIFY2(shown.value(QStringLiteral("visible")).isBool(), qPrintable(name));
-      if (!shown.contains(QStringLiteral("selected"))) QCOMPARE(shown.size(), qsizetype(2));
+      QStringList fields = shown.keys();
+      fields.removeOne(QStringLiteral("visible"));
+      if (kSliders.contains(name)) {
+        QCOMPARE(fields, QStringList({"maximum", "minimum", "position"}));
+      } else if (name == QStringLiteral("TabSet2")) {
+        QCOMPARE(fields, QStringList({"tabs"}));
+      } else if (!shown.contains(QStringLiteral("text"))) {
+        QVERIFY2(fields.isEmpty(), qPrintable(name));  // a stepper: nothing to show
+      } else if (shown.contains(QStringLiteral("selected"))) {
+        QCOMPARE(fields, QStringList({"selected", "text"}));
+      } else {
+        QVERIFY2(shown.value(QStringLiteral("text")).isString(), qPrintable(name));
+        QCOMPARE(fields.size(), qsizetype(1));
+      }
     }
+  }
+
+  void componentsWithoutTextAreListedToo_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QJsonValue>("value");
+    const auto row = [](const char* what, const char* name, const char* field, QJsonValue v) {
+      QTest::newRow(what) << QString::fromLatin1(name) << QString::fromLatin1(field) << v;
+    };
+    row("Home cloud slider at 0.2 kg/m2", "CloudSelectA", "position", 2);
+    row("DX cloud slider at 1.0 kg/m2", "CloudSelectB", "position", 10);
+    row("cloud slider from 0", "CloudSelectB", "minimum", 0);
+    row("cloud slider to 4.0 kg/m2", "CloudSelectA", "maximum", 40);
+    row("moon slider to apogee", "ScrollBar1", "maximum", 100);
+    row("the tab strip's tabs", "TabSet2", "tabs", QJsonArray({"Help", "About", "Exit"}));
+    row("a stepper, shown", "TempButtonA", "visible", true);
+    row("an EME-block stepper, shown in EME mode", "ElevationButtonB1", "visible", true);
+    row("the notes, hidden with their panel", "Memo1", "visible", false);
+    row("the notes panel's Close", "Button5", "text", "Close");
+  }
+  void componentsWithoutTextAreListedToo() {
+    QFETCH(QString, name);
+    QFETCH(QString, field);
+    QFETCH(QJsonValue, value);
+    QVERIFY2(report_.contains(name), qPrintable(name));
+    QCOMPARE(report_.value(name).toObject().value(field), value);
+  }
+
+  void theNotesGiveTheirThirteenLines() {
+    const QStringList lines = Text(report_, QStringLiteral("Memo1")).split(u'\n');
+    QCOMPARE(lines.size(), qsizetype(13));
+    QCOMPARE(lines.front(), QStringLiteral(" Reference ITU P.840-4"));
+    QCOMPARE(lines.back(),
+             QStringLiteral("               Save the default Data value (if desired)."));
   }
 
   // The moon texts, loosely: the sun/moon component is refined apart from

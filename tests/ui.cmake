@@ -37,4 +37,20 @@ if(TARGET quillmere_ui)
     QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
   quillmere_add_qtest(ui_display_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_display_test.cpp LIBS quillmere_ui)
+  # Keyboard-only use, the option panels' closing, accessibility and icons.
+  quillmere_add_qtest(ui_keyboard_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_keyboard_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_keyboard_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+  quillmere_add_qtest(ui_desktop_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_desktop_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_desktop_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+  # The keyboard test once more under a real window manager, where focus and
+  # activation are the window manager's.
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/wm/with_openbox.sh)
+    add_test(NAME ui_keyboard_test_openbox
+      COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wm/with_openbox.sh $<TARGET_FILE:ui_keyboard_test>)
+    set_tests_properties(ui_keyboard_test_openbox PROPERTIES TIMEOUT 180)
+  endif()
 endif()

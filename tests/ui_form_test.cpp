@@ -293,6 +293,7 @@ const ComponentRow kComponents[] = {
     {"Panel42", "Panel", "Panel1", "", ""},
     {"Memo1", "Memo", "Panel42", "", ""},
     {"PercentageDisplay", "RadioGroup", "Panel42", "Average Year % Liquid Water Displays", ""},
+    {"Button5", "PushButton", "Panel42", "Close", ""},
 };
 
 QString KindOf(QWidget* w) {

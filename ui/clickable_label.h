@@ -1,5 +1,6 @@
 #pragma once
 // A text label that reacts to a click, for captions that are also switches.
+// It takes the keyboard focus with Tab, and Space or Enter click it.
 
 #include <QLabel>
 
@@ -17,6 +18,8 @@ class ClickableLabel : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   bool pressed_ = false;

@@ -1,6 +1,9 @@
 #include "color_button.h"
 
 #include <QEnterEvent>
+#include <QPainter>
+
+#include "focus_frame.h"
 
 namespace quillmere {
 
@@ -31,6 +34,15 @@ void ColorButton::leaveEvent(QEvent* event) {
   hovered_ = false;
   ApplyColor();
   QPushButton::leaveEvent(event);
+}
+
+void ColorButton::paintEvent(QPaintEvent* event) {
+  QPushButton::paintEvent(event);
+  // The style marks the focus only after a key moved it, and faintly on a
+  // coloured face: the frame is drawn whenever the button has it.
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  PaintFocusFrame(painter, *this, rect());
 }
 
 void ColorButton::ApplyColor() {

@@ -27,6 +27,7 @@ class ColorButton : public QPushButton {
  protected:
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void ApplyColor();

@@ -9,6 +9,7 @@
 
 #include "font_substitutes.h"
 #include "process_signals.h"
+#include "program_icon.h"
 #include "tform1.h"
 #include "version_info.h"
 
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   quillmere::InstallFontSubstitutes();
+  // Every window, message boxes included, shows the program's icon.
+  QApplication::setWindowIcon(quillmere::ProgramIcon());
 
   quillmere::TForm1 form;
   form.EnableStartup(true);

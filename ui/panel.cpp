@@ -1,7 +1,11 @@
 #include "panel.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "focus_frame.h"
 
 namespace quillmere {
 
@@ -14,6 +18,12 @@ void Panel::setCaption(const QString& caption) {
   if (caption == caption_) return;
   caption_ = caption;
   update();
+  // A result field's value is its caption: assistive technology is told
+  // when it changes (and nothing is done while none listens).
+  if (QAccessible::isActive()) {
+    QAccessibleValueChangeEvent changed(this, caption_);
+    QAccessible::updateAccessibility(&changed);
+  }
 }
 
 void Panel::setColor(const QColor& color) {
@@ -39,8 +49,10 @@ void Panel::setCaptionAlignment(Qt::Alignment alignment) {
 
 void Panel::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
-  if (caption_.isEmpty()) return;
+  if (caption_.isEmpty() && !hasFocus()) return;
   QPainter painter(this);
+  if (hasFocus()) PaintFocusFrame(painter, *this, rect());
+  if (caption_.isEmpty()) return;
   painter.setPen(palette().color(QPalette::WindowText));
   // One pixel of air inside the bevel, as the caption of a field must never
   // touch its frame.
@@ -64,6 +76,21 @@ void Panel::mouseReleaseEvent(QMouseEvent* event) {
     emit clicked();
   }
   event->accept();
+}
+
+void Panel::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (event->isAutoRepeat()) break;
+      event->accept();
+      emit clicked();
+      return;
+    default:
+      break;
+  }
+  QFrame::keyPressEvent(event);
 }
 
 }  // namespace quillmere

@@ -31,13 +31,16 @@ class Panel : public QFrame {
   void setCaptionAlignment(Qt::Alignment alignment);
 
  signals:
-  // A click on the panel's own background (not on a control inside it).
+  // A click on the panel's own background (not on a control inside it), or
+  // Space or Enter while the panel has the keyboard focus (only panels that
+  // act as buttons are given a focus policy that lets them take it).
   void clicked();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QString caption_;

@@ -7,6 +7,8 @@
 #include <QGridLayout>
 #include <QRadioButton>
 
+#include "focus_frame.h"
+
 namespace quillmere {
 
 RadioGroup::RadioGroup(QWidget* parent)
@@ -32,6 +34,7 @@ void RadioGroup::setItems(const QStringList& items) {
     // group do; the whole row is the item's target.
     button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     buttons_->addButton(button, i);
+    FocusFrame::Attach(button);
   }
   Arrange();
 }

@@ -1,31 +1,21 @@
 #include "report_components.h"
 
-#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
 #include <QSet>
 #include <QWidget>
 #include <algorithm>
 #include <optional>
 
-#include "panel.h"
+#include "component_text.h"
 #include "radio_group.h"
+#include "tab_set.h"
 
 namespace quillmere {
 namespace {
-
-// The text a component shows the user, or nothing for a component that has
-// none of its own: a panel's caption, a label's or button's text, a radio
-// group's title.
-std::optional<QString> ShownText(const QWidget& w) {
-  if (const auto* panel = qobject_cast<const Panel*>(&w)) return panel->caption();
-  if (const auto* label = qobject_cast<const QLabel*>(&w)) return label->text();
-  if (const auto* group = qobject_cast<const RadioGroup*>(&w)) return group->title();
-  if (const auto* button = qobject_cast<const QAbstractButton*>(&w)) return button->text();
-  return std::nullopt;
-}
 
 // The component whose region `w` lies in: its top-level component, or, below
 // the holder of the regions, the holder's child that holds `w`, if that child
@@ -62,6 +52,17 @@ void CollectNamed(const QObject& parent, QList<QWidget*>& out) {
 
 }  // namespace
 
+QString ComponentReport::SheetText(const Entry& entry) {
+  if (entry.is_slider) {
+    return QStringLiteral("position %1 of %2..%3")
+        .arg(entry.position)
+        .arg(entry.minimum)
+        .arg(entry.maximum);
+  }
+  if (entry.is_tab_set) return entry.tabs.join(QStringLiteral(" | "));
+  return entry.text;
+}
+
 QList<QWidget*> NamedComponents(const QWidget& window) {
   QList<QWidget*> components;
   CollectNamed(window, components);
@@ -85,7 +86,6 @@ void ComponentReport::AddWindow(const QWidget& window, const QList<QWidget*>& co
   QHash<const QWidget*, qsizetype> region_index;
   for (const QWidget* w : components) {
     const std::optional<QString> text = ShownText(*w);
-    if (!text) continue;
     const QWidget* region_widget = RegionOf(w, members, containers, regions.holder);
     auto found = region_index.constFind(region_widget);
     if (found == region_index.cend()) {
@@ -101,7 +101,8 @@ void ComponentReport::AddWindow(const QWidget& window, const QList<QWidget*>& co
     Entry entry;
     entry.name = w->objectName();
     entry.key = prefix + entry.name;
-    entry.text = *text;
+    entry.has_text = text.has_value();
+    entry.text = text.value_or(QString());
     // As the component would be with the window shown: hidden when it or a
     // component holding it is hidden.
     entry.visible = w->isVisibleTo(&window);
@@ -113,6 +114,16 @@ void ComponentReport::AddWindow(const QWidget& window, const QList<QWidget*>& co
         entry.selected_item = items[entry.selected];
       }
     }
+    if (const auto* slider = qobject_cast<const QAbstractSlider*>(w)) {
+      entry.is_slider = true;
+      entry.position = slider->value();
+      entry.minimum = slider->minimum();
+      entry.maximum = slider->maximum();
+    }
+    if (const auto* tabs = qobject_cast<const TabSet*>(w)) {
+      entry.is_tab_set = true;
+      entry.tabs = tabs->tabs();
+    }
     added.regions[*found].entries.append(entry);
   }
   windows_.append(added);
@@ -123,9 +134,16 @@ QByteArray ComponentReport::Json() const {
   for (const Window& window : windows_) {
     for (const Region& region : window.regions) {
       for (const Entry& entry : region.entries) {
-        QJsonObject shown{{QStringLiteral("text"), entry.text},
-                          {QStringLiteral("visible"), entry.visible}};
+        QJsonObject shown{{QStringLiteral("visible"), entry.visible}};
+        if (entry.has_text) shown.insert(QStringLiteral("text"), entry.text);
         if (entry.is_radio_group) shown.insert(QStringLiteral("selected"), entry.selected);
+        if (entry.is_slider) {
+          shown.insert(QStringLiteral("position"), entry.position);
+          shown.insert(QStringLiteral("minimum"), entry.minimum);
+          shown.insert(QStringLiteral("maximum"), entry.maximum);
+        }
+        if (entry.is_tab_set)
+          shown.insert(QStringLiteral("tabs"), QJsonArray::fromStringList(entry.tabs));
         root.insert(entry.key, shown);
       }
     }
@@ -151,7 +169,7 @@ QByteArray ComponentReport::Sheet() const {
         QString line =
             QStringLiteral("  ") + entry.name.leftJustified(width) +
             (entry.visible ? QStringLiteral("          ") : QStringLiteral("  hidden  ")) +
-            OneLine(entry.text);
+            OneLine(SheetText(entry));
         if (entry.is_radio_group) {
           line += QStringLiteral("  [selected: ") +
                   (entry.selected < 0 ? QStringLiteral("none")
@@ -159,7 +177,7 @@ QByteArray ComponentReport::Sheet() const {
                   u']';
         }
         // Padding only: a text's own trailing spaces are kept.
-        if (entry.text.isEmpty() && !entry.is_radio_group) {
+        if (SheetText(entry).isEmpty() && !entry.is_radio_group) {
           while (line.endsWith(u' ')) line.chop(1);
         }
         out += line + u'\n';

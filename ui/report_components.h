@@ -1,13 +1,15 @@
 #pragma once
 // What a window shows, as text: the caption of every panel, the text of every
-// label and button and the title of every radio group, with whether the
-// user would see it. quillmere-report prints it as a JSON object or as a
+// label, button and text box, the title of every radio group, the position
+// of every slider and the tabs of the tab strip, with whether the user would
+// see it. quillmere-report prints it as a JSON object or as a
 // sheet to read; nothing here needs the window to be on screen.
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -34,14 +36,16 @@ class ComponentReport {
   // Adds the components of `window`, given parents before their children
   // (the form's order). The first window added is keyed by bare component
   // names; every later window by "<window name>.<component name>", as two
-  // forms may well name their controls alike. Components that show no text
-  // of their own (sliders, spin buttons, the tab strip) are left out.
+  // forms may well name their controls alike. Every named component is
+  // listed, those that show no text of their own (the steppers) too.
   void AddWindow(const QWidget& window, const QList<QWidget*>& components,
                  const WindowRegions& regions = {});
 
-  // One JSON object, keys sorted: {"<key>": {"text": ..., "visible": ...}}, and
-  // for radio groups also "selected", the index of the selected item (-1 for
-  // none). UTF-8, indented, ending with a newline.
+  // One JSON object, keys sorted: {"<key>": {"text": ..., "visible": ...}}
+  // ("text" only where the component shows one); radio groups also give
+  // "selected", the index of the selected item (-1 for none); sliders
+  // "position", "minimum" and "maximum"; the tab strip "tabs". UTF-8,
+  // indented, ending with a newline.
   QByteArray Json() const;
 
   // Every window's title, then its components in the form's order, grouped
@@ -53,11 +57,20 @@ class ComponentReport {
     QString key;
     QString name;
     QString text;
+    bool has_text = false;
     bool visible = true;
     bool is_radio_group = false;
     int selected = -1;
     QString selected_item;
+    bool is_slider = false;
+    int position = 0;
+    int minimum = 0;
+    int maximum = 0;
+    bool is_tab_set = false;
+    QStringList tabs;
   };
+  // What the sheet shows after the component's name.
+  static QString SheetText(const Entry& entry);
   struct Region {
     QString heading;
     bool visible = true;

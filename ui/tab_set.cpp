@@ -1,9 +1,12 @@
 #include "tab_set.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+
+#include "focus_frame.h"
 
 namespace quillmere {
 
@@ -13,11 +16,14 @@ constexpr int kTextPadding = 10;
 constexpr int kSlant = 4;
 }  // namespace
 
-TabSet::TabSet(QWidget* parent) : QWidget(parent) {}
+TabSet::TabSet(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::TabFocus);
+}
 
 void TabSet::setTabs(const QStringList& tabs) {
   tabs_ = tabs;
   current_ = -1;
+  focus_tab_ = 0;
   updateGeometry();
   update();
 }
@@ -86,18 +92,53 @@ void TabSet::paintEvent(QPaintEvent*) {
     painter.setPen(pal.color(QPalette::ButtonText));
     painter.drawText(tabRect(i), Qt::AlignCenter | Qt::TextSingleLine, tabs_[i]);
   }
+  if (hasFocus() && focus_tab_ >= 0 && focus_tab_ < tabs_.size()) {
+    // Inside the slanted sides, where the tab's text is.
+    PaintFocusFrame(painter, *this, tabRect(focus_tab_).adjusted(kSlant, 0, -kSlant, 0));
+  }
 }
 
-void TabSet::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  const int index = tabAt(event->position().toPoint());
-  if (index < 0) return;
+void TabSet::setFocusTab(int index) {
+  if (index < 0 || index >= tabs_.size() || index == focus_tab_) return;
+  focus_tab_ = index;
+  update();
+}
+
+void TabSet::chooseTab(int index) {
+  if (index < 0 || index >= tabs_.size()) return;
   setCurrentIndex(index);
   const QPointer<TabSet> alive(this);
   emit tabClicked(index);
   // Cleared again, so that choosing the same tab next time is a new choice
   // (unless the choice closed the window and this strip with it).
   if (alive) setCurrentIndex(-1);
+}
+
+void TabSet::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Left:
+      setFocusTab(focus_tab_ - 1);
+      break;
+    case Qt::Key_Right:
+      setFocusTab(focus_tab_ + 1);
+      break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!event->isAutoRepeat()) chooseTab(focus_tab_);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
+void TabSet::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const int index = tabAt(event->position().toPoint());
+  if (index < 0) return;
+  chooseTab(index);
 }
 
 }  // namespace quillmere

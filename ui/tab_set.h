@@ -2,6 +2,10 @@
 // A strip of soft tabs used as a row of commands: a click selects a tab,
 // reports it and clears the selection again, so that the same tab can be
 // chosen twice in a row.
+//
+// From the keyboard the strip is one Tab stop: Left and Right move the
+// focus frame from tab to tab, Space or Enter choose the framed tab as a
+// click would.
 
 #include <QColor>
 #include <QStringList>
@@ -34,12 +38,21 @@ class TabSet : public QWidget {
 
   QSize sizeHint() const override;
 
+  // The tab Space or Enter would choose (framed while the strip has focus).
+  int focusTab() const { return focus_tab_; }
+  void setFocusTab(int index);
+
+  // Chooses a tab as a click on it does: selected while tabClicked is
+  // delivered, cleared afterwards.
+  void chooseTab(int index);
+
  signals:
   void tabClicked(int index);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int TabWidth(int index) const;
@@ -47,6 +60,7 @@ class TabSet : public QWidget {
   QStringList tabs_;
   QColor selected_color_{166, 202, 240};
   int current_ = -1;
+  int focus_tab_ = 0;
 };
 
 }  // namespace quillmere

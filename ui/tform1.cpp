@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFont>
 #include <QLocale>
@@ -10,6 +11,7 @@
 
 #include "message_boxes.h"
 #include "on_screen_help.h"
+#include "program_icon.h"
 #include "tform2.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
@@ -83,6 +85,9 @@ TForm1::TForm1(QWidget* parent, UtcClock clock)
   own_messages_ = std::make_unique<MessageBoxes>(this);
   messages_ = own_messages_.get();
   form2_ = std::make_unique<TForm2>();
+  // The help window, a child of this one, takes the icon from it.
+  setWindowIcon(ProgramIcon());
+  form2_->setWindowIcon(ProgramIcon());
   form2_->SetOnClose([this] {
     // Back from the viewer: the notes panel closes and the main window
     // returns.
@@ -90,9 +95,14 @@ TForm1::TForm1(QWidget* parent, UtcClock clock)
     show();
   });
   BindHandlers();
+  SetUpKeyboard();
+  NameComponentsForAccessibility();
 }
 
 TForm1::~TForm1() {
+  // No more events of other objects are looked at while this window's
+  // members go.
+  if (qApp != nullptr) qApp->removeEventFilter(this);
   if (startup_enabled_) FormDestroy();
 }
 
@@ -134,6 +144,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui_->FormScroll->viewport() && event->type() == QEvent::Resize) {
     Rescale(ui_->FormScroll->viewport()->size());
   }
+  if (FilterOverlayEvent(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -156,6 +156,11 @@ class TForm1 : public QMainWindow {
   void Panel117Click();
   void Button1Click();
   void Panel42Click();
+  // "Close" of the cloud notes panel.
+  void Button5Click() { Panel42Click(); }
+  // Escape: closes the option panel or list opened last that is still open.
+  // Returns whether one was open.
+  bool CloseTopOverlay();
   // The cloud maps: the chosen percentage's map in the viewer window.
   void PercentageDisplayClick(int item);
   void ShowCloudMap();
@@ -211,6 +216,18 @@ class TForm1 : public QMainWindow {
   void BindHandlers();
   void ShowOverlay(const char* name);
   void HideOverlay(const char* name);
+  // Keyboard use: focus policies, Tab order, the steppers' Page Up/Page
+  // Down pairs and the window's shortcuts (tform1_keyboard.cpp).
+  void SetUpKeyboard();
+  // Accessible names of every component (tform1_accessibility.cpp).
+  void NameComponentsForAccessibility();
+  // A press anywhere outside an open overlay (and outside the button that
+  // opens it) closes that overlay.
+  void CloseOverlaysOutside(QWidget* pressed);
+  // The keyboard's share of the window's event filter: presses outside an
+  // overlay, the focus of an overlay that closes, Escape in the map viewer.
+  // Returns whether the event was taken.
+  bool FilterOverlayEvent(QObject* watched, QEvent* event);
 
   void ApplyDesignFonts();
   void Rescale(QSize client);
@@ -233,6 +250,8 @@ class TForm1 : public QMainWindow {
   QList<QWidget*> components_;
   QHash<QString, QWidget*> by_name_;
   DesignScaler scaler_;
+  // The overlays in the order they were opened, the last on top.
+  QList<QWidget*> open_overlays_;
   // Last, so that the help window is closed first when this window goes.
   HelpViewerPtr help_viewer_;
 };

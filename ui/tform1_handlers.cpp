@@ -92,6 +92,7 @@ void TForm1::BindHandlers() {
   connect(c.Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
   connect(c.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   connect(c.Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+  connect(c.Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
   connect(c.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
   connect(c.TabSet2, &TabSet::tabClicked, this, &TForm1::TabSet2Click);
   group(c.PercentageDisplay, &TForm1::PercentageDisplayClick);
@@ -100,7 +101,20 @@ void TForm1::BindHandlers() {
 void TForm1::ShowOverlay(const char* name) {
   // Showing also brings the overlay in front of its siblings.
   display_->SetVisible(name, true);
-  if (QWidget* w = Component(QString::fromLatin1(name))) w->raise();
+  QWidget* w = Component(QString::fromLatin1(name));
+  if (w == nullptr) return;
+  w->raise();
+  open_overlays_.removeAll(w);
+  open_overlays_.append(w);
+  // The keys go on inside what was just opened: at its first Tab stop.
+  for (QWidget* next = nextInFocusChain(); next != this && next != nullptr;
+       next = next->nextInFocusChain()) {
+    if (w->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(this) &&
+        next->isEnabled()) {
+      next->setFocus(Qt::TabFocusReason);
+      break;
+    }
+  }
 }
 
 void TForm1::HideOverlay(const char* name) {
@@ -130,6 +144,11 @@ void TForm1::Panel1Click() {
 }
 
 void TForm1::ColorButton3Click() {
+  // Its button again closes the list, leaving its selection as it was.
+  if (!ui_->ScreenDelaySelect->isHidden()) {
+    display_->SetVisible("ScreenDelaySelect", false);
+    return;
+  }
   ShowOverlay("ScreenDelaySelect");
   // Opening the list re-applies the timings of the item selected now and
   // shows hints black on yellow (black on black for "Do not Display") until
@@ -150,8 +169,13 @@ void TForm1::ScreenDelaySelectClick(int item) {
   help_->SetColours(Qt::white, Qt::red);
 }
 
+// The buttons that open the option panels close them again.
 void TForm1::Button6Click() {
-  ShowOverlay("Panel45");
+  if (ui_->Panel45->isHidden()) {
+    ShowOverlay("Panel45");
+  } else {
+    HideOverlay("Panel45");
+  }
 }
 void TForm1::Button2Click() {
   HideOverlay("Panel45");
@@ -160,7 +184,11 @@ void TForm1::Panel45Click() {
   HideOverlay("Panel45");
 }
 void TForm1::Button4Click() {
-  ShowOverlay("Panel117");
+  if (ui_->Panel117->isHidden()) {
+    ShowOverlay("Panel117");
+  } else {
+    HideOverlay("Panel117");
+  }
 }
 void TForm1::Button3Click() {
   HideOverlay("Panel117");
@@ -169,7 +197,11 @@ void TForm1::Panel117Click() {
   HideOverlay("Panel117");
 }
 void TForm1::Button1Click() {
-  ShowOverlay("Panel42");
+  if (ui_->Panel42->isHidden()) {
+    ShowOverlay("Panel42");
+  } else {
+    display_->SetVisible("Panel42", false);
+  }
 }
 void TForm1::Panel42Click() {
   display_->SetVisible("Panel42", false);
