@@ -14,6 +14,8 @@ packages=(
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth
+  # tests/wm: a real window manager on the private X server, and its tools
+  openbox xdotool x11-utils
   desktop-file-utils
   python3-xlib time
   # fuzz/run: clang, libFuzzer with the sanitizer runtimes, llvm-symbolizer
