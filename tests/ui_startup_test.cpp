@@ -63,10 +63,10 @@ class StartupTest : public QObject {
   }
 
   void storedPlacementIsRestoredAtTheFirstShowingOnly() {
-    WritePlacement(30, 40, 900, 700);
+    WritePlacement(30, 40, 700, 500);
     MakeForm();
     form_->show();
-    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 900, 700));
+    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 700, 500));
     form_->resize(800, 600);
     form_->hide();
     form_->show();  // back from the map viewer: the user's size stays
@@ -109,6 +109,7 @@ class StartupTest : public QObject {
   void closingWritesThePlacement() {
     MakeForm();
     form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     form_->setGeometry(20, 30, 640, 480);
     const QRect outer = form_->frameGeometry();
     form_->close();

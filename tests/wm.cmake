@@ -26,3 +26,9 @@ if(TARGET quillmere_ui)
     endforeach()
   endfunction()
 endif()
+
+if(TARGET quillmere_ui)
+  quillmere_add_wm_test(ui_wm_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/wm/ui_wm_test.cpp LIBS quillmere_ui
+    SCREENS 1024x768x24 1366x768x24)
+endif()

@@ -7,10 +7,12 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "calculator.h"
 #include "data_file.h"
@@ -75,7 +77,9 @@ class TForm1 : public QMainWindow {
   // without its vertical scroll bar).
   QWidget* ClientArea() const;
 
-  // Sets the outer window size, frame included, to 1072 x 1015.
+  // Sets the outer window size, frame included, to 1072 x 1015, or to that
+  // size scaled down evenly where the screen's available area is smaller,
+  // and moves the window into that area.
   void ResetScreenSize();
   // Sizes the window so that its client area is exactly the design size.
   void ShowAtDesignSize();
@@ -210,6 +214,10 @@ class TForm1 : public QMainWindow {
   void ShowOverlay(const char* name);
   void HideOverlay(const char* name);
 
+  // Places the window so that its outer rectangle, frame included, is
+  // `outer`, with the frame as the window manager has drawn it so far.
+  void ApplyOuterGeometry(const QRect& outer);
+
   void ApplyDesignFonts();
   void Rescale(QSize client);
 
@@ -224,6 +232,10 @@ class TForm1 : public QMainWindow {
   VersionInfo version_;
   bool startup_enabled_ = false;
   bool placement_restored_ = false;
+  // The stored placement waits here until the window manager has framed the
+  // window: only then is the frame's size known, which lies between the
+  // outer rectangle the file keeps and the client area Qt sizes.
+  std::optional<QRect> pending_placement_;
   bool started_ = false;
   std::filesystem::path data_path_;
   std::unique_ptr<TForm2> form2_;
