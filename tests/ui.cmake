@@ -38,3 +38,8 @@ if(TARGET quillmere_ui)
   quillmere_add_qtest(ui_display_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_display_test.cpp LIBS quillmere_ui)
 endif()
+
+if(TARGET quillmere_ui)
+  quillmere_add_qtest(ui_scaling_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_scaling_test.cpp LIBS quillmere_ui)
+endif()

@@ -10,6 +10,7 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -57,7 +58,8 @@ class StartupTest : public QObject {
     QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
     // The client can be scrolled over 920 design pixels.
     QWidget* canvas = form_->Components().FormClient;
-    const double sy = form_->ClientArea()->height() / 886.0;
+    // 500 x 500 is below the smallest scale, which the form keeps.
+    const double sy = std::max(TForm1::kMinimumScale, form_->ClientArea()->height() / 886.0);
     QCOMPARE(canvas->height(), int(std::lround(920 * sy)));
     QVERIFY(!form_->Components().FormScroll->verticalScrollBar()->isHidden());
   }

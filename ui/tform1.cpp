@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QStringList>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "message_boxes.h"
@@ -153,11 +154,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::Rescale(QSize client) {
   if (client.width() <= 0 || client.height() <= 0) return;
-  const double sx = double(client.width()) / kDesignClientSize.width();
-  const double sy = double(client.height()) / kDesignClientSize.height();
+  // Below kMinimumScale text and indicators would be too small to read or
+  // hit: the form keeps that size and the window scrolls over it.
+  const double sx = std::max(kMinimumScale, double(client.width()) / kDesignClientSize.width());
+  const double sy = std::max(kMinimumScale, double(client.height()) / kDesignClientSize.height());
   // The scrollable height grows with the form, so that the last 34 design
   // pixels stay reachable at every size.
-  ui_->FormClient->resize(client.width(), int(std::lround(kScrollRange * sy)));
+  ui_->FormClient->resize(
+      std::max(client.width(), int(std::lround(kDesignClientSize.width() * sx))),
+      int(std::lround(kScrollRange * sy)));
   scaler_.Apply(sx, sy);
 }
 

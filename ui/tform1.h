@@ -41,6 +41,8 @@ class TForm1 : public QMainWindow {
   // The client area the form was laid out for, at 96 dots per inch; every
   // control is scaled by the ratio of the actual client area to it.
   static constexpr QSize kDesignClientSize{1064, 886};
+  // The smallest factor the form is drawn at; a smaller window scrolls.
+  static constexpr double kMinimumScale = 0.6;
   // Height the client can be scrolled over, in design pixels.
   static constexpr int kScrollRange = 920;
   // Outer window size that "Reset Screen Size" restores.
