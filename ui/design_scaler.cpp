@@ -25,7 +25,7 @@ DesignScaler::~DesignScaler() {
   // hold one): hand them back to the application's style first.
   for (const Control& c : controls_) {
     if (!c.widget) continue;
-    for (QWidget* w : c.widget->findChildren<QWidget*>()) {
+    for (QWidget* w : c.widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (w->style() == style_) w->setStyle(nullptr);
     }
     if (c.widget->style() == style_) c.widget->setStyle(nullptr);
@@ -94,7 +94,14 @@ void DesignScaler::Apply(double sx, double sy) {
     }
     if (rescaled) {
       // The style's sizes changed under the controls' cached size hints.
-      for (QWidget* part : c.widget->findChildren<QWidget*>()) part->updateGeometry();
+      // Every control is in the list itself, so only its own parts need it.
+      for (QObject* child : c.widget->children()) {
+        auto* part = qobject_cast<QWidget*>(child);
+        if (part && (part->objectName().isEmpty() ||
+                     part->objectName().startsWith(QStringLiteral("qt_")))) {
+          part->updateGeometry();
+        }
+      }
       c.widget->updateGeometry();
     }
     c.widget->setGeometry(Scaled(c.geometry, sx, sy));
