@@ -22,7 +22,8 @@ if(TARGET quillmere_ui)
       string(REGEX REPLACE "x[0-9]+$" "" size ${screen})
       add_test(NAME ${name}_${size}
         COMMAND ${QUILLMERE_WITH_OPENBOX} --screen ${screen} $<TARGET_FILE:${name}>)
-      set_tests_properties(${name}_${size} PROPERTIES LABELS wm TIMEOUT 180)
+      set_tests_properties(${name}_${size} PROPERTIES LABELS wm TIMEOUT 180
+        ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/wm/lsan.supp")
     endforeach()
   endfunction()
 endif()
