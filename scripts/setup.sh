@@ -16,6 +16,8 @@ packages=(
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth
+  # tests/wm: a real window manager on the private X server, and its tools
+  openbox xdotool x11-utils
   desktop-file-utils appstream scdoc dpkg-dev man-db
   python3-xlib time
   # tests/data/p676/gamma_reference.py: the high-precision line-by-line reference

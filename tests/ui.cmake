@@ -51,6 +51,12 @@ if(TARGET quillmere_ui)
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/wm/with_openbox.sh)
     add_test(NAME ui_keyboard_test_openbox
       COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wm/with_openbox.sh $<TARGET_FILE:ui_keyboard_test>)
-    set_tests_properties(ui_keyboard_test_openbox PROPERTIES TIMEOUT 180)
+    set_tests_properties(ui_keyboard_test_openbox PROPERTIES LABELS wm TIMEOUT 180
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/wm/lsan.supp")
   endif()
+endif()
+
+if(TARGET quillmere_ui)
+  quillmere_add_qtest(ui_scaling_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_scaling_test.cpp LIBS quillmere_ui)
 endif()

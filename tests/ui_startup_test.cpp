@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +27,7 @@
 #include "font_substitutes.h"
 #include "help_viewer.h"
 #include "panel.h"
+#include "placement.h"
 #include "support/message_log.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -62,22 +64,66 @@ class StartupTest : public QObject {
     dir_.reset();
   }
 
+  void aPlacementIsBroughtWhollyOntoTheScreen_data() {
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("placed");
+    const QRect laptop(0, 0, 1366, 740);  // 1366 x 768 less a 28-pixel panel
+    QTest::newRow("one that fits stays to the pixel")
+        << QRect(30, 40, 700, 500) << laptop << QRect(30, 40, 700, 500);
+    QTest::newRow("title bar above the top: moved down")
+        << QRect(30, -20, 700, 500) << laptop << QRect(30, 0, 700, 500);
+    QTest::newRow("past the right edge: moved left")
+        << QRect(900, 40, 700, 500) << laptop << QRect(666, 40, 700, 500);
+    QTest::newRow("the shipped 1072 x 1015: shrunk to the height and moved up")
+        << QRect(10, 10, 1072, 1015) << laptop << QRect(10, 0, 1072, 740);
+    QTest::newRow("on a second screen to the right, below its panel")
+        << QRect(1900, 0, 800, 600) << QRect(1920, 30, 1280, 994) << QRect(1920, 30, 800, 600);
+  }
+
+  void aPlacementIsBroughtWhollyOntoTheScreen() {
+    QFETCH(QRect, stored);
+    QFETCH(QRect, available);
+    QFETCH(QRect, placed);
+    QCOMPARE(quillmere::FitInto(stored, available), placed);
+  }
+
+  void theDesignSizeIsScaledDownEvenlyToFit_data() {
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("outer");
+    const QSize chrome(16, 30);  // frame and scroll bar, which keep their size
+    QTest::newRow("a large screen: the design size") << QSize(1920, 1200) << QSize(1072, 1015);
+    // 740 - 30 = 710 of 985 design pixels: 0.7208 on both axes.
+    QTest::newRow("1366 x 768 less a panel: by the height")
+        << QSize(1366, 740) << chrome + QSize(761, 710);
+    // 800 - 16 = 784 of 1056: 0.7424, which the height would allow too.
+    QTest::newRow("a narrow, tall screen: by the width")
+        << QSize(800, 1200) << chrome + QSize(784, 731);
+  }
+
+  void theDesignSizeIsScaledDownEvenlyToFit() {
+    QFETCH(QSize, available);
+    QFETCH(QSize, outer);
+    QCOMPARE(quillmere::FittedDesignSize(QSize(1072, 1015), QSize(16, 30), available), outer);
+  }
+
   void firstStartWithoutPlacementFile() {
     MakeForm();
     form_->show();
     QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
     // The client can be scrolled over 920 design pixels.
     QWidget* canvas = form_->Components().FormClient;
-    const double sy = form_->ClientArea()->height() / 886.0;
+    // 500 x 500 is below the smallest scale, which the form keeps.
+    const double sy = std::max(TForm1::kMinimumScale, form_->ClientArea()->height() / 886.0);
     QCOMPARE(canvas->height(), int(std::lround(920 * sy)));
     QVERIFY(!form_->Components().FormScroll->verticalScrollBar()->isHidden());
   }
 
   void storedPlacementIsRestoredAtTheFirstShowingOnly() {
-    WritePlacement(30, 40, 900, 700);
+    WritePlacement(30, 40, 700, 500);
     MakeForm();
     form_->show();
-    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 900, 700));
+    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 700, 500));
     form_->resize(800, 600);
     form_->hide();
     form_->show();  // back from the map viewer: the user's size stays
@@ -120,6 +166,7 @@ class StartupTest : public QObject {
   void closingWritesThePlacement() {
     MakeForm();
     form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     form_->setGeometry(20, 30, 640, 480);
     const QRect outer = form_->frameGeometry();
     form_->close();
@@ -136,6 +183,7 @@ class StartupTest : public QObject {
     WriteFile("; my notes\n[Position]\nLeft=30\nColour=blue\n[Other]\nTop=1\n");
     MakeForm();
     form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     form_->setGeometry(20, 30, 640, 480);
     const QRect outer = form_->frameGeometry();
     form_->close();
@@ -173,12 +221,13 @@ class StartupTest : public QObject {
   }
 
   void aLinkedPlacementFileIsWrittenThroughTheLink() {
-    WritePlacement(30, 40, 900, 700);
+    WritePlacement(30, 40, 600, 400);
     QVERIFY(QFile::rename(QStringLiteral("QuillmereS.ini"), QStringLiteral("kept.ini")));
     QVERIFY(QFile::link(QStringLiteral("kept.ini"), QStringLiteral("QuillmereS.ini")));
     MakeForm();
     form_->show();
-    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 900, 700));
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QCOMPARE(form_->frameGeometry(), QRect(30, 40, 600, 400));
     form_->move(60, 70);
     const QRect outer = form_->frameGeometry();
     form_->close();

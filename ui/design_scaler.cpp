@@ -1,14 +1,56 @@
 #include "design_scaler.h"
 
+#include <QApplication>
+#include <QFrame>
+#include <QPainter>
+#include <QPolygonF>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QVariant>
 #include <algorithm>
 #include <cmath>
 
 namespace quillmere {
+namespace {
+
+// The dynamic property that carries a control's factor to its painting.
+constexpr const char* kScaleProperty = "designScale";
+
+}  // namespace
+
+DesignScaler::DesignScaler() : style_(new DesignScaleStyle) {}
+
+DesignScaler::~DesignScaler() {
+  // Controls still alive keep drawing after the form has gone (a test may
+  // hold one): hand them back to the application's style first.
+  for (const Control& c : controls_) {
+    if (!c.widget) continue;
+    for (QWidget* w : c.widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w->style() == style_) w->setStyle(nullptr);
+    }
+    if (c.widget->style() == style_) c.widget->setStyle(nullptr);
+  }
+  delete style_;
+}
 
 void DesignScaler::Record(const QList<QWidget*>& controls) {
   controls_.clear();
   controls_.reserve(controls.size());
-  for (QWidget* w : controls) controls_.append({w, w->geometry(), w->font()});
+  for (QWidget* w : controls) {
+    Control c{w, w->geometry(), w->font()};
+    if (auto* frame = qobject_cast<QFrame*>(w)) {
+      c.line_width = frame->lineWidth();
+      c.mid_line_width = frame->midLineWidth();
+    }
+    controls_.append(c);
+    w->setStyle(style_);
+    // The parts a control makes for itself (radio items, arrows).
+    for (QWidget* part : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (part->objectName().isEmpty() || part->objectName().startsWith(QStringLiteral("qt_"))) {
+        part->setStyle(style_);
+      }
+    }
+  }
 }
 
 QRect DesignScaler::Scaled(const QRect& design, double sx, double sy) {
@@ -26,9 +68,42 @@ int DesignScaler::ScaledPixelSize(int design_px, double sx, double sy) {
   return std::max(1, int(std::floor(design_px * std::min(sx, sy) + 1e-9)));
 }
 
+int DesignScaler::ScaledLength(int design_px, double k) {
+  if (design_px <= 0) return design_px;
+  return std::max(1, int(std::lround(design_px * k)));
+}
+
+double DesignScaler::ScaleOf(const QWidget* w) {
+  for (; w != nullptr; w = w->parentWidget()) {
+    const QVariant k = w->property(kScaleProperty);
+    if (k.isValid()) return k.toDouble();
+  }
+  return 1.0;
+}
+
 void DesignScaler::Apply(double sx, double sy) {
+  const double k = std::min(sx, sy);
+  const bool rescaled = k != scale_;
+  scale_ = k;
   for (const Control& c : controls_) {
     if (!c.widget) continue;
+    if (rescaled) c.widget->setProperty(kScaleProperty, k);
+    if (auto* frame = qobject_cast<QFrame*>(c.widget.data()); frame && c.line_width >= 0) {
+      frame->setLineWidth(ScaledLength(c.line_width, k));
+      frame->setMidLineWidth(c.mid_line_width > 0 ? ScaledLength(c.mid_line_width, k) : 0);
+    }
+    if (rescaled) {
+      // The style's sizes changed under the controls' cached size hints.
+      // Every control is in the list itself, so only its own parts need it.
+      for (QObject* child : c.widget->children()) {
+        auto* part = qobject_cast<QWidget*>(child);
+        if (part && (part->objectName().isEmpty() ||
+                     part->objectName().startsWith(QStringLiteral("qt_")))) {
+          part->updateGeometry();
+        }
+      }
+      c.widget->updateGeometry();
+    }
     c.widget->setGeometry(Scaled(c.geometry, sx, sy));
     const int px = ScaledPixelSize(c.font.pixelSize(), sx, sy);
     if (c.widget->font().pixelSize() != px) {
@@ -36,6 +111,87 @@ void DesignScaler::Apply(double sx, double sy) {
       f.setPixelSize(px);
       c.widget->setFont(f);
     }
+  }
+}
+
+DesignScaleStyle::DesignScaleStyle()
+    : QProxyStyle(QStyleFactory::create(QApplication::style() ? QApplication::style()->name()
+                                                              : QStringLiteral("Fusion"))) {}
+
+int DesignScaleStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                                  const QWidget* widget) const {
+  const int base = QProxyStyle::pixelMetric(metric, option, widget);
+  switch (metric) {
+    case PM_ExclusiveIndicatorWidth:
+    case PM_ExclusiveIndicatorHeight:
+    case PM_IndicatorWidth:
+    case PM_IndicatorHeight:
+    case PM_RadioButtonLabelSpacing:
+    case PM_CheckBoxLabelSpacing:
+    case PM_ScrollBarExtent:
+    case PM_ScrollBarSliderMin:
+    case PM_SliderThickness:
+    case PM_SliderControlThickness:
+    case PM_SliderLength:
+    case PM_DefaultFrameWidth:
+    case PM_ButtonMargin:
+    case PM_ButtonDefaultIndicator:
+    case PM_FocusFrameHMargin:
+    case PM_FocusFrameVMargin:
+      return DesignScaler::ScaledLength(base, DesignScaler::ScaleOf(widget));
+    default:
+      return base;
+  }
+}
+
+int DesignScaleStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                                QStyleHintReturn* data) const {
+  // Hints (the on-screen help's delay among them) are the application
+  // style's to give.
+  QStyle* app = QApplication::style();
+  if (app != nullptr && app != this) return app->styleHint(hint, option, widget, data);
+  return QProxyStyle::styleHint(hint, option, widget, data);
+}
+
+void DesignScaleStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                                     QPainter* painter, const QWidget* widget) const {
+  switch (element) {
+    case PE_IndicatorArrowUp:
+    case PE_IndicatorArrowDown:
+    case PE_IndicatorArrowLeft:
+    case PE_IndicatorArrowRight: {
+      // The arrow fills the same share of its button at every size (the
+      // base style draws it at one fixed size).
+      const QRectF r = option->rect;
+      const qreal side = std::max<qreal>(3.0, std::min(r.width(), r.height()) * 0.5);
+      const QPointF c = r.center();
+      const qreal h = side / 2, q = side / 4;
+      QPolygonF arrow;
+      if (element == PE_IndicatorArrowUp) {
+        arrow << QPointF(c.x() - h, c.y() + q) << QPointF(c.x() + h, c.y() + q)
+              << QPointF(c.x(), c.y() - q);
+      } else if (element == PE_IndicatorArrowDown) {
+        arrow << QPointF(c.x() - h, c.y() - q) << QPointF(c.x() + h, c.y() - q)
+              << QPointF(c.x(), c.y() + q);
+      } else if (element == PE_IndicatorArrowLeft) {
+        arrow << QPointF(c.x() + q, c.y() - h) << QPointF(c.x() + q, c.y() + h)
+              << QPointF(c.x() - q, c.y());
+      } else {
+        arrow << QPointF(c.x() - q, c.y() - h) << QPointF(c.x() - q, c.y() + h)
+              << QPointF(c.x() + q, c.y());
+      }
+      painter->save();
+      painter->setRenderHint(QPainter::Antialiasing);
+      painter->setPen(Qt::NoPen);
+      const bool enabled = option->state & State_Enabled;
+      painter->setBrush(option->palette.color(enabled ? QPalette::Active : QPalette::Disabled,
+                                              QPalette::ButtonText));
+      painter->drawPolygon(arrow);
+      painter->restore();
+      return;
+    }
+    default:
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
   }
 }
 

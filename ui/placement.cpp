@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "placement_file.h"
@@ -46,6 +48,44 @@ QRect ReadPlacement(const std::filesystem::path& ini_path) {
   const QRect r(static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
                 static_cast<int>(height));
   return Reachable(r) ? r : kDefaultPlacement;
+}
+
+QRect FitInto(const QRect& outer, const QRect& available) {
+  if (available.isEmpty()) return outer;
+  const int width = std::min(outer.width(), available.width());
+  const int height = std::min(outer.height(), available.height());
+  // After shrinking, the window fits, so these clamps have a valid range.
+  const int left =
+      std::clamp(outer.left(), available.left(), available.left() + available.width() - width);
+  const int top =
+      std::clamp(outer.top(), available.top(), available.top() + available.height() - height);
+  return QRect(left, top, width, height);
+}
+
+QRect AvailableAreaFor(const QRect& outer) {
+  const QScreen* best = QGuiApplication::primaryScreen();
+  long long most = 0;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect shown = screen->geometry().intersected(outer);
+    const long long area = (long long)shown.width() * shown.height();
+    if (area > most) {
+      most = area;
+      best = screen;
+    }
+  }
+  return best ? best->availableGeometry() : QRect();
+}
+
+QSize FittedDesignSize(QSize design, QSize chrome, QSize available) {
+  const QSize inner = design - chrome;
+  if (inner.width() <= 0 || inner.height() <= 0) return design;
+  const double kx = double(available.width() - chrome.width()) / inner.width();
+  const double ky = double(available.height() - chrome.height()) / inner.height();
+  const double k = std::min({1.0, kx, ky});
+  if (k >= 1.0) return design;
+  // Rounded down, so that the result never pokes a pixel past the screen.
+  return chrome + QSize(std::max(1, int(std::floor(inner.width() * k))),
+                        std::max(1, int(std::floor(inner.height() * k))));
 }
 
 }  // namespace quillmere

@@ -5,6 +5,8 @@
 
 #include <QRect>
 #include <filesystem>
+#include <QSize>
+#include <QString>
 
 namespace quillmere {
 
@@ -19,5 +21,22 @@ inline constexpr QRect kDefaultPlacement(10, 10, 500, 500);
 // (100 x 50 pixels) on one of the screens, or when a value lies beyond any
 // desktop. Needs the application object (the screens are its).
 QRect ReadPlacement(const std::filesystem::path& ini_path);
+
+// Moves the outer rectangle `outer` (frame and title bar included) into
+// `available` and, where it is wider or taller, shrinks it to fit, so that
+// the whole window, title bar and all, can be reached. A rectangle that
+// already fits is returned unchanged.
+QRect FitInto(const QRect& outer, const QRect& available);
+
+// The available area (QScreen::availableGeometry, without panels and docks)
+// of the screen that shows the largest part of `outer`; the primary
+// screen's when none shows any of it. Needs the application object.
+QRect AvailableAreaFor(const QRect& outer);
+
+// The outer size that shows the form at its design proportions: `design`
+// (outer size at scale 1) where it fits in `available`, else scaled down
+// evenly until it fits. Only the part inside `chrome` (the window frame and
+// the scroll bar, which keep their size) is scaled.
+QSize FittedDesignSize(QSize design, QSize chrome, QSize available);
 
 }  // namespace quillmere

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include "focus_frame.h"
+#include "design_scaler.h"
 
 namespace quillmere {
 
@@ -42,14 +43,19 @@ void TabSet::setCurrentIndex(int index) {
   repaint();
 }
 
+int TabSet::Scaled(int design_px) const {
+  return DesignScaler::ScaledLength(design_px, DesignScaler::ScaleOf(this));
+}
+
 int TabSet::TabWidth(int index) const {
-  return fontMetrics().horizontalAdvance(tabs_[index]) + 2 * (kTextPadding + kSlant);
+  return fontMetrics().horizontalAdvance(tabs_[index]) +
+         2 * (Scaled(kTextPadding) + Scaled(kSlant));
 }
 
 QRect TabSet::tabRect(int index) const {
   if (index < 0 || index >= tabs_.size()) return {};
   int x = 0;
-  for (int i = 0; i < index; ++i) x += TabWidth(i) - kSlant;
+  for (int i = 0; i < index; ++i) x += TabWidth(i) - Scaled(kSlant);
   return QRect(x, 0, TabWidth(index), height());
 }
 
@@ -62,7 +68,7 @@ int TabSet::tabAt(const QPoint& point) const {
 
 QSize TabSet::sizeHint() const {
   const int width = tabs_.isEmpty() ? 0 : tabRect(int(tabs_.size()) - 1).right() + 1;
-  return {width, fontMetrics().height() + 10};
+  return {width, fontMetrics().height() + Scaled(10)};
 }
 
 void TabSet::paintEvent(QPaintEvent*) {
@@ -75,18 +81,21 @@ void TabSet::paintEvent(QPaintEvent*) {
     if (i != current_) order.append(i);
   }
   if (current_ >= 0) order.append(current_);
+  const qreal slant = Scaled(kSlant);
+  const qreal round = Scaled(2);
+  const qreal pen = Scaled(1);
   for (int i : order) {
     const QRectF r = QRectF(tabRect(i)).adjusted(0.5, 0.5, -0.5, -0.5);
     // A soft tab hangs from the top edge and narrows towards its bottom.
     QPainterPath path;
     path.moveTo(r.left(), r.top());
     path.lineTo(r.right(), r.top());
-    path.lineTo(r.right() - kSlant, r.bottom() - 2);
-    path.quadTo(r.right() - kSlant, r.bottom(), r.right() - kSlant - 2, r.bottom());
-    path.lineTo(r.left() + kSlant + 2, r.bottom());
-    path.quadTo(r.left() + kSlant, r.bottom(), r.left() + kSlant, r.bottom() - 2);
+    path.lineTo(r.right() - slant, r.bottom() - round);
+    path.quadTo(r.right() - slant, r.bottom(), r.right() - slant - round, r.bottom());
+    path.lineTo(r.left() + slant + round, r.bottom());
+    path.quadTo(r.left() + slant, r.bottom(), r.left() + slant, r.bottom() - round);
     path.closeSubpath();
-    painter.setPen(QPen(pal.color(QPalette::Mid), 1));
+    painter.setPen(QPen(pal.color(QPalette::Mid), pen));
     painter.setBrush(i == current_ ? selected_color_ : pal.color(QPalette::Button));
     painter.drawPath(path);
     painter.setPen(pal.color(QPalette::ButtonText));

@@ -56,6 +56,8 @@ class TabSet : public QWidget {
 
  private:
   int TabWidth(int index) const;
+  // A design length at the factor the form is drawn at.
+  int Scaled(int design_px) const;
 
   QStringList tabs_;
   QColor selected_color_{166, 202, 240};

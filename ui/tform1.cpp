@@ -7,11 +7,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStringList>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "message_boxes.h"
 #include "on_screen_help.h"
 #include "program_icon.h"
+#include "placement.h"
 #include "tform2.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
@@ -135,12 +138,24 @@ void TForm1::ShowAtDesignSize() {
 void TForm1::ResetScreenSize() {
   if (isMaximized() || isFullScreen()) showNormal();
   // Qt sizes the client area; the frame the window manager adds is what
-  // separates it from the outer size.
-  const QSize frame = frameGeometry().size() - geometry().size();
-  resize(kResetOuterSize - frame);
+  // separates it from the outer size. The frame and the scroll bar keep
+  // their size on a smaller screen; only the form shrinks.
+  const QRect outer = frameGeometry();
+  const QSize frame = outer.size() - geometry().size();
+  const QSize chrome = frame + (size() - ClientArea()->size());
+  const QRect area = AvailableAreaFor(outer);
+  const QSize fitted = FittedDesignSize(kResetOuterSize, chrome, area.size());
+  ApplyOuterGeometry(FitInto(QRect(outer.topLeft(), fitted), area));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (pending_placement_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+      windowHandle()->isExposed()) {
+    // Framed and on screen: the frame's size is known now.
+    const QRect outer = *pending_placement_;
+    pending_placement_.reset();
+    ApplyOuterGeometry(outer);
+  }
   if (watched == ui_->FormScroll->viewport() && event->type() == QEvent::Resize) {
     Rescale(ui_->FormScroll->viewport()->size());
   }
@@ -150,11 +165,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::Rescale(QSize client) {
   if (client.width() <= 0 || client.height() <= 0) return;
-  const double sx = double(client.width()) / kDesignClientSize.width();
-  const double sy = double(client.height()) / kDesignClientSize.height();
+  // Below kMinimumScale text and indicators would be too small to read or
+  // hit: the form keeps that size and the window scrolls over it.
+  const double sx = std::max(kMinimumScale, double(client.width()) / kDesignClientSize.width());
+  const double sy = std::max(kMinimumScale, double(client.height()) / kDesignClientSize.height());
   // The scrollable height grows with the form, so that the last 34 design
   // pixels stay reachable at every size.
-  ui_->FormClient->resize(client.width(), int(std::lround(kScrollRange * sy)));
+  ui_->FormClient->resize(
+      std::max(client.width(), int(std::lround(kDesignClientSize.width() * sx))),
+      int(std::lround(kScrollRange * sy)));
   scaler_.Apply(sx, sy);
 }
 

@@ -7,10 +7,12 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "calculator.h"
 #include "data_file.h"
@@ -39,6 +41,8 @@ class TForm1 : public QMainWindow {
   // The client area the form was laid out for, at 96 dots per inch; every
   // control is scaled by the ratio of the actual client area to it.
   static constexpr QSize kDesignClientSize{1064, 886};
+  // The smallest factor the form is drawn at; a smaller window scrolls.
+  static constexpr double kMinimumScale = 0.6;
   // Height the client can be scrolled over, in design pixels.
   static constexpr int kScrollRange = 920;
   // Outer window size that "Reset Screen Size" restores.
@@ -75,7 +79,9 @@ class TForm1 : public QMainWindow {
   // without its vertical scroll bar).
   QWidget* ClientArea() const;
 
-  // Sets the outer window size, frame included, to 1072 x 1015.
+  // Sets the outer window size, frame included, to 1072 x 1015, or to that
+  // size scaled down evenly where the screen's available area is smaller,
+  // and moves the window into that area.
   void ResetScreenSize();
   // Sizes the window so that its client area is exactly the design size.
   void ShowAtDesignSize();
@@ -229,6 +235,10 @@ class TForm1 : public QMainWindow {
   // Returns whether the event was taken.
   bool FilterOverlayEvent(QObject* watched, QEvent* event);
 
+  // Places the window so that its outer rectangle, frame included, is
+  // `outer`, with the frame as the window manager has drawn it so far.
+  void ApplyOuterGeometry(const QRect& outer);
+
   void ApplyDesignFonts();
   void Rescale(QSize client);
 
@@ -243,6 +253,10 @@ class TForm1 : public QMainWindow {
   VersionInfo version_;
   bool startup_enabled_ = false;
   bool placement_restored_ = false;
+  // The stored placement waits here until the window manager has framed the
+  // window: only then is the frame's size known, which lies between the
+  // outer rectangle the file keeps and the client area Qt sizes.
+  std::optional<QRect> pending_placement_;
   bool started_ = false;
   std::filesystem::path data_path_;
   std::unique_ptr<TForm2> form2_;

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QStringList>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 
 #include "default_data.h"
@@ -52,11 +53,24 @@ void TForm1::FormShow() {
   if (placement_restored_) return;
   placement_restored_ = true;
   state_.CurrentDirectory = StartFolder().string();
-  const QRect r = ReadPlacement(PlacementPath());
-  // The stored size is the outer one, frame included.
-  const QSize frame = frameGeometry().size() - geometry().size();
-  move(r.topLeft());
-  resize(r.size() - frame);
+  const QRect stored = ReadPlacement(PlacementPath());
+  // Always reachable: the whole window, title bar included, on one screen.
+  const QRect outer = FitInto(stored, AvailableAreaFor(stored));
+  ApplyOuterGeometry(outer);
+  // The window manager adds its frame only when it maps the window; until
+  // then the frame counts as nothing, and the outer size would be given to
+  // the client area. The placement is applied again at the first exposure,
+  // with the frame known (see eventFilter).
+  pending_placement_ = outer;
+  if (QWindow* window = windowHandle()) window->installEventFilter(this);
+}
+
+void TForm1::ApplyOuterGeometry(const QRect& outer) {
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  // Placed by its client area: that is what Qt and the window manager
+  // agree on once the frame is known (a frame position is taken as the
+  // client's by some window managers once the window is mapped).
+  setGeometry(outer.marginsRemoved(frame));
 }
 
 void TForm1::Startup() {
@@ -133,7 +147,13 @@ void TForm1::FormClose() {
 
 void TForm1::FormDestroy() {
   state_.CurrentDirectory = StartFolder().string();
-  const QRect outer = frameGeometry();
+  // Before the window manager has framed the window, its frame is unknown
+  // and the placement still the one read: write that back unchanged.
+  // The window's own frame, not QWidget's copy of it, which is refreshed
+  // only later and so may still hold the frame of before the mapping.
+  const QRect outer = pending_placement_ ? *pending_placement_
+                      : windowHandle()   ? windowHandle()->frameGeometry()
+                                         : frameGeometry();
   // Through the one writer: the rest of the user's file is kept, a link is
   // followed to a regular file only, and a file that cannot be read is left
   // alone. The outcome is not reported, as the program has always done.

@@ -5,6 +5,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -15,6 +17,9 @@ class TForm2 : public QWidget {
   Q_OBJECT
 
  public:
+  // The viewer's contents: the 1024 x 768 picture box with a pixel around it.
+  static constexpr QSize kContentSize{1026, 770};
+
   explicit TForm2(QWidget* parent = nullptr);
 
   // Loads the picture at `path` into Image1. On failure the picture stays
@@ -26,9 +31,22 @@ class TForm2 : public QWidget {
 
   // What "Close" does besides hiding this window (set by the main window).
   void SetOnClose(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+  // "Close", and every other way of closing the viewer (the close box,
+  // Alt+F4, Escape): back to the main window, never the end of the program.
   void Button1Click();
 
+  // Sizes the window to its contents, or to the available area of its
+  // screen where that is smaller (the map then scrolls), at its top-left.
+  void FitToScreen();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  QScrollArea* scroll_;
   QLabel* image_;
   QPushButton* close_;
   std::function<void()> on_close_;

@@ -1,0 +1,278 @@
+// The main window and the map viewer on a real window manager (openbox on a
+// private X server, tests/wm/with_openbox.sh): the frame it draws, its close
+// box and Alt+F4, and the screen's available area.
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <memory>
+#include <optional>
+
+#include "font_substitutes.h"
+#include "support/message_log.h"
+#include "tform1.h"
+#include "tform2.h"
+#include "ui_tform1.h"
+
+using quillmere::TForm1;
+using quillmere::testing::MessageLog;
+
+namespace {
+
+QRect StoredPlacement() {
+  QSettings ini(QDir::current().filePath(QStringLiteral("QuillmereS.ini")), QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Position"));
+  return QRect(ini.value(QStringLiteral("Left"), -1).toInt(),
+               ini.value(QStringLiteral("Top"), -1).toInt(),
+               ini.value(QStringLiteral("Width"), -1).toInt(),
+               ini.value(QStringLiteral("Height"), -1).toInt());
+}
+
+void WritePlacement(const QRect& r) {
+  QSettings ini(QDir::current().filePath(QStringLiteral("QuillmereS.ini")), QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Position"));
+  ini.setValue(QStringLiteral("Left"), r.left());
+  ini.setValue(QStringLiteral("Top"), r.top());
+  ini.setValue(QStringLiteral("Width"), r.width());
+  ini.setValue(QStringLiteral("Height"), r.height());
+}
+
+QRect Available() {
+  return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// Runs an X tool with `args`; its output, or nothing when it failed.
+std::optional<QString> RunTool(const QString& tool, const QStringList& args) {
+  QProcess p;
+  p.start(tool, args);
+  if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    return std::nullopt;
+  }
+  return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+bool XDoTool(const QStringList& args) {
+  return RunTool(QStringLiteral("xdotool"), args).has_value();
+}
+
+}  // namespace
+
+class WindowManagerTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY2(QGuiApplication::platformName() == QStringLiteral("xcb"),
+             "run through tests/wm/with_openbox.sh");
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    quillmere::InstallFontSubstitutes();
+    original_ = QDir::currentPath();
+  }
+
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(dir_->path()));
+  }
+
+  void cleanup() {
+    form_.reset();
+    QDir::setCurrent(original_);
+    dir_.reset();
+  }
+
+  void placementDoesNotDriftOverFiveStarts_data() {
+    QTest::addColumn<std::optional<QRect>>("stored");
+    QTest::newRow("without a placement file") << std::optional<QRect>();
+    QTest::newRow("the shipped placement, taller than the screen")
+        << std::optional<QRect>(QRect(10, 10, 1072, 1015));
+    QTest::newRow("a placement inside the screen") << std::optional<QRect>(QRect(60, 40, 700, 560));
+    QTest::newRow("title bar above the screen") << std::optional<QRect>(QRect(30, -15, 640, 520));
+  }
+
+  void placementDoesNotDriftOverFiveStarts() {
+    QFETCH(std::optional<QRect>, stored);
+    if (stored) WritePlacement(*stored);
+    std::optional<QRect> first;
+    for (int start = 1; start <= 5; ++start) {
+      const bool fits = stored && Available().contains(*stored);
+      StartAndClose(fits ? stored : first);
+      if (QTest::currentTestFailed()) return;
+      const QRect written = StoredPlacement();
+      // The whole window, title bar included, lies on the screen.
+      QVERIFY2(Available().contains(written), qPrintable(Describe(written)));
+      if (!first) {
+        first = written;
+        // A placement that already fits is kept to the pixel.
+        if (fits) QCOMPARE(written, *stored);
+      } else {
+        QCOMPARE(written, *first);
+      }
+    }
+  }
+
+  void resetScreenSizeFitsTheScreen_data() {
+    QTest::addColumn<QRect>("before");
+    QTest::newRow("from the default 500 x 500") << QRect(10, 10, 500, 500);
+    QTest::newRow("from a window near the bottom right") << QRect(400, 300, 600, 450);
+  }
+
+  void resetScreenSizeFitsTheScreen() {
+    QFETCH(QRect, before);
+    WritePlacement(before);
+    StartAndClose(before, /*then_close=*/false);
+    if (QTest::currentTestFailed()) return;
+    form_->Panel134Click();
+    // The design size 1072 x 1015 is taller than these screens: it is
+    // scaled down until the whole window, title bar included, fits.
+    QTRY_VERIFY2(Available().contains(form_->windowHandle()->frameGeometry()),
+                 qPrintable(Describe(form_->windowHandle()->frameGeometry())));
+    QTRY_COMPARE(form_->windowHandle()->frameGeometry().height(), Available().height());
+    QVERIFY(form_->frameGeometry().width() < 1072);
+  }
+
+  void mapViewerClosesBackToTheMainWindow_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("its Close button") << QStringLiteral("Close");
+    QTest::newRow("the close box in its title bar") << QStringLiteral("close box");
+    QTest::newRow("Alt+F4, which the window manager turns into a close")
+        << QStringLiteral("alt+F4");
+    QTest::newRow("Escape") << QStringLiteral("Escape");
+  }
+
+  void mapViewerClosesBackToTheMainWindow() {
+    QFETCH(QString, how);
+    quillmere::TForm2& viewer = OpenMapViewer();
+    if (QTest::currentTestFailed()) return;
+    // Unsaved inputs, which a restart would replace with the stored ones.
+    form_->TempButtonAUpClick();
+    form_->HumidityButtonBDownClick();
+    const long double temperature = form_->State().Home.Temperature;
+    const long double humidity = form_->State().DX.Humidity;
+    QSignalSpy last_window_closed(qApp, &QGuiApplication::lastWindowClosed);
+
+    const QRect frame = viewer.windowHandle()->frameGeometry();
+    const QMargins margins = viewer.windowHandle()->frameMargins();
+    if (how == QStringLiteral("Close")) {
+      viewer.Button1()->click();
+    } else if (how == QStringLiteral("close box")) {
+      // openbox puts the close box last in the title bar, at its right end.
+      const QPoint box(frame.right() - margins.right() - margins.top() / 2,
+                       frame.top() + margins.top() / 2);
+      QVERIFY(XDoTool({QStringLiteral("mousemove"), QString::number(box.x()),
+                       QString::number(box.y()), QStringLiteral("click"), QStringLiteral("1")}));
+    } else {
+      // Keys through the server, so that the window manager sees them first.
+      viewer.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&viewer));
+      QVERIFY(XDoTool({QStringLiteral("key"), how}));
+    }
+    QTRY_VERIFY(form_->isVisible());
+    QVERIFY(!viewer.isVisible());
+    QCOMPARE(last_window_closed.count(), 0);  // the program goes on
+    QCOMPARE(form_->State().Home.Temperature, temperature);
+    QCOMPARE(form_->State().DX.Humidity, humidity);
+  }
+
+  void mapViewerOffersNeitherMinimiseNorMaximise() {
+    quillmere::TForm2& viewer = OpenMapViewer();
+    if (QTest::currentTestFailed()) return;
+    const QString id = QString::number(viewer.winId());
+    // What the window manager lets the user do with the window ...
+    const std::optional<QString> actions =
+        RunTool(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
+    QVERIFY(actions);
+    QVERIFY2(actions->contains(QStringLiteral("_NET_WM_ACTION_CLOSE")), qPrintable(*actions));
+    QVERIFY2(!actions->contains(QStringLiteral("MAXIMIZE")), qPrintable(*actions));
+    // ... and the buttons it is asked to draw (Motif hints: flags,
+    // functions, decorations; 0x20 minimise, 0x40 maximise).
+    const std::optional<QString> motif = RunTool(
+        QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_MOTIF_WM_HINTS")});
+    QVERIFY(motif);
+    const QStringList words = motif->section(u'=', 1).split(u',');
+    QCOMPARE(words.size(), 5);
+    bool ok = false;
+    const uint decorations = words[2].trimmed().toUInt(&ok, 16);
+    QVERIFY(ok);
+    QCOMPARE(decorations & 0x60u, 0u);
+  }
+
+  void mapViewerFitsTheScreen() {
+    quillmere::TForm2& viewer = OpenMapViewer();
+    if (QTest::currentTestFailed()) return;
+    // 1026 x 770 and a title bar do not fit a 768-high screen: it scrolls.
+    QTRY_VERIFY2(Available().contains(viewer.windowHandle()->frameGeometry()),
+                 qPrintable(Describe(viewer.windowHandle()->frameGeometry())));
+    if (viewer.height() < quillmere::TForm2::kContentSize.height()) {
+      const auto* area = viewer.findChild<QScrollArea*>();
+      QVERIFY(area);
+      QVERIFY(area->verticalScrollBar()->isVisible());
+    }
+  }
+
+ private:
+  // The main window, started, with the map viewer opened from it (its map
+  // file is missing, which the viewer survives).
+  quillmere::TForm2& OpenMapViewer() {
+    StartAndClose(std::nullopt, /*then_close=*/false);
+    quillmere::TForm2& viewer = form_->Form2();
+    if (QTest::currentTestFailed()) return viewer;
+    form_->PercentageDisplayClick(0);
+    [&] {
+      QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+      QTRY_VERIFY(!viewer.windowHandle()->frameMargins().isNull());
+      QVERIFY(!form_->isVisible());
+    }();
+    return viewer;
+  }
+
+  // One run of the program: start-up in the current folder, shown and
+  // framed, then closed with its close box as a user would.
+  // `expected`: the outer rectangle the window must settle at, if known.
+  void StartAndClose(std::optional<QRect> expected, bool then_close = true) {
+    form_ = std::make_unique<TForm1>();
+    form_->SetMessages(&log_);
+    form_->EnableStartup(true);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    // Framed: openbox has told the window its frame's size.
+    QTRY_VERIFY(!form_->windowHandle()->frameMargins().isNull());
+    // The placement has reached the window manager and come back.
+    QWindow* window = form_->windowHandle();
+    if (expected) {
+      QTRY_COMPARE(window->frameGeometry(), *expected);
+    } else {
+      QTRY_VERIFY(Available().contains(window->frameGeometry()));
+    }
+    if (!then_close) return;
+    form_->windowHandle()->close();
+    form_.reset();
+  }
+
+  static QString Describe(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4 in %5x%6")
+        .arg(r.left())
+        .arg(r.top())
+        .arg(r.width())
+        .arg(r.height())
+        .arg(Available().width())
+        .arg(Available().height());
+  }
+
+  QString original_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TForm1> form_;
+  MessageLog log_;
+};
+
+QTEST_MAIN(WindowManagerTest)
+#include "ui_wm_test.moc"

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Runs a command on a private X server under a real window manager, so that
+# what only a window manager does (frames, the close box, Alt+F4, placement
+# and maximising) can be tested.
+#
+#   tests/wm/with_openbox.sh [--screen WxHxD] CMD [ARGS...]
+#
+# Starts Xvfb on a free display (it picks the number itself, -displayfd),
+# starts openbox on it, waits until openbox manages the root window, runs
+# CMD with DISPLAY set and QT_QPA_PLATFORM=xcb, then ends openbox and the
+# server. The screen is --screen, else $QUILLMERE_WM_SCREEN, else
+# 1366x768x24. The exit status is CMD's, or 2 when the X server or the
+# window manager did not come up.
+set -euo pipefail
+
+screen="${QUILLMERE_WM_SCREEN:-1366x768x24}"
+if [ "${1:-}" = "--screen" ]; then
+  screen="$2"
+  shift 2
+fi
+if [ $# -eq 0 ]; then
+  sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//' >&2
+  exit 2
+fi
+case "$screen" in
+  [1-9]*x[1-9]*x[1-9]*) ;;
+  *) echo "with_openbox: screen '$screen' is not WxHxD" >&2; exit 2 ;;
+esac
+for tool in Xvfb openbox xprop; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "with_openbox: $tool is missing; scripts/setup.sh installs it" >&2
+    exit 2
+  fi
+done
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/quillmere-wm.XXXXXX")"
+xvfb_pid=""
+wm_pid=""
+teardown() {
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap teardown EXIT
+trap 'exit 130' INT TERM
+
+# Waits (at most about ten seconds) until the command in "$@" succeeds.
+wait_for() {
+  local tries=200
+  until "$@" >/dev/null 2>&1; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.05
+  done
+}
+
+# Xvfb writes the display number it chose to the descriptor, then a newline.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+if ! wait_for grep -q '^[0-9][0-9]*$' "$work/display"; then
+  echo "with_openbox: Xvfb did not start:" >&2
+  cat "$work/xvfb.log" >&2
+  exit 2
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+# The window manager announces itself on the root window once it manages it.
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+if ! wait_for managed; then
+  echo "with_openbox: openbox did not take the screen:" >&2
+  cat "$work/openbox.log" >&2
+  exit 2
+fi
+
+status=0
+QT_QPA_PLATFORM=xcb "$@" || status=$?
+exit "$status"
