@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   liberfa-dev libnova-dev
   libjpeg-dev libfreetype-dev
-  libchm-dev fp-utils
+  libmspack-dev fp-utils
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth

@@ -6,13 +6,11 @@
 # that ../share is that folder.
 if(TARGET quillmere_ui)
   find_package(Qt6 REQUIRED COMPONENTS Test)
-  find_path(QUILLMERE_CHMLIB_INCLUDE_DIR chm_lib.h REQUIRED)
 
   set(help_file "${CMAKE_BINARY_DIR}/share/Quillmere Attenuation.chm")
 
   quillmere_add_test(help_chm_file_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/help_chm_file_test.cpp LIBS quillmere_ui)
-  target_include_directories(help_chm_file_test PRIVATE ${QUILLMERE_CHMLIB_INCLUDE_DIR})
 
   add_executable(help_viewer_test ${CMAKE_CURRENT_LIST_DIR}/help_viewer_test.cpp)
   set_target_properties(help_viewer_test PROPERTIES AUTOMOC ON)
