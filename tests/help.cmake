@@ -20,6 +20,14 @@ if(TARGET quillmere_ui)
   set_tests_properties(help_viewer_test PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 
+  # Hostile pages through the page view, held to their time and memory.
+  add_executable(help_page_test ${CMAKE_CURRENT_LIST_DIR}/help_page_test.cpp)
+  set_target_properties(help_page_test PROPERTIES AUTOMOC ON)
+  target_link_libraries(help_page_test PRIVATE quillmere_ui Qt6::Test)
+  add_test(NAME help_page_test COMMAND help_page_test)
+  set_tests_properties(help_page_test PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+
   foreach(t help_chm_file_test help_viewer_test)
     target_compile_definitions(${t} PRIVATE QUILLMERE_HELP_FILE="${help_file}"
       QUILLMERE_HELP_SOURCES="${CMAKE_SOURCE_DIR}/help")
