@@ -1,7 +1,7 @@
 // Fuzz target: any bytes as the help file and as its pages.
 //  - As "Quillmere Attenuation.chm": opened, listed and read as the help
 //    window does (the table of contents, the default topic, then every
-//    object up to a budget), through the container checks and chmlib.
+//    object up to a budget), through libmspack and the reader's bounds.
 //  - As a sitemap (.hhc contents, .hhk index): decoded by its declared
 //    character set and parsed.
 //  - As a page or style sheet: decoded to UTF-8; as a link: normalised.
@@ -13,8 +13,9 @@
 // depths or bounds do not hold, an object path that is not clean, a failure
 // without a message, or an object longer than the reader's limit.
 //
-// chmlib itself is the system's library and is not instrumented: a fault
-// inside it shows as a crash, or through the checked memcpy and memset.
+// libmspack itself is the system's library and is not instrumented: a fault
+// inside it shows as a crash, or through the checked memcpy and memset; its
+// reads and writes go through the reader's own (instrumented) callbacks.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -117,7 +118,7 @@ const quillmere::fuzz::MemoryFile& Input() {
 }
 
 // Bytes read out of one help file, beyond which the rest is left unread: a
-// forged file can list many large objects, and chmlib inflates each.
+// forged file can list many large objects, and libmspack inflates each.
 constexpr std::size_t kReadBudget = 4u << 20;
 
 void ReadHelpFile(const std::uint8_t* data, std::size_t size) {

@@ -12,7 +12,7 @@ packages=(
   qt6-svg-dev
   liberfa-dev libnova-dev
   libjpeg-dev libfreetype-dev
-  libchm-dev fp-utils
+  libmspack-dev fp-utils
   nlohmann-json3-dev
   fonts-liberation2
   xvfb xauth

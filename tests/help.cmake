@@ -6,13 +6,11 @@
 # that ../share is that folder.
 if(TARGET quillmere_ui)
   find_package(Qt6 REQUIRED COMPONENTS Test)
-  find_path(QUILLMERE_CHMLIB_INCLUDE_DIR chm_lib.h REQUIRED)
 
   set(help_file "${CMAKE_BINARY_DIR}/share/Quillmere Attenuation.chm")
 
   quillmere_add_test(help_chm_file_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/help_chm_file_test.cpp LIBS quillmere_ui)
-  target_include_directories(help_chm_file_test PRIVATE ${QUILLMERE_CHMLIB_INCLUDE_DIR})
 
   add_executable(help_viewer_test ${CMAKE_CURRENT_LIST_DIR}/help_viewer_test.cpp)
   set_target_properties(help_viewer_test PROPERTIES AUTOMOC ON)
@@ -21,6 +19,14 @@ if(TARGET quillmere_ui)
   add_test(NAME help_viewer_test COMMAND help_viewer_test)
   set_tests_properties(help_viewer_test PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+
+  # Hostile pages through the page view, held to their time and memory.
+  add_executable(help_page_test ${CMAKE_CURRENT_LIST_DIR}/help_page_test.cpp)
+  set_target_properties(help_page_test PROPERTIES AUTOMOC ON)
+  target_link_libraries(help_page_test PRIVATE quillmere_ui Qt6::Test)
+  add_test(NAME help_page_test COMMAND help_page_test)
+  set_tests_properties(help_page_test PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 
   foreach(t help_chm_file_test help_viewer_test)
     target_compile_definitions(${t} PRIVATE QUILLMERE_HELP_FILE="${help_file}"

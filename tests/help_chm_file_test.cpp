@@ -4,8 +4,11 @@
 // a hand-edited or hostile file can be.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -177,31 +180,41 @@ TEST(HelpFileOpen, SaysWhyAFileCannotBeShown) {
   std::string itsf_then_noise = noise;
   itsf_then_noise.replace(0, 8, std::string("ITSF\x03\0\0\0", 8));  // signature, version 3
 
+  enum Make { kBytes, kFolder, kFifo, kHuge };
   struct Case {
     const char* what;
     std::string name;
-    std::string bytes;  // written unless `folder`
-    bool folder;
+    std::string bytes;  // written when made of bytes
+    Make make;
     ChmError kind;
   };
   const Case cases[] = {
-      {"missing", "missing.chm", "", false, ChmError::kMissing},
-      {"a folder", "folder.chm", "", true, ChmError::kUnreadable},
-      {"empty", "empty.chm", "", false, ChmError::kNotChm},
-      {"random bytes", "noise.chm", noise, false, ChmError::kNotChm},
-      {"a page renamed", "page.chm", "<html><body>not help</body></html>", false,
+      {"missing", "missing.chm", "", kBytes, ChmError::kMissing},
+      {"a folder", "folder.chm", "", kFolder, ChmError::kUnreadable},
+      // Opening a FIFO for reading would wait for a writer for ever.
+      {"a FIFO", "fifo.chm", "", kFifo, ChmError::kUnreadable},
+      // Sparse: 65 MiB on paper, refused before a byte is read.
+      {"larger than 64 MiB", "huge.chm", "", kHuge, ChmError::kUnreadable},
+      {"empty", "empty.chm", "", kBytes, ChmError::kNotChm},
+      {"random bytes", "noise.chm", noise, kBytes, ChmError::kNotChm},
+      {"a page renamed", "page.chm", "<html><body>not help</body></html>", kBytes,
        ChmError::kNotChm},
-      {"signature, version and noise", "forged.chm", itsf_then_noise, false, ChmError::kDamaged},
-      {"header only", "header.chm", good.substr(0, 0x60), false, ChmError::kDamaged},
-      {"cut in the directory", "dir.chm", good.substr(0, 0x200), false, ChmError::kDamaged},
-      {"cut in half", "half.chm", good.substr(0, good.size() / 2), false, ChmError::kDamaged},
-      {"last byte missing", "short.chm", good.substr(0, good.size() - 1), false,
+      {"signature, version and noise", "forged.chm", itsf_then_noise, kBytes, ChmError::kDamaged},
+      {"header only", "header.chm", good.substr(0, 0x60), kBytes, ChmError::kDamaged},
+      {"cut in the directory", "dir.chm", good.substr(0, 0x200), kBytes, ChmError::kDamaged},
+      {"cut in half", "half.chm", good.substr(0, good.size() / 2), kBytes, ChmError::kDamaged},
+      {"last byte missing", "short.chm", good.substr(0, good.size() - 1), kBytes,
        ChmError::kDamaged},
   };
   for (const Case& c : cases) {
     const fs::path path = scratch / c.name;
-    if (c.folder) {
+    if (c.make == kFolder) {
       fs::create_directories(path);
+    } else if (c.make == kFifo) {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << std::strerror(errno);
+    } else if (c.make == kHuge) {
+      WriteBytes(path, good);
+      fs::resize_file(path, (65u << 20));
     } else if (c.kind != ChmError::kMissing) {
       WriteBytes(path, c.bytes);
     }
@@ -224,6 +237,47 @@ TEST(HelpFileOpen, EveryCutOfTheFileIsTurnedAway) {
     ChmOpenError error;
     EXPECT_FALSE(ChmFile::Open(path, &error)) << "cut at " << length;
     EXPECT_NE(error.kind, ChmError::kNone) << "cut at " << length;
+  }
+}
+
+TEST(HelpFileOpen, ForgedCompressionParametersGiveNoPage) {
+  // The LZX control data ("LZXC": version, reset interval, window size) and
+  // the reset table set how the compressed pages are inflated. Forged
+  // values (a zero window, a division by zero in a careless decoder; a
+  // window past 2 MiB; a reset table whose block offsets run backwards)
+  // leave the file listed but every compressed page unreadable, never a
+  // crash or a page of garbage passed off as the real one.
+  Scratch scratch;
+  const std::string good = ReadBytes(kHelpFile);
+  const std::size_t lzxc = good.find("LZXC");
+  ASSERT_NE(lzxc, std::string::npos);
+  const auto put32 = [](std::string& bytes, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  struct Case {
+    const char* what;
+    std::size_t at;  // from the "LZXC" signature
+    std::uint32_t value;
+  };
+  const Case cases[] = {
+      {"zero reset interval", 8, 0},
+      {"zero window", 12, 0},
+      {"window of 4 GiB units", 12, 0xFFFFFFFFu},
+      {"unknown control version", 4, 99},
+  };
+  const fs::path path = scratch / "forged.chm";
+  for (const Case& c : cases) {
+    std::string bad = good;
+    put32(bad, lzxc + c.at, c.value);
+    WriteBytes(path, bad);
+    ChmOpenError error;
+    const std::unique_ptr<ChmFile> file = ChmFile::Open(path, &error);
+    if (!file) {
+      EXPECT_EQ(error.kind, ChmError::kDamaged) << c.what;
+      continue;
+    }
+    // The contents are in the compressed section.
+    EXPECT_FALSE(file->Read(file->ContentsPath())) << c.what;
   }
 }
 

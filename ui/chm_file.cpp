@@ -1,15 +1,16 @@
 #include "chm_file.h"
 
-#include <chm_lib.h>
+#include <mspack.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <system_error>
+#include <new>
 #include <utility>
+
+#include "regular_file.h"
 
 namespace quillmere {
 namespace {
@@ -42,15 +43,6 @@ bool EndsWithIgnoringCase(std::string_view s, std::string_view suffix) {
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::uint32_t Le32(const unsigned char* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
-
-std::uint64_t Le64(const unsigned char* p) {
-  return std::uint64_t{Le32(p)} | std::uint64_t{Le32(p + 4)} << 32;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -153,350 +145,207 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
 }
 
 // ---------------------------------------------------------------------------
-// The container, checked before chmlib sees it. chmlib trusts what it reads:
-// offsets past the end of the file, a directory chunk that points to itself,
-// a zero window or block length (a division by zero) or a malformed entry
-// would make it read out of bounds, loop for ever or crash. So the file's
-// layout is walked here first, with every length and offset held against
-// the bytes that are really there, and a file that does not hold together
-// never reaches chmlib.
+// The container, decoded by libmspack from the file's bytes in memory.
 //
-// ITSF header (all numbers little-endian): "ITSF", version (2 or 3), header
-// length, ..., at 0x48 the directory's offset and length (64-bit), and in
-// version 3 at 0x58 the offset of the uncompressed section (in version 2 it
-// follows the directory). The directory is the ITSP header ("ITSP", version,
-// length 0x54, ..., at 0x10 the chunk length, at 0x1C the index root chunk
-// or -1, at 0x20 the first listing chunk, at 0x2C the number of chunks)
-// followed by the chunks: listing chunks "PMGL" (free space at 4, next
-// chunk at 0x10, entries from 0x14: name length, name, section, offset and
-// length) and index chunks "PMGI" (free space at 4, entries from 8: name
-// length, name, chunk number). The numbers inside entries are ENCINTs: seven
-// bits a byte, most significant first, the high bit set on all but the last.
+// libmspack reads and writes through an mspack_system of ours: reads come
+// from the bytes read once from the help file (no second open of the path,
+// so the file cannot be swapped in between), extracted objects go into a
+// string of ours, and the library's own allocations are counted against a
+// budget. libmspack checks the container itself (header, directory chunks,
+// LZX control data, reset table); what it leaves to us is what this program
+// relies on: how large an object we take, how much of the compressed section
+// is ever inflated, how much memory the directory may take, and that an
+// object's name is a clean path a link can reach.
 
-constexpr std::size_t kItsfV2Length = 0x58;
-constexpr std::size_t kItsfV3Length = 0x60;
-constexpr std::size_t kItspLength = 0x54;
-constexpr std::uint32_t kNoChunk = 0xFFFFFFFFu;
-// The whole directory is read into memory to be checked; help files have a
-// few chunks of 4 KiB.
-constexpr std::uint64_t kMaxDirectoryBytes = 16ull << 20;
+// The memory libmspack may hold at once: the directory of a help file with
+// kMaxObjects entries of long names, and the LZX window (at most 2 MiB).
+constexpr std::size_t kMaxLibraryBytes = 64u << 20;
 
-enum class Check { kOk, kNotChm, kDamaged };
+// The name the decoder is given for the help file; every open for reading is
+// of these bytes, whatever name is asked for.
+constexpr char kInputName[] = "help";
+constexpr char kOutputName[] = "object";
 
-struct Layout {
-  std::uint64_t size = 0;           // of the file
-  std::uint64_t data_offset = 0;    // where the uncompressed section starts
-  std::uint64_t chunks_offset = 0;  // where the first directory chunk starts
-  std::uint32_t chunk_length = 0;
-  std::uint32_t chunks = 0;
-  std::uint32_t first_listing = 0;
-  std::uint32_t index_root = kNoChunk;
+// One file the library has open: the help file's bytes, or the object being
+// extracted.
+struct MemoryStream {
+  const std::string* in = nullptr;
+  std::size_t pos = 0;
+  std::string* out = nullptr;
+  std::size_t out_limit = 0;
 };
 
-struct DirectoryEntry {
-  std::string name;
-  std::uint64_t space = 0, start = 0, length = 0;
+MemoryStream* Stream(mspack_file* file) {
+  return reinterpret_cast<MemoryStream*>(file);
+}
+
+}  // namespace
+
+struct ChmFile::Decoder {
+  mspack_system system{};  // first, so the library's pointer to it is ours
+  std::string bytes;       // the whole help file
+  std::string* output = nullptr;
+  std::size_t output_limit = 0;
+  std::size_t live = 0;  // bytes the library has allocated and not freed
+  mschm_decompressor* decompressor = nullptr;
+  mschmd_header* header = nullptr;
+  std::vector<mschmd_file*> entries;  // beside ChmFile::units_, in its order
+
+  Decoder();
+  ~Decoder();
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
 };
 
-// Exactly `n` bytes at `offset`, or false.
-bool ReadAt(std::FILE* f, std::uint64_t offset, void* out, std::size_t n) {
-  if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) return false;
-  return std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, n, f) == n;
+namespace {
+
+ChmFile::Decoder* Owner(mspack_system* self) {
+  return reinterpret_cast<ChmFile::Decoder*>(self);
 }
 
-Check ReadHeaders(std::FILE* f, std::uint64_t size, Layout& out) {
-  out.size = size;
-  std::array<unsigned char, kItsfV3Length> itsf{};
-  const std::size_t got = std::fread(itsf.data(), 1, itsf.size(), f);
-  if (got < 4 || std::memcmp(itsf.data(), "ITSF", 4) != 0) return Check::kNotChm;
-  if (got < kItsfV2Length) return Check::kDamaged;
-  const std::uint32_t version = Le32(&itsf[4]);
-  if (version != 2 && version != 3) return Check::kNotChm;
-  const std::size_t needed = version == 3 ? kItsfV3Length : kItsfV2Length;
-  const std::uint32_t header_length = Le32(&itsf[8]);
-  if (got < needed || header_length < needed || header_length > size) return Check::kDamaged;
-  const std::uint64_t dir_offset = Le64(&itsf[0x48]);
-  const std::uint64_t dir_length = Le64(&itsf[0x50]);
-  if (dir_offset > size || dir_length > size - dir_offset || dir_length < kItspLength) {
-    return Check::kDamaged;
-  }
-  out.data_offset = version == 3 ? Le64(&itsf[0x58]) : dir_offset + dir_length;
-  if (out.data_offset > size) return Check::kDamaged;
+// The decoder a call into the library is for. The library hands its LZX
+// decoder a copy of our system, so an allocation cannot find its budget
+// through the system pointer; every call into it is made, on this thread,
+// under a CallInto.
+thread_local ChmFile::Decoder* current_decoder = nullptr;
 
-  std::array<unsigned char, kItspLength> itsp{};
-  if (!ReadAt(f, dir_offset, itsp.data(), itsp.size())) return Check::kDamaged;
-  if (std::memcmp(itsp.data(), "ITSP", 4) != 0 || Le32(&itsp[4]) != 1 ||
-      Le32(&itsp[8]) != kItspLength) {
-    return Check::kDamaged;
+class CallInto {
+ public:
+  explicit CallInto(ChmFile::Decoder* d) : previous_(current_decoder) { current_decoder = d; }
+  ~CallInto() { current_decoder = previous_; }
+  CallInto(const CallInto&) = delete;
+  CallInto& operator=(const CallInto&) = delete;
+
+ private:
+  ChmFile::Decoder* previous_;
+};
+
+mspack_file* MemoryOpen(mspack_system* self, const char*, int mode) {
+  ChmFile::Decoder* d = Owner(self);
+  auto* stream = new (std::nothrow) MemoryStream;
+  if (stream == nullptr) return nullptr;
+  if (mode == MSPACK_SYS_OPEN_READ) {
+    stream->in = &d->bytes;
+  } else if (mode == MSPACK_SYS_OPEN_WRITE && d->output != nullptr) {
+    stream->out = d->output;
+    stream->out_limit = d->output_limit;
+    stream->out->clear();
+  } else {
+    delete stream;
+    return nullptr;
   }
-  out.chunks_offset = dir_offset + kItspLength;
-  out.chunk_length = Le32(&itsp[0x10]);
-  out.index_root = Le32(&itsp[0x1C]);
-  out.first_listing = Le32(&itsp[0x20]);
-  out.chunks = Le32(&itsp[0x2C]);
-  // Chunks are 4 KiB in every file HTML Help writes; chmlib caches several.
-  if (out.chunk_length < 0x20 || out.chunk_length > (1u << 16)) return Check::kDamaged;
-  const std::uint64_t chunk_bytes = std::uint64_t{out.chunk_length} * out.chunks;
-  if (out.chunks == 0 || chunk_bytes > dir_length - kItspLength ||
-      chunk_bytes > kMaxDirectoryBytes) {
-    return Check::kDamaged;
-  }
-  if (out.first_listing >= out.chunks ||
-      (out.index_root != kNoChunk && out.index_root >= out.chunks)) {
-    return Check::kDamaged;
-  }
-  return Check::kOk;
+  return reinterpret_cast<mspack_file*>(stream);
 }
 
-// An ENCINT at p, not reaching `end`; at most nine bytes (63 bits).
-bool ReadEncInt(const unsigned char*& p, const unsigned char* end, std::uint64_t& value) {
-  value = 0;
-  for (int i = 0; i < 9 && p < end; ++i) {
-    const unsigned char b = *p++;
-    value = value << 7 | (b & 0x7F);
-    if ((b & 0x80) == 0) return true;
-  }
-  return false;
+void MemoryClose(mspack_file* file) {
+  delete Stream(file);
 }
 
-// An entry's name: its length, then that many bytes, all before `end`.
-bool ReadName(const unsigned char*& p, const unsigned char* end, std::string_view& name) {
-  std::uint64_t length = 0;
-  if (!ReadEncInt(p, end, length) || length > CHM_MAX_PATHLEN ||
-      length > static_cast<std::uint64_t>(end - p)) {
-    return false;
-  }
-  name = std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
-  p += length;
-  return true;
+int MemoryRead(mspack_file* file, void* buffer, int bytes) {
+  MemoryStream* s = Stream(file);
+  if (s->in == nullptr || bytes < 0) return -1;
+  const std::size_t left = s->in->size() - std::min(s->pos, s->in->size());
+  const std::size_t n = std::min(left, static_cast<std::size_t>(bytes));
+  std::memcpy(buffer, s->in->data() + s->pos, n);
+  s->pos += n;
+  return static_cast<int>(n);
 }
 
-enum class ChunkKind : unsigned char { kOther, kListing, kIndex };
-
-// Reads and checks every chunk of the directory, the chain of listing
-// chunks that enumeration follows, and the index tree that lookups descend.
-// Fills `entries` with every listing entry.
-bool ReadDirectory(std::FILE* f, const Layout& layout, std::vector<DirectoryEntry>& entries) {
-  const std::size_t length = layout.chunk_length;
-  std::vector<unsigned char> directory(length * layout.chunks);
-  if (!ReadAt(f, layout.chunks_offset, directory.data(), directory.size())) return false;
-
-  std::vector<ChunkKind> kind(layout.chunks, ChunkKind::kOther);
-  std::vector<std::int64_t> next(layout.chunks, -1);
-  std::vector<std::vector<std::uint32_t>> children(layout.chunks);
-  for (std::uint32_t c = 0; c < layout.chunks; ++c) {
-    const unsigned char* chunk = directory.data() + std::size_t{c} * length;
-    const bool listing = std::memcmp(chunk, "PMGL", 4) == 0;
-    const bool index = std::memcmp(chunk, "PMGI", 4) == 0;
-    if (!listing && !index) continue;
-    const std::size_t header = listing ? 0x14 : 0x08;
-    const std::uint32_t free_space = Le32(chunk + 4);
-    if (free_space > length - header) return false;
-    const unsigned char* p = chunk + header;
-    const unsigned char* end = chunk + length - free_space;
-    while (p < end) {
-      std::string_view name;
-      if (!ReadName(p, end, name)) return false;
-      if (listing) {
-        DirectoryEntry entry{std::string(name)};
-        if (!ReadEncInt(p, end, entry.space) || !ReadEncInt(p, end, entry.start) ||
-            !ReadEncInt(p, end, entry.length) || entry.space > 1) {
-          return false;
-        }
-        if (entries.size() >= ChmFile::kMaxObjects * 2) return false;
-        entries.push_back(std::move(entry));
-      } else {
-        std::uint64_t child = 0;
-        if (!ReadEncInt(p, end, child) || child >= layout.chunks) return false;
-        children[c].push_back(static_cast<std::uint32_t>(child));
-      }
-    }
-    kind[c] = listing ? ChunkKind::kListing : ChunkKind::kIndex;
-    if (listing) next[c] = static_cast<std::int32_t>(Le32(chunk + 0x10));
+int MemoryWrite(mspack_file* file, void* buffer, int bytes) {
+  MemoryStream* s = Stream(file);
+  // Never more than the directory promised for the object.
+  if (s->out == nullptr || bytes < 0 ||
+      static_cast<std::size_t>(bytes) > s->out_limit - s->out->size()) {
+    return -1;
   }
-
-  // The listing chain from the first listing chunk ends (-1), without a loop.
-  std::int64_t c = layout.first_listing;
-  for (std::uint32_t steps = 0; c != -1; ++steps) {
-    if (c < 0 || c >= layout.chunks || kind[c] != ChunkKind::kListing || steps >= layout.chunks) {
-      return false;
-    }
-    c = next[c];
-  }
-
-  // The index tree from its root reaches only index and listing chunks, and
-  // never comes back to a chunk on the way down.
-  if (layout.index_root != kNoChunk) {
-    enum : unsigned char { kUnseen, kOnPath, kDone };
-    std::vector<unsigned char> state(layout.chunks, kUnseen);
-    std::vector<std::pair<std::uint32_t, std::size_t>> path{{layout.index_root, 0}};
-    state[layout.index_root] = kOnPath;
-    while (!path.empty()) {
-      auto& [chunk, child] = path.back();
-      if (kind[chunk] == ChunkKind::kOther) return false;
-      if (child == children[chunk].size()) {
-        state[chunk] = kDone;
-        path.pop_back();
-        continue;
-      }
-      const std::uint32_t to = children[chunk][child++];
-      if (state[to] == kOnPath) return false;
-      if (state[to] == kUnseen) {
-        state[to] = kOnPath;
-        path.emplace_back(to, 0);
-      }
-    }
-  }
-  return true;
+  s->out->append(static_cast<const char*>(buffer), static_cast<std::size_t>(bytes));
+  return bytes;
 }
 
-const DirectoryEntry* FindEntry(const std::vector<DirectoryEntry>& entries, std::string_view name,
-                                std::size_t from = 0) {
-  for (std::size_t i = from; i < entries.size(); ++i) {
-    if (EqualsIgnoringCase(entries[i].name, name)) return &entries[i];
-  }
-  return nullptr;
+int MemorySeek(mspack_file* file, off_t offset, int mode) {
+  MemoryStream* s = Stream(file);
+  if (s->in == nullptr) return -1;
+  const auto size = static_cast<off_t>(s->in->size());
+  off_t base = 0;
+  if (mode == MSPACK_SYS_SEEK_CUR) base = static_cast<off_t>(s->pos);
+  if (mode == MSPACK_SYS_SEEK_END) base = size;
+  if (offset < -base || offset > size - base) return -1;
+  s->pos = static_cast<std::size_t>(base + offset);
+  return 0;
 }
 
-// The uncompressed object's bytes, `n` of them from its start.
-bool ReadObjectHead(std::FILE* f, const Layout& layout, const DirectoryEntry& entry, void* out,
-                    std::size_t n) {
-  return entry.space == 0 && entry.length >= n &&
-         ReadAt(f, layout.data_offset + entry.start, out, n);
+off_t MemoryTell(mspack_file* file) {
+  return static_cast<off_t>(Stream(file)->pos);
 }
 
-constexpr std::string_view kContent = "::DataSpace/Storage/MSCompressed/Content";
-constexpr std::string_view kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
-constexpr std::string_view kResetTable =
-    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/"
-    "InstanceData/ResetTable";
-// LZX frames, and so the blocks of the reset table, are 32 KiB; chmlib
-// refuses a compressed block longer than that plus 6 KiB.
-constexpr std::uint64_t kLzxBlock = 0x8000;
-constexpr std::uint64_t kMaxCompressedBlock = kLzxBlock + 6144;
+void MemoryMessage(mspack_file*, const char*, ...) {}
 
-// The compressed section: the LZX control data (window and reset interval)
-// and the reset table (where each 32 KiB block starts in the compressed
-// stream). Every copy of each, since chmlib may find any of them; their
-// extents in the file have been checked before. Sets `uncompressed` to the
-// section's length; without the three objects chmlib reads no compressed
-// object, nothing is to be checked and `uncompressed` stays empty.
-bool CheckCompression(std::FILE* f, const Layout& layout,
-                      const std::vector<DirectoryEntry>& entries,
-                      std::optional<std::uint64_t>& uncompressed) {
-  uncompressed.reset();
-  const DirectoryEntry* content = FindEntry(entries, kContent);
-  if (!FindEntry(entries, kControlData) || !FindEntry(entries, kResetTable) || !content) {
-    return true;
-  }
-  for (const DirectoryEntry* c = content; c;
-       c = FindEntry(entries, kContent, (c - &entries[0]) + 1)) {
-    if (c->space != 0) return false;
-  }
+// Each block carries its owner and size ahead of it, so that a free (which
+// the library calls without its system) gives the bytes back to the budget.
+struct alignas(std::max_align_t) BlockHead {
+  ChmFile::Decoder* owner;
+  std::size_t size;
+};
 
-  // Control data: dwords, "LZXC", version, reset interval, window size,
-  // windows per reset; version 2 counts the two sizes in units of 32 KiB.
-  for (const DirectoryEntry* e = FindEntry(entries, kControlData); e;
-       e = FindEntry(entries, kControlData, (e - &entries[0]) + 1)) {
-    std::array<unsigned char, 0x1C> lzxc{};
-    if (!ReadObjectHead(f, layout, *e, lzxc.data(), lzxc.size())) return false;
-    const std::uint32_t version = Le32(&lzxc[8]);
-    if (std::memcmp(&lzxc[4], "LZXC", 4) != 0 || (version != 1 && version != 2)) return false;
-    const std::uint64_t unit = version == 2 ? 0x8000 : 1;
-    const std::uint64_t reset = Le32(&lzxc[0x0C]) * unit;
-    const std::uint64_t window = Le32(&lzxc[0x10]) * unit;
-    const std::uint64_t per_reset = Le32(&lzxc[0x14]);
-    // LZX windows are 2^15 to 2^21 bytes.
-    if (window < 0x8000 || window > 0x200000 || (window & (window - 1)) != 0) return false;
-    if (reset == 0 || reset % (window / 2) != 0 || per_reset == 0 ||
-        reset / (window / 2) * per_reset > 0x7FFFFFFF) {
-      return false;
-    }
-  }
-
-  // Reset table: version 2, block count, ?, table offset, uncompressed and
-  // compressed length, block length; then the blocks' compressed offsets.
-  for (const DirectoryEntry* e = FindEntry(entries, kResetTable); e;
-       e = FindEntry(entries, kResetTable, (e - &entries[0]) + 1)) {
-    std::array<unsigned char, 0x28> table{};
-    if (!ReadObjectHead(f, layout, *e, table.data(), table.size())) return false;
-    const std::uint64_t blocks = Le32(&table[4]);
-    const std::uint64_t offset = Le32(&table[0x0C]);
-    const std::uint64_t length = Le64(&table[0x10]);
-    const std::uint64_t compressed = Le64(&table[0x18]);
-    if (Le32(&table[0]) != 2 || Le64(&table[0x20]) != kLzxBlock) return false;
-    if (blocks == 0 || length > (blocks * kLzxBlock) || offset > e->length ||
-        blocks * 8 > e->length - offset) {
-      return false;
-    }
-    for (const DirectoryEntry* c = content; c;
-         c = FindEntry(entries, kContent, (c - &entries[0]) + 1)) {
-      if (compressed > c->length) return false;
-    }
-    std::vector<unsigned char> starts(blocks * 8);
-    if (!ReadAt(f, layout.data_offset + e->start + offset, starts.data(), starts.size())) {
-      return false;
-    }
-    std::uint64_t previous = 0;
-    for (std::uint64_t i = 0; i < blocks; ++i) {
-      const std::uint64_t at = Le64(&starts[i * 8]);
-      if ((i == 0 && at != 0) || at < previous || at - previous > kMaxCompressedBlock ||
-          at > compressed) {
-        return false;
-      }
-      previous = at;
-    }
-    if (compressed - previous > kMaxCompressedBlock) return false;
-    uncompressed = std::max(uncompressed.value_or(0), length);
-  }
-  return true;
+void* MemoryAlloc(mspack_system*, std::size_t bytes) {
+  ChmFile::Decoder* d = current_decoder;
+  if (d == nullptr || bytes > kMaxLibraryBytes - d->live) return nullptr;
+  void* block = std::malloc(sizeof(BlockHead) + bytes);
+  if (block == nullptr) return nullptr;
+  auto* head = static_cast<BlockHead*>(block);
+  head->owner = d;
+  head->size = bytes;
+  d->live += bytes;
+  return head + 1;
 }
 
-// Every stored object lies inside the file, or the file has been cut short.
-bool CheckStoredExtents(const Layout& layout, const std::vector<DirectoryEntry>& entries) {
-  const std::uint64_t limit = layout.size - layout.data_offset;
-  for (const DirectoryEntry& e : entries) {
-    if (e.space == 0 && (e.start > limit || e.length > limit - e.start)) return false;
-  }
-  return true;
+void MemoryFree(void* ptr) {
+  if (ptr == nullptr) return;
+  BlockHead* head = static_cast<BlockHead*>(ptr) - 1;
+  head->owner->live -= head->size;
+  std::free(head);
 }
 
-// Every compressed object lies inside the compressed section, when chmlib
-// will read that section at all.
-bool CheckCompressedExtents(const std::vector<DirectoryEntry>& entries,
-                            const std::optional<std::uint64_t>& uncompressed) {
-  if (!uncompressed) return true;
-  for (const DirectoryEntry& e : entries) {
-    if (e.space == 1 && (e.start > *uncompressed || e.length > *uncompressed - e.start)) {
-      return false;
-    }
-  }
-  return true;
+void MemoryCopy(void* src, void* dest, std::size_t bytes) {
+  std::memmove(dest, src, bytes);
+}
+
+// A name a link can reach: a clean absolute path ("/page.html"), or one of
+// the container's own objects ("::DataSpace/..."), which the pages never
+// name.
+bool IsReachableName(std::string_view name) {
+  if (name.empty() || name.size() > ChmFile::kMaxNameBytes || name.back() == '/') return false;
+  if (name.substr(0, 2) == "::") return true;
+  return NormaliseObjectPath(name) == name;
 }
 
 std::string Quoted(const std::filesystem::path& path) {
   return "\"" + path.string() + "\"";
 }
 
-struct ListContext {
-  std::vector<ChmFile::Unit>* units;
-  bool too_many = false;
-};
+}  // namespace
 
-int CollectObject(chmFile*, chmUnitInfo* ui, void* context) {
-  auto& ctx = *static_cast<ListContext*>(context);
-  if (ctx.units->size() >= ChmFile::kMaxObjects) {
-    ctx.too_many = true;
-    return CHM_ENUMERATOR_FAILURE;
-  }
-  const std::size_t length = strnlen(ui->path, CHM_MAX_PATHLEN);
-  if (length > 0 && ui->path[length - 1] != '/') {
-    ctx.units->push_back({std::string(ui->path, length), ui->start, ui->length, ui->space});
-  }
-  return CHM_ENUMERATOR_CONTINUE;
+ChmFile::Decoder::Decoder() {
+  system.open = &MemoryOpen;
+  system.close = &MemoryClose;
+  system.read = &MemoryRead;
+  system.write = &MemoryWrite;
+  system.seek = &MemorySeek;
+  system.tell = &MemoryTell;
+  system.message = &MemoryMessage;
+  system.alloc = &MemoryAlloc;
+  system.free = &MemoryFree;
+  system.copy = &MemoryCopy;
+  system.null_ptr = nullptr;
 }
 
-}  // namespace
+ChmFile::Decoder::~Decoder() {
+  const CallInto call(this);
+  if (decompressor != nullptr) {
+    if (header != nullptr) decompressor->close(decompressor, header);
+    mspack_destroy_chm_decompressor(decompressor);
+  }
+}
 
 // ---------------------------------------------------------------------------
 // ChmFile
@@ -505,63 +354,100 @@ std::unique_ptr<ChmFile> ChmFile::Open(const std::filesystem::path& path, ChmOpe
   ChmOpenError local;
   ChmOpenError& err = error ? *error : local;
   err = {};
-  const auto fail = [&](ChmError kind, std::string message) {
-    err.kind = kind;
-    err.message = std::move(message);
+  // One read of the whole file, which must be a regular file of at most
+  // 64 MiB: a FIFO, a device or a huge file of that name is refused before
+  // a byte is read.
+  std::string bytes;
+  const FileReadResult read = ReadRegularFile(path, kMaxHelpFileBytes, bytes);
+  if (read.status == FileReadResult::Status::kNotFound) {
+    err = {ChmError::kMissing, "The help file " + Quoted(path) + " was not found."};
+    return nullptr;
+  }
+  if (!read.ok()) {
+    err = {ChmError::kUnreadable,
+           "The help file " + Quoted(path) + " cannot be read: " + read.reason + "."};
+    return nullptr;
+  }
+  return FromBytes(std::move(bytes), path, &err);
+}
+
+std::unique_ptr<ChmFile> ChmFile::FromBytes(std::string bytes, const std::filesystem::path& path,
+                                            ChmOpenError* error) {
+  ChmOpenError local;
+  ChmOpenError& err = error ? *error : local;
+  err = {};
+  if (bytes.substr(0, 4) != "ITSF") {
+    err = {ChmError::kNotChm, Quoted(path) + " is not a compiled HTML help file."};
+    return nullptr;
+  }
+  const auto damaged = [&] {
+    err = {ChmError::kDamaged,
+           "The help file " + Quoted(path) + " is damaged or cut short and cannot be shown."};
     return nullptr;
   };
 
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(status)) {
-    return fail(ChmError::kMissing, "The help file " + Quoted(path) + " was not found.");
+  // The ITSF header holds two class identifiers at 0x18 and 0x28, which
+  // HTML Help itself never looks at. chmcmd (Free Pascal), which compiles
+  // our help, writes the first one twice; libmspack insists on both. They
+  // carry nothing, so our copy of the bytes gets the pair HTML Help writes.
+  if (bytes.size() >= 0x38) {
+    static constexpr unsigned char kGuids[32] = {0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                                 0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC,
+                                                 0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                                 0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+    std::memcpy(bytes.data() + 0x18, kGuids, sizeof kGuids);
   }
-  if (!std::filesystem::is_regular_file(status)) {
-    return fail(ChmError::kUnreadable,
-                "The help file " + Quoted(path) + " cannot be read: it is not a file.");
-  }
-  const std::uint64_t size = std::filesystem::file_size(path, ec);
-  std::FILE* f = ec ? nullptr : std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    const std::string reason = ec ? ec.message() : std::strerror(errno);
-    return fail(ChmError::kUnreadable,
-                "The help file " + Quoted(path) + " cannot be read: " + reason + ".");
-  }
-  Layout layout;
-  std::vector<DirectoryEntry> entries;
-  std::optional<std::uint64_t> uncompressed;  // the compressed section's length
-  Check check = ReadHeaders(f, size, layout);
-  if (check == Check::kOk &&
-      !(ReadDirectory(f, layout, entries) && CheckStoredExtents(layout, entries) &&
-        CheckCompression(f, layout, entries, uncompressed) &&
-        CheckCompressedExtents(entries, uncompressed))) {
-    check = Check::kDamaged;
-  }
-  std::fclose(f);
-  if (check == Check::kNotChm) {
-    return fail(ChmError::kNotChm, Quoted(path) + " is not a compiled HTML help file.");
-  }
-  const std::string damaged =
-      "The help file " + Quoted(path) + " is damaged or cut short and cannot be shown.";
-  if (check == Check::kDamaged) return fail(ChmError::kDamaged, damaged);
 
   std::unique_ptr<ChmFile> file(new ChmFile(path));
-  file->handle_ = chm_open(path.c_str());
-  if (file->handle_ == nullptr) return fail(ChmError::kDamaged, damaged);
-  ListContext ctx{&file->units_};
-  if (!chm_enumerate(file->handle_, CHM_ENUMERATE_ALL, &CollectObject, &ctx) || ctx.too_many ||
-      file->units_.empty()) {
-    return fail(ChmError::kDamaged, damaged);
+  file->decoder_ = std::make_unique<Decoder>();
+  Decoder& d = *file->decoder_;
+  d.bytes = std::move(bytes);
+  const CallInto call(&d);
+  d.decompressor = mspack_create_chm_decompressor(&d.system);
+  if (d.decompressor == nullptr) return damaged();
+  d.header = d.decompressor->open(d.decompressor, kInputName);
+  if (d.header == nullptr) return damaged();
+
+  // The library lists the help's own files and the container's ("::...")
+  // apart; both are objects of the file. Every object of the compressed
+  // section must end within the part of it we are willing to inflate, so
+  // that no read inflates more than kMaxInflatedBytes, whatever the file's
+  // reset table says.
+  const auto stored_offset = static_cast<std::uint64_t>(std::max<off_t>(d.header->sec0.offset, 0));
+  const std::uint64_t stored =
+      d.bytes.size() - std::min<std::uint64_t>(stored_offset, d.bytes.size());
+  for (mschmd_file* list : {d.header->files, d.header->sysfiles}) {
+    for (mschmd_file* f = list; f != nullptr; f = f->next) {
+      if (f->filename == nullptr || f->section == nullptr || f->offset < 0 || f->length < 0) {
+        return damaged();
+      }
+      const int space = static_cast<int>(f->section->id);
+      const auto start = static_cast<std::uint64_t>(f->offset);
+      const auto length = static_cast<std::uint64_t>(f->length);
+      // libmspack reads only the directory here; a file cut short would
+      // show as pages missing one by one. Every stored object (the
+      // compressed section's own data among them) must lie in the file.
+      if (space == 0 && (start > stored || length > stored - start)) return damaged();
+      const std::string_view name(f->filename);
+      if (!IsReachableName(name)) continue;
+      if (space == 1 && (start > kMaxInflatedBytes || length > kMaxInflatedBytes - start)) {
+        return damaged();
+      }
+      if (file->units_.size() >= kMaxObjects) return damaged();
+      file->units_.push_back({std::string(name), start, length, space});
+      d.entries.push_back(f);
+    }
   }
+  if (file->units_.empty()) return damaged();
   file->objects_.reserve(file->units_.size());
   for (const Unit& unit : file->units_) file->objects_.push_back(unit.path);
   file->ReadSystem();
   return file;
 }
 
-ChmFile::~ChmFile() {
-  if (handle_ != nullptr) chm_close(handle_);
-}
+ChmFile::ChmFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+ChmFile::~ChmFile() = default;
 
 std::string ChmFile::Resolve(std::string_view path) const {
   const Unit* unit = Find(path);
@@ -583,20 +469,16 @@ std::optional<std::string> ChmFile::Read(std::string_view path) {
   // The object as the directory listed it, read without a second lookup.
   const Unit* unit = Find(path);
   if (unit == nullptr || unit->length > kMaxObjectBytes) return std::nullopt;
-  chmUnitInfo ui{};
-  ui.start = unit->start;
-  ui.length = unit->length;
-  ui.space = unit->space;
-  std::snprintf(ui.path, sizeof ui.path, "%s", unit->path.c_str());
-  std::string bytes(static_cast<std::size_t>(ui.length), '\0');
-  std::uint64_t got = 0;
-  while (got < ui.length) {
-    const LONGINT64 n =
-        chm_retrieve_object(handle_, &ui, reinterpret_cast<unsigned char*>(bytes.data() + got), got,
-                            static_cast<LONGINT64>(ui.length - got));
-    if (n <= 0) return std::nullopt;
-    got += static_cast<std::uint64_t>(n);
-  }
+  Decoder& d = *decoder_;
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(unit->length));
+  const CallInto call(&d);
+  d.output = &bytes;
+  d.output_limit = static_cast<std::size_t>(unit->length);
+  const int status =
+      d.decompressor->extract(d.decompressor, d.entries[unit - units_.data()], kOutputName);
+  d.output = nullptr;
+  if (status != MSPACK_ERR_OK || bytes.size() != unit->length) return std::nullopt;
   return bytes;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the program's help file: a compiled HTML Help file (.chm, the ITSF
-// container of Microsoft HTML Help) read through chmlib, and the sitemap of
+// container of Microsoft HTML Help) decoded by libmspack from the file's
+// bytes in memory, and the sitemap of
 // its table of contents (.hhc). No Qt here; the help window sits on top.
 //
 // Everything read from the file is treated as untrusted: a damaged, cut-short
@@ -15,8 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct chmFile;
 
 namespace quillmere {
 
@@ -43,11 +42,20 @@ class ChmFile {
   static constexpr std::uint64_t kMaxObjectBytes = 32ull << 20;
   // The most objects we list; a help file has tens to a few thousand.
   static constexpr std::size_t kMaxObjects = 65536;
+  // The longest object name we keep; HTML Help's own names are far shorter.
+  static constexpr std::size_t kMaxNameBytes = 1024;
+  // How far into the compressed section any object may reach: no read
+  // inflates more than this, whatever a forged reset table says.
+  static constexpr std::uint64_t kMaxInflatedBytes = 256ull << 20;
 
-  // Opens the help file at `path`. On failure returns nullptr and, when
-  // `error` is given, says why.
+  // Opens the help file at `path`: read once, whole, when it is a regular
+  // file of at most 64 MiB. On failure returns nullptr and, when `error` is
+  // given, says why.
   static std::unique_ptr<ChmFile> Open(const std::filesystem::path& path,
                                        ChmOpenError* error = nullptr);
+  // The same from bytes already read; `path` names the file in messages.
+  static std::unique_ptr<ChmFile> FromBytes(std::string bytes, const std::filesystem::path& path,
+                                            ChmOpenError* error = nullptr);
   ~ChmFile();
   ChmFile(const ChmFile&) = delete;
   ChmFile& operator=(const ChmFile&) = delete;
@@ -55,7 +63,9 @@ class ChmFile {
   const std::filesystem::path& Path() const { return path_; }
 
   // Every file object in the help file, by its path ("/index.html",
-  // "/images/window.png", "/#SYSTEM", ...), in the file's directory order.
+  // "/images/window.png", "/#SYSTEM", "::DataSpace/...", ...): the help's
+  // own files in the directory's order, then the container's. A name that
+  // is not a clean path (so no link could reach it) is left out.
   const std::vector<std::string>& Objects() const { return objects_; }
 
   // The stored path of the object `path` names: the path made absolute and
@@ -88,14 +98,17 @@ class ChmFile {
     int space = 0;
   };
 
+  // The library's state over the file's bytes (chm_file.cpp).
+  struct Decoder;
+
  private:
-  explicit ChmFile(std::filesystem::path path) : path_(std::move(path)) {}
+  explicit ChmFile(std::filesystem::path path);
   const Unit* Find(std::string_view path) const;
   void ReadSystem();
   std::string FindBySuffix(std::string_view suffix) const;
 
   std::filesystem::path path_;
-  chmFile* handle_ = nullptr;
+  std::unique_ptr<Decoder> decoder_;
   std::vector<Unit> units_;
   std::vector<std::string> objects_;
   std::string contents_, index_, default_topic_, title_;

@@ -1,16 +1,20 @@
 #include "help_viewer.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageReader>
+#include <QPixmap>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -39,6 +43,319 @@ QString NotFoundPage(const QString& path) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// The page check
+
+namespace {
+
+bool IsVoidElement(const QString& name) {
+  static const QStringList kVoid = {
+      QStringLiteral("br"),     QStringLiteral("img"),      QStringLiteral("hr"),
+      QStringLiteral("meta"),   QStringLiteral("link"),     QStringLiteral("input"),
+      QStringLiteral("area"),   QStringLiteral("base"),     QStringLiteral("col"),
+      QStringLiteral("param"),  QStringLiteral("wbr"),      QStringLiteral("embed"),
+      QStringLiteral("source"), QStringLiteral("basefont"), QStringLiteral("frame")};
+  return kVoid.contains(name);
+}
+
+// Elements that Qt's HTML reader closes when the same one opens again
+// ("<li>one<li>two"), so that they do not nest.
+bool ClosesItself(const QString& name) {
+  static const QStringList kSelf = {
+      QStringLiteral("p"),  QStringLiteral("li"), QStringLiteral("dt"), QStringLiteral("dd"),
+      QStringLiteral("tr"), QStringLiteral("td"), QStringLiteral("th"), QStringLiteral("option")};
+  return kSelf.contains(name);
+}
+
+bool IsTablePart(const QString& name) {
+  static const QStringList kParts = {QStringLiteral("tr"),     QStringLiteral("td"),
+                                     QStringLiteral("th"),     QStringLiteral("thead"),
+                                     QStringLiteral("tbody"),  QStringLiteral("tfoot"),
+                                     QStringLiteral("caption")};
+  return kParts.contains(name);
+}
+
+// One tag as read from the source.
+struct ScannedTag {
+  QString name;  // lower case, without "/"
+  bool closing = false;
+  bool self_closing = false;
+  qsizetype end = 0;  // just past its ">"
+};
+
+// Reads the tag at `lt`; false when no ">" ends it. A quote opens a value
+// only after "=", as in HTML.
+bool ScanTag(const QString& html, qsizetype lt, ScannedTag& tag) {
+  const qsizetype n = html.size();
+  qsizetype k = lt + 1;
+  tag = ScannedTag{};
+  if (k < n && html[k] == u'/') {
+    tag.closing = true;
+    ++k;
+  }
+  const qsizetype name_start = k;
+  while (k < n && (html[k].isLetterOrNumber() || html[k] == u'-' || html[k] == u':')) ++k;
+  tag.name = html.mid(name_start, k - name_start).toLower();
+  bool after_equals = false;
+  while (k < n) {
+    const QChar c = html[k];
+    if (c == u'>') {
+      tag.end = k + 1;
+      tag.self_closing = k > lt + 1 && html[k - 1] == u'/';
+      return true;
+    }
+    if ((c == u'"' || c == u'\'') && after_equals) {
+      const qsizetype close = html.indexOf(c, k + 1);
+      if (close < 0) return false;
+      k = close + 1;
+      after_equals = false;
+      continue;
+    }
+    if (c == u'=') {
+      after_equals = true;
+    } else if (!c.isSpace()) {
+      after_equals = false;
+    }
+    ++k;
+  }
+  return false;
+}
+
+// The value of attribute `key` in the tag text, or a null string.
+QString Attribute(QStringView tag, QStringView key) {
+  qsizetype k = 1;
+  const qsizetype n = tag.size();
+  while (k < n && !tag[k].isSpace()) ++k;  // the name
+  while (k < n) {
+    while (k < n && (tag[k].isSpace() || tag[k] == u'/')) ++k;
+    const qsizetype name_start = k;
+    while (k < n && !tag[k].isSpace() && tag[k] != u'=' && tag[k] != u'>') ++k;
+    const QStringView name = tag.mid(name_start, k - name_start);
+    if (k == name_start) ++k;
+    while (k < n && tag[k].isSpace()) ++k;
+    if (k >= n || tag[k] != u'=') {
+      continue;
+    }
+    ++k;
+    while (k < n && tag[k].isSpace()) ++k;
+    QStringView value;
+    if (k < n && (tag[k] == u'"' || tag[k] == u'\'')) {
+      const QChar quote = tag[k++];
+      qsizetype close = tag.indexOf(quote, k);
+      if (close < 0) close = n;
+      value = tag.mid(k, close - k);
+      k = close + 1;
+    } else {
+      const qsizetype start = k;
+      while (k < n && !tag[k].isSpace() && tag[k] != u'>') ++k;
+      value = tag.mid(start, k - start);
+    }
+    if (name.compare(key, Qt::CaseInsensitive) == 0) return value.toString();
+  }
+  return {};
+}
+
+// A length the page declares in pixels ("120", "120px"); 0 for none or a
+// percentage.
+qint64 DeclaredPixels(const QString& value) {
+  QString v = value.trimmed();
+  if (v.endsWith(QLatin1String("px"), Qt::CaseInsensitive)) v.chop(2);
+  bool ok = false;
+  const double d = v.toDouble(&ok);
+  if (!ok || !(d > 0)) return 0;
+  return d > 1e9 ? qint64(1e9) : qint64(d);
+}
+
+QString Note(const QString& text) {
+  return QStringLiteral("<p style=\"color: #8b0000\"><i>[%1]</i></p>").arg(text.toHtmlEscaped());
+}
+
+}  // namespace
+
+QString CheckHelpPage(const QString& html, const std::function<QSize(const QString&)>& image_size,
+                      const HelpPageLimits& limits, HelpPageReport* report) {
+  HelpPageReport local;
+  HelpPageReport& r = report ? *report : local;
+  r = {};
+  QString out;
+  out.reserve(std::min(html.size(), limits.max_text) + 1024);
+  QStringList open;  // elements open now, outermost first
+  qint64 pixels = 0;
+  qsizetype run = 0;  // characters of text in the paragraph now
+  int elements = 0, items = 0;
+  const qsizetype end = std::min(html.size(), limits.max_text);
+  r.cut = html.size() > limits.max_text;
+
+  const auto text = [&](qsizetype from, qsizetype to) {
+    // Qt breaks a paragraph into lines over its whole length each time it
+    // lays it out; a run of megabytes without a tag is given breaks.
+    while (from < to) {
+      const qsizetype take = std::min(to - from, limits.max_paragraph - run);
+      out += QStringView(html).mid(from, take);
+      from += take;
+      run += take;
+      if (run >= limits.max_paragraph) {
+        // A new block: a line break would stay in the same paragraph.
+        if (open.isEmpty() || open.last() != QLatin1String("p")) {
+          if (open.size() >= limits.max_depth) {
+            run = 0;  // no room for it; the text runs on
+            continue;
+          }
+          open.append(QStringLiteral("p"));
+        }
+        out += QLatin1String("<p>");
+        ++r.broken_paragraphs;
+        run = 0;
+      }
+    }
+  };
+
+  qsizetype i = 0;
+  while (i < end) {
+    const qsizetype lt = html.indexOf(u'<', i);
+    if (lt < 0 || lt >= end) {
+      text(i, end);
+      break;
+    }
+    text(i, lt);
+    i = lt;
+    if (QStringView(html).mid(lt, 4) == QLatin1String("<!--")) {
+      const qsizetype close = html.indexOf(QLatin1String("-->"), lt + 4);
+      i = close < 0 || close + 3 > end ? end : close + 3;
+      continue;  // comments are dropped: nothing of them is shown
+    }
+    ScannedTag tag;
+    if (!ScanTag(html, lt, tag) || tag.end > end) {
+      // A "<" that starts no tag is shown as it stands.
+      out += QLatin1String("&lt;");
+      ++run;
+      i = lt + 1;
+      continue;
+    }
+    i = tag.end;
+    const QStringView source = QStringView(html).mid(lt, tag.end - lt);
+    if (tag.name.isEmpty()) {
+      if (!tag.closing) out += source;  // <!DOCTYPE ...>, <?xml ...?>
+      continue;
+    }
+    if (tag.closing) {
+      const qsizetype at = open.lastIndexOf(tag.name);
+      if (at < 0) continue;  // closes nothing that is open: dropped
+      open.resize(at);
+      out += source;
+      run = 0;
+      continue;
+    }
+    if (++elements > limits.max_elements) {
+      ++r.dropped_tags;
+      continue;
+    }
+    if (tag.name == QLatin1String("img")) {
+      const QString src = Attribute(source, u"src");
+      const QSize real = src.isEmpty() ? QSize() : image_size(src);
+      qint64 w = DeclaredPixels(Attribute(source, u"width"));
+      qint64 h = DeclaredPixels(Attribute(source, u"height"));
+      if (real.isValid() && !real.isEmpty()) {
+        // One declared side scales the other, as the browser draws it.
+        if (w == 0 && h == 0) {
+          w = real.width(), h = real.height();
+        } else if (w == 0) {
+          w = h * real.width() / real.height();
+        } else if (h == 0) {
+          h = w * real.height() / real.width();
+        }
+      }
+      const qint64 decoded = real.isValid() ? qint64(real.width()) * real.height() : 0;
+      const qint64 cost = std::max(decoded, w * h);
+      if (cost > limits.max_pixels - pixels) {
+        ++r.dropped_images;
+        out += QStringLiteral("<i>[picture left out: too large to show]</i>");
+        continue;
+      }
+      pixels += cost;
+      out += source;
+      continue;
+    }
+    if (IsVoidElement(tag.name) || tag.self_closing) {
+      out += source;
+      continue;
+    }
+    if (tag.name == QLatin1String("style") || tag.name == QLatin1String("script") ||
+        tag.name == QLatin1String("title")) {
+      // Their content is not markup: copied to their end tag.
+      const qsizetype close = html.indexOf(QLatin1String("</") + tag.name, i, Qt::CaseInsensitive);
+      const qsizetype stop = close < 0 || close > end ? end : close;
+      out += source;
+      out += QStringView(html).mid(i, stop - i);
+      i = stop;
+      open.append(tag.name);
+      continue;
+    }
+    if (tag.name == QLatin1String("li") || tag.name == QLatin1String("tr") ||
+        tag.name == QLatin1String("td") || tag.name == QLatin1String("th")) {
+      // Qt lays a nested table out again for every pass over the table
+      // around it: an item costs twice as much one table further in.
+      const qsizetype tables = open.count(QStringLiteral("table"));
+      const int cost = tables > 1 ? 1 << std::min<qsizetype>(tables - 1, 20) : 1;
+      if (cost > limits.max_items - items) {
+        ++r.dropped_tags;
+        continue;
+      }
+      items += cost;
+    }
+    const bool cell = tag.name == QLatin1String("td") || tag.name == QLatin1String("th");
+    if (cell || tag.name == QLatin1String("tr")) {
+      // A new cell or row ends the cell before it, as in HTML.
+      while (!open.isEmpty() &&
+             (open.last() == QLatin1String("td") || open.last() == QLatin1String("th"))) {
+        open.removeLast();
+      }
+    }
+    if (ClosesItself(tag.name) && !open.isEmpty() && open.last() == tag.name) open.removeLast();
+    if (IsTablePart(tag.name) &&
+        open.count(QStringLiteral("table")) <=
+            open.count(QStringLiteral("td")) + open.count(QStringLiteral("th"))) {
+      // A row or cell of a table that was left out (or of none): Qt would
+      // hang it on the table further out, as rows without end.
+      ++r.dropped_tags;
+      continue;
+    }
+    if (open.size() >= limits.max_depth ||
+        (tag.name == QLatin1String("table") &&
+         open.count(QStringLiteral("table")) >= limits.max_tables)) {
+      ++r.dropped_tags;
+      continue;
+    }
+    open.append(tag.name);
+    out += source;
+    run = 0;
+  }
+
+  const bool changed = r.cut || r.dropped_tags > 0 || r.dropped_images > 0;
+  if (!changed) return r.broken_paragraphs > 0 ? out : html;
+  // The notes go after everything still open is closed, so that they show
+  // at the top level, whatever the page left open.
+  for (qsizetype k = open.size(); k-- > 0;) out += QLatin1String("</") + open[k] + u'>';
+  if (r.cut) {
+    out += Note(QStringLiteral("This page is longer than the help window shows; "
+                               "it is cut after %1 characters.")
+                    .arg(limits.max_text));
+  }
+  if (r.dropped_tags > 0) {
+    out += Note(QStringLiteral("This page nests too deep or holds too many elements "
+                               "to show whole; %1 of its tags are left out and what they "
+                               "held is shown flattened.")
+                    .arg(r.dropped_tags));
+  }
+  if (r.dropped_images > 0) {
+    out += Note(QStringLiteral("%1 picture(s) of this page are left out: together they would "
+                               "take more than %2 million pixels.")
+                    .arg(r.dropped_images)
+                    .arg(limits.max_pixels / 1000000));
+  }
+  return out;
+}
 
 // ---------------------------------------------------------------------------
 // HelpBrowser
@@ -75,27 +392,59 @@ QUrl HelpBrowser::PageUrl(const QString& local) {
   return url;
 }
 
+std::optional<std::string> HelpBrowser::ReadObject(const std::string& path) {
+  if (file_ == nullptr) return std::nullopt;
+  return file_->Read(path);
+}
+
+QSize HelpBrowser::ImageSize(const QUrl& url) {
+  if (url.scheme() != QLatin1String(kScheme)) return {};
+  const std::optional<std::string> bytes = ReadObject(url.path(QUrl::FullyDecoded).toStdString());
+  if (!bytes) return {};
+  QByteArray data = QByteArray::fromRawData(bytes->data(), qsizetype(bytes->size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  return QImageReader(&buffer).size();
+}
+
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   const QUrl url = name.isRelative() ? source().resolved(name) : name;
-  if (url.scheme() != QLatin1String(kScheme) || file_ == nullptr) return {};
+  if (url.scheme() != QLatin1String(kScheme)) return {};
   const QString path = url.path(QUrl::FullyDecoded);
-  const std::optional<std::string> bytes = file_->Read(path.toStdString());
+  const std::optional<std::string> bytes = ReadObject(path.toStdString());
   switch (type) {
     case QTextDocument::UnknownResource:
-    case QTextDocument::HtmlResource:
+    case QTextDocument::HtmlResource: {
       if (!bytes) return NotFoundPage(path);
-      return FromUtf8(DecodeHtml(*bytes));
+      // A new page: its own picture budget, and the page checked before the
+      // browser reads a tag of it.
+      const HelpPageLimits limits;
+      pixels_left_ = limits.max_pixels;
+      return CheckHelpPage(
+          FromUtf8(DecodeHtml(*bytes)),
+          [&](const QString& src) { return ImageSize(url.resolved(QUrl(src))); }, limits);
+    }
     case QTextDocument::StyleSheetResource:
       if (!bytes) return {};
       return FromUtf8(DecodeText(*bytes));
     case QTextDocument::ImageResource: {
       if (!bytes) return {};
+      // Judged by its header before it is decoded: a picture named only in
+      // a style sheet, or one the page check did not see, still keeps to
+      // what is left of the page's budget.
+      QByteArray data = QByteArray::fromRawData(bytes->data(), qsizetype(bytes->size()));
+      QBuffer buffer(&data);
+      buffer.open(QIODevice::ReadOnly);
+      QImageReader reader(&buffer);
+      const QSize size = reader.size();
+      const qint64 pixels = size.isValid() ? qint64(size.width()) * size.height() : -1;
+      if (pixels < 0 || pixels > pixels_left_) return QImage();
+      pixels_left_ -= pixels;
       QImage image;
-      if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                              static_cast<int>(bytes->size()))) {
-        return {};
-      }
-      return image;
+      if (!reader.read(&image)) return QImage();
+      // As a pixmap, the form the text layout draws from: handed a QImage,
+      // Qt converts it whole each time it measures or draws it.
+      return QPixmap::fromImage(std::move(image));
     }
     default:
       if (!bytes) return {};

@@ -11,7 +11,10 @@
 #include <QUrl>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QToolButton;
 class QTreeWidget;
@@ -24,6 +27,42 @@ class ChmFile;
 // The help file's name, as the program has always called it. Its extension
 // is accepted in any case (".CHM" too).
 inline constexpr char kHelpFileName[] = "Quillmere Attenuation.chm";
+
+// What a help page may ask of the text browser. Qt lays out nested tables
+// and lists by recursion and long paragraphs in one piece, and decodes every
+// picture whole: beyond these bounds a page could exhaust the stack, the
+// memory or the user's patience.
+struct HelpPageLimits {
+  int max_depth = 64;              // elements open at once
+  qsizetype max_text = 4 << 20;    // characters of the page's source
+  qint64 max_pixels = 32'000'000;  // of all its pictures, decoded
+  // Measured with Qt 6.4: each of these alone, at its bound, takes some
+  // 0.1 to 0.3 s to lay out; past it the cost grows steeply (tables nested
+  // 16 deep: seconds; 20 000 list items: a minute).
+  int max_tables = 8;        // tables open at once
+  int max_elements = 20000;  // elements in the page
+  // List items, table rows and cells; one counts 2^(n-1) inside n tables.
+  int max_items = 1000;
+  qsizetype max_paragraph = 16 << 10;  // characters of text in one paragraph
+};
+
+// What CheckHelpPage changed.
+struct HelpPageReport {
+  int dropped_tags = 0;       // past a bound on nesting or count; their text stays
+  bool cut = false;           // the source was longer than max_text
+  int dropped_images = 0;     // over the page's pixel budget
+  int broken_paragraphs = 0;  // runs of text broken into paragraphs
+};
+
+// A page fit for the text browser: tags opened deeper than the limit are
+// left out (their text stays, flattened), the source is cut at the limit,
+// pictures past the page's pixel budget (judged from their headers through
+// `image_size`, and from the width and height the page declares) are left
+// out, and a very long run of text is broken into paragraphs. Every change leaves a
+// visible note in the page. `image_size` gives a picture's size by its src,
+// or an invalid size when it has none.
+QString CheckHelpPage(const QString& html, const std::function<QSize(const QString&)>& image_size,
+                      const HelpPageLimits& limits = {}, HelpPageReport* report = nullptr);
 
 // The page view: a text browser whose resources are objects of the help
 // file, addressed as chm:/path/inside/the/file.html. Relative links resolve
@@ -48,8 +87,17 @@ class HelpBrowser : public QTextBrowser {
 
   QVariant loadResource(int type, const QUrl& name) override;
 
+ protected:
+  // The bytes of the object at `path` in the help file (a page, style
+  // sheet or picture), or nothing.
+  virtual std::optional<std::string> ReadObject(const std::string& path);
+
  private:
+  // The size of the picture at `url` from its header, without decoding it.
+  QSize ImageSize(const QUrl& url);
+
   ChmFile* file_ = nullptr;
+  qint64 pixels_left_ = 0;  // of the shown page's picture budget
 };
 
 class HelpViewer : public QWidget {
