@@ -2,3 +2,8 @@ quillmere_add_test(calculator_tests SOURCES calculator_test.cpp LIBS quillmere_a
 target_include_directories(calculator_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 quillmere_add_test(default_data_tests SOURCES default_data_test.cpp LIBS quillmere_defaults)
 target_include_directories(default_data_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+# The whole recalculation against the reference cases of an independent
+# implementation (tests/data/reference).
+quillmere_add_test(recalc_reference_tests SOURCES recalc_reference_test.cpp
+  LIBS quillmere_defaults nlohmann_json::nlohmann_json)
+target_include_directories(recalc_reference_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
