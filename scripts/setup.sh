@@ -16,6 +16,8 @@ packages=(
   xvfb xauth
   desktop-file-utils
   python3-xlib time
+  # tests/data/models/make-model-values.py: independent model values at 30 digits
+  python3-mpmath
   # fuzz/run: clang, libFuzzer with the sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm
 )
