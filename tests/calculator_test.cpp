@@ -354,7 +354,7 @@ TEST_F(CalculatorTest, BeforeAnyDataFileNothingShowsNanOrInf) {
   EXPECT_EQ(display.texts.count("Panel38"), 0u);
 }
 
-TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
+TEST_F(CalculatorTest, SteppersMoveByTheirStepAndClamp) {
   LoadTypical();
   using Step = void (Calculator::*)(Station);
   struct Case {
@@ -365,6 +365,38 @@ TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
     Step step;
     Real to;
   } cases[] = {
+      // Inside the range every button moves by its own step.
+      {"elevation 30, x10 up", Station::Home, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton10UpClick, 40},
+      {"elevation 30, x10 down", Station::DX, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton10DownClick, 20},
+      {"elevation 30, x1 up", Station::DX, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton1UpClick, 31},
+      {"elevation 30, x1 down", Station::Home, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton1DownClick, 29},
+      {"elevation 0.5, x1 up", Station::Home, &StationParams::Elevation, 0.5L,
+       &Calculator::ElevationButton1UpClick, 0.6L},
+      {"10 degC up", Station::Home, &StationParams::Temperature, 10, &Calculator::TempButtonUpClick,
+       11},
+      {"10 degC down", Station::Home, &StationParams::Temperature, 10,
+       &Calculator::TempButtonDownClick, 9},
+      {"humidity 50 up", Station::DX, &StationParams::Humidity, 50,
+       &Calculator::HumidityButtonUpClick, 51},
+      {"humidity 50 down", Station::Home, &StationParams::Humidity, 50,
+       &Calculator::HumidityButtonDownClick, 49},
+      {"pressure 1000 up", Station::DX, &StationParams::Pressure, 1000,
+       &Calculator::PressButtonUpClick, 1001},
+      {"pressure 1000 down", Station::Home, &StationParams::Pressure, 1000,
+       &Calculator::PressButtonDownClick, 999},
+      {"500 m, x10 up", Station::DX, &StationParams::HeightAsl, 500, &Calculator::HASLx10UpClick,
+       510},
+      {"500 m, x10 down", Station::Home, &StationParams::HeightAsl, 500,
+       &Calculator::HASLx10DownClick, 490},
+      {"500 m, x100 up", Station::Home, &StationParams::HeightAsl, 500,
+       &Calculator::HASLx100UpClick, 600},
+      {"500 m, x100 down", Station::DX, &StationParams::HeightAsl, 500,
+       &Calculator::HASLx100DownClick, 400},
+      // At the limits.
       {"elevation 5, x10 down", Station::Home, &StationParams::Elevation, 5,
        &Calculator::ElevationButton10DownClick, 1},
       {"elevation 10, x10 down", Station::Home, &StationParams::Elevation, 10,
