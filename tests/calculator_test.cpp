@@ -433,6 +433,8 @@ TEST_F(CalculatorTest, SteppersMoveByTheirStepAndClamp) {
        &Calculator::HASLx10UpClick, 10010},
       {"50 m, x100 down", Station::Home, &StationParams::HeightAsl, 50,
        &Calculator::HASLx100DownClick, 0},
+      {"0 m, x10 down", Station::DX, &StationParams::HeightAsl, 0, &Calculator::HASLx10DownClick,
+       0},
       {"-40 degC down", Station::DX, &StationParams::Temperature, -40,
        &Calculator::TempButtonDownClick, -41},
   };
