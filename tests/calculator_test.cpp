@@ -405,6 +405,8 @@ TEST_F(CalculatorTest, SteppersMoveByTheirStepAndClamp) {
        &Calculator::ElevationButton10DownClick, 0.5L},
       {"elevation 1, x1 down", Station::Home, &StationParams::Elevation, 1,
        &Calculator::ElevationButton1DownClick, 0.9L},
+      {"elevation 0.155, x1 down keeps 0.055", Station::DX, &StationParams::Elevation, 0.155L,
+       &Calculator::ElevationButton1DownClick, 0.055L},
       {"elevation 0.1, x1 down", Station::Home, &StationParams::Elevation, 0.1L,
        &Calculator::ElevationButton1DownClick, 0.1L},
       {"elevation a hair above 0.1, x1 down", Station::Home, &StationParams::Elevation,

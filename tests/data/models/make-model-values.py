@@ -164,7 +164,7 @@ def main():
     rows.append("};")
 
     # One height inside every layer of every quantity, and each layer's top.
-    heights = ["3", "8.5", "9", "10", "12", "13", "15", "16", "17", "20", "23", "25", "30", "31",
+    heights = ["3", "8.5", "9", "10", "10.5", "12", "13", "15", "16", "17", "20", "23", "25", "30", "31",
                "33", "40", "47", "48", "49", "50", "52", "53", "54", "60", "72", "75", "79",
                "79.5", "80", "90"]
     rows.append("const ProfileRow kProfileRows[] = {")
