@@ -20,7 +20,8 @@ packages=(
   openbox xdotool x11-utils
   desktop-file-utils appstream scdoc dpkg-dev man-db
   python3-xlib time
-  # tests/data/p676/gamma_reference.py: the high-precision line-by-line reference
+  # the reference scripts of the model tests (tests/data/p676, tests/data/models):
+  # independent values in high-precision arithmetic
   python3-mpmath
   # fuzz/run: clang, libFuzzer with the sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm

@@ -6,3 +6,9 @@ target_include_directories(default_data_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR
 # quillmere-report --track, without the process around it.
 quillmere_add_test(track_command_tests SOURCES track_command_test.cpp
   LIBS quillmere_track_command nlohmann_json::nlohmann_json)
+
+# The whole recalculation against the reference cases of an independent
+# implementation (tests/data/reference).
+quillmere_add_test(recalc_reference_tests SOURCES recalc_reference_test.cpp
+  LIBS quillmere_defaults nlohmann_json::nlohmann_json)
+target_include_directories(recalc_reference_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

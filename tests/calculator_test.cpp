@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -157,23 +158,45 @@ TEST_F(CalculatorTest, ShowsTheWorkedExampleExactly) {
   for (const auto& [name, text] : expected) EXPECT_EQ(display.Text(name), text) << name;
 }
 
-TEST_F(CalculatorTest, EmeModeShowsTheEmeBlocksAndColoursTheSquares) {
+TEST_F(CalculatorTest, EachPathModeColoursItsSquare) {
   LoadTypical();
   calc.Panel124Click();
-  for (const char* name : {"Panel23", "Panel2", "Panel114", "Panel115", "Panel121", "Panel30",
-                           "Panel59", "Label122", "Label54", "ColorButton4"}) {
-    EXPECT_FALSE(display.Visible(name)) << name;
-  }
-  EXPECT_TRUE(display.Visible("Panel126"));
   EXPECT_EQ(display.Colour("Panel124"), kBlue);
   EXPECT_EQ(display.Colour("Panel125"), kSilver);
-
   calc.Panel125Click();
-  EXPECT_TRUE(display.Visible("Panel23"));
-  EXPECT_TRUE(display.Visible("Label54"));
-  EXPECT_FALSE(display.Visible("Panel126"));
   EXPECT_EQ(display.Colour("Panel124"), kSkyBlue);
   EXPECT_EQ(display.Colour("Panel125"), kWhite);
+}
+
+// The blocks of the Moon path, as the window's layout names them: both
+// stations' slant-attenuation blocks, the moon data line, the reset button,
+// the Moon distance and combined-loss blocks, sky noise, EME totals and path
+// loss with their labels. Panel126 takes their place on a terrestrial path.
+TEST_F(CalculatorTest, EachPathModeShowsExactlyItsOwnBlocks) {
+  const std::map<std::string, bool> eme_only = {
+      {"Panel23", true},  {"Panel2", true},   {"Panel114", true}, {"ColorButton4", true},
+      {"Panel115", true}, {"Panel121", true}, {"Panel120", true}, {"Panel131", true},
+      {"Panel132", true}, {"Label122", true}, {"Label123", true}, {"Panel30", true},
+      {"Panel31", true},  {"Panel59", true},  {"Panel62", true},  {"Label3", true},
+      {"Label4", true},   {"Label5", true},   {"Label6", true},   {"Label47", true},
+      {"Label50", true},  {"Label51", true},  {"Label54", true},  {"Panel126", false}};
+  std::map<std::string, bool> terrestrial;
+  for (const auto& [name, shown] : eme_only) terrestrial[name] = !shown;
+  const struct {
+    const char* mode;
+    void (Calculator::*select)();
+    const std::map<std::string, bool>& visibility;
+  } cases[] = {
+      {"terrestrial", &Calculator::Panel124Click, terrestrial},
+      {"EME", &Calculator::Panel125Click, eme_only},
+  };
+  LoadTypical();
+  for (const auto& c : cases) {
+    RecordingDisplay fresh;
+    Calculator calc_on_fresh(state, fresh, moon, FixedUtcClock({2026, 12, 7, 8, 30, 59, 900}));
+    (calc_on_fresh.*c.select)();
+    EXPECT_EQ(fresh.VisibilitySet(), c.visibility) << c.mode;
+  }
 }
 
 TEST_F(CalculatorTest, TerrestrialModeSumsTheAirOverThePath) {
@@ -335,7 +358,7 @@ TEST_F(CalculatorTest, BeforeAnyDataFileNothingShowsNanOrInf) {
   EXPECT_EQ(display.texts.count("Panel38"), 0u);
 }
 
-TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
+TEST_F(CalculatorTest, SteppersMoveByTheirStepAndClamp) {
   LoadTypical();
   using Step = void (Calculator::*)(Station);
   struct Case {
@@ -346,6 +369,38 @@ TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
     Step step;
     Real to;
   } cases[] = {
+      // Inside the range every button moves by its own step.
+      {"elevation 30, x10 up", Station::Home, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton10UpClick, 40},
+      {"elevation 30, x10 down", Station::DX, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton10DownClick, 20},
+      {"elevation 30, x1 up", Station::DX, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton1UpClick, 31},
+      {"elevation 30, x1 down", Station::Home, &StationParams::Elevation, 30,
+       &Calculator::ElevationButton1DownClick, 29},
+      {"elevation 0.5, x1 up", Station::Home, &StationParams::Elevation, 0.5L,
+       &Calculator::ElevationButton1UpClick, 0.6L},
+      {"10 degC up", Station::Home, &StationParams::Temperature, 10, &Calculator::TempButtonUpClick,
+       11},
+      {"10 degC down", Station::Home, &StationParams::Temperature, 10,
+       &Calculator::TempButtonDownClick, 9},
+      {"humidity 50 up", Station::DX, &StationParams::Humidity, 50,
+       &Calculator::HumidityButtonUpClick, 51},
+      {"humidity 50 down", Station::Home, &StationParams::Humidity, 50,
+       &Calculator::HumidityButtonDownClick, 49},
+      {"pressure 1000 up", Station::DX, &StationParams::Pressure, 1000,
+       &Calculator::PressButtonUpClick, 1001},
+      {"pressure 1000 down", Station::Home, &StationParams::Pressure, 1000,
+       &Calculator::PressButtonDownClick, 999},
+      {"500 m, x10 up", Station::DX, &StationParams::HeightAsl, 500, &Calculator::HASLx10UpClick,
+       510},
+      {"500 m, x10 down", Station::Home, &StationParams::HeightAsl, 500,
+       &Calculator::HASLx10DownClick, 490},
+      {"500 m, x100 up", Station::Home, &StationParams::HeightAsl, 500,
+       &Calculator::HASLx100UpClick, 600},
+      {"500 m, x100 down", Station::DX, &StationParams::HeightAsl, 500,
+       &Calculator::HASLx100DownClick, 400},
+      // At the limits.
       {"elevation 5, x10 down", Station::Home, &StationParams::Elevation, 5,
        &Calculator::ElevationButton10DownClick, 1},
       {"elevation 10, x10 down", Station::Home, &StationParams::Elevation, 10,
@@ -354,6 +409,8 @@ TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
        &Calculator::ElevationButton10DownClick, 0.5L},
       {"elevation 1, x1 down", Station::Home, &StationParams::Elevation, 1,
        &Calculator::ElevationButton1DownClick, 0.9L},
+      {"elevation 0.155, x1 down keeps 0.055", Station::DX, &StationParams::Elevation, 0.155L,
+       &Calculator::ElevationButton1DownClick, 0.055L},
       {"elevation 0.1, x1 down", Station::Home, &StationParams::Elevation, 0.1L,
        &Calculator::ElevationButton1DownClick, 0.1L},
       {"elevation a hair above 0.1, x1 down", Station::Home, &StationParams::Elevation,
@@ -382,6 +439,8 @@ TEST_F(CalculatorTest, SteppersClampAsTheyShould) {
        &Calculator::HASLx10UpClick, 10010},
       {"50 m, x100 down", Station::Home, &StationParams::HeightAsl, 50,
        &Calculator::HASLx100DownClick, 0},
+      {"0 m, x10 down", Station::DX, &StationParams::HeightAsl, 0, &Calculator::HASLx10DownClick,
+       0},
       {"-40 degC down", Station::DX, &StationParams::Temperature, -40,
        &Calculator::TempButtonDownClick, -41},
       // The ceilings and floors of the table of input limits.

@@ -124,8 +124,13 @@ void PrintTo(const Vector& c, std::ostream* os) {
 }
 
 const Vector kVectors[] = {
-    {"typical", 1},        {"three-records", 3}, {"trailing-partial", 1},
-    {"reserved-carry", 1}, {"damaged", 1},
+    {"typical", 1},
+    {"three-records", 3},
+    {"trailing-partial", 1},
+    {"reserved-carry", 1},
+    {"damaged", 1},
+    // Every field different from every other: swapped offsets show.
+    {"distinct", 1},
 };
 
 class Vectors : public ::testing::TestWithParam<Vector> {

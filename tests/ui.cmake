@@ -19,6 +19,8 @@ if(TARGET quillmere_ui)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp LIBS quillmere_ui)
   quillmere_add_qtest(ui_form_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_form_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_form_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
   quillmere_add_qtest(ui_window_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_window_test.cpp LIBS quillmere_ui)
   target_compile_definitions(ui_window_test PRIVATE

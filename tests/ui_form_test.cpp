@@ -19,10 +19,14 @@
 
 #include "clickable_label.h"
 #include "color_button.h"
+#include "default_data.h"
 #include "font_substitutes.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
+#include "support/message_log.h"
+#include "support/recording_display.h"
+#include "support/window_controls.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "ui_tform1.h"
@@ -39,24 +43,20 @@ struct ComponentRow {
   const char* hint;
 };
 
-// Every named component: kind, the component it lies on, its caption at
-// design (value fields show their own name until the first recalculation)
-// and its hint.
+// Every component that carries a text of the window's own: kind, the
+// component it lies on, its caption at design and its hint. Components
+// without such a text are not restated here: the form defines them, and
+// componentsTheCalculationAddresses checks that every name the calculation
+// writes to is on the form.
 const ComponentRow kComponents[] = {
-    {"Panel1", "Panel", "FormClient", "", ""},
-    {"Panel121", "Panel", "FormClient", "", ""},
     {"ColorButton1", "ColorButton", "Panel1", "Save default Data", ""},
     {"ColorButton2", "ColorButton", "Panel1", "Change Display Accuracy", ""},
     {"ColorButton3", "ColorButton", "Panel1", "On Screen Help Delay", ""},
     {"Panel134", "Panel", "Panel1", "Reset Screen Size", ""},
     {"Button1", "PushButton", "Panel1", "Cloud yearly % location maps",
      "View maps to select appropriate Cloud columnar content"},
-    {"TabSet2", "TabSet", "Panel1", "", ""},
-    {"Panel49", "Panel", "Panel1", "", ""},
     {"FreqSelect", "RadioGroup", "Panel49", " Frequency", ""},
-    {"Panel15", "Panel", "Panel1", "", ""},
     {"Label11", "Label", "Panel15", "Home Station Terrestrial or Moon Attenuation", ""},
-    {"Panel13", "Panel", "Panel15", "", ""},
     {"Label8", "Label", "Panel13", "Path length in km", ""},
     {"Panel125", "Panel", "Panel13", "", "Calculate Moon"},
     {"Panel124", "Panel", "Panel13", "", "Reset distance to zero"},
@@ -65,17 +65,11 @@ const ComponentRow kComponents[] = {
     {"DistanceChangex1", "SpinButton", "Panel13", "", "x1"},
     {"Label109", "Label", "Panel13", ".", ""},
     {"DistanceChangex01Up", "SpinButton", "Panel13", "", "x0.1"},
-    {"Panel14", "Panel", "Panel13", "Panel14", ""},
     {"Label16", "Label", "Panel15", "Free Space Path  Loss", ""},
-    {"Panel34", "Panel", "Panel15", "Panel34", ""},
-    {"Panel52", "Panel", "Panel15", "", ""},
     {"Label31", "Label", "Panel52", "Atmosphere Gas Attenuation ITU Rec 676-9", ""},
-    {"Panel6", "Panel", "Panel52", "Panel6", ""},
     {"Label33", "Label", "Panel52", "Dry Air attenuation", ""},
-    {"Panel9", "Panel", "Panel52", "Panel9", ""},
     {"Label36", "Label", "Panel52", "Water Vapour", "Water Vapour attenuation at Sea level"},
     {"Label9", "Label", "Panel52", "attenuation", "Water Vapour attenuation at Sea level"},
-    {"Panel10", "Panel", "Panel52", "Panel10", ""},
     {"Label12", "Label", "Panel52", "Dry Air + ", ""},
     {"Label30", "Label", "Panel52", " Water Vapour", ""},
     {"Label1", "Label", "Panel52", " + ", ""},
@@ -91,18 +85,12 @@ const ComponentRow kComponents[] = {
     {"Label37", "Label", "Panel15", " + ", ""},
     {"Panel53", "Panel", "Panel15", "Total Atmosphere Attenuation", ""},
     {"Panel16", "Panel", "Panel15", "over a xx km path.", ""},
-    {"Panel11", "Panel", "Panel15", "Panel11", ""},
-    {"Panel90", "Panel", "Panel1", "", ""},
     {"Label115", "Label", "Panel90", "Home Station", ""},
     {"Panel91", "Panel", "Panel90", "Temperature °c", ""},
-    {"TempButtonA", "SpinButton", "Panel91", "", ""},
     {"Panel3", "Panel", "Panel91", "Panel3", "Current Home Temperature"},
-    {"Label21", "Label", "Panel91", "Label21", ""},
     {"Panel93", "Panel", "Panel90", "Humidity %", ""},
-    {"HumidityButtonA", "SpinButton", "Panel93", "", ""},
     {"Panel8", "Panel", "Panel93", "Panel8", "Current Home Humidity"},
     {"Panel95", "Panel", "Panel90", "Pressure hPa", ""},
-    {"PressButtonA", "SpinButton", "Panel95", "", ""},
     {"Panel5", "Panel", "Panel95", "Panel5", "Current Home atmospheric pressure"},
     {"Panel97", "Panel", "Panel90", "Height ASL [metres]", ""},
     {"HASLx100_A", "SpinButton", "Panel97", "", "x100"},
@@ -111,14 +99,12 @@ const ComponentRow kComponents[] = {
     {"Panel99", "Panel", "Panel90", "Temperature °c at HASL", ""},
     {"Panel38", "Panel", "Panel99", "Panel38",
      "Derived  HASL Temperature from reference sea level set with Ref Lat and Season."},
-    {"Label113", "Label", "Panel99", "Label113", ""},
     {"Panel101", "Panel", "Panel90", "Pressure at HASL", ""},
     {"Panel39", "Panel", "Panel101", "Panel39",
      "Derived  HASL atmospheric pressure from reference sea level"},
     {"Panel103", "Panel", "Panel90", "WV density at HASL", ""},
     {"Panel37", "Panel", "Panel103", "Panel37",
      "Derived  HASL water vapour from reference sea level"},
-    {"Panel105", "Panel", "Panel90", "", ""},
     {"WaterIceSelectA", "ClickableLabel", "Panel105", "Water vapour Density",
      "Select Water or Ice vapour Density"},
     {"Panel12", "Panel", "Panel105", "Panel12", "Water or Ice vapour Density"},
@@ -126,11 +112,7 @@ const ComponentRow kComponents[] = {
     {"Panel108", "Panel", "Panel107", "Cloud columnar content", ""},
     {"CloudSelectA", "ScrollBar", "Panel108", "",
      "Adjust to value indicated for your area as given in the Cloud Yearly location map"},
-    {"Label55", "Label", "Panel108", "Label55", ""},
     {"Panel33", "Panel", "Panel107", "Panel33", "Specific H²O attenuation coefficient."},
-    {"Panel61", "Panel", "Panel107", "Panel61", ""},
-    {"Panel43", "Panel", "Panel107", "Panel43", ""},
-    {"Panel44", "Panel", "Panel107", "Panel44", ""},
     {"FogSelectA", "RadioGroup", "Panel107", "Fog    Visibility in metres",
      "Choose visibility distance in metres  [10 is the most dense]"},
     {"Label118", "Label", "Panel107", "<", ""},
@@ -140,17 +122,12 @@ const ComponentRow kComponents[] = {
     {"RainSelectA", "RadioGroup", "Panel118", "Rain         Rate of precipitation.", ""},
     {"PolarisationSelectA", "RadioGroup", "Panel118", "Antennae Polarisation", ""},
     {"Panel32", "Panel", "Panel118", "Panel32", "Rain attenuation"},
-    {"Panel46", "Panel", "Panel1", "", ""},
     {"Label116", "Label", "Panel46", "DX Station", ""},
     {"Panel47", "Panel", "Panel46", "Temperature °c", ""},
-    {"TempButtonB", "SpinButton", "Panel47", "", ""},
     {"Panel48", "Panel", "Panel47", "Panel48", "Current DX Temperature"},
-    {"Label58", "Label", "Panel47", "Label58", ""},
     {"Panel63", "Panel", "Panel46", "Humidity %", ""},
-    {"HumidityButtonB", "SpinButton", "Panel63", "", ""},
     {"Panel64", "Panel", "Panel63", "Panel64", "Current Dx Humidity"},
     {"Panel65", "Panel", "Panel46", "Pressure hPa", ""},
-    {"PressButtonB", "SpinButton", "Panel65", "", ""},
     {"Panel66", "Panel", "Panel65", "Panel66", "Current Dx atmospheric pressure"},
     {"Panel74", "Panel", "Panel46", "Height ASL [metres]", ""},
     {"HASLx100_B", "SpinButton", "Panel74", "", "x100"},
@@ -159,14 +136,12 @@ const ComponentRow kComponents[] = {
     {"Panel69", "Panel", "Panel46", "Temperature °c at HASL", ""},
     {"Panel70", "Panel", "Panel69", "Panel70",
      "Derived  HASL Temperature from reference sea level"},
-    {"Label114", "Label", "Panel69", "Label114", ""},
     {"Panel68", "Panel", "Panel46", "Pressure at HASL", ""},
     {"Panel76", "Panel", "Panel68", "Panel76",
      "Derived  HASL atmospheric pressure from reference sea level"},
     {"Panel71", "Panel", "Panel46", "WV density at HASL", ""},
     {"Panel77", "Panel", "Panel71", "Panel77",
      "Derived  HASL water vapour from reference sea level"},
-    {"Panel78", "Panel", "Panel46", "", ""},
     {"WaterIceSelectB", "ClickableLabel", "Panel78", "Water vapour Density",
      "Select Water or Ice vapour Density"},
     {"Panel79", "Panel", "Panel78", "Panel79", "Water or Ice vapour Density"},
@@ -174,11 +149,7 @@ const ComponentRow kComponents[] = {
     {"Panel82", "Panel", "Panel67", "Cloud columnar content", ""},
     {"CloudSelectB", "ScrollBar", "Panel82", "",
      "Adjust to value indicated for your area as given in the Cloud Yearly location map"},
-    {"Label73", "Label", "Panel82", "Label73", ""},
     {"Panel84", "Panel", "Panel67", "Panel84", "Specific H²O attenuation coefficient."},
-    {"Panel85", "Panel", "Panel67", "Panel85", ""},
-    {"Panel86", "Panel", "Panel67", "Panel86", ""},
-    {"Panel81", "Panel", "Panel67", "Panel81", ""},
     {"FogSelectB", "RadioGroup", "Panel67", "Fog    Visibility in metres",
      "Choose visibility distance in metres  [10 is the most dense]"},
     {"Label117", "Label", "Panel67", "<", ""},
@@ -188,7 +159,6 @@ const ComponentRow kComponents[] = {
     {"RainSelectB", "RadioGroup", "Panel87", "Rain         Rate of precipitation.", ""},
     {"PolarisationSelectB", "RadioGroup", "Panel87", "Antennae Polarisation", ""},
     {"Panel89", "Panel", "Panel87", "Panel89", "Rain attenuation"},
-    {"Panel23", "Panel", "Panel1", "", ""},
     {"Label26", "Label", "Panel23", "Home Station ... Slant Attenuation", ""},
     {"Label19", "Label", "Panel23", "Home Antennae", ""},
     {"Panel17", "Panel", "Panel23", "Elevation [Slant/Slope]", ""},
@@ -196,20 +166,11 @@ const ComponentRow kComponents[] = {
     {"ElevationButtonA1", "SpinButton", "Panel17", "", "x1"},
     {"Panel18", "Panel", "Panel17", "Panel18", "Home Antennae Elevation"},
     {"Panel60", "Panel", "Panel23", "Atmosphere Gas Attenuation ITU Rec 676-9", ""},
-    {"Panel26", "Panel", "Panel60", "Panel26", ""},
-    {"Panel27", "Panel", "Panel60", "Panel27", ""},
-    {"Panel28", "Panel", "Panel60", "Panel28", ""},
-    {"Panel24", "Panel", "Panel60", "Panel24", ""},
-    {"Panel22", "Panel", "Panel60", "Panel22", ""},
-    {"Panel21", "Panel", "Panel60", "Panel21", ""},
     {"Panel20", "Panel", "Panel60", "Panel20", "Total Water Vapour + Dry air"},
     {"Panel25", "Panel", "Panel60", "Total Atten at Slant angle", ""},
     {"Panel19", "Panel", "Panel60", "Panel19", "Total attenuation at slope angle"},
     {"Label27", "Label", "Panel60", " + ", ""},
     {"Label28", "Label", "Panel60", " =", ""},
-    {"Panel56", "Panel", "Panel23", "Panel56", ""},
-    {"Panel57", "Panel", "Panel23", "Panel57", ""},
-    {"Panel55", "Panel", "Panel23", "Panel55", ""},
     {"Panel58", "Panel", "Panel23", "Panel58",
      "Rain + Cloud + Fog Losses (one way through the Atmosphere)"},
     {"Label29", "Label", "Panel23", " + ", ""},
@@ -224,7 +185,6 @@ const ComponentRow kComponents[] = {
     {"Label122", "Label", "Panel23", "Sky Noise due to Atmospheric Attenuation", ""},
     {"Panel131", "Panel", "Panel23", "Panel131", "Sky Noise due Atmospheric Attenuation "},
     {"Label70", "Label", "Panel23", "Home Station", ""},
-    {"Panel2", "Panel", "Panel1", "", ""},
     {"Label2", "Label", "Panel2", "Dx Station ... Slant Attenuation", ""},
     {"Label60", "Label", "Panel2", "Dx Antennae", ""},
     {"Panel4", "Panel", "Panel2", "Elevation [Slant/Slope]", ""},
@@ -232,20 +192,11 @@ const ComponentRow kComponents[] = {
     {"ElevationButtonB1", "SpinButton", "Panel4", "", "x1"},
     {"Panel7", "Panel", "Panel4", "Panel7", "Dx Antennae Elevation"},
     {"Panel92", "Panel", "Panel2", "Atmosphere Gas Attenuation ITU Rec 676-9", ""},
-    {"Panel94", "Panel", "Panel92", "Panel94", ""},
-    {"Panel96", "Panel", "Panel92", "Panel96", ""},
-    {"Panel98", "Panel", "Panel92", "Panel98", ""},
-    {"Panel100", "Panel", "Panel92", "Panel100", ""},
-    {"Panel102", "Panel", "Panel92", "Panel102", ""},
-    {"Panel104", "Panel", "Panel92", "Panel104", ""},
     {"Panel106", "Panel", "Panel92", "Panel106", "Total Water Vapour + Dry air"},
     {"Panel110", "Panel", "Panel92", "Total Atten at Slant angle", ""},
     {"Panel112", "Panel", "Panel92", "Panel112", "Total attenuation at slope angle"},
     {"Label22", "Label", "Panel92", " + ", ""},
     {"Label23", "Label", "Panel92", " =", ""},
-    {"Panel50", "Panel", "Panel2", "Panel50", ""},
-    {"Panel51", "Panel", "Panel2", "Panel51", ""},
-    {"Panel41", "Panel", "Panel2", "Panel41", ""},
     {"Panel54", "Panel", "Panel2", "Panel54",
      "Rain + Cloud + Fog Losses (one way through the Atmosphere)"},
     {"Label24", "Label", "Panel2", " + ", ""},
@@ -260,38 +211,29 @@ const ComponentRow kComponents[] = {
     {"Label123", "Label", "Panel2", "Sky Noise due to Atmospheric Attenuation", ""},
     {"Panel132", "Panel", "Panel2", "Panel132", "Sky Noise due Atmospheric Attenuation "},
     {"Label121", "Label", "Panel2", "Dx Station", ""},
-    {"Panel115", "Panel", "Panel23", "", ""},
     {"Label100", "Label", "Panel115", "Moon Distance", ""},
     {"ScrollBar1", "ScrollBar", "Panel115", "", "Manually change the Moon Distance"},
     {"Label99", "Label", "Panel115", "Perigee", ""},
     {"Label101", "Label", "Panel115", "Apogee", ""},
     {"Label96", "Label", "Panel115", "356,000 kMs", "Moon Distance"},
     {"ColorButton4", "ColorButton", "Panel23", "Reset to Current Distance", ""},
-    {"Panel114", "Panel", "Panel2", "Panel114", ""},
-    {"Panel122", "Panel", "Panel121", "", ""},
     {"Label119", "Label", "Panel122", "Home + Dx Station", ""},
     {"Label120", "Label", "Panel122", "combined losses", ""},
     {"Panel120", "Panel", "Panel122", "Panel120", "Combined losses of the Home and Dx Station"},
-    {"Panel123", "Panel", "Panel121", "", ""},
-    {"Panel126", "Panel", "Panel1", "", ""},
     {"Panel127", "Panel", "Panel126", "EME path option  not selected", ""},
     {"Panel128", "Panel", "Panel126", " Select", ""},
     {"DisplayAccuracy", "RadioGroup", "Panel1", "Display accuracy [Decimal points]", ""},
     {"ScreenDelaySelect", "RadioGroup", "Panel1", "On Screen Help delay", ""},
-    {"Panel45", "Panel", "Panel1", "", ""},
     {"LatitudeSelectA", "RadioGroup", "Panel45", "Reference Latitude ITU Rec 835-3",
      "Chose yor Latitude"},
     {"SummerWinterSelectA", "RadioGroup", "Panel45", "Season [Mid and High Latitudes only]",
      "Select your Season"},
     {"Button2", "PushButton", "Panel45", "Close", ""},
-    {"Panel117", "Panel", "Panel46", "", ""},
     {"LatitudeSelectB", "RadioGroup", "Panel117", "Reference Latitude ITU Rec 835-3",
      "Chose yor Latitude"},
     {"SummerWinterSelectB", "RadioGroup", "Panel117", "Season [Mid and High Latitudes only]",
      "Select your Season"},
     {"Button3", "PushButton", "Panel117", "Close", ""},
-    {"Panel42", "Panel", "Panel1", "", ""},
-    {"Memo1", "Memo", "Panel42", "", ""},
     {"PercentageDisplay", "RadioGroup", "Panel42", "Average Year % Liquid Water Displays", ""},
     {"Button5", "PushButton", "Panel42", "Close", ""},
 };
@@ -340,6 +282,7 @@ class FormTest : public QObject {
 
   void componentExists_data();
   void componentExists();
+  void componentsTheCalculationAddresses();
   void unnamedCaptionExists_data();
   void unnamedCaptionExists();
   void radioGroupItems_data();
@@ -422,6 +365,39 @@ void FormTest::componentExists() {
     QCOMPARE(CaptionOf(w), caption);
   }
   QCOMPARE(w->toolTip(), hint);
+}
+
+// Every component the calculation and the data-file load write to, read or
+// show and hide, in both path modes, is a component of the form: a misspelt
+// name in the calculation fails here rather than silently on screen.
+void FormTest::componentsTheCalculationAddresses() {
+  quillmere::QuillmereState state;
+  quillmere::testing::RecordingDisplay display;
+  quillmere::testing::FakeSunMoon moon;
+  quillmere::Calculator calc(state, display, moon,
+                             quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
+  quillmere::testing::BindLikeTheWindow(display, calc);
+  quillmere::testing::MessageLog messages;
+  quillmere::RecordBuffer buffer;
+  quillmere::LoadDefaults(calc, display, buffer, QUILLMERE_TEST_DATA "/records/typical.dat",
+                          messages);
+  QVERIFY(messages.lines.empty());
+  calc.Panel124Click();
+  calc.Panel125Click();
+  QStringList names;
+  for (const auto& [name, text] : display.texts) names << QString::fromStdString(name);
+  for (const auto& [name, shown] : display.VisibilitySet()) names << QString::fromStdString(name);
+  for (const auto& [name, item] : display.groups) names << QString::fromStdString(name);
+  names << "ScrollBar1"
+        << "CloudSelectA"
+        << "CloudSelectB";
+  QVERIFY(names.size() > 100);
+  names.removeDuplicates();
+  QStringList missing;
+  for (const QString& name : names) {
+    if (name != QLatin1String("Form1") && form_->Component(name) == nullptr) missing << name;
+  }
+  QVERIFY2(missing.isEmpty(), qPrintable("not on the form: " + missing.join(", ")));
 }
 
 void FormTest::unnamedCaptionExists_data() {

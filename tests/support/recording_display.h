@@ -67,6 +67,8 @@ class RecordingDisplay : public Display {
     const auto it = visible_.find(name);
     return it == visible_.end() ? true : it->second;
   }
+  // Every component whose visibility was set, with the last value set.
+  const std::map<std::string, bool>& VisibilitySet() const { return visible_; }
   Rgb Colour(const std::string& name) const { return colours_.at(name); }
   const std::string& Text(const std::string& name) const { return texts.at(name); }
 
