@@ -1,10 +1,12 @@
-// The six cloud maps as the build wrote them: decoded with libjpeg, the
-// colour of the map at a place read back through the colour scale must give
-// the grid's value there, as a user reading the map against its legend
-// would, within what JPEG compression costs.
+// The six cloud maps as the build wrote them, decoded with Qt's JPEG
+// reader: the colour of the map at a place read back through the colour scale
+// must give the grid's value there, as a user reading the map against its
+// legend would, within what JPEG compression costs; and the line work and
+// texts over it must be there.
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,7 +20,6 @@
 #include "cloud_map.h"
 #include "coastlines.h"
 #include "colour_scale.h"
-#include "jpeg_file.h"
 #include "p840_grid.h"
 
 namespace quillmere::mapgen {
@@ -78,7 +79,7 @@ class LineDistance {
 
   // 0 on a line, kFar for far away and outside the map.
   int At(int x, int y) const {
-    if (!kMap.Contains(x, y)) return 0;
+    if (!kMap.contains(x, y)) return 0;
     return distance_[static_cast<size_t>(y - kMapTop) * kMapWidth + (x - kMapLeft)];
   }
 
@@ -96,11 +97,48 @@ class LineDistance {
   std::vector<int> distance_;
 };
 
+// Reading a decoded map. JPEG at quality 98 moves a colour by a few levels
+// per channel; where the ramp changes slowest (about 0.02 kg/m2 a level)
+// that is up to about 0.1 kg/m2 for one pixel. Next to the lines drawn over
+// the map and to the edge of the "4 or more" red, the ringing of those sharp
+// edges moves colours further, fading within a few pixels.
+constexpr int kPixelMargin = 3;          // pixels from any line for the pixel check
+constexpr Real kPixelTolerance = 0.1L;   // kg/m2, for most pixels ...
+constexpr Real kPixelShare = 0.98L;      // ... this share of them
+constexpr Real kPixelWorst = 0.5L;       // kg/m2, every pixel
+constexpr int kPlaceMargin = 6;          // pixels from any line for a place
+constexpr Real kPlaceTolerance = 0.04L;  // kg/m2, a 3 x 3 patch read as one colour
+
+// Whether the pixels within kPlaceMargin of (x, y) lie all on one side of
+// the "4 or more" edge.
+bool ClearOfFourOrMoreEdge(const P840Grid& grid, int x, int y) {
+  const bool over = LiquidWaterAt(grid, PixelLat(y), PixelLon(x)) >= kScaleTop;
+  for (int dy = -kPlaceMargin; dy <= kPlaceMargin; ++dy) {
+    for (int dx = -kPlaceMargin; dx <= kPlaceMargin; ++dx) {
+      if ((LiquidWaterAt(grid, PixelLat(y + dy), PixelLon(x + dx)) >= kScaleTop) != over) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 struct MapUnderTest {
   CloudMapFile file;
   P840Grid grid;
-  Image image{1, 1, Rgb{}};
+  QImage image;
+
+  Rgb Get(int x, int y) const {
+    const QRgb c = image.pixel(x, y);
+    return {static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
+            static_cast<std::uint8_t>(qBlue(c))};
+  }
 };
+
+QImage ReadMap(const fs::path& file) {
+  QImage image(QString::fromStdString(file.string()), "JPEG");
+  return image.convertToFormat(QImage::Format_RGB32);
+}
 
 class CloudMaps : public ::testing::Test {
  protected:
@@ -109,7 +147,7 @@ class CloudMaps : public ::testing::Test {
     maps_ = new std::vector<MapUnderTest>;
     for (const CloudMapFile& file : kCloudMapFiles) {
       maps_->push_back(
-          {file, ReadP840Grid(kGridDir / file.grid_file), ReadJpeg(kMapDir / file.map_file)});
+          {file, ReadP840Grid(kGridDir / file.grid_file), ReadMap(kMapDir / file.map_file)});
     }
   }
   static void TearDownTestSuite() {
@@ -121,18 +159,6 @@ class CloudMaps : public ::testing::Test {
 };
 const LineDistance* CloudMaps::lines_ = nullptr;
 std::vector<MapUnderTest>* CloudMaps::maps_ = nullptr;
-
-// Reading a decoded map. JPEG at quality 95 moves a colour by a few levels
-// per channel; where the ramp changes slowest (about 0.02 kg/m2 a level)
-// that is up to about 0.1 kg/m2 for one pixel. Next to the lines drawn over
-// the map and to the edge of the "4 or more" red, the ringing of those sharp
-// edges moves colours further, fading within a few pixels.
-constexpr int kPixelMargin = 3;         // pixels from any line for the pixel check
-constexpr Real kPixelTolerance = 0.1L;  // kg/m2, for most pixels ...
-constexpr Real kPixelShare = 0.98L;     // ... this share of them
-constexpr Real kPixelWorst = 0.5L;      // kg/m2, every pixel
-constexpr int kPlaceMargin = 6;         // pixels from any line for a place
-constexpr Real kPlaceTolerance = 0.1L;  // kg/m2, a 3 x 3 patch read as one colour
 
 TEST_F(CloudMaps, AreTheSixFilesOfTheViewerAt1024By768) {
   ASSERT_EQ(maps_->size(), 6u);
@@ -177,7 +203,9 @@ TEST_F(CloudMaps, GiveTheGridValueAtTheReadmePlacesAndMore) {
     for (const Place& place : places) {
       SCOPED_TRACE(place.name);
       // The patch of 3 x 3 pixels nearest the place that lies clear of the
-      // lines, read as one colour, as the eye does.
+      // lines and of the edge of the "4 or more" red (whose colour the JPEG
+      // shares with its neighbours at half resolution), read as one colour,
+      // as the eye does.
       const int px = static_cast<int>(std::lround(LonToX(place.lon)));
       const int py = static_cast<int>(std::lround(LatToY(place.lat)));
       int best_x = -1, best_y = -1, best_d2 = 1 << 30;
@@ -190,14 +218,16 @@ TEST_F(CloudMaps, GiveTheGridValueAtTheReadmePlacesAndMore) {
               clear = clear && lines_->At(x + dx, y + dy) >= kPlaceMargin;
             }
           }
-          if (clear && d2 < best_d2) best_x = x, best_y = y, best_d2 = d2;
+          if (clear && d2 < best_d2 && ClearOfFourOrMoreEdge(map.grid, x, y)) {
+            best_x = x, best_y = y, best_d2 = d2;
+          }
         }
       }
       ASSERT_GE(best_x, 0) << "no clear patch within 12 pixels";
       Real r = 0, g = 0, b = 0, expected = 0;
       for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
-          const Rgb c = map.image.Get(best_x + dx, best_y + dy);
+          const Rgb c = map.Get(best_x + dx, best_y + dy);
           r += c.r, g += c.g, b += c.b;
           expected += LiquidWaterAt(map.grid, PixelLat(best_y + dy), PixelLon(best_x + dx));
         }
@@ -229,7 +259,7 @@ TEST_F(CloudMaps, EveryClearPixelReadsBackItsGridValue) {
       for (int x = kMapLeft; x < kMapLeft + kMapWidth; ++x) {
         if (lines_->At(x, y) < kPixelMargin) continue;
         const Real expected = LiquidWaterAt(map.grid, PixelLat(y), PixelLon(x));
-        const ScaleReading reading = ReadScale(map.image.Get(x, y));
+        const ScaleReading reading = ReadScale(map.Get(x, y));
         ++checked;
         over_expected += expected >= kScaleTop;
         over_found += reading.four_or_more;
@@ -260,66 +290,104 @@ TEST_F(CloudMaps, EveryClearPixelReadsBackItsGridValue) {
 TEST_F(CloudMaps, LegendTopIsTheFourOrMoreColourAndTicksReadTheirValues) {
   for (const MapUnderTest& map : *maps_) {
     SCOPED_TRACE(map.file.map_file);
-    const Image& image = map.image;
     // The box beside the bar's top end, sampled away from its outline.
-    for (int dy = 4; dy < kFourOrMoreBox.height - 4; dy += 4) {
-      for (int dx = 4; dx < kFourOrMoreBox.width - 4; dx += 8) {
-        const ScaleReading r = ReadScale(image.Get(kFourOrMoreBox.x + dx, kFourOrMoreBox.y + dy));
+    for (int dy = 4; dy < kFourOrMoreBox.height() - 4; dy += 4) {
+      for (int dx = 4; dx < kFourOrMoreBox.width() - 4; dx += 8) {
+        const ScaleReading r = ReadScale(map.Get(kFourOrMoreBox.x() + dx, kFourOrMoreBox.y() + dy));
         EXPECT_TRUE(r.four_or_more);
         EXPECT_LT(r.distance, 8);
       }
     }
     // The bar: column i shows the amount at its centre; sampled at every
     // half kg/m2 tick, clear of the ends' outline.
-    const int y = kScaleBar.y + kScaleBar.height / 2;
+    const int y = kScaleBar.y() + kScaleBar.height() / 2;
     for (int k = 0; k <= 8; ++k) {
-      const int x = std::clamp(kScaleBar.x + k * kScaleBar.width / 8, kScaleBar.x + 3,
-                               kScaleBar.x + kScaleBar.width - 4);
-      const Real v = kScaleTop * (x - kScaleBar.x + 0.5L) / kScaleBar.width;
-      const ScaleReading r = ReadScale(image.Get(x, y));
+      const int x = std::clamp(kScaleBar.x() + k * kScaleBar.width() / 8, kScaleBar.x() + 3,
+                               kScaleBar.x() + kScaleBar.width() - 4);
+      const Real v = kScaleTop * (x - kScaleBar.x() + 0.5L) / kScaleBar.width();
+      const ScaleReading r = ReadScale(map.Get(x, y));
       EXPECT_FALSE(r.four_or_more) << "tick " << 0.5L * k;
       EXPECT_NEAR(r.kg_m2, v, kPixelTolerance) << "tick " << 0.5L * k;
     }
   }
 }
 
-TEST(JpegFile, DamagedFilesAreReportedNotFatal) {
-  // libjpeg's default handler would end the process; each of these must
-  // come back as an exception naming the file.
-  const fs::path dir = fs::temp_directory_path() / "quillmere_mapgen_test";
-  fs::create_directories(dir);
-  const fs::path map = kMapDir / kCloudMapFiles[0].map_file;
-  std::ifstream in(map, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ASSERT_GT(bytes.size(), 10000u);
-
-  struct Case {
-    const char* what;
-    std::string content;
-    const char* message;
-  };
-  const Case cases[] = {
-      {"truncated", bytes.substr(0, bytes.size() / 2), "corrupt JPEG data"},
-      {"header only", bytes.substr(0, 200), "not a readable JPEG"},
-      {"not a JPEG", "P840GRID 1\n", "not a readable JPEG"},
-      {"empty", "", "not a readable JPEG"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const fs::path file = dir / "damaged.jpg";
-    std::ofstream(file, std::ios::binary) << c.content;
-    try {
-      ReadJpeg(file);
-      ADD_FAILURE() << "accepted";
-    } catch (const std::runtime_error& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-      EXPECT_NE(std::string(e.what()).find("damaged.jpg"), std::string::npos) << e.what();
+TEST_F(CloudMaps, CarryTheTitleCreditGraticuleAndCoastlines) {
+  // Ink: the near-black of text, frame and coastlines (20, 20, 20) and
+  // its anti-aliased edges, darker than any colour of the scale.
+  const auto ink_in = [](const MapUnderTest& map, const QRect& area, int below) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+      for (int x = area.left(); x <= area.right(); ++x) {
+        const Rgb c = map.Get(x, y);
+        count += c.r + c.g + c.b < below;
+      }
     }
+    return count;
+  };
+  // Mean of r + g + b along a line of pixels.
+  const auto line_mean = [](const MapUnderTest& map, int x, int y, int dx, int dy, int n) {
+    Real sum = 0;
+    for (int k = 0; k < n; ++k) {
+      const Rgb c = map.Get(x + k * dx, y + k * dy);
+      sum += c.r + c.g + c.b;
+    }
+    return sum / n;
+  };
+  const std::vector<Coastline> coastlines = ReadCoastlines(QUILLMERE_COASTLINES);
+  for (const MapUnderTest& map : *maps_) {
+    SCOPED_TRACE(map.file.map_file);
+    // The title across the top, clear of the viewer's "Close" button.
+    EXPECT_GT(ink_in(map, QRect(150, 10, 724, 30), 200), 1500);
+    EXPECT_EQ(ink_in(map, QRect(936, 8, 75, 25), 600), 0);
+    // The credit line in soft grey at the foot.
+    EXPECT_GT(ink_in(map, QRect(250, 740, 524, 16), 500), 400);
+    EXPECT_EQ(ink_in(map, QRect(250, 740, 524, 16), 150), 0);
+    // Each graticule line inside the frame a faint tint: darker than the
+    // map two pixels either side of it, but not ink.
+    for (int deg = kGraticuleDegrees; deg < 360; deg += kGraticuleDegrees) {
+      const int x = kMapLeft + static_cast<int>(std::lround(deg / kDegreesPerPixel));
+      const Real on = line_mean(map, x, kMapTop + 2, 0, 1, kMapHeight - 4);
+      const Real beside = (line_mean(map, x - 2, kMapTop + 2, 0, 1, kMapHeight - 4) +
+                           line_mean(map, x + 2, kMapTop + 2, 0, 1, kMapHeight - 4)) /
+                          2;
+      EXPECT_NEAR(on / beside, 0.75L, 0.15L) << "meridian " << deg - 180;
+    }
+    for (int deg = kGraticuleDegrees; deg < 180; deg += kGraticuleDegrees) {
+      const int y = kMapTop + static_cast<int>(std::lround(deg / kDegreesPerPixel));
+      const Real on = line_mean(map, kMapLeft + 2, y, 1, 0, kMapWidth - 4);
+      const Real beside = (line_mean(map, kMapLeft + 2, y - 2, 1, 0, kMapWidth - 4) +
+                           line_mean(map, kMapLeft + 2, y + 2, 1, 0, kMapWidth - 4)) /
+                          2;
+      EXPECT_NEAR(on / beside, 0.75L, 0.15L) << "parallel " << 90 - deg;
+    }
+    // Ink at (nearly) every coastline point inside the frame.
+    long points = 0, inked = 0;
+    for (const Coastline& coast : coastlines) {
+      for (const LonLat& p : coast.points) {
+        const int x = static_cast<int>(std::lround(LonToX(p.lon)));
+        const int y = static_cast<int>(std::lround(LatToY(p.lat)));
+        if (!kMap.adjusted(2, 2, -2, -2).contains(x, y)) continue;
+        ++points;
+        inked += ink_in(map, QRect(x - 1, y - 1, 3, 3), 200) > 0;
+      }
+    }
+    EXPECT_GT(points, 10000);
+    EXPECT_GE(static_cast<Real>(inked) / points, 0.99L) << inked << " of " << points;
   }
-  EXPECT_THROW(ReadJpeg(dir / "missing.jpg"), std::runtime_error);
-  EXPECT_THROW(WriteJpeg(Image(8, 8, Rgb{}), dir / "no-such-dir" / "x.jpg", 90),
-               std::runtime_error);
-  fs::remove_all(dir);
+}
+
+TEST(MapJpeg, AFailedWriteIsReportedAndLeavesNoFile) {
+  const fs::path dir = fs::temp_directory_path() / "quillmere_mapgen_test" / "no-such-dir";
+  fs::remove_all(dir.parent_path());
+  const fs::path file = dir / "map.jpg";
+  try {
+    WriteMapJpeg(QImage(8, 8, QImage::Format_RGB32), file, 95);
+    ADD_FAILURE() << "accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("map.jpg"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(dir));
 }
 
 }  // namespace

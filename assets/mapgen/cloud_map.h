@@ -6,14 +6,16 @@
 // P.840-4 grid with coastlines and a labelled 30-degree graticule, the
 // colour scale with its "4 or more" box, and the data credit.
 
+#include <QImage>
+#include <QRect>
+#include <QString>
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "coastlines.h"
-#include "image.h"
 #include "p840_grid.h"
-#include "text.h"
 
 namespace quillmere::mapgen {
 
@@ -49,12 +51,12 @@ inline constexpr int kMapTop = 50;
 inline constexpr int kMapWidth = 961;   // 360 degrees + 1 pixel
 inline constexpr int kMapHeight = 481;  // 180 degrees + 1 pixel
 inline constexpr int kGraticuleDegrees = 30;
-inline constexpr Rect kMap{kMapLeft, kMapTop, kMapWidth, kMapHeight};
+inline constexpr QRect kMap{kMapLeft, kMapTop, kMapWidth, kMapHeight};
 
 // The colour bar: 0 at its left edge to kScaleTop at its right edge, then
 // the "4 or more" box beside it.
-inline constexpr Rect kScaleBar{192, 588, 640, 26};
-inline constexpr Rect kFourOrMoreBox{848, 588, 64, 26};
+inline constexpr QRect kScaleBar{192, 588, 640, 26};
+inline constexpr QRect kFourOrMoreBox{848, 588, 64, 26};
 }  // namespace layout
 
 // Centre of a map pixel, degrees (lon east, lat north).
@@ -64,14 +66,25 @@ LonLat PixelLonLat(int x, int y);
 Real LonToX(Real lon);
 Real LatToY(Real lat);
 
+// The maps' text face, Liberation Sans, loaded from its two files
+// (LiberationSans-Regular.ttf and LiberationSans-Bold.ttf in `font_dir`)
+// rather than looked up among the system's fonts, so that every build draws
+// the same glyphs. Needs a QGuiApplication; throws std::runtime_error when a
+// file is missing or not a font.
 struct MapFonts {
-  const Typeface& regular;
-  const Typeface& bold;
+  QString family;
 };
+MapFonts LoadMapFonts(const std::filesystem::path& font_dir);
 
-// Draws the map of `grid` (its percent_of_year names it in the title).
-Image RenderCloudMap(const P840Grid& grid, const std::vector<Coastline>& coastlines,
-                     const MapFonts& fonts);
+// Draws the map of `grid` (its percent_of_year names it in the title), as
+// 1024 x 768 opaque RGB. Needs a QGuiApplication for the text.
+QImage RenderCloudMap(const P840Grid& grid, const std::vector<Coastline>& coastlines,
+                      const MapFonts& fonts);
+
+// Writes a map as baseline JPEG at `quality` (1..100), with optimised
+// Huffman tables. Throws std::runtime_error naming the file and Qt's reason
+// when it cannot be written.
+void WriteMapJpeg(const QImage& image, const std::filesystem::path& file, int quality);
 
 // "0.1", "10.0": the percentage as the map's title and file name write it.
 std::string PercentText(Real percent_of_year);
