@@ -11,7 +11,7 @@ packages=(
   # the icon is drawn from its SVG (Qt SVG)
   qt6-svg-dev
   liberfa-dev libnova-dev
-  libjpeg-dev libfreetype-dev
+  libjpeg-dev
   libmspack-dev fp-utils
   nlohmann-json3-dev
   fonts-liberation2
