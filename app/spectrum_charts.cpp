@@ -1,5 +1,6 @@
 #include "spectrum_charts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <future>
@@ -94,10 +95,10 @@ ElevationCharts ComputeElevationCharts(const QuillmereState& state) {
   return charts;
 }
 
-ChartData ComputeFrequencyChart(const QuillmereState& state) {
+ChartData ComputeFrequencyChart(const QuillmereState& state, int step_ghz) {
   ChartData chart;
   chart.x_name = "ghz";
-  for (int f = 1; f <= 350; ++f) chart.x.push_back(f);
+  for (int f = 1; f <= 350; f += std::max(1, step_ghz)) chart.x.push_back(f);
   for (const auto& [who, station] : {std::pair{"Home", &state.Home}, std::pair{"DX", &state.DX}}) {
     const ExactStationAir air = StationAirOf(*station);
     const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);

@@ -31,6 +31,8 @@ namespace {
 // How often a shown view looks at the main window's state, ms: well inside
 // the 50 ms in which a change of weather should show.
 constexpr int kPollMs = 20;
+// The step of the spectrum's first sketch, GHz.
+constexpr int kSketchStepGhz = 5;
 
 // Home in the main window's Home colours' darker kin, DX likewise; the ray
 // trace solid, the window's cosecant figure dashed.
@@ -334,30 +336,41 @@ void SpectrumWindow::Follow() {
   computing_ = true;
   // The worker gets its own copy: the main window may change the state
   // meanwhile.
-  worker_ = std::async(std::launch::async,
-                       [this, copy = state_, elevation, frequency, generation = generation_] {
-                         auto r = std::make_shared<Results>();
-                         r->elevation = elevation;
-                         r->frequency = frequency;
-                         // The two charts side by side, on the two cores.
-                         auto charts = std::async(std::launch::async, [&] {
-                           if (elevation) r->elevation_charts = ComputeElevationCharts(copy);
-                         });
-                         if (frequency) r->frequency_chart = ComputeFrequencyChart(copy);
-                         charts.get();
-                         // The destructor waits for this task, so the view is alive when the
-                         // results are posted; Qt drops them if it is deleted before they run.
-                         QMetaObject::invokeMethod(
-                             this,
-                             [this, r, generation] {
-                               computing_ = false;
-                               if (generation == generation_) Apply(std::move(*r));
-                             },
-                             Qt::QueuedConnection);
-                       });
+  worker_ = std::async(
+      std::launch::async, [this, copy = state_, elevation, frequency, generation = generation_] {
+        const auto post = [this, generation](std::shared_ptr<Results> results, bool last) {
+          // The destructor waits for this task, so the view is alive when the
+          // results are posted; Qt drops them if it is deleted before they run.
+          QMetaObject::invokeMethod(
+              this,
+              [this, results, generation, last] {
+                if (last) computing_ = false;
+                if (generation == generation_) Apply(std::move(*results));
+              },
+              Qt::QueuedConnection);
+        };
+        // The elevation charts and a sketch of the spectrum at 5 GHz steps side
+        // by side on the two cores, drawn at once; then the spectrum at 1 GHz,
+        // which takes five times as long.
+        auto first = std::make_shared<Results>();
+        first->elevation = elevation;
+        first->frequency = frequency;
+        auto charts = std::async(std::launch::async, [&] {
+          if (elevation) first->elevation_charts = ComputeElevationCharts(copy);
+        });
+        if (frequency) first->frequency_chart = ComputeFrequencyChart(copy, kSketchStepGhz);
+        charts.get();
+        post(first, !frequency);
+        if (!frequency) return;
+        auto fine = std::make_shared<Results>();
+        fine->frequency = true;
+        fine->frequency_chart = ComputeFrequencyChart(copy);
+        post(fine, true);
+      });
 }
 
 void SpectrumWindow::Apply(Results r) {
+  ++redraws_;
   if (r.elevation) {
     attenuation_->SetData(r.elevation_charts.attenuation);
     sky_->SetData(r.elevation_charts.sky);

@@ -89,6 +89,8 @@ class SpectrumWindow : public QWidget {
   // (the next poll picks up what changed meanwhile).
   void Follow();
   bool Computing() const { return computing_; }
+  // How many times the charts have been redrawn.
+  int Redraws() const { return redraws_; }
 
   ReadOutChartView* AttenuationView() const { return attenuation_; }
   ReadOutChartView* SkyView() const { return sky_; }
@@ -121,6 +123,7 @@ class SpectrumWindow : public QWidget {
   ReadOutChartView *attenuation_, *sky_, *frequency_;
   QTimer* poll_;
   bool computing_ = false;
+  int redraws_ = 0;
   unsigned generation_ = 0;  // of the drawn charts; a result of another is dropped
   std::future<void> worker_;
 };
