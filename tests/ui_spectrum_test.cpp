@@ -240,10 +240,13 @@ class SpectrumTest : public QObject {
     if (folder.isEmpty()) QSKIP("no folder for the pictures given");
     form_->OpenSpectrum();
     SpectrumWindow* view = form_->Spectrum();
-    view->resize(1000, 820);
+    view->resize(1000, 900);
     view->RedrawNow();
+    // The layouts settle in posted events.
+    QCoreApplication::processEvents();
     QVERIFY(view->grab().save(QString::fromLocal8Bit(folder) + "/spectrum-elevation.png"));
     view->Pages()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
     QVERIFY(view->grab().save(QString::fromLocal8Bit(folder) + "/spectrum-frequency.png"));
   }
 
