@@ -78,6 +78,8 @@ class SpectrumTest : public QObject {
     QVERIFY(view->isVisible());
     QCOMPARE(view->windowTitle(), QStringLiteral("Spectrum and elevation"));
     QVERIFY(!view->windowIcon().isNull());
+    // It never keeps the program running once the main window is closed.
+    QVERIFY(!view->testAttribute(Qt::WA_QuitOnClose));
     QCOMPARE(view->AttenuationView()->accessibleName(),
              QStringLiteral("Attenuation against elevation"));
   }

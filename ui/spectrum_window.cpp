@@ -241,6 +241,8 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   setObjectName(QStringLiteral("SpectrumWindow"));
   setWindowTitle(QStringLiteral("Spectrum and elevation"));
   setWindowIcon(ProgramIcon());
+  // Closing the main window ends the program even while the view is open.
+  setAttribute(Qt::WA_QuitOnClose, false);
   setAccessibleName(QStringLiteral("Spectrum and elevation"));
   resize(900, 760);
 
