@@ -281,10 +281,10 @@ const char* ReferenceName(Reference r) {
   return "";
 }
 
-// The window's gaseous figure at the zenith for the surface weather, by its
-// own P.676-9 Annex 2 model (its ratios use 273 and 1013); nothing above
-// 350 GHz, where that model has none.
-std::optional<double> WindowZenith(double f, const AtmosphereState& surface) {
+}  // namespace
+
+// The window's own P.676-9 Annex 2 model: its ratios use 273 and 1013.
+std::optional<double> CosecantZenithAttenuation(double f, const AtmosphereState& surface) {
   const Real t = static_cast<Real>(surface.T) - 273.15L;
   const Real rp = static_cast<Real>(surface.P) / 1013;
   const Real rt = 288 / (t + 273);
@@ -294,6 +294,13 @@ std::optional<double> WindowZenith(double f, const AtmosphereState& surface) {
   return static_cast<double>(*go * DryAirEquivalentHeight(f, rp) +
                              gw * VapourEquivalentHeight(f, rp));
 }
+
+ExactStationAir StationAirOf(const StationParams& station) {
+  const Setting s = SettingOf(ExactPathRequest{}, station);
+  return {s.height_km, s.surface, ProfileOf(s)};
+}
+
+namespace {
 
 std::string Table(const nlohmann::json& rows, std::span<const char* const> columns) {
   std::ostringstream out;
@@ -369,7 +376,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
                     {"temperature_k", s.surface.T},
                     {"vapour_density_g_m3", s.surface.rho}};
   const std::vector<double> gamma = layers.SpecificAttenuation(request.ghz);
-  const std::optional<double> zenith = WindowZenith(request.ghz, s.surface);
+  const std::optional<double> zenith = CosecantZenithAttenuation(request.ghz, s.surface);
   for (double elevation : request.elevations) {
     const double apparent = p676_13::ApparentElevationFor(layers, elevation);
     const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, apparent);

@@ -37,6 +37,8 @@
 #include <string_view>
 #include <vector>
 
+#include "atmosphere_profile.h"
+#include "itu676_13_slant.h"
 #include "state.h"
 
 namespace quillmere {
@@ -79,5 +81,20 @@ std::vector<double> SpectrumFrequencies(const ExactPathRequest& request);
 // output: JSON {"command", "station", "profile", ..., "rows": [...]} with
 // --json, else a tab-separated table with a header line.
 std::string RunExactPathCommand(const ExactPathRequest& request, const QuillmereState& state);
+
+// A station's air as --profile station takes it: its height (km, 0 and
+// up), its surface weather and its zone and season's profile blended into
+// that weather.
+struct ExactStationAir {
+  double height_km = 0;
+  atmosphere::AtmosphereState surface;
+  p676_13::AtmosphereAt profile;
+};
+ExactStationAir StationAirOf(const StationParams& station);
+
+// The window's gaseous zenith attenuation (P.676-9 Annex 2, dB) at f GHz for
+// a surface weather; nothing above 350 GHz, where that model has none.
+std::optional<double> CosecantZenithAttenuation(double f,
+                                                const atmosphere::AtmosphereState& surface);
 
 }  // namespace quillmere

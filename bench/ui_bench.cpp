@@ -14,6 +14,7 @@
 #include "default_data.h"
 #include "font_substitutes.h"
 #include "panel.h"
+#include "spectrum_window.h"
 #include "spin_button.h"
 #include "tform1.h"
 #include "ui_tform1.h"
@@ -107,6 +108,54 @@ void BM_StepperClick(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_StepperClick)->ArgName("paint")->Arg(0)->Arg(1);
+
+// The "Spectrum and elevation" view after a change of one station's
+// weather: from the click to the first redraw (both elevation charts and a
+// 5 GHz sketch of the spectrum, computed off the UI thread, then painted;
+// arg 0) or to the last (the spectrum at 1 GHz; arg 1). The view's own poll
+// adds at most 20 ms before this starts.
+void BM_SpectrumRedrawAfterWeatherChange(benchmark::State& state) {
+  QuietMessages quiet;
+  quillmere::TForm1 form;
+  form.SetMessages(&quiet);
+  quillmere::RecordBuffer buffer;
+  quillmere::LoadDefaults(form.Calc(), form.ComponentDisplay(), buffer,
+                          std::filesystem::path(QUILLMERE_BENCH_DATA) / "typical.dat", quiet);
+  form.OpenSpectrum();
+  quillmere::SpectrumWindow* view = form.Spectrum();
+  const auto settle = [view] {
+    while (view->Computing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QCoreApplication::processEvents();
+  };
+  settle();
+  const bool to_the_last = state.range(0) != 0;
+  quillmere::SpinButton* button = form.Components().TempButtonA;
+  int n = 0;
+  for (auto _ : state) {
+    if (n++ & 1) {
+      emit button->downClicked();
+    } else {
+      emit button->upClicked();
+    }
+    const int before = view->Redraws();
+    view->Follow();
+    if (to_the_last) {
+      settle();
+    } else {
+      while (view->Redraws() == before)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+      state.PauseTiming();
+      settle();
+      state.ResumeTiming();
+    }
+  }
+}
+BENCHMARK(BM_SpectrumRedrawAfterWeatherChange)
+    ->ArgName("last")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_BuildForm(benchmark::State& state) {
   for (auto _ : state) {

@@ -222,7 +222,8 @@ class ReportTest : public QObject {
     row("cloud slider from 0", "CloudSelectB", "minimum", 0);
     row("cloud slider to 4.0 kg/m2", "CloudSelectA", "maximum", 40);
     row("moon slider to apogee", "ScrollBar1", "maximum", 100);
-    row("the tab strip's tabs", "TabSet2", "tabs", QJsonArray({"Help", "About", "Exit"}));
+    row("the tab strip's tabs", "TabSet2", "tabs",
+        QJsonArray({"Help", "About", "Exit", "Spectrum"}));
     row("a stepper, shown", "TempButtonA", "visible", true);
     row("an EME-block stepper, shown in EME mode", "ElevationButtonB1", "visible", true);
     row("the notes, hidden with their panel", "Memo1", "visible", false);
@@ -509,6 +510,164 @@ class ReportTest : public QObject {
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
     QVERIFY2(run.err.contains("\nusage: quillmere-report [--data FILE]"), run.err.constData());
+  }
+
+  // --- The exact method: --spectrum and --slant ---
+
+  void exactPathBadArgumentsExitTwo_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("complaint");
+    const auto row = [](const char* what, QStringList args, const char* complaint) {
+      QTest::newRow(what) << args << QString::fromUtf8(complaint);
+    };
+    row("no station", {"--slant", "--ghz", "24", "--elevations", "5"}, "--station home or");
+    row("a station that is neither", {"--slant", "--station", "moon", "--ghz", "24"},
+        "--station wants home or dx");
+    row("both commands at once", {"--slant", "--spectrum", "--station", "home"}, "give one of");
+    row("a spectrum without its step",
+        {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2"},
+        "--spectrum needs");
+    row("an elevation below the horizon",
+        {"--slant", "--station", "dx", "--ghz", "24", "--elevations", "5,-1"},
+        "--elevations wants");
+    row("a weather of two numbers",
+        {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz", "1",
+         "--weather", "1013,288"},
+        "--weather wants P,T,RHO");
+    row("an unknown profile",
+        {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--profile", "arctic"},
+        "--profile wants station or global");
+    row("a window option among them",
+        {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--utc", "x"},
+        "unknown option \"--utc\"");
+  }
+  void exactPathBadArgumentsExitTwo() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, complaint);
+    Run run;
+    Report(QStringList{QStringLiteral("--data"), Data("typical.dat")} + args, run);
+    QCOMPARE(run.exit_code, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
+    QVERIFY2(run.err.contains("--spectrum --station home|dx"), run.err.constData());
+  }
+
+  void spectrumGivesOneRowPerFrequencyWithItsKeys() {
+    Run run;
+    Report({"--spectrum", "--station", "home", "--data", Data("typical.dat"), "--from-ghz", "20",
+            "--to-ghz", "24", "--step-ghz", "0.5", "--json"},
+           run);
+    QCOMPARE(run.exit_code, 0);
+    const QJsonObject out = ParseObject(run.out);
+    QCOMPARE(out.value(QStringLiteral("command")).toString(), QStringLiteral("spectrum"));
+    const QJsonArray rows = out.value(QStringLiteral("rows")).toArray();
+    QCOMPARE(rows.size(), 9);
+    const QStringList keys = {"gamma_o_db_km", "gamma_w_db_km", "ghz", "zenith_db"};
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+      const QJsonObject row = rows[k].toObject();
+      QCOMPARE(row.keys(), keys);
+      QCOMPARE(row.value(QStringLiteral("ghz")).toDouble(), 20 + 0.5 * double(k));
+      for (const QString& key : keys) QVERIFY(row.value(key).toDouble() > 0);
+    }
+    // The water-vapour line at 22.235 GHz stands out of its neighbours.
+    const auto gw = [&](int k) {
+      return rows[k].toObject().value(QStringLiteral("gamma_w_db_km")).toDouble();
+    };
+    QVERIFY(gw(4) > gw(0) && gw(4) > gw(8));
+  }
+
+  void slantGivesOneRowPerElevationWithItsKeys() {
+    Run run;
+    Report({"--slant", "--station", "dx", "--data", Data("typical.dat"), "--ghz", "24",
+            "--elevations", "0,0.5,5,30,90", "--json"},
+           run);
+    QCOMPARE(run.exit_code, 0);
+    const QJsonObject out = ParseObject(run.out);
+    QCOMPARE(out.value(QStringLiteral("station")).toString(), QStringLiteral("dx"));
+    const QJsonArray rows = out.value(QStringLiteral("rows")).toArray();
+    QCOMPARE(rows.size(), 5);
+    const QStringList keys = {"apparent_elevation", "cosecant_db", "elevation", "ray_db", "sky_k"};
+    double previous_db = 1e9;
+    for (const QJsonValue& value : rows) {
+      const QJsonObject row = value.toObject();
+      QCOMPARE(row.keys(), keys);
+      const double elevation = row.value(QStringLiteral("elevation")).toDouble();
+      // The ray leaves the antenna above where it ends: refraction lifts it.
+      QVERIFY(row.value(QStringLiteral("apparent_elevation")).toDouble() >= elevation);
+      const double db = row.value(QStringLiteral("ray_db")).toDouble();
+      QVERIFY(db > 0 && db < previous_db);
+      previous_db = db;
+      const double sky = row.value(QStringLiteral("sky_k")).toDouble();
+      QVERIFY(sky > 2.7 && sky < 330);
+    }
+    // The cosecant has no figure on the horizon, and one above it.
+    QVERIFY(rows[0].toObject().value(QStringLiteral("cosecant_db")).isNull());
+    for (qsizetype k = 1; k < rows.size(); ++k)
+      QVERIFY(rows[k].toObject().value(QStringLiteral("cosecant_db")).toDouble() > 0);
+  }
+
+  // The mean annual global reference at the station's 120 m: 288.15 K less
+  // 6.5 K per geopotential km, 7.5 g/m3 thinning with a 2 km scale height,
+  // whatever the data file's weather.
+  void globalProfileIgnoresTheDataFilesWeather() {
+    Run run;
+    Report({"--slant", "--station", "home", "--data", Data("typical.dat"), "--ghz", "24",
+            "--elevations", "10", "--profile", "global", "--json"},
+           run);
+    QCOMPARE(run.exit_code, 0);
+    const QJsonObject out = ParseObject(run.out);
+    QCOMPARE(out.value(QStringLiteral("profile")).toString(), QStringLiteral("global"));
+    const QJsonObject weather = out.value(QStringLiteral("weather")).toObject();
+    const double h = out.value(QStringLiteral("station_height_km")).toDouble();
+    QCOMPARE_LT(std::abs(h - 0.12), 1e-9);
+    QCOMPARE_LT(std::abs(weather.value(QStringLiteral("temperature_k")).toDouble() -
+                         (288.15 - 6.5 * (6356.766 * h / (6356.766 + h)))),
+                1e-6);
+    QCOMPARE_LT(std::abs(weather.value(QStringLiteral("vapour_density_g_m3")).toDouble() -
+                         7.5 * std::exp(-h / 2)),
+                1e-6);
+
+    Run station;
+    Report({"--slant", "--station", "home", "--data", Data("typical.dat"), "--ghz", "24",
+            "--elevations", "10", "--json"},
+           station);
+    QCOMPARE(station.exit_code, 0);
+    const QJsonObject station_weather =
+        ParseObject(station.out).value(QStringLiteral("weather")).toObject();
+    QVERIFY(station_weather.value(QStringLiteral("temperature_k")).toDouble() !=
+            weather.value(QStringLiteral("temperature_k")).toDouble());
+  }
+
+  // --weather is the air of the specific attenuation, exactly as given: the
+  // vapour pressure e = rho T / 216.7, and no vapour line without vapour.
+  void weatherIsTakenAsGiven_data() {
+    QTest::addColumn<QString>("weather");
+    QTest::addColumn<double>("p");
+    QTest::addColumn<double>("T");
+    QTest::addColumn<double>("rho");
+    QTest::newRow("standard") << "1013.25,288.15,7.5" << 1013.25 << 288.15 << 7.5;
+    QTest::newRow("dry and cold") << "500,230,0" << 500.0 << 230.0 << 0.0;
+  }
+  void weatherIsTakenAsGiven() {
+    QFETCH(QString, weather);
+    QFETCH(double, p);
+    QFETCH(double, T);
+    QFETCH(double, rho);
+    Run run;
+    Report({"--spectrum", "--station", "home", "--data", Data("typical.dat"), "--from-ghz", "22",
+            "--to-ghz", "23", "--step-ghz", "1", "--weather", weather, "--json"},
+           run);
+    QCOMPARE(run.exit_code, 0);
+    const QJsonObject out = ParseObject(run.out);
+    const QJsonObject air = out.value(QStringLiteral("weather")).toObject();
+    QCOMPARE(air.value(QStringLiteral("dry_pressure_hpa")).toDouble(), p);
+    QCOMPARE(air.value(QStringLiteral("temperature_k")).toDouble(), T);
+    QCOMPARE(air.value(QStringLiteral("vapour_density_g_m3")).toDouble(), rho);
+    QCOMPARE_LT(
+        std::abs(air.value(QStringLiteral("vapour_pressure_hpa")).toDouble() - rho * T / 216.7),
+        1e-9);
+    const QJsonObject first = out.value(QStringLiteral("rows")).toArray()[0].toObject();
+    QCOMPARE(first.value(QStringLiteral("gamma_w_db_km")).toDouble() == 0, rho == 0);
   }
 
   void helpGoesToStandardOutput() {

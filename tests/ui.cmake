@@ -62,3 +62,11 @@ if(TARGET quillmere_ui)
   quillmere_add_qtest(ui_scaling_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_scaling_test.cpp LIBS quillmere_ui)
 endif()
+
+# The spectrum and elevation view.
+if(TARGET quillmere_ui)
+  quillmere_add_qtest(ui_spectrum_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_spectrum_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_spectrum_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+endif()

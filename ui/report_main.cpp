@@ -13,8 +13,10 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data_file.h"
 #include "default_data.h"
@@ -22,6 +24,7 @@
 #include "messages.h"
 #include "process_signals.h"
 #include "report_components.h"
+#include "spectrum_command.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "utc_clock.h"
@@ -43,6 +46,22 @@ constexpr const char* kUsage =
     "                \"position\", \"minimum\", \"maximum\"; the tab strip \"tabs\"\n"
     "  --help        this text\n"
     "  --version     the program's version\n"
+    "\n"
+    "       quillmere-report --spectrum --station home|dx [--data FILE] --from-ghz A\n"
+    "                        --to-ghz B --step-ghz S [--profile station|global]\n"
+    "                        [--weather P,T,RHO] [--json]\n"
+    "       quillmere-report --slant --station home|dx [--data FILE] --ghz F\n"
+    "                        --elevations E1,E2,... [--profile station|global] [--json]\n"
+    "  --spectrum    line-by-line gases (P.676-13 Annex 1) from A to B GHz in steps of S:\n"
+    "                ghz, gamma_o_db_km, gamma_w_db_km at the station, zenith_db\n"
+    "  --slant       ray-traced path at F GHz for each geometric elevation: elevation,\n"
+    "                ray_db, cosecant_db (the window's figure), apparent_elevation, sky_k\n"
+    "  --station     the station whose weather, height, zone and season are used\n"
+    "  --profile     station (default): the zone and season's profile scaled to the\n"
+    "                station's weather; global: the mean annual global reference\n"
+    "                atmosphere, ignoring the data file's weather\n"
+    "  --weather     dry-air pressure P hPa, temperature T K, vapour density RHO g/m3\n"
+    "\n"
     "Messages of the start-up go to standard error.\n"
     "Exit status: 0 printed; 1 the data file could not be read (the start state is\n"
     "printed) or the report not written; 2 bad options.\n";
@@ -139,11 +158,53 @@ bool WriteAll(const QByteArray& bytes) {
   return std::fwrite(bytes.constData(), 1, size, stdout) == size && std::fflush(stdout) == 0;
 }
 
+// --spectrum and --slant: start-up as for the report, on the request's data
+// file, then the exact method for the chosen station's loaded state.
+int RunExactPath(char* program, std::span<const std::string_view> args) {
+  std::string error;
+  const auto request = quillmere::ParseExactPathCommand(args, error);
+  if (!request) {
+    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
+    return kBadOptions;
+  }
+  const std::filesystem::path data = request->data.value_or(quillmere::DefaultDataPath());
+  quillmere::DataRecord probe{};
+  const quillmere::ReadResult read = quillmere::ReadDataFile(data, probe);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+  }
+  int qt_argc = 1;
+  char* qt_argv[] = {program, nullptr};
+  QApplication app(qt_argc, qt_argv);
+  QApplication::setApplicationName(QStringLiteral("Quillmere"));
+  StandardErrorMessages messages;
+  quillmere::TForm1 form(nullptr, quillmere::UtcClock(quillmere::UtcNow));
+  form.SetMessages(&messages);
+  form.SetDataPath(data);
+  form.StartupRoutine();
+  const std::string out = quillmere::RunExactPathCommand(*request, form.State());
+  if (!WriteAll(QByteArray::fromStdString(out))) {
+    std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));
+    return kFailed;
+  }
+  if (!read.ok()) {
+    std::fprintf(stderr, "%s: %s%s; the figures are those of the start state\n", kProgram,
+                 read.message.c_str(),
+                 request->data ? "" : " (give the data file with --data FILE)");
+    return kFailed;
+  }
+  return kPrinted;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // Writing the report past the file-size limit is a failure to report.
   quillmere::IgnoreFileSizeSignal();
+  if (const std::vector<std::string_view> args(argv + 1, argv + argc);
+      quillmere::IsExactPathCommand(args)) {
+    return RunExactPath(argv[0], args);
+  }
   std::string error;
   const std::optional<Options> options = ParseOptions(argc, argv, error);
   if (!options) {
@@ -155,8 +216,7 @@ int main(int argc, char** argv) {
     return kPrinted;
   }
   if (options->version) {
-    std::printf("%s %s\n", kProgram,
-                quillmere::FileVersion(quillmere::ReadVersionInfo()).c_str());
+    std::printf("%s %s\n", kProgram, quillmere::FileVersion(quillmere::ReadVersionInfo()).c_str());
     return kPrinted;
   }
 

@@ -13,8 +13,9 @@
 
 #include "message_boxes.h"
 #include "on_screen_help.h"
-#include "program_icon.h"
 #include "placement.h"
+#include "program_icon.h"
+#include "spectrum_window.h"
 #include "tform2.h"
 #include "ui_tform1.h"
 #include "widget_display.h"

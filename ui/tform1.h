@@ -33,6 +33,7 @@ namespace quillmere {
 class OnScreenHelp;
 class TForm2;
 class WidgetDisplay;
+class SpectrumWindow;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -176,6 +177,10 @@ class TForm1 : public QMainWindow {
   // folder, for the message.
   static std::filesystem::path MapPath(const std::string& file_name);
   TForm2& Form2() { return *form2_; }
+  // The "Spectrum and elevation" view, made at its first opening (null
+  // before).
+  SpectrumWindow* Spectrum() const { return spectrum_.get(); }
+  void OpenSpectrum();
   void Panel134Click() { ResetScreenSize(); }
   // The tab strip: 0 "Help", 1 "About", 2 "Exit".
   void TabSet2Click(int tab);
@@ -260,6 +265,7 @@ class TForm1 : public QMainWindow {
   bool started_ = false;
   std::filesystem::path data_path_;
   std::unique_ptr<TForm2> form2_;
+  std::unique_ptr<SpectrumWindow> spectrum_;
   std::string map_path_;
   QList<QWidget*> components_;
   QHash<QString, QWidget*> by_name_;

@@ -15,7 +15,9 @@
 #include "default_data.h"
 #include "placement.h"
 #include "placement_file.h"
+#include "spectrum_window.h"
 #include "tform1.h"
+#include "ui_tform1.h"
 #include "widget_display.h"
 
 namespace quillmere {
@@ -109,8 +111,17 @@ void TForm1::TabSet2Click(int tab) {
       ConfirmExit();
       break;
     default:
+      // "Spectrum" stands last in the strip, after the other views.
+      if (tab == ui_->TabSet2->tabs().size() - 1) OpenSpectrum();
       break;
   }
+}
+
+void TForm1::OpenSpectrum() {
+  if (!spectrum_) spectrum_ = std::make_unique<SpectrumWindow>(state_);
+  spectrum_->show();
+  spectrum_->raise();
+  spectrum_->activateWindow();
 }
 
 QString TForm1::AboutText() const {

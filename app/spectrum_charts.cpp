@@ -1,0 +1,157 @@
+#include "spectrum_charts.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <future>
+#include <limits>
+
+#include "itu676.h"
+#include "itu676_13.h"
+#include "itu676_13_slant.h"
+#include "spectrum_command.h"
+#include "station_totals.h"
+
+namespace quillmere {
+namespace {
+
+constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
+
+struct StationCurves {
+  std::vector<double> ray_db, cosecant_db, ray_sky_k, cosecant_sky_k;
+};
+
+StationCurves ElevationCurves(const StationParams& station, double f,
+                              const std::vector<double>& elevations) {
+  const ExactStationAir air = StationAirOf(station);
+  const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
+  const std::vector<double> gamma = layers.SpecificAttenuation(f);
+  const std::optional<double> zenith = CosecantZenithAttenuation(f, air.surface);
+  StationCurves c;
+  for (const double e : elevations) {
+    const p676_13::RayPath ray =
+        p676_13::TraceRay(layers, gamma, p676_13::ApparentElevationFor(layers, e));
+    c.ray_db.push_back(ray.attenuation_db);
+    c.ray_sky_k.push_back(ray.sky_temperature_k);
+    if (zenith && e > 0) {
+      const Real a = SlantAttenuation(*zenith, e);
+      c.cosecant_db.push_back(static_cast<double>(a));
+      // The window's sky noise of the gases alone, from its own figure.
+      c.cosecant_sky_k.push_back(static_cast<double>(AbsorptionNoise(280, a)));
+    } else {
+      c.cosecant_db.push_back(kNoFigure);
+      c.cosecant_sky_k.push_back(kNoFigure);
+    }
+  }
+  return c;
+}
+
+void AppendStation(const char* who, const StationParams& station, double f,
+                   const std::vector<double>& x, ElevationCharts& charts) {
+  StationCurves c = ElevationCurves(station, f, x);
+  const std::string name(who);
+  charts.attenuation.series.push_back({name + " ray trace", std::move(c.ray_db)});
+  charts.attenuation.series.push_back({name + " cosecant", std::move(c.cosecant_db)});
+  charts.sky.series.push_back({name + " ray trace", std::move(c.ray_sky_k)});
+  charts.sky.series.push_back({name + " cosecant", std::move(c.cosecant_sky_k)});
+}
+
+void AppendKey(const StationParams& s, std::vector<double>& key) {
+  for (const Real v : {s.Temperature, s.Humidity, s.Pressure, s.HeightAsl})
+    key.push_back(static_cast<double>(v));
+  key.push_back(s.VapourOverWater);
+  key.push_back(s.LatitudeZone);
+  key.push_back(s.Season);
+}
+
+}  // namespace
+
+std::vector<double> ChartElevations() {
+  std::vector<double> e;
+  for (int k = 0; k <= 20; ++k) e.push_back(0.25 * k);  // 0 ... 5
+  for (int k = 6; k <= 20; ++k) e.push_back(k);
+  for (int k = 22; k <= 90; k += 2) e.push_back(k);
+  return e;
+}
+
+ElevationCharts ComputeElevationCharts(const QuillmereState& state) {
+  ElevationCharts charts;
+  const double f = static_cast<double>(state.Frequency);
+  charts.attenuation.x_name = "elevation_deg";
+  charts.attenuation.x = ChartElevations();
+  charts.sky.x_name = charts.attenuation.x_name;
+  charts.sky.x = charts.attenuation.x;
+  // The two stations on two cores.
+  ElevationCharts dx;
+  auto other = std::async(std::launch::async,
+                          [&] { AppendStation("DX", state.DX, f, charts.attenuation.x, dx); });
+  AppendStation("Home", state.Home, f, charts.attenuation.x, charts);
+  other.get();
+  for (auto& s : dx.attenuation.series) charts.attenuation.series.push_back(std::move(s));
+  for (auto& s : dx.sky.series) charts.sky.series.push_back(std::move(s));
+  // Unit in the names of the exported columns.
+  for (auto& s : charts.attenuation.series) s.name += " dB";
+  for (auto& s : charts.sky.series) s.name += " K";
+  return charts;
+}
+
+ChartData ComputeFrequencyChart(const QuillmereState& state, int step_ghz) {
+  ChartData chart;
+  chart.x_name = "ghz";
+  for (int f = 1; f <= 350; f += std::max(1, step_ghz)) chart.x.push_back(f);
+  for (const auto& [who, station] : {std::pair{"Home", &state.Home}, std::pair{"DX", &state.DX}}) {
+    const ExactStationAir air = StationAirOf(*station);
+    const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
+    const auto pp = p676_13::PartialPressuresOf(air.surface.P, air.surface.T, air.surface.rho);
+    const p676_13::LineSpectrum lines(pp.p, pp.e, air.surface.T);
+    ChartSeries zenith{std::string(who) + " zenith dB", layers.ZenithSpectrum(chart.x)};
+    ChartSeries go{std::string(who) + " gamma_o dB/km", {}};
+    ChartSeries gw{std::string(who) + " gamma_w dB/km", {}};
+    for (const double f : chart.x) {
+      go.y.push_back(lines.GammaOxygen(f));
+      gw.y.push_back(lines.GammaWaterVapour(f));
+    }
+    chart.series.push_back(std::move(zenith));
+    chart.series.push_back(std::move(go));
+    chart.series.push_back(std::move(gw));
+  }
+  return chart;
+}
+
+std::vector<double> StationAirKey(const QuillmereState& state) {
+  std::vector<double> key;
+  AppendKey(state.Home, key);
+  AppendKey(state.DX, key);
+  return key;
+}
+
+std::vector<double> ElevationKey(const QuillmereState& state) {
+  std::vector<double> key = StationAirKey(state);
+  key.push_back(static_cast<double>(state.Frequency));
+  return key;
+}
+
+std::string ChartCsv(const ChartData& chart) {
+  std::string out = chart.x_name;
+  for (const auto& s : chart.series) out += "," + s.name;
+  out += '\n';
+  // The shortest text that reads back to the same double, with '.' whatever
+  // the user's locale.
+  const auto number = [&](double v) {
+    if (std::isnan(v)) return;
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    out.append(buffer, end);
+  };
+  for (std::size_t k = 0; k < chart.x.size(); ++k) {
+    number(chart.x[k]);
+    for (const auto& s : chart.series) {
+      out += ',';
+      if (k < s.y.size()) number(s.y[k]);
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,440 @@
+#include "spectrum_window.h"
+
+#include <QChart>
+#include <QFileDialog>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "itu676.h"
+#include "itu838.h"
+#include "program_icon.h"
+
+namespace quillmere {
+namespace {
+
+// How often a shown view looks at the main window's state, ms: well inside
+// the 50 ms in which a change of weather should show.
+constexpr int kPollMs = 20;
+// The step of the spectrum's first sketch, GHz.
+constexpr int kSketchStepGhz = 5;
+
+// Home in the main window's Home colours' darker kin, DX likewise; the ray
+// trace solid, the window's cosecant figure dashed.
+const QColor kHomeColour(178, 34, 34);
+const QColor kDxColour(0, 100, 0);
+
+QPen SeriesPen(const std::string& name) {
+  const bool dx = name.starts_with("DX");
+  QPen pen(dx ? kDxColour : kHomeColour);
+  pen.setWidthF(2);
+  if (name.find("cosecant") != std::string::npos) pen.setStyle(Qt::DashLine);
+  if (name.find("gamma_o") != std::string::npos) pen.setStyle(Qt::DotLine);
+  if (name.find("gamma_w") != std::string::npos) pen.setStyle(Qt::DashDotLine);
+  return pen;
+}
+
+}  // namespace
+
+// --- ReadOutChartView ---
+
+ReadOutChartView::ReadOutChartView(QWidget* parent) : QChartView(new QChart, parent) {
+  setRenderHint(QPainter::Antialiasing);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  chart()->legend()->setAlignment(Qt::AlignBottom);
+  cursor_line_ = new QGraphicsLineItem;
+  cursor_line_->setPen(QPen(Qt::gray, 1, Qt::SolidLine));
+  cursor_line_->setZValue(20);
+  cursor_line_->hide();
+  chart()->scene()->addItem(cursor_line_);
+  connect(chart(), &QChart::plotAreaChanged, this, [this] {
+    PlaceMarks();
+    if (cursor_ >= 0) ShowCursor(cursor_);
+  });
+}
+
+namespace {
+
+QAbstractAxis* MakeAxis(const QString& title, bool log, double min, double max, int ticks) {
+  QAbstractAxis* axis;
+  if (log) {
+    auto* a = new QLogValueAxis;
+    a->setBase(10);
+    a->setLabelFormat(QStringLiteral("%g"));
+    a->setMinorTickCount(8);
+    axis = a;
+  } else {
+    auto* a = new QValueAxis;
+    a->setLabelFormat(QStringLiteral("%g"));
+    a->setTickCount(ticks);
+    axis = a;
+  }
+  axis->setTitleText(title);
+  axis->setRange(min, max);
+  return axis;
+}
+
+}  // namespace
+
+void ReadOutChartView::SetAxes(const Axis& x, const Axis& y) {
+  chart()->addAxis(MakeAxis(x.title, x.log, x.min, x.max, x.ticks), Qt::AlignBottom);
+  chart()->addAxis(MakeAxis(y.title, y.log, y.min, y.max, y.ticks), Qt::AlignLeft);
+  log_x_ = x.log;
+  log_y_ = y.log;
+  y_max_ = y.max;
+}
+
+double ReadOutChartView::PositionOf(double x) const {
+  const QRectF area = chart()->plotArea();
+  // A logarithmic axis puts 0 infinitely far left: at the plot's edge.
+  if (log_x_ && x <= 0) return area.left();
+  return chart()->mapToPosition(QPointF(x, y_max_), chart()->series().front()).x();
+}
+
+void ReadOutChartView::SetMarks(std::vector<std::pair<double, QString>> marks) {
+  marks_ = std::move(marks);
+  for (const auto& [x, label] : marks_) {
+    auto* line = new QGraphicsLineItem;
+    line->setPen(QPen(QColor(90, 90, 200), 1, Qt::DotLine));
+    auto* text = new QGraphicsSimpleTextItem(label);
+    text->setBrush(QColor(60, 60, 170));
+    chart()->scene()->addItem(line);
+    chart()->scene()->addItem(text);
+    mark_items_.push_back(line);
+    mark_items_.push_back(text);
+  }
+  PlaceMarks();
+}
+
+void ReadOutChartView::PlaceMarks() {
+  if (chart()->series().isEmpty()) return;
+  const QRectF area = chart()->plotArea();
+  for (std::size_t k = 0; k < marks_.size(); ++k) {
+    const double px = PositionOf(marks_[k].first);
+    static_cast<QGraphicsLineItem*>(mark_items_[2 * k])->setLine(px, area.top(), px, area.bottom());
+    mark_items_[2 * k + 1]->setPos(px + 2, area.top() + 2 + 12.0 * double(k % 2));
+  }
+}
+
+void ReadOutChartView::SetData(const ChartData& data) {
+  data_ = data;
+  const auto axes_x = chart()->axes(Qt::Horizontal);
+  const auto axes_y = chart()->axes(Qt::Vertical);
+  const bool fresh = chart()->series().size() != qsizetype(data.series.size());
+  if (fresh) chart()->removeAllSeries();
+  for (std::size_t s = 0; s < data.series.size(); ++s) {
+    QList<QPointF> points;
+    points.reserve(qsizetype(data.x.size()));
+    for (std::size_t k = 0; k < data.x.size(); ++k) {
+      const double y = data.series[s].y[k];
+      // A logarithmic axis has no place for zero: such a point is a gap.
+      if (std::isnan(y) || (log_y_ && y <= 0) || (log_x_ && data.x[k] <= 0)) continue;
+      points.append(QPointF(data.x[k], y));
+    }
+    QLineSeries* series;
+    if (fresh) {
+      series = new QLineSeries;
+      series->setName(QString::fromStdString(data.series[s].name));
+      series->setPen(SeriesPen(data.series[s].name));
+      chart()->addSeries(series);
+      if (!axes_x.isEmpty()) series->attachAxis(axes_x.front());
+      if (!axes_y.isEmpty()) series->attachAxis(axes_y.front());
+    } else {
+      series = static_cast<QLineSeries*>(chart()->series()[qsizetype(s)]);
+    }
+    // One replace redraws once, where appending point by point would not.
+    series->replace(points);
+  }
+  PlaceMarks();
+  if (cursor_ >= 0 && cursor_ < int(data_.x.size())) ShowCursor(cursor_);
+}
+
+QString ReadOutChartView::ReadOutAt(double x) {
+  if (data_.x.empty()) return {};
+  const auto it = std::lower_bound(data_.x.begin(), data_.x.end(), x);
+  int k = int(it - data_.x.begin());
+  if (k == int(data_.x.size()) || (k > 0 && x - data_.x[k - 1] < data_.x[k] - x)) --k;
+  ShowCursor(k);
+  return toolTip();
+}
+
+void ReadOutChartView::ShowCursor(int index) {
+  cursor_ = index;
+  QString text = QString::fromStdString(data_.x_name) + QStringLiteral(": ") +
+                 QString::number(data_.x[index], 'g', 6);
+  for (const auto& s : data_.series) {
+    const double y = s.y[index];
+    text += u'\n' + QString::fromStdString(s.name) + QStringLiteral(": ") +
+            (std::isnan(y) ? QStringLiteral("-") : QString::number(y, 'g', 4));
+  }
+  setToolTip(text);
+  // Assistive technology reads the same figures as the eye.
+  setAccessibleDescription(text);
+  if (!chart()->series().isEmpty()) {
+    const QRectF area = chart()->plotArea();
+    const double px = PositionOf(data_.x[index]);
+    cursor_line_->setLine(px, area.top(), px, area.bottom());
+    cursor_line_->show();
+  }
+}
+
+void ReadOutChartView::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF pos = event->position();
+  if (!chart()->series().isEmpty() && chart()->plotArea().contains(pos)) {
+    const double x = chart()->mapToValue(pos, chart()->series().front()).x();
+    QToolTip::showText(event->globalPosition().toPoint(), ReadOutAt(x), this);
+  }
+  QChartView::mouseMoveEvent(event);
+}
+
+void ReadOutChartView::keyPressEvent(QKeyEvent* event) {
+  const int last = int(data_.x.size()) - 1;
+  int k = cursor_;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      k = std::max(0, k - 1);
+      break;
+    case Qt::Key_Right:
+      k = std::min(last, k + 1);
+      break;
+    case Qt::Key_Home:
+      k = 0;
+      break;
+    case Qt::Key_End:
+      k = last;
+      break;
+    default:
+      QChartView::keyPressEvent(event);
+      return;
+  }
+  if (last < 0) return;
+  ShowCursor(k);
+  const QPointF at = cursor_line_->line().p1();
+  QToolTip::showText(mapToGlobal(mapFromScene(at)), toolTip(), this);
+}
+
+void ReadOutChartView::resizeEvent(QResizeEvent* event) {
+  QChartView::resizeEvent(event);
+  PlaceMarks();
+}
+
+// --- SpectrumWindow ---
+
+SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window), state_(state) {
+  setObjectName(QStringLiteral("SpectrumWindow"));
+  setWindowTitle(QStringLiteral("Spectrum and elevation"));
+  setWindowIcon(ProgramIcon());
+  // Closing the main window ends the program even while the view is open.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setAccessibleName(QStringLiteral("Spectrum and elevation"));
+  resize(900, 760);
+
+  caption_ = new QLabel;
+  caption_->setAccessibleName(QStringLiteral("Stations' weather"));
+  pages_ = new QTabWidget;
+  pages_->setAccessibleName(QStringLiteral("Charts"));
+
+  const auto chart_with_export = [this](ReadOutChartView* view, const QString& name) {
+    view->setAccessibleName(name);
+    view->chart()->setTitle(name);
+    auto* button = new QPushButton(QStringLiteral("Export CSV..."));
+    button->setAccessibleName(QStringLiteral("Export ") + name + QStringLiteral(" as CSV"));
+    connect(button, &QPushButton::clicked, this, [this, view] { ExportClick(view); });
+    auto* box = new QVBoxLayout;
+    box->addWidget(view, 1);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(button);
+    box->addLayout(row);
+    return box;
+  };
+
+  attenuation_ = new ReadOutChartView;
+  // Elevation on a logarithmic axis, so that 0.25-5 degrees, where the two
+  // methods part, take a third of the width; the horizon itself is the
+  // plot's left edge (and the first row of the CSV).
+  const ReadOutChartView::Axis elevation{QStringLiteral("Elevation, degrees"), true, 0.25, 90};
+  attenuation_->SetAxes(elevation, {QStringLiteral("Gaseous attenuation, dB"), true, 0.1, 1000});
+  sky_ = new ReadOutChartView;
+  sky_->SetAxes(elevation, {QStringLiteral("Sky temperature, K"), false, 0, 300, 7});
+  frequency_ = new ReadOutChartView;
+  frequency_->SetAxes({QStringLiteral("Frequency, GHz"), false, 0, 350, 8},
+                      {QStringLiteral("dB (zenith), dB/km"), true, 1e-4, 1e4});
+  // The eight bands of the window, at the frequencies its models use.
+  std::vector<std::pair<double, QString>> bands;
+  for (const BandRow& band : BandTable) {
+    const double f = static_cast<double>(band.frequency);
+    bands.emplace_back(f, QString::number(std::floor(f)) + QStringLiteral(" GHz"));
+  }
+  frequency_->SetMarks(std::move(bands));
+
+  auto* elevation_page = new QWidget;
+  auto* elevation_box = new QVBoxLayout(elevation_page);
+  elevation_box->addLayout(chart_with_export(attenuation_, "Attenuation against elevation"), 3);
+  elevation_box->addLayout(chart_with_export(sky_, "Sky temperature against elevation"), 2);
+  pages_->addTab(elevation_page, QStringLiteral("&Elevation"));
+  auto* frequency_page = new QWidget;
+  auto* frequency_box = new QVBoxLayout(frequency_page);
+  frequency_box->addLayout(chart_with_export(frequency_, "Attenuation against frequency"));
+  pages_->addTab(frequency_page, QStringLiteral("&Frequency"));
+
+  auto* close = new QPushButton(QStringLiteral("&Close"));
+  close->setAccessibleName(QStringLiteral("Close"));
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  bottom->addWidget(close);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(caption_);
+  layout->addWidget(pages_, 1);
+  layout->addLayout(bottom);
+
+  poll_ = new QTimer(this);
+  poll_->setInterval(kPollMs);
+  connect(poll_, &QTimer::timeout, this, &SpectrumWindow::Follow);
+}
+
+SpectrumWindow::~SpectrumWindow() {
+  if (worker_.valid()) worker_.wait();
+}
+
+void SpectrumWindow::RedrawNow() {
+  // Whatever is in flight is older than this.
+  ++generation_;
+  elevation_key_ = ElevationKey(state_);
+  air_key_ = StationAirKey(state_);
+  Results r;
+  r.elevation = r.frequency = true;
+  r.elevation_charts = ComputeElevationCharts(state_);
+  r.frequency_chart = ComputeFrequencyChart(state_);
+  Apply(std::move(r));
+}
+
+void SpectrumWindow::Follow() {
+  if (computing_) return;
+  const bool elevation = ElevationKey(state_) != elevation_key_;
+  const bool frequency = StationAirKey(state_) != air_key_;
+  if (!elevation && !frequency) return;
+  elevation_key_ = ElevationKey(state_);
+  air_key_ = StationAirKey(state_);
+  computing_ = true;
+  // The worker gets its own copy: the main window may change the state
+  // meanwhile.
+  worker_ = std::async(
+      std::launch::async, [this, copy = state_, elevation, frequency, generation = generation_] {
+        const auto post = [this, generation](std::shared_ptr<Results> results, bool last) {
+          // The destructor waits for this task, so the view is alive when the
+          // results are posted; Qt drops them if it is deleted before they run.
+          QMetaObject::invokeMethod(
+              this,
+              [this, results, generation, last] {
+                if (last) computing_ = false;
+                if (generation == generation_) Apply(std::move(*results));
+              },
+              Qt::QueuedConnection);
+        };
+        // The elevation charts and a sketch of the spectrum at 5 GHz steps side
+        // by side on the two cores, drawn at once; then the spectrum at 1 GHz,
+        // which takes five times as long.
+        auto first = std::make_shared<Results>();
+        first->elevation = elevation;
+        first->frequency = frequency;
+        auto charts = std::async(std::launch::async, [&] {
+          if (elevation) first->elevation_charts = ComputeElevationCharts(copy);
+        });
+        if (frequency) first->frequency_chart = ComputeFrequencyChart(copy, kSketchStepGhz);
+        charts.get();
+        post(first, !frequency);
+        if (!frequency) return;
+        auto fine = std::make_shared<Results>();
+        fine->frequency = true;
+        fine->frequency_chart = ComputeFrequencyChart(copy);
+        post(fine, true);
+      });
+}
+
+void SpectrumWindow::Apply(Results r) {
+  ++redraws_;
+  if (r.elevation) {
+    attenuation_->SetData(r.elevation_charts.attenuation);
+    sky_->SetData(r.elevation_charts.sky);
+  }
+  if (r.frequency) frequency_->SetData(r.frequency_chart);
+  UpdateCaption();
+}
+
+void SpectrumWindow::UpdateCaption() {
+  const auto station = [](const char* who, const StationParams& s) {
+    return QStringLiteral("%1: %2 °C, %3 hPa, %4 % humidity, %5 m, zone %6 season %7")
+        .arg(QLatin1String(who))
+        .arg(double(s.Temperature), 0, 'f', 1)
+        .arg(double(s.Pressure), 0, 'f', 1)
+        .arg(double(s.Humidity), 0, 'f', 0)
+        .arg(double(s.HeightAsl), 0, 'f', 0)
+        .arg(s.LatitudeZone)
+        .arg(s.Season);
+  };
+  caption_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  caption_->setText(
+      QStringLiteral("Elevation charts at %1 GHz: ray trace (P.676-13 Annex 1) solid, the main "
+                     "window's cosecant figure (P.676-9 Annex 2) dashed.\n")
+          .arg(double(state_.Frequency), 0, 'f', 3) +
+      station("Home", state_.Home) + u'\n' + station("DX", state_.DX));
+}
+
+QString SpectrumWindow::WriteCsv(const ChartData& chart, const QString& path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  const std::string csv = ChartCsv(chart);
+  if (file.write(csv.data(), qint64(csv.size())) != qint64(csv.size()) || !file.commit())
+    return file.errorString();
+  return {};
+}
+
+void SpectrumWindow::ExportClick(ReadOutChartView* view) {
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export CSV"),
+                                                    view->accessibleName() + QStringLiteral(".csv"),
+                                                    QStringLiteral("CSV files (*.csv)"));
+  if (path.isEmpty()) return;
+  if (const QString error = WriteCsv(view->Data(), path); !error.isEmpty())
+    QMessageBox::warning(this, QStringLiteral("Export CSV"), error);
+}
+
+void SpectrumWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  poll_->start();
+  Follow();
+}
+
+void SpectrumWindow::hideEvent(QHideEvent* event) {
+  poll_->stop();
+  QWidget::hideEvent(event);
+}
+
+void SpectrumWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace quillmere

@@ -1,0 +1,131 @@
+#pragma once
+// The "Spectrum and elevation" view: the exact method's curves for both
+// stations beside the window's own figures, in Qt Charts. It follows the
+// main window: while it is shown, a change of a station's weather, height,
+// zone or season (or of the band, for the elevation charts) is picked up
+// within one poll of 20 ms and recomputed on worker threads, and the charts
+// are redrawn when that is done. The curves come from spectrum_charts.h.
+//
+// Under the mouse pointer, or with Left and Right on a focused chart, a
+// vertical cursor reads off every curve at that x; each chart exports what
+// it shows as CSV. Escape closes the view.
+
+#include <QChartView>
+#include <QString>
+#include <QWidget>
+#include <future>
+#include <vector>
+
+#include "spectrum_charts.h"
+#include "state.h"
+
+class QGraphicsLineItem;
+class QLabel;
+class QTabWidget;
+class QTimer;
+
+namespace quillmere {
+
+// A chart with a read-off cursor over the samples of its data.
+class ReadOutChartView : public QChartView {
+  Q_OBJECT
+
+ public:
+  explicit ReadOutChartView(QWidget* parent = nullptr);
+
+  // Draws `data` (NaN values are gaps), the y axis logarithmic or linear.
+  void SetData(const ChartData& data);
+  const ChartData& Data() const { return data_; }
+
+  // Puts the cursor on the sample nearest x and returns the read-off there:
+  // x and every curve's value (or "-" where it has none).
+  QString ReadOutAt(double x);
+  int CursorIndex() const { return cursor_; }
+
+  struct Axis {
+    QString title;
+    bool log = false;
+    double min = 0, max = 1;
+    int ticks = 5;  // of a linear axis
+  };
+  // Set before the first SetData.
+  void SetAxes(const Axis& x, const Axis& y);
+  // Vertical marks with labels at these x (the bands).
+  void SetMarks(std::vector<std::pair<double, QString>> marks);
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void ShowCursor(int index);
+  void PlaceMarks();
+  // The scene x of a value of x.
+  double PositionOf(double x) const;
+
+  ChartData data_;
+  int cursor_ = -1;
+  bool log_x_ = false, log_y_ = false;
+  double y_max_ = 1;
+  QGraphicsLineItem* cursor_line_ = nullptr;
+  std::vector<std::pair<double, QString>> marks_;
+  std::vector<QGraphicsItem*> mark_items_;
+};
+
+class SpectrumWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `state` is the main window's and must outlive the view.
+  explicit SpectrumWindow(const QuillmereState& state, QWidget* parent = nullptr);
+  // Waits for a computation in flight, which reads the state.
+  ~SpectrumWindow() override;
+
+  // Recomputes every chart and draws it, on this thread, now.
+  void RedrawNow();
+  // Starts recomputing what changed on worker threads; the charts are
+  // redrawn when the results arrive. Does nothing while one is in flight
+  // (the next poll picks up what changed meanwhile).
+  void Follow();
+  bool Computing() const { return computing_; }
+  // How many times the charts have been redrawn.
+  int Redraws() const { return redraws_; }
+
+  ReadOutChartView* AttenuationView() const { return attenuation_; }
+  ReadOutChartView* SkyView() const { return sky_; }
+  ReadOutChartView* FrequencyView() const { return frequency_; }
+  QTabWidget* Pages() const { return pages_; }
+
+  // Writes a chart's CSV to `path` whole or not at all; on failure returns
+  // the reason, else an empty text.
+  static QString WriteCsv(const ChartData& chart, const QString& path);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  struct Results {
+    bool elevation = false, frequency = false;
+    ElevationCharts elevation_charts;
+    ChartData frequency_chart;
+  };
+  void Apply(Results results);
+  void UpdateCaption();
+  void ExportClick(ReadOutChartView* view);
+
+  const QuillmereState& state_;
+  std::vector<double> elevation_key_, air_key_;
+  QLabel* caption_;
+  QTabWidget* pages_;
+  ReadOutChartView *attenuation_, *sky_, *frequency_;
+  QTimer* poll_;
+  bool computing_ = false;
+  int redraws_ = 0;
+  unsigned generation_ = 0;  // of the drawn charts; a result of another is dropped
+  std::future<void> worker_;
+};
+
+}  // namespace quillmere
