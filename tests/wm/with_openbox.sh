@@ -76,6 +76,15 @@ if ! wait_for managed; then
   exit 2
 fi
 
+# Under AddressSanitizer: the X keyboard library (libxkbcommon-x11) copies
+# the keymap's names with strndup from buffers that hold no terminating NUL
+# within the bound, which strict string checks stop in every X client at its
+# first connection. That is the library's reading, not ours: those checks are
+# off for the command run here, every other check stays.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+  export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}"
+fi
+
 status=0
 QT_QPA_PLATFORM=xcb "$@" || status=$?
 exit "$status"
