@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # the icon is drawn from its SVG (Qt SVG)
   qt6-svg-dev
+  # the Moon planner's charts (Qt Charts)
+  qt6-charts-dev
   liberfa-dev libnova-dev
   libjpeg-dev libfreetype-dev
   libchm-dev fp-utils

@@ -222,7 +222,8 @@ class ReportTest : public QObject {
     row("cloud slider from 0", "CloudSelectB", "minimum", 0);
     row("cloud slider to 4.0 kg/m2", "CloudSelectA", "maximum", 40);
     row("moon slider to apogee", "ScrollBar1", "maximum", 100);
-    row("the tab strip's tabs", "TabSet2", "tabs", QJsonArray({"Help", "About", "Exit"}));
+    row("the tab strip's tabs", "TabSet2", "tabs",
+        QJsonArray({"Help", "About", "Exit", "Planner"}));
     row("a stepper, shown", "TempButtonA", "visible", true);
     row("an EME-block stepper, shown in EME mode", "ElevationButtonB1", "visible", true);
     row("the notes, hidden with their panel", "Memo1", "visible", false);

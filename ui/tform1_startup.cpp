@@ -108,6 +108,9 @@ void TForm1::TabSet2Click(int tab) {
     case 2:
       ConfirmExit();
       break;
+    case 3:
+      OpenPlanner();
+      break;
     default:
       break;
   }
