@@ -322,7 +322,9 @@ struct PlannerWindow::Impl {
   QScatterSeries* best_el = nullptr;
   QDateTimeAxis* el_time = nullptr;
   QValueAxis* el_axis = nullptr;
-  std::array<QLineSeries*, 6> terms{};
+  // Dots, not lines: a term has no value while the Moon is down for
+  // either station, and a line would join the ends of the gap.
+  std::array<QScatterSeries*, 6> terms{};
   QScatterSeries* best_total = nullptr;
   QDateTimeAxis* dg_time = nullptr;
   QValueAxis* dg_axis = nullptr;
@@ -439,6 +441,8 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->el_time->setTitleText(QStringLiteral("UTC"));
   d_->el_axis = new QValueAxis;
   d_->el_axis->setRange(kChartFloorDeg, 90);
+  d_->el_axis->setTickCount(6);  // every 20 degrees
+  d_->el_axis->setLabelFormat(QStringLiteral("%d"));
   d_->el_axis->setTitleText(QStringLiteral("elevation \u00b0"));
   el_chart->addAxis(d_->el_time, Qt::AlignBottom);
   el_chart->addAxis(d_->el_axis, Qt::AlignLeft);
@@ -454,13 +458,15 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   const char* term_names[] = {"Distance",  "Attenuation Home", "Attenuation DX",
                               "Sky noise", "Moon noise",       "Total"};
   for (std::size_t i = 0; i < d_->terms.size(); ++i) {
-    d_->terms[i] = new QLineSeries;
+    d_->terms[i] = new QScatterSeries;
     d_->terms[i]->setName(QString::fromLatin1(term_names[i]));
+    d_->terms[i]->setMarkerSize(i + 1 == d_->terms.size() ? 4 : 3);
+    d_->terms[i]->setBorderColor(Qt::transparent);
     dg_chart->addSeries(d_->terms[i]);
   }
   d_->best_total = new QScatterSeries;
   d_->best_total->setName(QStringLiteral("Best minute"));
-  d_->best_total->setMarkerSize(9);
+  d_->best_total->setMarkerSize(11);
   d_->best_total->setColor(QColor(230, 140, 0));
   dg_chart->addSeries(d_->best_total);
   d_->dg_time = new QDateTimeAxis;
