@@ -415,9 +415,12 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
 
   // Charts.
   auto* el_chart = NewChart(QStringLiteral("Moon elevation"));
-  d_->window_upper = new QLineSeries;
-  d_->window_lower = new QLineSeries;
-  auto* windows = new QAreaSeries(d_->window_upper, d_->window_lower);
+  // An area series does not own its edges: they are its children here.
+  auto* windows = new QAreaSeries;
+  d_->window_upper = new QLineSeries(windows);
+  d_->window_lower = new QLineSeries(windows);
+  windows->setUpperSeries(d_->window_upper);
+  windows->setLowerSeries(d_->window_lower);
   windows->setName(QStringLiteral("Mutual windows"));
   windows->setColor(QColor(120, 200, 120, 90));
   windows->setBorderColor(Qt::transparent);
