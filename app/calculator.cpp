@@ -315,6 +315,18 @@ void Calculator::ColorButton4Click() {
   ResetToCurrentDistance();
 }
 
+void Calculator::FollowMoon(Real home_elevation_deg, Real dx_elevation_deg) {
+  const auto set = [](StationParams& st, Real elevation) {
+    if (!(elevation >= L::kElevation.low)) elevation = L::kElevation.low;
+    if (elevation > L::kElevation.high) elevation = L::kElevation.high;
+    st.Elevation = elevation;
+    st.EmeElevation = elevation;
+  };
+  set(state_.Home, home_elevation_deg);
+  set(state_.DX, dx_elevation_deg);
+  ColorButton4Click();
+}
+
 void Calculator::QueryMoonLibrary() {
   const UtcDateTime t = clock_();  // the milliseconds are not passed on
   auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };

@@ -55,6 +55,11 @@ class Calculator {
   void ScrollBar1Change();
   void ResetToCurrentDistance();
   void ColorButton4Click();
+  // Follow the Moon: each station's elevation set to its Moon elevation
+  // (kept within the stepper's 0.1..90 deg, so a Moon below the horizon
+  // gives 0.1), then the Moon distance as "Reset to Current Distance" sets
+  // it, and one recalculation.
+  void FollowMoon(Real home_elevation_deg, Real dx_elevation_deg);
   void QueryMoonLibrary();
 
   // Path mode and the terrestrial path.

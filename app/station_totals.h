@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "itu676.h"
 #include "state.h"
 
 namespace quillmere {
@@ -30,6 +31,17 @@ inline Real SkyNoise(const StationParams& s) {
 // One-way additional loss through the atmosphere at one station, dB.
 inline Real OneWayLoss(const StationParams& s) {
   return s.SlantTotal + s.FogAttenuation + s.RainAttenuation + s.CloudAttenuation;
+}
+
+// The same loss with the beam at another elevation (degrees, clamped to the
+// 0.1..90 of the slant model): the station's weather as the last
+// recalculation left it, the gases along the new slant. What the window
+// would show as the station's total with its elevation set there.
+inline Real OneWayLossAt(StationParams s, Real elevation_deg) {
+  if (!(elevation_deg >= 0.1L)) elevation_deg = 0.1L;
+  if (elevation_deg > 90) elevation_deg = 90;
+  s.SlantTotal = SlantAttenuation(ZenithAttenuation(s), elevation_deg);
+  return OneWayLoss(s);
 }
 
 // The station's atmosphere counted on the way up and down; the cloud term

@@ -220,6 +220,13 @@ std::string TrackTable(const TrackOptions& options, const TrackEnvironment& envi
   return out;
 }
 
+AttenuationFunction AttenuationFor(const TrackRequest& request, StationAttenuation attenuation) {
+  if (!attenuation) return {};
+  return [&request, attenuation = std::move(attenuation)](const Station& s, double elevation_deg) {
+    return attenuation(&s == &request.stations.dx, elevation_deg);
+  };
+}
+
 int RunTrackCommand(
     const std::vector<std::string>& args, double now_utc_s,
     const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
@@ -243,7 +250,7 @@ int RunTrackCommand(
   request.span_minutes = options.span_minutes;
   request.step_minutes = options.step_minutes;
   request.frequency_hz = env->frequency_hz;
-  request.attenuation_db = env->attenuation_db;
+  request.attenuation_db = AttenuationFor(request, env->attenuation_db);
   const Track track = ComputeTrack(request);
   out << (options.json ? TrackJson(options, *env, track) : TrackTable(options, *env, track));
   return 0;

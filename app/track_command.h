@@ -36,12 +36,21 @@ struct TrackOptions {
 // Returns the options, or the message for standard error.
 std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args);
 
+// The slant attenuation above Home (dx false) or DX (dx true) toward an
+// elevation in degrees, dB.
+using StationAttenuation = std::function<double(bool dx, double elevation_deg)>;
+
 // What the data file gives the track: the band and each station's slant
 // attenuation from its weather, as the main window computes them.
 struct TrackEnvironment {
   double frequency_hz = 10368.0e6;
-  AttenuationFunction attenuation_db;
+  StationAttenuation attenuation_db;  // none: no atmosphere
 };
+
+// The track's attenuation callable for `request`, which must outlive it:
+// the track hands over its request's own stations, so each is told apart by
+// where it lives.
+AttenuationFunction AttenuationFor(const TrackRequest& request, StationAttenuation attenuation);
 
 // The JSON document of a computed track: `home` and `dx` (lat, lon,
 // height_m), `rows` and `windows`.

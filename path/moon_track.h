@@ -141,7 +141,8 @@ void MoonSpinVector(double utc_s, double w[3]);
 bool UsableMoon(const Station& station, const MoonSighting& moon);
 
 // Every step of the span for both stations, and the mutual windows with
-// edges found to the second.
+// edges found to the second. The attenuation callable is handed the
+// request's own Station objects, request.stations.home and .dx.
 Track ComputeTrack(const TrackRequest& request);
 
 }  // namespace quillmere

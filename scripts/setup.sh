@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # the icon is drawn from its SVG (Qt SVG)
   qt6-svg-dev
-  # the spectrum and elevation charts (Qt Charts)
+  # the planner's and the spectrum view's charts (Qt Charts)
   qt6-charts-dev libqt6opengl6-dev
   liberfa-dev libnova-dev
   libjpeg-dev

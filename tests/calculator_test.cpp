@@ -2,6 +2,7 @@
 // recording display exactly as the window drives them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -297,6 +298,36 @@ TEST_F(CalculatorTest, ResetToCurrentDistancePutsTheSliderAtTheMoon) {
     EXPECT_EQ(display.SliderPosition("ScrollBar1"), c.position) << c.distance;
     EXPECT_EQ(state.MoonSliderPosition, c.position) << c.distance;
     EXPECT_EQ(state.PathLength, static_cast<Real>(c.distance));
+  }
+}
+
+// Follow the Moon: both elevations within the steppers' range, the slider
+// at the Moon, and the slant figures of the new elevations on screen.
+TEST_F(CalculatorTest, FollowMoonSetsBothElevationsAndTheMoonDistance) {
+  LoadTypical();
+  struct Case {
+    const char* what;
+    Real home, dx;  // Moon elevations given, deg
+    Real home_set, dx_set;
+  } cases[] = {
+      {"both up", 42.5L, 7.25L, 42.5L, 7.25L},
+      {"Home's Moon down", -12, 3, 0.1L, 3},
+      {"DX at the zenith and past it by rounding", 0.05L, 90.0001L, 0.1L, 90},
+  };
+  moon.distance = 384400;
+  for (const auto& c : cases) {
+    calc.FollowMoon(c.home, c.dx);
+    EXPECT_EQ(state.Home.Elevation, c.home_set) << c.what;
+    EXPECT_EQ(state.Home.EmeElevation, c.home_set) << c.what;
+    EXPECT_EQ(state.DX.Elevation, c.dx_set) << c.what;
+    EXPECT_EQ(state.DX.EmeElevation, c.dx_set) << c.what;
+    EXPECT_EQ(state.MoonSliderPosition, 56) << c.what;
+    EXPECT_EQ(state.PathLength, 384400.0L) << c.what;
+    // The slant gases of the new elevation, as the recalculation shows them
+    // (Panel19 has three decimals).
+    const Real slant =
+        ZenithAttenuation(state.Home) / std::sin(c.home_set * 3.14159265358979L / 180);
+    EXPECT_NEAR(Figure(display.Text("Panel19")), slant, 0.0005L) << c.what;
   }
 }
 

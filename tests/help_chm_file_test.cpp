@@ -155,7 +155,7 @@ TEST_F(BuiltHelpFile, ContentsHaveTheHelpsChaptersInOrder) {
   }
   EXPECT_EQ(top,
             (std::vector<std::string>{"Quillmere Help", "Getting started", "The main window",
-                                      "EME and terrestrial modes", "The models",
+                                      "EME and terrestrial modes", "The Moon planner", "The models",
                                       "Data, settings and maps", "Troubleshooting", "References"}));
   ASSERT_FALSE(entries.empty());
   EXPECT_EQ(entries[0].local, "index.html");

@@ -130,8 +130,8 @@ class HelpViewerTest : public QObject {
     QVERIFY(v.Message().isEmpty());
     QCOMPARE(TopEntries(v.ContentsTree()),
              QStringList({"Quillmere Help", "Getting started", "The main window",
-                          "EME and terrestrial modes", "The models", "Data, settings and maps",
-                          "Troubleshooting", "References"}));
+                          "EME and terrestrial modes", "The Moon planner", "The models",
+                          "Data, settings and maps", "Troubleshooting", "References"}));
     QCOMPARE(v.ContentsTree()->topLevelItem(2)->childCount(), 6);
     QCOMPARE(PagePath(v), QStringLiteral("/index.html"));
     QCOMPARE(v.Browser()->documentTitle(), QStringLiteral("Quillmere Help"));
@@ -330,7 +330,7 @@ class HelpViewerTest : public QObject {
     QCOMPARE(v->FilePath(), QDir(dir.path()).filePath(name));
     QVERIFY2(v->Message().isEmpty(), qPrintable(v->Message()));
     QCOMPARE(PagePath(*v), QStringLiteral("/index.html"));
-    QCOMPARE(v->ContentsTree()->topLevelItemCount(), 8);
+    QCOMPARE(v->ContentsTree()->topLevelItemCount(), 9);
     QVERIFY(log.lines.empty());
     // Choosing Help again brings the same window back to the contents.
     v->ShowPage(QStringLiteral("rain.html"));

@@ -223,7 +223,7 @@ class ReportTest : public QObject {
     row("cloud slider to 4.0 kg/m2", "CloudSelectA", "maximum", 40);
     row("moon slider to apogee", "ScrollBar1", "maximum", 100);
     row("the tab strip's tabs", "TabSet2", "tabs",
-        QJsonArray({"Help", "About", "Exit", "Spectrum"}));
+        QJsonArray({"Help", "About", "Exit", "Planner", "Spectrum"}));
     row("a stepper, shown", "TempButtonA", "visible", true);
     row("an EME-block stepper, shown in EME mode", "ElevationButtonB1", "visible", true);
     row("the notes, hidden with their panel", "Memo1", "visible", false);
@@ -675,9 +675,144 @@ class ReportTest : public QObject {
     Report({QStringLiteral("--help")}, run);
     QCOMPARE(run.exit_code, 0);
     QVERIFY(run.out.startsWith("usage: quillmere-report [--data FILE] [--utc"));
+    QVERIFY(run.out.contains("usage: quillmere-report --track --home LOC --dx LOC"));
+  }
+
+  // --- The Moon track of two stations ---
+
+  void trackRefusesBadArgumentsWithStatusTwo_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("complaint");
+    const auto row = [](const char* what, QStringList args, const char* complaint) {
+      QTest::newRow(what) << args << QString::fromUtf8(complaint);
+    };
+    row("a locator with a bad field", {"--home", "ZZ99", "--dx", "FN31"}, "");
+    row("a locator of odd length", {"--home", "JO0", "--dx", "FN31"}, "");
+    row("a latitude past the pole", {"--home", "91,0", "--dx", "FN31"}, "");
+    row("a day that does not exist",
+        {"--home", "JO01", "--dx", "FN31", "--from", "2026-02-30T00:00:00"}, "");
+    row("a time without seconds", {"--home", "JO01", "--dx", "FN31", "--from", "2026-12-07T08:00"},
+        "");
+    row("a span over 14 days", {"--home", "JO01", "--dx", "FN31", "--span", "20161"}, "bad --span");
+  }
+  void trackRefusesBadArgumentsWithStatusTwo() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, complaint);
+    Run run;
+    Report(QStringList{QStringLiteral("--track"), QStringLiteral("--data"), Data("typical.dat")} +
+               args,
+           run);
+    QCOMPARE(run.exit_code, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
+  }
+
+  void trackWithoutItsDataFileFails() {
+    Run run;
+    Report({"--track", "--home", "JO01", "--dx", "FN31", "--json"}, run);
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains("Quillmere.dat"), run.err.constData());
+  }
+
+  // The document's shape: the stations, one row per step with each
+  // station's sighting and each path's terms, and the windows.
+  void trackJsonHasItsShape() {
+    const QJsonObject track = TrackOf(QStringLiteral("2026-12-07T12:00:00"), 10);
+    QCOMPARE(track.value("home").toObject().keys(), QStringList({"height_m", "lat", "lon"}));
+    QCOMPARE(track.value("dx").toObject().value("lat").toDouble(), 41.5);
+    const QJsonArray rows = track.value("rows").toArray();
+    QCOMPARE(rows.size(), qsizetype(10));
+    QCOMPARE(rows.at(3).toObject().value("utc").toString(), QStringLiteral("2026-12-07T12:03:00Z"));
+    for (const char* station : {"home", "dx"}) {
+      const QJsonObject seen = rows.at(0).toObject().value(station).toObject();
+      for (const char* key : {"az", "el", "el_refracted", "range_km"}) {
+        QVERIFY2(seen.value(key).isDouble(), key);
+      }
+    }
+    const QJsonObject row = rows.at(0).toObject();
+    for (const char* key :
+         {"mutual", "doppler_self_hz", "doppler_home_dx_hz", "delay_s", "libration_hz"}) {
+      QVERIFY2(row.contains(key), key);
+    }
+    const QJsonObject terms = row.value("dgrd_db").toObject().value("home_dx").toObject();
+    QCOMPARE(terms.keys(), QStringList({"attenuation_rx", "attenuation_tx", "distance",
+                                        "moon_noise", "sky_noise", "total"}));
+    // Both stations see the Moon through this hour: one window, open at
+    // both ends of the span.
+    const QJsonArray windows = track.value("windows").toArray();
+    QCOMPARE(windows.size(), qsizetype(1));
+    QCOMPARE(windows.at(0).toObject().value("start").toString(),
+             QStringLiteral("2026-12-07T12:00:00Z"));
+  }
+
+  // A minute of the track against the window's own figures for the same
+  // data file: each station's total at the Moon's elevation is the zenith
+  // gases over sin(elevation) plus the rain, cloud and fog of the window's
+  // one-way loss (its total less its slant gases).
+  void trackAttenuationIsTheWindowsAtTheMoonsElevation_data() {
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<QString>("zenith");
+    QTest::addColumn<QString>("slant");
+    QTest::addColumn<QString>("total");
+    QTest::newRow("Home, as sender") << "home"
+                                     << "attenuation_tx"
+                                     << "Panel20"
+                                     << "Panel19"
+                                     << "Panel58";
+    QTest::newRow("DX, as receiver") << "dx"
+                                     << "attenuation_rx"
+                                     << "Panel106"
+                                     << "Panel112"
+                                     << "Panel54";
+  }
+  void trackAttenuationIsTheWindowsAtTheMoonsElevation() {
+    QFETCH(QString, station);
+    QFETCH(QString, term);
+    QFETCH(QString, zenith);
+    QFETCH(QString, slant);
+    QFETCH(QString, total);
+    const QJsonObject row =
+        TrackOf(QStringLiteral("2026-12-07T12:00:00"), 1).value("rows").toArray().at(0).toObject();
+    const double el = row.value(station).toObject().value("el_refracted").toDouble();
+    QVERIFY(el > 5);
+    const auto figure = [&](const QString& name) {
+      return Text(report_, name).section(u' ', 0, 0).toDouble();
+    };
+    const double expected =
+        figure(zenith) / std::sin(el * std::numbers::pi / 180) + figure(total) - figure(slant);
+    // Half a unit of the window's three decimals on each figure (the zenith
+    // one magnified by the slant), half of the track's own third decimal.
+    const double tolerance = 0.0005 / std::sin(el * std::numbers::pi / 180) + 0.001 + 0.0005;
+    const double shown =
+        row.value("dgrd_db").toObject().value("home_dx").toObject().value(term).toDouble();
+    QVERIFY2(std::abs(shown - expected) <= tolerance,
+             qPrintable(QStringLiteral("%1 dB shown, %2 dB expected").arg(shown).arg(expected)));
+  }
+
+  void trackWithoutJsonIsATable() {
+    Run run;
+    Report({"--track", "--home", "JO01", "--dx", "FN31", "--from", "2026-12-07T12:00:00", "--span",
+            "3", "--data", Data("typical.dat")},
+           run);
+    QCOMPARE(run.exit_code, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    QVERIFY2(lines.at(0).startsWith("Home JO01 (51.5000, 1.0000, 0 m)"), run.out.constData());
+    QVERIFY(lines.at(2).startsWith("2026-12-07T12:00:00Z"));
+    QVERIFY(lines.at(4).startsWith("2026-12-07T12:02:00Z"));
   }
 
  private:
+  QJsonObject TrackOf(const QString& from, int span) {
+    Run run;
+    Report({"--track", "--home", "JO01", "--dx", "FN31", "--from", from, "--span",
+            QString::number(span), "--data", Data("typical.dat"), "--json"},
+           run);
+    [&] { QCOMPARE(run.exit_code, 0); }();
+    return ParseObject(run.out);
+  }
+
   QString Data(const char* name) const { return data_.filePath(QLatin1String(name)); }
 
   // Runs the tool in a new empty folder (holding Quillmere.dat with

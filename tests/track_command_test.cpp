@@ -28,7 +28,7 @@ CommandRun Track(std::vector<std::string> args, bool data_ok = true) {
         if (!data_ok) return std::nullopt;
         TrackEnvironment env;
         env.frequency_hz = 24.048e9;
-        env.attenuation_db = [](const Station&, double el) { return el > 0 ? 0.1 : 99.0; };
+        env.attenuation_db = [](bool, double el) { return el > 0 ? 0.1 : 99.0; };
         return env;
       },
       out, err);

@@ -70,3 +70,11 @@ if(TARGET quillmere_ui)
   target_compile_definitions(ui_spectrum_test PRIVATE
     QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
 endif()
+
+# The Moon planner and Follow the Moon.
+if(TARGET quillmere_ui)
+  quillmere_add_qtest(ui_planner_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_planner_test.cpp LIBS quillmere_ui)
+  target_compile_definitions(ui_planner_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+endif()

@@ -146,7 +146,7 @@ class DesktopTest : public QObject {
     QAccessibleInterface* strip =
         QAccessible::queryAccessibleInterface(form_->Components().TabSet2);
     QCOMPARE(strip->role(), QAccessible::PageTabList);
-    const QStringList tabs = {"Help", "About", "Exit", "Spectrum"};
+    const QStringList tabs = {"Help", "About", "Exit", "Planner", "Spectrum"};
     QCOMPARE(strip->childCount(), tabs.size());
     for (int i = 0; i < tabs.size(); ++i) {
       QAccessibleInterface* tab = strip->child(i);

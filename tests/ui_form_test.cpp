@@ -549,7 +549,7 @@ void FormTest::resetScreenSizeHintIsKeptButNotShown() {
 
 void FormTest::tabSetTabs() {
   auto* tabs = form_->Component<quillmere::TabSet>(QStringLiteral("TabSet2"));
-  QCOMPARE(tabs->tabs(), (QStringList{"Help", "About", "Exit", "Spectrum"}));
+  QCOMPARE(tabs->tabs(), (QStringList{"Help", "About", "Exit", "Planner", "Spectrum"}));
   QCOMPARE(tabs->selectedColor(), kSkyBlue);
   QCOMPARE(tabs->height(), 25);
   QCOMPARE(tabs->currentIndex(), -1);

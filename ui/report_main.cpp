@@ -8,10 +8,13 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QStyleFactory>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +28,7 @@
 #include "process_signals.h"
 #include "report_components.h"
 #include "spectrum_command.h"
+#include "report_track.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "utc_clock.h"
@@ -64,7 +68,19 @@ constexpr const char* kUsage =
     "\n"
     "Messages of the start-up go to standard error.\n"
     "Exit status: 0 printed; 1 the data file could not be read (the start state is\n"
-    "printed) or the report not written; 2 bad options.\n";
+    "printed) or the report not written; 2 bad options.\n"
+    "\n"
+    "usage: quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]\n"
+    "                        [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]\n"
+    "                        [--data FILE] [--json]\n"
+    "The Moon for both stations, step by step: azimuth, elevation, range, Doppler,\n"
+    "echo delay, libration spread, the mutual windows and the degradation of each\n"
+    "path, with each station's attenuation from the weather of the data file.\n"
+    "  LOC           a Maidenhead locator (4, 6 or 8 characters) or \"LAT,LON\"\n"
+    "  --from        UTC start (default: now); --span up to 20160 minutes (14 days,\n"
+    "                default 1440); --step in minutes (default 1)\n"
+    "  --json        one JSON object with home, dx, rows and windows\n"
+    "Exit status: 0 printed; 1 the data file could not be read; 2 bad arguments.\n";
 
 enum ExitStatus { kPrinted = 0, kFailed = 1, kBadOptions = 2 };
 
@@ -153,6 +169,60 @@ class StandardErrorMessages final : public quillmere::Messages {
   }
 };
 
+// Starts Qt for a window that is never shown: no display is needed unless
+// the caller chose a platform of their own. Qt is given no arguments: a file
+// name such as "-reverse" after --data must not be taken for one of Qt's own
+// options.
+class HeadlessApplication {
+ public:
+  explicit HeadlessApplication(char* program) : argv_{program, nullptr} {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+      qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    }
+    app_.emplace(argc_, argv_);
+    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    quillmere::InstallFontSubstitutes();
+  }
+
+ private:
+  int argc_ = 1;
+  char* argv_[2];
+  std::optional<QApplication> app_;
+};
+
+// --track: the window's start-up on the data file gives each station's
+// weather, exactly as the report's own start-up does.
+int RunTrack(int argc, char** argv) {
+  HeadlessApplication app(argv[0]);
+  StandardErrorMessages messages;
+  const auto load =
+      [&](const std::filesystem::path& data) -> std::optional<quillmere::QuillmereState> {
+    quillmere::DataRecord probe{};
+    const quillmere::ReadResult read = quillmere::ReadDataFile(data, probe);
+    if (!read.ok()) {
+      std::fprintf(stderr, "%s: %s\n", kProgram, read.message.c_str());
+      return std::nullopt;
+    }
+    quillmere::TForm1 form(nullptr, quillmere::UtcClock(quillmere::UtcNow));
+    form.SetMessages(&messages);
+    form.SetDataPath(data);
+    form.StartupRoutine();
+    return form.State();
+  };
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const double now_s =
+      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+  const int status = quillmere::RunTrackReport(args, now_s, quillmere::DefaultDataPath(), load,
+                                               std::cout, std::cerr);
+  std::cout.flush();
+  if (status == 0 && !std::cout) {
+    std::fprintf(stderr, "%s: could not write the track: %s\n", kProgram, std::strerror(errno));
+    return kFailed;
+  }
+  return status;
+}
+
 bool WriteAll(const QByteArray& bytes) {
   const auto size = static_cast<std::size_t>(bytes.size());
   return std::fwrite(bytes.constData(), 1, size, stdout) == size && std::fflush(stdout) == 0;
@@ -201,6 +271,10 @@ int RunExactPath(char* program, std::span<const std::string_view> args) {
 int main(int argc, char** argv) {
   // Writing the report past the file-size limit is a failure to report.
   quillmere::IgnoreFileSizeSignal();
+  if (std::any_of(argv + 1, argv + argc,
+                  [](const char* arg) { return std::string_view(arg) == "--track"; })) {
+    return RunTrack(argc, argv);
+  }
   if (const std::vector<std::string_view> args(argv + 1, argv + argc);
       quillmere::IsExactPathCommand(args)) {
     return RunExactPath(argv[0], args);
@@ -227,19 +301,7 @@ int main(int argc, char** argv) {
   quillmere::DataRecord probe{};
   const quillmere::ReadResult read = quillmere::ReadDataFile(data, probe);
 
-  // The window is never shown: no display is needed unless the caller chose
-  // a platform of their own.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-  }
-  // Qt is given no arguments: a file name such as "-reverse" after --data
-  // must not be taken for one of Qt's own options.
-  int qt_argc = 1;
-  char* qt_argv[] = {argv[0], nullptr};
-  QApplication app(qt_argc, qt_argv);
-  QApplication::setApplicationName(QStringLiteral("Quillmere"));
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  quillmere::InstallFontSubstitutes();
+  HeadlessApplication app(argv[0]);
 
   StandardErrorMessages messages;
   quillmere::TForm1 form(nullptr, options->utc ? quillmere::FixedUtcClock(*options->utc)

@@ -14,6 +14,7 @@
 #include "message_boxes.h"
 #include "on_screen_help.h"
 #include "placement.h"
+#include "planner_window.h"
 #include "program_icon.h"
 #include "spectrum_window.h"
 #include "tform2.h"
@@ -81,6 +82,7 @@ TForm1::TForm1(QWidget* parent, UtcClock clock)
   state_.DX.VapourOverWater = 1;
   moon_ = MakeErfaSunMoon();
   display_ = std::make_unique<WidgetDisplay>(*this);
+  clock_ = clock;
   calc_ = std::make_unique<Calculator>(state_, *display_, *moon_, std::move(clock));
   const QLocale locale;
   calc_->SetNumberFormat(

@@ -31,6 +31,7 @@ class TForm1;
 namespace quillmere {
 
 class OnScreenHelp;
+class PlannerWindow;
 class TForm2;
 class WidgetDisplay;
 class SpectrumWindow;
@@ -182,8 +183,16 @@ class TForm1 : public QMainWindow {
   SpectrumWindow* Spectrum() const { return spectrum_.get(); }
   void OpenSpectrum();
   void Panel134Click() { ResetScreenSize(); }
-  // The tab strip: 0 "Help", 1 "About", 2 "Exit".
+  // The tab strip: 0 "Help", 1 "About", 2 "Exit", 3 "Planner".
   void TabSet2Click(int tab);
+  // The Moon planner (the "Planner" tab and F2), made at its first opening,
+  // with QuillmereStations.ini in the start folder.
+  void OpenPlanner();
+  PlannerWindow* Planner() const { return planner_.get(); }
+  // Follow the Moon, switched in the planner: the title says so while it is
+  // on.
+  bool FollowingTheMoon() const { return following_moon_; }
+  static constexpr const char* kFollowingTitle = " \u2014 following the Moon";
   // The Help tab: "Quillmere Attenuation.chm" (its extension also in
   // capitals) from the current folder, else the installed data folder, shown
   // at its table of contents in the help window, which this window owns.
@@ -272,6 +281,10 @@ class TForm1 : public QMainWindow {
   DesignScaler scaler_;
   // The overlays in the order they were opened, the last on top.
   QList<QWidget*> open_overlays_;
+  void SetFollowingTheMoon(bool on);
+  UtcClock clock_;
+  bool following_moon_ = false;
+  std::unique_ptr<PlannerWindow> planner_;
   // Last, so that the help window is closed first when this window goes.
   HelpViewerPtr help_viewer_;
 };

@@ -168,13 +168,14 @@ void TForm1::SetUpKeyboard() {
   // all.
   qApp->installEventFilter(this);
 
-  // Shortcuts of the window. F2 is kept free.
+  // Shortcuts of the window.
   auto shortcut = [this](const QKeySequence& keys, QWidget* window, auto action) {
     auto* s = new QShortcut(keys, window);
     s->setContext(Qt::WindowShortcut);
     connect(s, &QShortcut::activated, this, action);
   };
   shortcut(QKeySequence(Qt::Key_F1), this, [this] { TabSet2Click(0); });
+  shortcut(QKeySequence(Qt::Key_F2), this, [this] { OpenPlanner(); });
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this, [this] { ColorButton1Click(); });
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, [this] { TabSet2Click(2); });
   shortcut(QKeySequence(Qt::Key_Escape), this, [this] { CloseTopOverlay(); });

@@ -110,9 +110,13 @@ void TForm1::TabSet2Click(int tab) {
     case 2:
       ConfirmExit();
       break;
+    case 3:
+      OpenPlanner();
+      break;
+    case 4:
+      OpenSpectrum();
+      break;
     default:
-      // "Spectrum" stands last in the strip, after the other views.
-      if (tab == ui_->TabSet2->tabs().size() - 1) OpenSpectrum();
       break;
   }
 }

@@ -1,0 +1,282 @@
+// The Moon planner: opened from the tab strip and by F2, its stations kept
+// in QuillmereStations.ini, the span's table with the best minutes marked
+// and its CSV, the charts' thinning, and Follow the Moon driving the main
+// window on an injected clock.
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "chart_decimation.h"
+#include "default_data.h"
+#include "planner_window.h"
+#include "tform1.h"
+#include "widget_display.h"
+
+using quillmere::PlannerWindow;
+using quillmere::TForm1;
+
+namespace {
+
+// 2026-12-07 12:00 UTC: the Moon is up for both JO01 and FN31.
+constexpr double kNoon = 1796644800.0;
+
+class SilentMessages final : public quillmere::Messages {
+ public:
+  void Information(std::string_view) override {}
+  void Warning(std::string_view) override {}
+  void Error(std::string_view) override {}
+  bool Confirm(std::string_view) override { return false; }
+};
+
+}  // namespace
+
+class PlannerTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder_->isValid());
+    QVERIFY(QDir::setCurrent(folder_->path()));
+    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 12, 0, 0, 0}));
+    form_->SetMessages(&messages_);
+    quillmere::RecordBuffer buffer;
+    quillmere::LoadDefaults(form_->Calc(), form_->ComponentDisplay(), buffer,
+                            std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / "typical.dat",
+                            messages_);
+  }
+  void cleanup() {
+    form_.reset();
+    QVERIFY(QDir::setCurrent(QDir::tempPath()));
+    folder_.reset();
+  }
+
+  void thePlannerTabOpensIt() {
+    QCOMPARE(form_->Planner(), nullptr);
+    form_->TabSet2Click(3);
+    QVERIFY(form_->Planner() != nullptr);
+    QVERIFY(form_->Planner()->isVisible());
+    QVERIFY(!form_->Planner()->windowIcon().isNull());
+  }
+
+  void f2OpensItAndEscapeClosesIt() {
+    form_->show();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTest::keyClick(form_.get(), Qt::Key_F2);
+    PlannerWindow* planner = form_->Planner();
+    QVERIFY(planner != nullptr);
+    QVERIFY(planner->isVisible());
+    // The planner on its own, so that only its window can be the active one.
+    form_->hide();
+    planner->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(planner));
+    QWidget* focus = planner->focusWidget();
+    QVERIFY(focus != nullptr);
+    QTest::keyClick(focus, Qt::Key_Escape);
+    QVERIFY(planner->isHidden());
+  }
+
+  // --- QuillmereStations.ini ---
+
+  void stationsAreSavedAndReadBackAtOpening() {
+    {
+      PlannerWindow planner(nullptr, File(), Host());
+      planner.SetStationText(false, "G4XYZ", "JO01ab");
+      planner.SetStationText(true, "W1ABC", "41.7,-72.7");
+      QCOMPARE(planner.SaveStations(), std::nullopt);
+    }
+    QFile file(QString::fromStdString(File().string()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.contains("Name=G4XYZ\nLocation=JO01ab\n"), text.constData());
+    QVERIFY2(text.contains("Location=41.7,-72.7\n"), text.constData());
+    PlannerWindow again(nullptr, File(), Host());
+    QCOMPARE(again.StationsFileMessage(), QString());
+    QVERIFY(again.Calculate() == std::nullopt);
+    // Read back: a second save writes the very same bytes.
+    QCOMPARE(again.SaveStations(), std::nullopt);
+    QFile second(QString::fromStdString(File().string()));
+    QVERIFY(second.open(QIODevice::ReadOnly));
+    QCOMPARE(second.readAll(), text);
+  }
+
+  void badStationsAreRefusedAndNothingIsWritten_data() {
+    QTest::addColumn<bool>("dx");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("a locator with a bad field") << false << "ZZ99"
+                                                << "Home: ";
+    QTest::newRow("a latitude past the pole") << true << "95,10"
+                                              << "DX: ";
+    QTest::newRow("no location at all") << true << ""
+                                        << "DX: ";
+  }
+  void badStationsAreRefusedAndNothingIsWritten() {
+    QFETCH(bool, dx);
+    QFETCH(QString, location);
+    QFETCH(QString, complaint);
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetStationText(dx, "X", location);
+    const auto error = planner.SaveStations();
+    QVERIFY(error.has_value());
+    QVERIFY2(error->startsWith(complaint), qPrintable(*error));
+    QVERIFY(!std::filesystem::exists(File()));
+    QVERIFY(planner.Calculate().has_value());
+  }
+
+  void aDamagedStationsFileIsReportedAndTheDefaultsShown() {
+    QFile file(QString::fromStdString(File().string()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Home]\nLocation=JO01\n[DX]\nLocation=nowhere\n");
+    file.close();
+    PlannerWindow planner(nullptr, File(), Host());
+    QVERIFY2(planner.StationsFileMessage().startsWith("QuillmereStations.ini, line 4"),
+             qPrintable(planner.StationsFileMessage()));
+    QVERIFY(planner.Calculate() == std::nullopt);
+  }
+
+  // --- The span ---
+
+  void aDayGivesItsMinutesWithTheBestMarked() {
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    QCOMPARE(planner.RowCount(), 1440);
+    const QAbstractItemModel* table = planner.Table();
+    QCOMPARE(table->rowCount(), 1440);
+    QCOMPARE(table->index(720, 0).data().toString(), QStringLiteral("2026-12-07T12:00:00Z"));
+    QCOMPARE(table->index(720, 5).data().toString(), QStringLiteral("yes"));
+    // One best minute per window, highlighted, and no other row.
+    const QList<int> best = planner.BestRows();
+    QVERIFY(!best.isEmpty());
+    for (int row : best) {
+      QVERIFY(table->index(row, 0).data(Qt::BackgroundRole).isValid());
+      QCOMPARE(table->index(row, 5).data().toString(), QStringLiteral("yes"));
+    }
+    QVERIFY(!table->index(0, 0).data(Qt::BackgroundRole).isValid() || best.contains(0));
+  }
+
+  void theCsvHasARowPerMinuteAndItsBestColumn() {
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon, 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    const QStringList lines = planner.Csv().split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 61);
+    QVERIFY(lines[0].startsWith("utc,home_az,home_el,dx_az,dx_el,mutual,"));
+    QVERIFY(lines[0].endsWith(",total_db,best"));
+    QVERIFY(lines[1].startsWith("2026-12-07T12:00:00Z,"));
+    QCOMPARE(lines[1].count(u','), lines[0].count(u','));
+    const std::filesystem::path out =
+        std::filesystem::path(folder_->path().toStdString()) / "t.csv";
+    QCOMPARE(planner.ExportCsv(out), std::nullopt);
+    QCOMPARE(std::filesystem::file_size(out), std::uintmax_t(planner.Csv().toUtf8().size()));
+  }
+
+  // --- Follow the Moon ---
+
+  void followingSetsBothElevationsAndTheMoonDistance() {
+    form_->TabSet2Click(3);
+    PlannerWindow* planner = form_->Planner();
+    planner->SetSpan(kNoon, 60, 1);
+    QVERIFY(planner->Calculate() == std::nullopt);
+    const double home_el = planner->Table()->index(0, 2).data().toDouble();
+    const double dx_el = planner->Table()->index(0, 4).data().toDouble();
+    QVERIFY(!form_->FollowingTheMoon());
+    QVERIFY(!form_->windowTitle().endsWith(TForm1::kFollowingTitle));
+
+    planner->SetFollowing(true);
+    QVERIFY(form_->FollowingTheMoon());
+    QVERIFY2(form_->windowTitle().endsWith(QString::fromUtf8(TForm1::kFollowingTitle)),
+             qPrintable(form_->windowTitle()));
+    // Two decimals in the table, a hair more than the 0.01 its rounding
+    // leaves.
+    QVERIFY(std::abs(double(form_->State().Home.Elevation) - home_el) < 0.006);
+    QVERIFY(std::abs(double(form_->State().DX.Elevation) - dx_el) < 0.006);
+    QCOMPARE(form_->State().PathLength, form_->State().CurrentMoonDistance);
+    QVERIFY(form_->State().CurrentMoonDistance > 356000 &&
+            form_->State().CurrentMoonDistance < 407000);
+
+    planner->SetFollowing(false);
+    QVERIFY(!form_->FollowingTheMoon());
+    QVERIFY(!form_->windowTitle().endsWith(QString::fromUtf8(TForm1::kFollowingTitle)));
+    QVERIFY(!planner->Following());
+  }
+
+  void aMoonBelowTheHorizonGivesTheLowestElevation() {
+    form_->TabSet2Click(3);
+    PlannerWindow* planner = form_->Planner();
+    // Antipodes of each other: the Moon is down for one of them.
+    planner->SetStationText(false, "A", "0,0");
+    planner->SetStationText(true, "B", "0,180");
+    planner->FollowTick();
+    const double lowest =
+        std::min(double(form_->State().Home.Elevation), double(form_->State().DX.Elevation));
+    QCOMPARE(lowest, 0.1);
+  }
+
+  // --- Thinning for the charts ---
+
+  void thinningKeepsEachColumnsExtremes_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("most");
+    QTest::newRow("few points are kept whole") << 50 << 100 << 50;
+    QTest::newRow("a fortnight of minutes over 800 pixels") << 20160 << 800 << 1600;
+    QTest::newRow("one column") << 1000 << 1 << 2;
+  }
+  void thinningKeepsEachColumnsExtremes() {
+    QFETCH(int, count);
+    QFETCH(int, columns);
+    QFETCH(int, most);
+    std::vector<double> y(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < y.size(); ++i) y[i] = std::sin(double(i) * 0.37) * 10;
+    y[y.size() / 3] = 99;  // a one-sample spike must survive
+    y[y.size() / 2] = -99;
+    const QList<QPointF> points = quillmere::DecimateMinMax(
+        y.size(), [](std::size_t i) { return double(i); }, [&](std::size_t i) { return y[i]; },
+        columns);
+    QVERIFY2(points.size() <= most, qPrintable(QString::number(points.size())));
+    double top = -1e9, bottom = 1e9, last_x = -1;
+    for (const QPointF& p : points) {
+      QVERIFY(p.x() > last_x);
+      last_x = p.x();
+      top = std::max(top, p.y());
+      bottom = std::min(bottom, p.y());
+    }
+    QCOMPARE(top, 99.0);
+    QCOMPARE(bottom, -99.0);
+  }
+
+  void thinningLeavesGapsOut() {
+    const std::vector<double> y = {1, std::nan(""), 3, std::nan("")};
+    const QList<QPointF> points = quillmere::DecimateMinMax(
+        y.size(), [](std::size_t i) { return double(i); }, [&](std::size_t i) { return y[i]; }, 10);
+    QCOMPARE(points.size(), qsizetype(2));
+    QCOMPARE(points[1], QPointF(2, 3));
+  }
+
+ private:
+  static std::filesystem::path File() { return quillmere::StartFolder() / "QuillmereStations.ini"; }
+  PlannerWindow::Host Host() {
+    PlannerWindow::Host host;
+    host.state = [this] { return form_->State(); };
+    host.now_utc_s = [] { return kNoon; };
+    return host;
+  }
+
+  SilentMessages messages_;
+  std::unique_ptr<QTemporaryDir> folder_;
+  std::unique_ptr<TForm1> form_;
+};
+
+QTEST_MAIN(PlannerTest)
+#include "ui_planner_test.moc"

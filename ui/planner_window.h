@@ -1,0 +1,82 @@
+#pragma once
+// The Moon planner: the two EME stations, the Moon's elevation for both
+// against time with the mutual windows, what each minute costs, the table of
+// minutes, and the switch that makes the main window follow the Moon.
+
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "state.h"
+
+class QAbstractItemModel;
+class QTimer;
+
+namespace quillmere {
+
+class PlannerWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // What the planner asks of the main window.
+  struct Host {
+    // The main window's state as its last recalculation left it: the band
+    // and each station's weather.
+    std::function<QuillmereState()> state;
+    // The clock, POSIX seconds UTC.
+    std::function<double()> now_utc_s;
+    // Follow the Moon was switched on or off.
+    std::function<void(bool on)> following_changed;
+    // A minute of Follow the Moon: each station's Moon elevation now,
+    // degrees (refracted: where the dish points).
+    std::function<void(double home_elevation_deg, double dx_elevation_deg)> follow;
+  };
+
+  // `stations_file` is QuillmereStations.ini, read at once when it exists.
+  PlannerWindow(QWidget* parent, std::filesystem::path stations_file, Host host);
+  ~PlannerWindow() override;
+
+  // The editor's stations into QuillmereStations.ini through the safe
+  // writer. Returns the message of what failed, or nothing.
+  std::optional<QString> SaveStations();
+  // Computes the span from the editor's stations with the main window's
+  // weather and shows it. Returns the message of what is wrong, or nothing.
+  std::optional<QString> Calculate();
+  // The table of minutes as CSV text, and written to a file.
+  QString Csv() const;
+  std::optional<QString> ExportCsv(const std::filesystem::path& file) const;
+
+  // Redraws both charts from the computed rows for a plot `columns` pixels
+  // wide.
+  void RedrawCharts(int columns);
+
+  // Follow the Moon.
+  void SetFollowing(bool on);
+  bool Following() const;
+  // One minute of it, as the timer runs it.
+  void FollowTick();
+
+  QAbstractItemModel* Table() const;
+  int RowCount() const;
+  // The rows of the best minutes of the mutual windows.
+  QList<int> BestRows() const;
+  // Sets the editor's fields of Home (dx false) or DX from text, for tests
+  // and for the screenshot: location and name.
+  void SetStationText(bool dx, const QString& name, const QString& location);
+  // The span: minutes from `from_utc_s` (nothing: now), by `step` minutes.
+  void SetSpan(std::optional<double> from_utc_s, int span_minutes, int step_minutes);
+  QString StationsFileMessage() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d_;
+};
+
+}  // namespace quillmere

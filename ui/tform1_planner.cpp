@@ -1,0 +1,43 @@
+// The Moon planner seen from the main window: opening it, and Follow the
+// Moon, which sets both stations' elevations and the Moon distance every
+// minute while it is on.
+#include "default_data.h"
+#include "planner_window.h"
+#include "tform1.h"
+
+namespace quillmere {
+namespace {
+
+constexpr const char* kStationsFileName = "QuillmereStations.ini";
+
+}  // namespace
+
+void TForm1::OpenPlanner() {
+  if (!planner_) {
+    PlannerWindow::Host host;
+    host.state = [this] { return state_; };
+    host.now_utc_s = [this] { return static_cast<double>(UnixSecondsOf(clock_())); };
+    host.following_changed = [this](bool on) { SetFollowingTheMoon(on); };
+    host.follow = [this](double home_deg, double dx_deg) {
+      calc_->FollowMoon(static_cast<Real>(home_deg), static_cast<Real>(dx_deg));
+      SetFollowingTheMoon(following_moon_);  // a recalculation may rewrite the title
+    };
+    // Beside the data file, in the start folder.
+    planner_ =
+        std::make_unique<PlannerWindow>(this, StartFolder() / kStationsFileName, std::move(host));
+  }
+  planner_->show();
+  planner_->raise();
+  planner_->activateWindow();
+}
+
+void TForm1::SetFollowingTheMoon(bool on) {
+  following_moon_ = on;
+  const QString suffix = QString::fromUtf8(kFollowingTitle);
+  QString title = windowTitle();
+  if (title.endsWith(suffix)) title.chop(suffix.size());
+  if (on) title += suffix;
+  if (title != windowTitle()) setWindowTitle(title);
+}
+
+}  // namespace quillmere
