@@ -32,22 +32,6 @@ int SymbolValue(char c, int pair) {
   return (v >= 0 && v < kPairBase[pair]) ? v : -1;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-std::optional<double> ParseNumber(std::string_view s) {
-  s = Trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 }  // namespace
 
 std::optional<LatLon> LocatorToLatLon(std::string_view locator) {
@@ -96,17 +80,35 @@ std::optional<std::string> LatLonToLocator(LatLon point, int characters) {
 std::optional<LatLon> ParseLatLon(std::string_view text) {
   const std::size_t comma = text.find(',');
   if (comma == std::string_view::npos) return std::nullopt;
-  const auto lat = ParseNumber(text.substr(0, comma));
-  const auto lon = ParseNumber(text.substr(comma + 1));
+  const auto lat = ParseDecimal(text.substr(0, comma));
+  const auto lon = ParseDecimal(text.substr(comma + 1));
   if (!lat || !lon || !(*lat >= -90.0 && *lat <= 90.0) || !(*lon >= -180.0 && *lon <= 180.0))
     return std::nullopt;
   return LatLon{*lat, *lon};
 }
 
 std::optional<LatLon> ParseLocation(std::string_view text) {
-  text = Trim(text);
+  text = TrimBlanks(text);
   if (text.find(',') != std::string_view::npos) return ParseLatLon(text);
   return LocatorToLatLon(text);
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
+std::optional<double> ParseDecimal(std::string_view s) {
+  s = TrimBlanks(s);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
 }
 
 }  // namespace quillmere

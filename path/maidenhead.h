@@ -34,6 +34,15 @@ std::optional<std::string> LatLonToLocator(LatLon point, int characters);
 // unless both numbers are whole, finite and within -90..90 and -180..180.
 std::optional<LatLon> ParseLatLon(std::string_view text);
 
+// Text typed by the user or read from the stations file, without the blanks,
+// tabs and carriage returns around it.
+std::string_view TrimBlanks(std::string_view text);
+
+// A decimal number in text, '.' as the decimal point whatever the locale, a
+// leading '+' allowed, blanks around it ignored. Returns nothing unless the
+// whole text is one finite number.
+std::optional<double> ParseDecimal(std::string_view text);
+
 // A station's location as the user typed it: a locator or "LAT,LON".
 // Surrounding spaces are ignored.
 std::optional<LatLon> ParseLocation(std::string_view text);

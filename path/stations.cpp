@@ -32,24 +32,6 @@ constexpr NumberKey kNumberKeys[] = {
     {"ReceiverNoiseK", &Station::receiver_noise_k, 1.0, 100000.0},
 };
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
-std::optional<double> ParseNumber(std::string_view s) {
-  s = Trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 std::string Number(double value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -58,15 +40,15 @@ std::string Number(double value) {
 
 std::optional<std::vector<MaskPoint>> ParseMask(std::string_view text) {
   std::vector<MaskPoint> mask;
-  text = Trim(text);
+  text = TrimBlanks(text);
   while (!text.empty()) {
     const std::size_t semicolon = text.find(';');
     const std::string_view item = text.substr(0, semicolon);
     text = semicolon == std::string_view::npos ? std::string_view{} : text.substr(semicolon + 1);
     const std::size_t colon = item.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
-    const auto az = ParseNumber(item.substr(0, colon));
-    const auto el = ParseNumber(item.substr(colon + 1));
+    const auto az = ParseDecimal(item.substr(0, colon));
+    const auto el = ParseDecimal(item.substr(colon + 1));
     if (!az || !el || *az < 0.0 || *az > 360.0 || *el < -90.0 || *el > 90.0) return std::nullopt;
     if (mask.size() == kMaxMaskPoints) return std::nullopt;
     mask.push_back({*az == 360.0 ? 0.0 : *az, *el});
@@ -137,11 +119,11 @@ std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view tex
     std::string_view line = text.substr(0, newline);
     text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
     if (line.size() > kMaxLineBytes) return StationsParseError{line_number, "line too long"};
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       if (line.back() != ']') return StationsParseError{line_number, "unclosed section name"};
-      const std::string_view section = Trim(line.substr(1, line.size() - 2));
+      const std::string_view section = TrimBlanks(line.substr(1, line.size() - 2));
       current = nullptr;
       if (section == "Home") current = &stations.home, seen_home = true;
       if (section == "DX") current = &stations.dx, seen_dx = true;
@@ -151,8 +133,8 @@ std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view tex
     if (equals == std::string_view::npos)
       return StationsParseError{line_number, "expected Key=Value"};
     if (current == nullptr) continue;
-    const std::string_view key = Trim(line.substr(0, equals));
-    const std::string_view value = Trim(line.substr(equals + 1));
+    const std::string_view key = TrimBlanks(line.substr(0, equals));
+    const std::string_view value = TrimBlanks(line.substr(equals + 1));
     if (key == "Name") {
       if (!PrintableName(value))
         return StationsParseError{line_number, "name too long or not printable"};
@@ -171,7 +153,7 @@ std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view tex
     } else {
       for (const NumberKey& number_key : kNumberKeys) {
         if (key != number_key.key) continue;
-        const auto number = ParseNumber(value);
+        const auto number = ParseDecimal(value);
         if (!number || *number < number_key.min || *number > number_key.max)
           return StationsParseError{line_number, std::string(key) + " out of range"};
         current->*number_key.member = *number;
