@@ -17,9 +17,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "maidenhead.h"
 #include "moon_track.h"
 
 namespace quillmere {
@@ -159,6 +161,65 @@ TEST(MoonTrackReference, AzimuthElevationAndRangeAgreeWithFullLunarTheory1950To2
     EXPECT_LT(worst_range, kRangeTolKm);
     std::printf("%-22s worst elevation %.5f deg, azimuth arc %.5f deg, range %.2f km\n", site.what,
                 worst_el, worst_az_arc, worst_range);
+  }
+}
+
+// Home and DX given as locators, through the whole track at one moment, the
+// way the report computes them, against a second route through libnova: the
+// full series' geocentric Moon precessed from J2000 to the equator of date
+// (IAU 1976) with the IAU 1980 nutation, libnova's own topocentric parallax
+// in right ascension and declination (ln_get_parallax, Meeus, Astronomical
+// Algorithms, ch. 40), and the horizon from the apparent sidereal time.
+// (Vector subtraction of the WGS84 station in the true equator-of-date
+// frame gives the same to 0.0001 degree.) A right ascension left at the
+// J2000 equinox, 0.4 degree off by 2026, shows differently at the two: the
+// western station sees the Moon low in the south-east and rising, where it
+// moves the elevation by 0.29 degree; the European one sees it near the
+// meridian, where it moves the azimuth by 0.38 degree and the elevation
+// hardly at all.
+struct LocatorCase {
+  const char* what;
+  double utc_s;
+  const char* home;
+  const char* dx;
+  Horizon home_want, dx_want;
+};
+
+constexpr LocatorCase kLocatorCases[] = {
+    {"Europe near the meridian, eastern North America with the Moon rising, 2026-12-07T12:00Z",
+     1796644800.0,
+     "JO01",
+     "FN31",
+     {200.596, 10.437, 400573.0},
+     {133.894, 7.444, 400905.0}},
+};
+
+TEST(MoonTrackReference, LocatorStationsInBothHemispheresAgreeWithLibnovaParallax) {
+  // The reference gives 0.001 degree and 1 km; the tracker is asked for
+  // 0.01 degree and 10 km.
+  constexpr double kAngleTolDeg = 0.01;
+  constexpr double kRangeTolKm = 10.0;
+  for (const LocatorCase& c : kLocatorCases) {
+    SCOPED_TRACE(c.what);
+    TrackRequest request;
+    const std::optional<LatLon> home = LocatorToLatLon(c.home);
+    const std::optional<LatLon> dx = LocatorToLatLon(c.dx);
+    ASSERT_TRUE(home && dx);
+    request.stations.home.latitude_deg = home->latitude_deg;
+    request.stations.home.longitude_deg = home->longitude_deg;
+    request.stations.dx.latitude_deg = dx->latitude_deg;
+    request.stations.dx.longitude_deg = dx->longitude_deg;
+    request.start_utc_s = c.utc_s;
+    request.span_minutes = 1;
+    const Track track = ComputeTrack(request);
+    ASSERT_EQ(track.rows.size(), 1u);
+    const std::pair<const MoonSighting&, const Horizon&> sides[] = {
+        {track.rows[0].home, c.home_want}, {track.rows[0].dx, c.dx_want}};
+    for (const auto& [got, want] : sides) {
+      EXPECT_NEAR(std::remainder(got.azimuth_deg - want.azimuth_deg, 360.0), 0.0, kAngleTolDeg);
+      EXPECT_NEAR(got.elevation_deg, want.elevation_deg, kAngleTolDeg);
+      EXPECT_NEAR(got.range_km, want.range_km, kRangeTolKm);
+    }
   }
 }
 
