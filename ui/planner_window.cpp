@@ -22,6 +22,9 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -500,8 +503,20 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   right->addWidget(d_->degradation_view);
   right->addWidget(d_->table);
 
+  // The editor column scrolls where the screen is lower than it (768 rows
+  // hold the charts but not every station field and the buttons below them).
+  auto* left_panel = new QWidget;
+  left_panel->setLayout(left);
+  auto* left_scroll = new QScrollArea;
+  left_scroll->setWidget(left_panel);
+  left_scroll->setWidgetResizable(true);
+  left_scroll->setFrameShape(QFrame::NoFrame);
+  left_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  left_scroll->setMinimumWidth(left_panel->sizeHint().width() +
+                               left_scroll->verticalScrollBar()->sizeHint().width());
+
   auto* layout = new QHBoxLayout(this);
-  layout->addLayout(left, 0);
+  layout->addWidget(left_scroll, 0);
   layout->addWidget(right, 1);
 
   // Escape closes the planner wherever the focus is in it.
@@ -566,7 +581,12 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->status->setText(d_->stations_message);
   // The keyboard starts at Home's name.
   d_->home.name->setFocus();
-  resize(1280, 900);
+  // As large as it was designed, but never larger than the screen it opens on.
+  QSize size(1280, 900);
+  if (const QScreen* shown_on = screen()) {
+    size = size.boundedTo(shown_on->availableGeometry().size() - QSize(16, 48));
+  }
+  resize(size);
 }
 
 PlannerWindow::~PlannerWindow() = default;
