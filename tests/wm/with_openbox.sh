@@ -44,12 +44,12 @@ teardown() {
 trap teardown EXIT
 trap 'exit 130' INT TERM
 
-# Waits (at most about ten seconds) until the command in "$@" succeeds.
+# Waits (at most 60 seconds: a machine busy with a parallel build starts an
+# X server slowly) until the command in "$@" succeeds.
 wait_for() {
-  local tries=200
+  local deadline=$((SECONDS + 60))
   until "$@" >/dev/null 2>&1; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || return 1
+    [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.05
   done
 }
