@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "form_components.h"
 #include "input_limits.h"
 #include "itu676.h"
 #include "itu835.h"
@@ -14,68 +15,267 @@ namespace quillmere {
 namespace {
 
 namespace L = input_limits;
+namespace C = component;
 
-// The display fields each station's own routines write.
+// Every display field and control of one station. The result rows name
+// their components through this table only, so that the Home and DX rows
+// differ by the station alone. An empty name: the station has no such
+// field (those rows are shown in the Home column only).
 struct StationComponents {
-  const char* temperature;  // stepper readout
-  const char* humidity;
-  const char* pressure;
-  const char* vapour_density;  // under the water/ice caption
-  const char* water_ice;       // the caption itself
-  const char* latitude_group;
-  const char* hasl_celsius;
-  const char* hasl_kelvin;
-  const char* hasl_pressure;
-  const char* hasl_vapour;
-  const char* fog_density;
-  const char* liquid_coefficient;
-  const char* cloud_attenuation[2];  // DX shows it once
-  const char* cloud_slider;
-  const char* cloud_label;
+  // Inputs and their readouts.
+  std::string_view temperature, kelvin, pressure, humidity, height_asl, elevation;
+  std::string_view vapour_density;  // under the water/ice caption
+  std::string_view water_ice;       // the caption itself
+  // The controls.
+  std::string_view latitude_group, season_group, rain_group, polarisation_group, fog_group;
+  std::string_view cloud_slider, cloud_label;
+  // The reference atmosphere at the station's height.
+  std::string_view hasl_celsius, hasl_kelvin, hasl_pressure, hasl_vapour;
+  // Cloud, fog and rain, each in the station's own block, in the Home
+  // summary (Home only) and in the slant block.
+  std::string_view fog_density, liquid_coefficient;
+  std::string_view cloud_block, cloud_summary, cloud_slant;
+  std::string_view fog_block, fog_summary, fog_slant;
+  std::string_view rain_block, rain_summary, rain_slant;
+  // Gases at the station.
+  std::string_view dry_air_specific, vapour_specific, gas_specific;
+  std::string_view dry_air_db, vapour_db, dry_air_height, vapour_height, dry_air_at_height,
+      vapour_at_height, zenith, slant_caption, slant_total;
+  // Totals.
+  std::string_view path_attenuation, sky_noise, eme_path_loss, one_way_loss, eme_total;
+  // The path, shown once, in the Home column.
+  std::string_view path_length, via_line, free_space_loss, combined_loss;
 };
 
-constexpr StationComponents kHome{"Panel3",
-                                  "Panel8",
-                                  "Panel5",
-                                  "Panel12",
-                                  "WaterIceSelectA",
-                                  "LatitudeSelectA",
-                                  "Panel38",
-                                  "Label113",
-                                  "Panel39",
-                                  "Panel37",
-                                  "Panel43",
-                                  "Panel33",
-                                  {"Panel61", "Panel133"},
-                                  "CloudSelectA",
-                                  "Label55"};
-constexpr StationComponents kDX{"Panel48",
-                                "Panel64",
-                                "Panel66",
-                                "Panel79",
-                                "WaterIceSelectB",
-                                "LatitudeSelectB",
-                                "Panel70",
-                                "Label114",
-                                "Panel76",
-                                "Panel77",
-                                "Panel86",
-                                "Panel84",
-                                {"Panel85", nullptr},
-                                "CloudSelectB",
-                                "Label73"};
+constexpr StationComponents kHome{
+    .temperature = C::Panel3,
+    .kelvin = C::Label21,
+    .pressure = C::Panel5,
+    .humidity = C::Panel8,
+    .height_asl = C::Panel36,
+    .elevation = C::Panel18,
+    .vapour_density = C::Panel12,
+    .water_ice = C::WaterIceSelectA,
+    .latitude_group = C::LatitudeSelectA,
+    .season_group = C::SummerWinterSelectA,
+    .rain_group = C::RainSelectA,
+    .polarisation_group = C::PolarisationSelectA,
+    .fog_group = C::FogSelectA,
+    .cloud_slider = C::CloudSelectA,
+    .cloud_label = C::Label55,
+    .hasl_celsius = C::Panel38,
+    .hasl_kelvin = C::Label113,
+    .hasl_pressure = C::Panel39,
+    .hasl_vapour = C::Panel37,
+    .fog_density = C::Panel43,
+    .liquid_coefficient = C::Panel33,
+    .cloud_block = C::Panel61,
+    .cloud_summary = C::Panel133,
+    .cloud_slant = C::Panel56,
+    .fog_block = C::Panel44,
+    .fog_summary = C::Panel40,
+    .fog_slant = C::Panel57,
+    .rain_block = C::Panel32,
+    .rain_summary = C::Panel35,
+    .rain_slant = C::Panel55,
+    .dry_air_specific = C::Panel6,
+    .vapour_specific = C::Panel9,
+    .gas_specific = C::Panel10,
+    .dry_air_db = C::Panel26,
+    .vapour_db = C::Panel24,
+    .dry_air_height = C::Panel27,
+    .vapour_height = C::Panel22,
+    .dry_air_at_height = C::Panel28,
+    .vapour_at_height = C::Panel21,
+    .zenith = C::Panel20,
+    .slant_caption = C::Panel25,
+    .slant_total = C::Panel19,
+    .path_attenuation = C::Panel11,
+    .sky_noise = C::Panel131,
+    .eme_path_loss = C::Panel59,
+    .one_way_loss = C::Panel58,
+    .eme_total = C::Panel30,
+    .path_length = C::Panel14,
+    .via_line = C::Panel16,
+    .free_space_loss = C::Panel34,
+    .combined_loss = C::Panel120,
+};
+
+constexpr StationComponents kDX{
+    .temperature = C::Panel48,
+    .kelvin = C::Label58,
+    .pressure = C::Panel66,
+    .humidity = C::Panel64,
+    .height_asl = C::Panel75,
+    .elevation = C::Panel7,
+    .vapour_density = C::Panel79,
+    .water_ice = C::WaterIceSelectB,
+    .latitude_group = C::LatitudeSelectB,
+    .season_group = C::SummerWinterSelectB,
+    .rain_group = C::RainSelectB,
+    .polarisation_group = C::PolarisationSelectB,
+    .fog_group = C::FogSelectB,
+    .cloud_slider = C::CloudSelectB,
+    .cloud_label = C::Label73,
+    .hasl_celsius = C::Panel70,
+    .hasl_kelvin = C::Label114,
+    .hasl_pressure = C::Panel76,
+    .hasl_vapour = C::Panel77,
+    .fog_density = C::Panel86,
+    .liquid_coefficient = C::Panel84,
+    .cloud_block = C::Panel85,
+    .cloud_summary = {},  // Home only
+    .cloud_slant = C::Panel50,
+    .fog_block = C::Panel81,
+    .fog_summary = {},  // Home only
+    .fog_slant = C::Panel51,
+    .rain_block = C::Panel89,
+    .rain_summary = {},  // Home only
+    .rain_slant = C::Panel41,
+    .dry_air_specific = {},  // Home only
+    .vapour_specific = {},   // Home only
+    .gas_specific = {},      // Home only
+    .dry_air_db = C::Panel94,
+    .vapour_db = C::Panel100,
+    .dry_air_height = C::Panel96,
+    .vapour_height = C::Panel102,
+    .dry_air_at_height = C::Panel98,
+    .vapour_at_height = C::Panel104,
+    .zenith = C::Panel106,
+    .slant_caption = C::Panel110,
+    .slant_total = C::Panel112,
+    .path_attenuation = {},  // Home only
+    .sky_noise = C::Panel132,
+    .eme_path_loss = C::Panel62,
+    .one_way_loss = C::Panel54,
+    .eme_total = C::Panel31,
+    .path_length = {},      // Home only
+    .via_line = {},         // Home only
+    .free_space_loss = {},  // Home only
+    .combined_loss = {},    // Home only
+};
 
 const StationComponents& ComponentsOf(Station s) {
   return s == Station::Home ? kHome : kDX;
 }
 
+// Every figure of one station's result rows, as one recalculation leaves
+// it (the path figures in the Home column).
+struct StationFigures {
+  Real temperature, kelvin, pressure, humidity, height_asl, elevation, vapour_density;
+  Real dry_air_specific, vapour_specific, gas_specific, dry_air_height, vapour_height;
+  Real dry_air_at_height, vapour_at_height, zenith, slant_total;
+  Real rain, fog, cloud_attenuation, cloud_content;
+  Real path_attenuation, sky_noise, eme_path_loss, one_way_loss, eme_total;
+  Real path_length, via_line, free_space_loss, combined_loss;
+};
+
+// How a row's figure is written.
+enum class Style {
+  kFixed,      // fixed decimals and suffix
+  kGrouped,    // the same with thousands grouped
+  kElevation,  // decimals by size: above 1 deg none, else one
+  kElevationCaption,
+  kViaLine,
+};
+
+// One result field: whose (station), which component, which figure, and
+// how (field width, decimals, suffix). kD: the user's display accuracy.
+struct Row {
+  Station station;
+  std::string_view StationComponents::*component;
+  Real StationFigures::*figure;
+  int precision, decimals;
+  std::string_view suffix;
+  Style style = Style::kFixed;
+};
+
+constexpr int kD = -1;
+constexpr Station H = Station::Home;
+constexpr Station X = Station::DX;
+using SC = StationComponents;
+using SF = StationFigures;
+
+// The result rows in the window's order: Home's column, the two slant
+// captions, then the DX column.
+constexpr Row kResultRows[] = {
+    // Quirk kept: the recalculation writes "°c " where the steppers write " °c".
+    {H, &SC::temperature, &SF::temperature, 4, 0, "\u00b0c "},
+    {H, &SC::kelvin, &SF::kelvin, 6, 2, "K"},
+    {H, &SC::pressure, &SF::pressure, 4, 0, " hPa"},
+    {H, &SC::humidity, &SF::humidity, 4, 0, " %"},
+    // Quirk kept: dry air reads "db km", lower-case b and no slash.
+    {H, &SC::dry_air_specific, &SF::dry_air_specific, 8, kD, " db km"},
+    // Quirk kept: "dB km" without the slash the sum beside it has.
+    {H, &SC::vapour_specific, &SF::vapour_specific, 8, kD, " dB km"},
+    {H, &SC::gas_specific, &SF::gas_specific, 8, kD, " dB/km"},
+    {H, &SC::vapour_density, &SF::vapour_density, 8, kD, " g/m\u00b3"},
+    {H, &SC::path_length, &SF::path_length, 8, 1, " km"},
+    {H, &SC::via_line, &SF::via_line, 8, 1, "", Style::kViaLine},
+    {H, &SC::elevation, &SF::elevation, 8, 0, " \u00b0", Style::kElevation},
+    {H, &SC::slant_total, &SF::slant_total, 8, kD, " dB"},
+    {H, &SC::dry_air_height, &SF::dry_air_height, 8, kD, " km"},
+    {H, &SC::vapour_height, &SF::vapour_height, 8, kD, " km"},
+    {H, &SC::zenith, &SF::zenith, 8, kD, " dB"},
+    // Quirk kept: the specific attenuations (dB/km) are shown again with " dB".
+    {H, &SC::dry_air_db, &SF::dry_air_specific, 8, kD, " dB"},
+    {H, &SC::vapour_db, &SF::vapour_specific, 8, kD, " dB"},
+    {H, &SC::dry_air_at_height, &SF::dry_air_at_height, 8, kD, " dB"},
+    {H, &SC::vapour_at_height, &SF::vapour_at_height, 8, kD, " dB"},
+    {H, &SC::slant_caption, &SF::elevation, 8, 0, " \u00b0", Style::kElevationCaption},
+    {X, &SC::slant_caption, &SF::elevation, 8, 0, " \u00b0", Style::kElevationCaption},
+    {H, &SC::rain_block, &SF::rain, 8, kD, " dB/km"},
+    {H, &SC::rain_summary, &SF::rain, 8, kD, " dB/km"},
+    {H, &SC::rain_slant, &SF::rain, 8, kD, " dB/km"},
+    {H, &SC::cloud_slant, &SF::cloud_attenuation, 8, kD, " dB"},
+    // Quirk kept: the path total is marked "dB+".
+    {H, &SC::path_attenuation, &SF::path_attenuation, 16, kD, " dB+"},
+    {H, &SC::sky_noise, &SF::sky_noise, 4, 2, " K"},
+    {H, &SC::height_asl, &SF::height_asl, 8, 0, " m"},
+    {H, &SC::free_space_loss, &SF::free_space_loss, 16, kD, " dB"},
+    {H, &SC::fog_block, &SF::fog, 8, kD, " dB/km"},
+    {H, &SC::fog_summary, &SF::fog, 8, kD, " dB/km"},
+    {H, &SC::fog_slant, &SF::fog, 8, kD, " dB/km"},
+    {H, &SC::eme_path_loss, &SF::eme_path_loss, 5, kD, " dB"},
+    {H, &SC::one_way_loss, &SF::one_way_loss, 16, kD, " dB"},
+    {H, &SC::eme_total, &SF::eme_total, 8, kD, " dB"},
+    {H, &SC::cloud_label, &SF::cloud_content, 3, 1, " kg/m\u00b2", Style::kGrouped},
+
+    {X, &SC::elevation, &SF::elevation, 8, 0, " \u00b0", Style::kElevation},
+    {X, &SC::temperature, &SF::temperature, 4, 0, "\u00b0c "},
+    {X, &SC::kelvin, &SF::kelvin, 6, 2, "K"},
+    {X, &SC::humidity, &SF::humidity, 4, 0, " %"},
+    {X, &SC::pressure, &SF::pressure, 4, 0, " hPa"},
+    {X, &SC::vapour_density, &SF::vapour_density, 8, kD, " g/m\u00b3"},
+    {X, &SC::zenith, &SF::zenith, 8, kD, " dB"},
+    {X, &SC::dry_air_db, &SF::dry_air_specific, 8, kD, " dB"},
+    {X, &SC::slant_total, &SF::slant_total, 8, kD, " dB"},
+    {X, &SC::dry_air_height, &SF::dry_air_height, 8, kD, " km"},
+    {X, &SC::dry_air_at_height, &SF::dry_air_at_height, 8, kD, " dB"},
+    {X, &SC::vapour_db, &SF::vapour_specific, 8, kD, " dB"},
+    {X, &SC::vapour_height, &SF::vapour_height, 8, kD, " km"},
+    {X, &SC::vapour_at_height, &SF::vapour_at_height, 8, kD, " dB"},
+    {X, &SC::cloud_label, &SF::cloud_content, 3, 1, " kg/m\u00b2", Style::kGrouped},
+    {X, &SC::fog_block, &SF::fog, 8, kD, " dB/km"},
+    {X, &SC::fog_slant, &SF::fog, 8, kD, " dB/km"},
+    {X, &SC::rain_block, &SF::rain, 8, kD, " dB/km"},
+    {X, &SC::rain_slant, &SF::rain, 8, kD, " dB/km"},
+    {X, &SC::cloud_slant, &SF::cloud_attenuation, 8, kD, " dB"},
+    {X, &SC::sky_noise, &SF::sky_noise, 4, 2, " K"},
+    {X, &SC::eme_path_loss, &SF::eme_path_loss, 5, kD, " dB"},
+    {X, &SC::one_way_loss, &SF::one_way_loss, 16, kD, " dB"},
+    {X, &SC::eme_total, &SF::eme_total, 8, kD, " dB"},
+    {X, &SC::height_asl, &SF::height_asl, 8, 0, " m"},
+    {H, &SC::combined_loss, &SF::combined_loss, 8, kD, " dB"},
+};
+
 // Shown only in the EME path mode; Panel126 ("EME path option not
 // selected") takes their place in the terrestrial mode.
-constexpr const char* kEmeOnly[] = {"Panel23",  "Panel2",   "Panel114", "ColorButton4", "Panel115",
-                                    "Panel121", "Panel120", "Panel131", "Panel132",     "Label122",
-                                    "Label123", "Panel30",  "Panel31",  "Panel59",      "Panel62",
-                                    "Label3",   "Label4",   "Label5",   "Label6",       "Label47",
-                                    "Label50",  "Label51",  "Label54"};
+constexpr std::string_view kEmeOnly[] = {
+    C::Panel23,  C::Panel2,   C::Panel114, C::ColorButton4, C::Panel115, C::Panel121,
+    C::Panel120, C::Panel131, C::Panel132, C::Label122,     C::Label123, C::Panel30,
+    C::Panel31,  C::Panel59,  C::Panel62,  C::Label3,       C::Label4,   C::Label5,
+    C::Label6,   C::Label47,  C::Label50,  C::Label51,      C::Label54};
 
 constexpr Real kKelvin = 273.15L;
 // Steps of 0.1 accumulate in binary floating point: a value that should
@@ -88,8 +288,30 @@ constexpr Real kTerrestrialElevation = 0.1L;  // both antennas at the horizon
 
 Calculator::Calculator(QuillmereState& state, Display& display, SunMoonLibrary& moon,
                        UtcClock clock)
-    : state_(state), display_(display), moon_(moon), clock_(std::move(clock)) {
+    : state_(state), display_(display), controls_(display), moon_(moon), clock_(std::move(clock)) {
   text_.reserve(128);
+  // Each group and slider runs its handler when its value changes, however
+  // the change was made: a user's choice or the data-file load.
+  const auto group = [this](std::string_view name, void (Calculator::*handler)(ItemIndex)) {
+    controls_.OnChange(name, [this, handler](int item) { (this->*handler)(item); });
+  };
+  const auto station_group = [this](Station s, std::string_view StationComponents::*name,
+                                    void (Calculator::*handler)(Station, ItemIndex)) {
+    controls_.OnChange(ComponentsOf(s).*name,
+                       [this, s, handler](int item) { (this->*handler)(s, item); });
+  };
+  group(C::FreqSelect, &Calculator::FreqSelect1Click);
+  group(C::DisplayAccuracy, &Calculator::DisplayAccuracyClick);
+  controls_.OnChange(C::ScreenDelaySelect, [this](int item) { ScreenDelaySelectClick(item); });
+  controls_.OnChange(C::ScrollBar1, [this](int) { ScrollBar1Change(); });
+  for (const Station s : {Station::Home, Station::DX}) {
+    station_group(s, &StationComponents::rain_group, &Calculator::RainSelectClick);
+    station_group(s, &StationComponents::polarisation_group, &Calculator::PolarisationSelectClick);
+    station_group(s, &StationComponents::fog_group, &Calculator::FogSelectClick);
+    station_group(s, &StationComponents::latitude_group, &Calculator::LatitudeSelectClick);
+    station_group(s, &StationComponents::season_group, &Calculator::SummerWinterSelectClick);
+    station_group(s, &StationComponents::cloud_slider, &Calculator::CloudSelectChange);
+  }
 }
 
 void Calculator::ShowFixed(std::string_view component, Real value, int p, int d,
@@ -112,7 +334,7 @@ void Calculator::ShowViaLine(Real km) {
   text_ = "via a ";
   AppendFixed(text_, km, 8, 1, fmt_);
   text_ += " km path.";
-  display_.SetText("Panel16", text_);
+  display_.SetText(C::Panel16, text_);
 }
 
 // An elevation above 1 deg is shown without decimals, 1 deg and below with one.
@@ -143,7 +365,7 @@ void Calculator::UpdateHaslValues(Station s) {
   // The latitude group's own item decides; with none selected (before the
   // data file) the boxes keep what they show.
   ReferenceAtmosphere a;
-  if (!ReferenceProfileAt(display_.SelectedItem(c.latitude_group), st.Season, st.HeightAsl, a)) {
+  if (!ReferenceProfileAt(controls_.Selected(c.latitude_group), st.Season, st.HeightAsl, a)) {
     return;
   }
   ShowFixed(c.hasl_celsius, a.T - kKelvin, 8, 0, " \u00b0c");
@@ -158,8 +380,8 @@ void Calculator::UpdateCloudAndFog(Station s) {
   ShowFixed(c.fog_density, st.FogDensity, 4, 2, " g/m\u00b3");
   const Real Kl = quillmere::UpdateCloudAndFog(st, state_.Frequency);
   ShowFixed(c.liquid_coefficient, Kl, 8, state_.DisplayDecimals, "");
-  for (const char* field : c.cloud_attenuation) {
-    if (field) ShowFixed(field, st.CloudAttenuation, 8, state_.DisplayDecimals, " dB");
+  for (const std::string_view field : {c.cloud_block, c.cloud_summary}) {
+    if (!field.empty()) ShowFixed(field, st.CloudAttenuation, 8, state_.DisplayDecimals, " dB");
   }
 }
 
@@ -204,80 +426,73 @@ void Calculator::Recalculate() {
 
   // 10: totals and every result field, in the order of the window's rows.
   const bool eme = g.EmePathMode != 0;
-  ShowFixed("Panel3", A.Temperature, 4, 0, "\u00b0c ");
-  ShowFixed("Label21", A.Temperature + kKelvin, 6, 2, "K");
-  ShowFixed("Panel5", A.Pressure, 4, 0, " hPa");
-  ShowFixed("Panel8", A.Humidity, 4, 0, " %");
-  ShowFixed("Panel6", A.DryAirSpecific, 8, D, " db km");
-  ShowFixed("Panel9", A.VapourSpecific, 8, D, " dB km");
-  ShowFixed("Panel10", A.DryAirSpecific + A.VapourSpecific, 8, D, " dB/km");
-  ShowFixed("Panel12", A.VapourDensity, 8, D, " g/m\u00b3");
-  ShowFixed("Panel14", g.PathLength, 8, 1, " km");
   g.AttenuationPathLength = eme ? EmeAttenuationPathLength(A.Elevation) : g.TerrestrialPathLength;
-  ShowViaLine(g.AttenuationPathLength);
-  ShowElevation("Panel18", A.Elevation);
   const Real zenith_a = ZenithAttenuation(A);
   A.SlantTotal = SlantAttenuation(zenith_a, A.Elevation);
-  ShowFixed("Panel19", A.SlantTotal, 8, D, " dB");
-  ShowFixed("Panel27", A.DryAirHeight, 8, D, " km");
-  ShowFixed("Panel22", A.VapourHeight, 8, D, " km");
-  ShowFixed("Panel20", zenith_a, 8, D, " dB");
-  ShowFixed("Panel26", A.DryAirSpecific, 8, D, " dB");
-  ShowFixed("Panel24", A.VapourSpecific, 8, D, " dB");
-  ShowFixed("Panel28", A.DryAirHeight * A.DryAirSpecific, 8, D, " dB");
-  ShowFixed("Panel21", A.VapourHeight * A.VapourSpecific, 8, D, " dB");
-  ShowElevationCaption("Panel25", A.Elevation);
-  ShowElevationCaption("Panel110", B.Elevation);
-  ShowFixed("Panel32", A.RainAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel35", A.RainAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel55", A.RainAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel56", A.CloudAttenuation, 8, D, " dB");
-  if (eme) g.AttenuationPathLength = EmeAttenuationPathLength(A.Elevation);
-  const Real path_attenuation = (A.DryAirSpecific + A.VapourSpecific + A.RainAttenuation +
-                                 A.CloudAttenuation + A.FogAttenuation) *
-                                g.AttenuationPathLength;
-  ShowFixed("Panel11", path_attenuation, 16, D, " dB+");
-  ShowFixed("Panel131", SkyNoise(A), 4, 2, " K");
-  ShowFixed("Panel36", A.HeightAsl, 8, 0, " m");
-  ShowFixed("Panel34", FreeSpacePathLoss(g.PathLength, g.Frequency), 16, D, " dB");
-  ShowFixed("Panel44", A.FogAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel40", A.FogAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel57", A.FogAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel59", g.EmePathLoss, 5, D, " dB");
-  ShowFixed("Panel58", OneWayLoss(A), 16, D, " dB");
-  ShowFixed("Panel30", EmeTotal(A, g.EmePathLoss), 8, D, " dB");
-  A.CloudContent = static_cast<Real>(display_.SliderPosition("CloudSelectA")) / 10;
-  ShowFixedGrouped("Label55", A.CloudContent, 3, 1, " kg/m\u00b2");
-
-  ShowElevation("Panel7", B.Elevation);
-  ShowFixed("Panel48", B.Temperature, 4, 0, "\u00b0c ");
-  ShowFixed("Label58", B.Temperature + kKelvin, 6, 2, "K");
-  ShowFixed("Panel64", B.Humidity, 4, 0, " %");
-  ShowFixed("Panel66", B.Pressure, 4, 0, " hPa");
-  ShowFixed("Panel79", B.VapourDensity, 8, D, " g/m\u00b3");
   const Real zenith_b = ZenithAttenuation(B);
-  ShowFixed("Panel106", zenith_b, 8, D, " dB");
-  ShowFixed("Panel94", B.DryAirSpecific, 8, D, " dB");
   B.SlantTotal = SlantAttenuation(zenith_b, B.Elevation);
-  ShowFixed("Panel112", B.SlantTotal, 8, D, " dB");
-  ShowFixed("Panel96", B.DryAirHeight, 8, D, " km");
-  ShowFixed("Panel98", B.DryAirHeight * B.DryAirSpecific, 8, D, " dB");
-  ShowFixed("Panel100", B.VapourSpecific, 8, D, " dB");
-  ShowFixed("Panel102", B.VapourHeight, 8, D, " km");
-  ShowFixed("Panel104", B.VapourHeight * B.VapourSpecific, 8, D, " dB");
-  B.CloudContent = static_cast<Real>(display_.SliderPosition("CloudSelectB")) / 10;
-  ShowFixedGrouped("Label73", B.CloudContent, 3, 1, " kg/m\u00b2");
-  ShowFixed("Panel81", B.FogAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel51", B.FogAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel89", B.RainAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel41", B.RainAttenuation, 8, D, " dB/km");
-  ShowFixed("Panel50", B.CloudAttenuation, 8, D, " dB");
-  ShowFixed("Panel132", SkyNoise(B), 4, 2, " K");
-  ShowFixed("Panel62", g.EmePathLoss, 5, D, " dB");
-  ShowFixed("Panel54", OneWayLoss(B), 16, D, " dB");
-  ShowFixed("Panel31", EmeTotal(B, g.EmePathLoss), 8, D, " dB");
-  ShowFixed("Panel75", B.HeightAsl, 8, 0, " m");
-  ShowFixed("Panel120", OneWayLoss(A) + OneWayLoss(B), 8, D, " dB");
+  A.CloudContent = static_cast<Real>(controls_.Position(C::CloudSelectA)) / 10;
+  B.CloudContent = static_cast<Real>(controls_.Position(C::CloudSelectB)) / 10;
+
+  StationFigures figures[2];
+  const auto fill = [&g](StationFigures& f, const StationParams& st, Real zenith) {
+    f.temperature = st.Temperature;
+    f.kelvin = st.Temperature + kKelvin;
+    f.pressure = st.Pressure;
+    f.humidity = st.Humidity;
+    f.height_asl = st.HeightAsl;
+    f.elevation = st.Elevation;
+    f.vapour_density = st.VapourDensity;
+    f.dry_air_specific = st.DryAirSpecific;
+    f.vapour_specific = st.VapourSpecific;
+    f.gas_specific = st.DryAirSpecific + st.VapourSpecific;
+    f.dry_air_height = st.DryAirHeight;
+    f.vapour_height = st.VapourHeight;
+    f.dry_air_at_height = st.DryAirHeight * st.DryAirSpecific;
+    f.vapour_at_height = st.VapourHeight * st.VapourSpecific;
+    f.zenith = zenith;
+    f.slant_total = st.SlantTotal;
+    f.rain = st.RainAttenuation;
+    f.fog = st.FogAttenuation;
+    f.cloud_attenuation = st.CloudAttenuation;
+    f.cloud_content = st.CloudContent;
+    f.path_attenuation = (st.DryAirSpecific + st.VapourSpecific + st.RainAttenuation +
+                          st.CloudAttenuation + st.FogAttenuation) *
+                         g.AttenuationPathLength;
+    f.sky_noise = SkyNoise(st);
+    f.eme_path_loss = g.EmePathLoss;
+    f.one_way_loss = OneWayLoss(st);
+    f.eme_total = EmeTotal(st, g.EmePathLoss);
+    f.path_length = g.PathLength;
+    f.via_line = g.AttenuationPathLength;
+    f.free_space_loss = FreeSpacePathLoss(g.PathLength, g.Frequency);
+    f.combined_loss = OneWayLoss(g.Home) + OneWayLoss(g.DX);
+  };
+  fill(figures[0], A, zenith_a);
+  fill(figures[1], B, zenith_b);
+
+  for (const Row& row : kResultRows) {
+    const std::string_view component = ComponentsOf(row.station).*row.component;
+    const Real value = figures[row.station == Station::Home ? 0 : 1].*row.figure;
+    const int decimals = row.decimals == kD ? D : row.decimals;
+    switch (row.style) {
+      case Style::kFixed:
+        ShowFixed(component, value, row.precision, decimals, row.suffix);
+        break;
+      case Style::kGrouped:
+        ShowFixedGrouped(component, value, row.precision, decimals, row.suffix);
+        break;
+      case Style::kElevation:
+        ShowElevation(component, value);
+        break;
+      case Style::kElevationCaption:
+        ShowElevationCaption(component, value);
+        break;
+      case Style::kViaLine:
+        ShowViaLine(value);
+        break;
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -287,16 +502,17 @@ void Calculator::UpdateMoonPathLoss() {
   // Putting the stored position on the slider runs the slider's own change
   // handling when it moves it (a full recalculation, which finds the slider
   // already there, so the nesting ends).
-  display_.SetSliderPosition("ScrollBar1", state_.MoonSliderPosition);
-  const int position = display_.SliderPosition("ScrollBar1");
+  controls_.Move(C::ScrollBar1, state_.MoonSliderPosition);
+  const int position = controls_.Position(C::ScrollBar1);
   state_.MoonDistance = MoonDistanceAt(position);
-  ShowFixed("Label96", state_.MoonDistance, 10, 1, " kms");
+  // Quirk kept: the Moon distance reads " kms".
+  ShowFixed(C::Label96, state_.MoonDistance, 10, 1, " kms");
   state_.MoonSliderPosition = position;
   state_.EmePathLoss = EmePathLoss(state_.MoonDistance, state_.Frequency);
 }
 
 void Calculator::ScrollBar1Change() {
-  state_.MoonSliderPosition = display_.SliderPosition("ScrollBar1");
+  state_.MoonSliderPosition = controls_.Position(C::ScrollBar1);
   UpdateMoonPathLoss();
   Recalculate();
 }
@@ -304,7 +520,7 @@ void Calculator::ScrollBar1Change() {
 void Calculator::ResetToCurrentDistance() {
   state_.PathLength = state_.CurrentMoonDistance;
   if (const auto position = SliderPositionFor(state_.CurrentMoonDistance)) {
-    display_.SetSliderPosition("ScrollBar1", *position);
+    controls_.Move(C::ScrollBar1, *position);
   }
   state_.PathLength = state_.CurrentMoonDistance;
   Recalculate();
@@ -341,23 +557,23 @@ void Calculator::QueryMoonLibrary() {
   data.diameter_deg = moon_.GetAngularDiam();
   data.phase_reported = moon_.GetMoonPhase();
   data.phase = state_.MoonPhase;
-  display_.SetText("Panel114", MoonDataCaption(data, fmt_));
+  display_.SetText(C::Panel114, MoonDataCaption(data, fmt_));
 }
 
 // ---------------------------------------------------------------------------
 // Path mode and the terrestrial path.
 
 void Calculator::SetEmeBlocksVisible(bool eme) {
-  for (const char* name : kEmeOnly) display_.SetVisible(name, eme);
-  display_.SetVisible("Panel126", !eme);
+  for (const std::string_view name : kEmeOnly) display_.SetVisible(name, eme);
+  display_.SetVisible(C::Panel126, !eme);
 }
 
 void Calculator::ApplyPathMode() {
   QuillmereState& g = state_;
   if (g.EmePathMode == 0) {
     SetEmeBlocksVisible(false);
-    display_.SetColor("Panel124", kBlue);
-    display_.SetColor("Panel125", kSilver);
+    display_.SetColor(C::Panel124, kBlue);
+    display_.SetColor(C::Panel125, kSilver);
     g.Home.Elevation = kTerrestrialElevation;
     g.DX.Elevation = kTerrestrialElevation;
     g.AttenuationPathLength = g.TerrestrialPathLength;
@@ -365,8 +581,8 @@ void Calculator::ApplyPathMode() {
     ShowViaLine(g.TerrestrialPathLength);
   } else {
     SetEmeBlocksVisible(true);
-    display_.SetColor("Panel124", kSkyBlue);
-    display_.SetColor("Panel125", kWhite);
+    display_.SetColor(C::Panel124, kSkyBlue);
+    display_.SetColor(C::Panel125, kWhite);
     g.Home.Elevation = g.Home.EmeElevation;
     g.DX.Elevation = g.DX.EmeElevation;
     g.AttenuationPathLength = EmeAttenuationPathLength(g.Home.Elevation);
@@ -382,16 +598,16 @@ void Calculator::Panel125Click() {
   g.DX.Elevation = g.DX.EmeElevation;
   ApplyPathMode();
   QueryMoonLibrary();
-  display_.SetColor("Panel124", kSkyBlue);
-  display_.SetColor("Panel125", kWhite);
+  display_.SetColor(C::Panel124, kSkyBlue);
+  display_.SetColor(C::Panel125, kWhite);
   Recalculate();
   ResetToCurrentDistance();
 }
 
 void Calculator::Panel124Click() {
   state_.EmePathMode = 0;
-  display_.SetColor("Panel124", kBlue);
-  display_.SetColor("Panel125", kSilver);
+  display_.SetColor(C::Panel124, kBlue);
+  display_.SetColor(C::Panel125, kSilver);
   ApplyPathMode();
   Recalculate();
 }
@@ -414,6 +630,7 @@ void Calculator::TempButtonUpClick(Station s) {
   StationParams& st = Of(s);
   st.Temperature += 1;
   if (st.Temperature > L::kTemperature.high) st.Temperature = L::kTemperature.high;
+  // Quirk kept: " °c" here, "°c " from the recalculation that follows.
   ShowFixed(ComponentsOf(s).temperature, st.Temperature, 4, 0, " \u00b0c");
   st.TemperatureKelvin = st.Temperature + kKelvin;
   Recalculate();
@@ -580,6 +797,7 @@ void Calculator::CloudSelectChange(Station s, int position) {
 
 void Calculator::WaterIceSelectClick(Station s) {
   StationParams& st = Of(s);
+  // Quirk kept: "Vapour" capitalised; the caption at design has "Water vapour".
   if (st.VapourOverWater) {
     st.VapourOverWater = 0;
     display_.SetText(ComponentsOf(s).water_ice, "Ice Vapour Density");
@@ -592,7 +810,7 @@ void Calculator::WaterIceSelectClick(Station s) {
 
 void Calculator::DisplayAccuracyClick(ItemIndex item) {
   if (item >= 0) state_.DisplayDecimals = item + 1;
-  display_.SetVisible("DisplayAccuracy", false);
+  display_.SetVisible(C::DisplayAccuracy, false);
   Recalculate();
 }
 
@@ -618,7 +836,7 @@ HintTimings Calculator::HintTimingsOnOpening(ItemIndex item) {
 
 HintTimings Calculator::ScreenDelaySelectClick(ItemIndex item) {
   state_.HelpDelayIndex = item;
-  display_.SetVisible("ScreenDelaySelect", false);
+  display_.SetVisible(C::ScreenDelaySelect, false);
   Recalculate();
   return HintTimingsForChoice(item);
 }

@@ -3,12 +3,14 @@
 // recalculation that turns the state of both stations into every figure on
 // screen. It holds no widgets: it writes texts, visibility and colours
 // through a Display addressed by component name, so the same code drives the
-// window, the headless report and the tests.
+// window, the headless report and the tests. The selection groups and
+// sliders it reads are its own Controls, which run their handlers here.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "controls.h"
 #include "display.h"
 #include "format_fixed.h"
 #include "moon_path.h"
@@ -38,6 +40,10 @@ class Calculator {
   const NumberFormat& Format() const { return fmt_; }
 
   QuillmereState& State() { return state_; }
+  // The selection groups and sliders: the window and the data-file load
+  // change them through here, which runs the handlers below.
+  Controls& Inputs() { return controls_; }
+  const Controls& Inputs() const { return controls_; }
   StationParams& Of(Station s) { return s == Station::Home ? state_.Home : state_.DX; }
 
   // Recomputes both stations from scratch, in a fixed order, and writes
@@ -123,6 +129,7 @@ class Calculator {
 
   QuillmereState& state_;
   Display& display_;
+  Controls controls_;
   SunMoonLibrary& moon_;
   UtcClock clock_;
   NumberFormat fmt_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data_record.h"
+#include "form_components.h"
 #include "range_check.h"
 
 namespace quillmere {
@@ -76,8 +77,8 @@ bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
   return true;
 }
 
-void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
-                  const std::filesystem::path& path, Messages& messages) {
+void LoadDefaults(Calculator& calc, Display& /*display: written through calc*/,
+                  RecordBuffer& buffer, const std::filesystem::path& path, Messages& messages) {
   QuillmereState& state = calc.State();
   // Saves killed between naming their new file and renaming it leave it
   // behind; its owner gone, nobody else will remove it.
@@ -124,22 +125,24 @@ void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,
   // differs from what it shows.
   const StationParams& A = state.Home;
   const StationParams& B = state.DX;
-  display.SetSelectedItem("PolarisationSelectA", A.Polarisation);
-  display.SetSelectedItem("PolarisationSelectB", B.Polarisation);
-  display.SetSelectedItem("FreqSelect", state.FrequencyIndex);
-  display.SetSelectedItem("RainSelectA", A.RainRateIndex);
-  display.SetSelectedItem("RainSelectB", B.RainRateIndex);
-  display.SetSelectedItem("DisplayAccuracy", state.DisplayDecimals - 1);
-  display.SetSelectedItem("LatitudeSelectA", A.LatitudeZone);
-  display.SetSelectedItem("SummerWinterSelectA", A.Season);
-  display.SetSelectedItem("LatitudeSelectB", B.LatitudeZone);
-  display.SetSelectedItem("SummerWinterSelectB", B.Season);
-  display.SetSelectedItem("FogSelectA", A.FogIndex);
-  display.SetSelectedItem("FogSelectB", B.FogIndex);
-  display.SetSliderPosition("CloudSelectA", A.CloudPosition);
-  display.SetSliderPosition("CloudSelectB", B.CloudPosition);
-  display.SetSelectedItem("ScreenDelaySelect", state.HelpDelayIndex);
-  display.SetSliderPosition("ScrollBar1", state.MoonSliderPosition);
+  Controls& controls = calc.Inputs();
+  namespace C = component;
+  controls.Select(C::PolarisationSelectA, A.Polarisation);
+  controls.Select(C::PolarisationSelectB, B.Polarisation);
+  controls.Select(C::FreqSelect, state.FrequencyIndex);
+  controls.Select(C::RainSelectA, A.RainRateIndex);
+  controls.Select(C::RainSelectB, B.RainRateIndex);
+  controls.Select(C::DisplayAccuracy, state.DisplayDecimals - 1);
+  controls.Select(C::LatitudeSelectA, A.LatitudeZone);
+  controls.Select(C::SummerWinterSelectA, A.Season);
+  controls.Select(C::LatitudeSelectB, B.LatitudeZone);
+  controls.Select(C::SummerWinterSelectB, B.Season);
+  controls.Select(C::FogSelectA, A.FogIndex);
+  controls.Select(C::FogSelectB, B.FogIndex);
+  controls.Move(C::CloudSelectA, A.CloudPosition);
+  controls.Move(C::CloudSelectB, B.CloudPosition);
+  controls.Select(C::ScreenDelaySelect, state.HelpDelayIndex);
+  controls.Move(C::ScrollBar1, state.MoonSliderPosition);
 
   calc.UpdateHaslValues(Station::Home);
   calc.UpdateHaslValues(Station::DX);

@@ -41,7 +41,9 @@ bool SaveDefaults(const QuillmereState& state, RecordBuffer& buffer,
 // file is then not replaced by a save) and changes no field. Either way the
 // controls are then set from the values the state kept (at the first start
 // its start values) and everything is recalculated, so that every field of
-// the window shows a figure and none its design-time text. Saves of the file
+// the window shows a figure and none its design-time text. The controls are
+// those of `calc`, which show themselves on its display; `display` is that
+// same display, named for the callers. Saves of the file
 // that were killed part-way leave a temporary file behind: those whose
 // process is gone are removed first.
 void LoadDefaults(Calculator& calc, Display& display, RecordBuffer& buffer,

@@ -1,7 +1,8 @@
 #pragma once
 // How the calculation talks to the window: every write is addressed by the
-// component's name (the widget's object name), so that everything the window
-// shows can be produced and checked without a window.
+// component's name (the widget's object name, a constant of
+// form_components.h), so that everything the window shows can be produced
+// and checked without a window. Writes only: nothing is read back.
 
 #include <cstdint>
 #include <string_view>
@@ -32,20 +33,11 @@ class Display {
   virtual void SetVisible(std::string_view component, bool visible) = 0;
   virtual void SetColor(std::string_view component, Rgb colour) = 0;
 
-  // Moves a slider. When the position changes, the slider's change handler
-  // runs before this returns, exactly as for a move by the user; setting the
-  // position it already has runs nothing. Positions outside the slider's
-  // range are clamped to it.
+  // Shows a slider at a position within its range, and a radio group's
+  // selected item (-1: none). Only shows them: the change itself and its
+  // handlers are the controls' (controls.h), so this runs nothing.
   virtual void SetSliderPosition(std::string_view component, int position) = 0;
-  virtual int SliderPosition(std::string_view component) const = 0;
-
-  // Selects an item of a radio group (-1 or an index outside the group
-  // clears the selection). When the selection changes, the group's change
-  // handler runs before this returns, as for a user's choice; selecting the
-  // item already selected runs nothing.
   virtual void SetSelectedItem(std::string_view component, ItemIndex item) = 0;
-  // Selected item of a radio group, -1 when none is selected.
-  virtual ItemIndex SelectedItem(std::string_view component) const = 0;
 };
 
 }  // namespace quillmere

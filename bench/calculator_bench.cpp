@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "calculator.h"
+#include "form_components.h"
 #include "itu838.h"
 #include "itu840.h"
 
@@ -28,11 +29,7 @@ class StoringDisplay : public Display {
   void SetVisible(std::string_view, bool) override {}
   void SetColor(std::string_view, Rgb) override {}
   void SetSliderPosition(std::string_view, int) override {}
-  int SliderPosition(std::string_view component) const override {
-    return component == "ScrollBar1" ? 56 : 2;
-  }
   void SetSelectedItem(std::string_view, ItemIndex) override {}
-  ItemIndex SelectedItem(std::string_view) const override { return 1; }
 
  private:
   std::unordered_map<std::string, std::string, StringHash, std::equal_to<>> texts_;
@@ -54,12 +51,20 @@ void LoadTypical(QuillmereState& s, bool eme) {
   s.MoonSliderPosition = 56;
 }
 
+// The controls as the typical data file leaves them.
+void SetTypicalControls(Controls& controls) {
+  controls.Preset(component::ScrollBar1, 56);
+  controls.Preset(component::LatitudeSelectA, 1);
+  controls.Preset(component::LatitudeSelectB, 1);
+}
+
 void BM_Recalculate(benchmark::State& bench, bool eme) {
   QuillmereState state;
   LoadTypical(state, eme);
   StoringDisplay display;
   auto moon = MakeErfaSunMoon();
   Calculator calc(state, display, *moon, UtcNow);
+  SetTypicalControls(calc.Inputs());
   for (auto _ : bench) calc.Recalculate();
 }
 BENCHMARK_CAPTURE(BM_Recalculate, Terrestrial, false);

@@ -35,7 +35,6 @@
 #include "default_data.h"
 #include "range_check.h"
 #include "support/recording_display.h"
-#include "support/window_controls.h"
 
 namespace {
 
@@ -73,7 +72,6 @@ struct Program {
   Program() : calc(state, display, moon, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0})) {
     display.Record(false);
     state.Home.VapourOverWater = state.DX.VapourOverWater = 1;
-    quillmere::testing::BindLikeTheWindow(display, calc);
   }
 
   QuillmereState state;

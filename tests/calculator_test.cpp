@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calculator.h"
@@ -28,16 +30,7 @@ Real Figure(const std::string& text) {
 class CalculatorTest : public ::testing::Test {
  protected:
   CalculatorTest() : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 30, 59, 900})) {
-    display.on_slider_change = [this](std::string_view name) {
-      if (name == "ScrollBar1") {
-        ++slider_changes;
-        calc.ScrollBar1Change();
-      } else if (name == "CloudSelectA") {
-        calc.CloudSelectChange(Station::Home, display.SliderPosition(name));
-      } else {
-        calc.CloudSelectChange(Station::DX, display.SliderPosition(name));
-      }
-    };
+    calc.Inputs().OnChange("ScrollBar1", [this](int) { ++slider_changes; });
   }
 
   // The inputs of an ordinary data file, set as loading it would: EME mode,
@@ -56,16 +49,17 @@ class CalculatorTest : public ::testing::Test {
     SelectFog(B, 2);
     A.CloudPosition = 2, A.CloudContent = 0.2L;
     B.CloudPosition = 10, B.CloudContent = 1.0L;
-    display.PlaceSlider("CloudSelectA", 2);
-    display.PlaceSlider("CloudSelectB", 10);
+    calc.Inputs().Preset("CloudSelectA", 2);
+    calc.Inputs().Preset("CloudSelectB", 10);
     state.FrequencyIndex = 0;
     SelectBand(0, state.Frequency, state.Band);
     state.DisplayDecimals = 3;
     state.EmePathMode = 1;
     state.TerrestrialPathLength = state.PathLength = 10;
     state.MoonSliderPosition = 56;
-    display.PlaceSlider("ScrollBar1", 56);
-    display.groups = {{"LatitudeSelectA", 1}, {"LatitudeSelectB", 2}};
+    calc.Inputs().Preset("ScrollBar1", 56);
+    calc.Inputs().Preset("LatitudeSelectA", 1);
+    calc.Inputs().Preset("LatitudeSelectB", 2);
   }
 
   std::vector<std::string> WrittenNames() const {
@@ -295,7 +289,7 @@ TEST_F(CalculatorTest, ResetToCurrentDistancePutsTheSliderAtTheMoon) {
   for (const auto& c : cases) {
     moon.distance = c.distance;
     calc.ColorButton4Click();
-    EXPECT_EQ(display.SliderPosition("ScrollBar1"), c.position) << c.distance;
+    EXPECT_EQ(calc.Inputs().Position("ScrollBar1"), c.position) << c.distance;
     EXPECT_EQ(state.MoonSliderPosition, c.position) << c.distance;
     EXPECT_EQ(state.PathLength, static_cast<Real>(c.distance));
   }
@@ -333,11 +327,12 @@ TEST_F(CalculatorTest, FollowMoonSetsBothElevationsAndTheMoonDistance) {
 
 TEST_F(CalculatorTest, StoredSliderPositionRunsTheSliderOnceAndEnds) {
   LoadTypical();
-  display.PlaceSlider("ScrollBar1", 0);  // the window's design position
+  calc.Inputs().Preset("ScrollBar1", 0);  // the window's design position
   state.MoonSliderPosition = 100;
   calc.Recalculate();
   EXPECT_EQ(slider_changes, 1);
-  EXPECT_EQ(display.SliderPosition("ScrollBar1"), 100);
+  EXPECT_EQ(calc.Inputs().Position("ScrollBar1"), 100);
+  EXPECT_EQ(display.positions.at("ScrollBar1"), 100);
   EXPECT_EQ(display.Text("Label96"), "407000.0 kms");  // 356000 + 100/0.001960784
   // Position 0 to 100 adds 40 log10 of the distance ratio to the EME loss.
   const Real at_100 = state.EmePathLoss;
@@ -529,10 +524,10 @@ TEST_F(CalculatorTest, SelectionsAndTheWaterIceCaption) {
   EXPECT_FALSE(display.Visible("DisplayAccuracy"));
   EXPECT_EQ(display.Text("Panel12"), "6.41242850 g/m\u00b3");
 
-  display.SetSliderPosition("CloudSelectA", 40);
+  calc.Inputs().Move("CloudSelectA", 40);
   EXPECT_EQ(display.Text("Label55"), "4.0 kg/m\u00b2");
   EXPECT_EQ(state.Home.CloudPosition, 40);
-  display.SetSliderPosition("CloudSelectA", 0);
+  calc.Inputs().Move("CloudSelectA", 0);
   EXPECT_EQ(state.Home.CloudAttenuation, 0);
   EXPECT_EQ(display.Text("Label55"), "0.0 kg/m\u00b2");
 
@@ -541,6 +536,98 @@ TEST_F(CalculatorTest, SelectionsAndTheWaterIceCaption) {
   calc.TempButtonUpClick(Station::Home);
   calc.PressButtonDownClick(Station::Home);
   EXPECT_EQ(display.Text("Panel39"), hasl);
+}
+
+// The selection groups and sliders: a change runs the control's handlers
+// once and is shown; an equal value runs nothing; a slider clamps to its
+// range and a group clears at an item it does not have.
+TEST(Controls, AChangeRunsItsHandlersOnceAndIsShown) {
+  struct Case {
+    const char* what;
+    const char* control;
+    bool slider;
+    int preset, set;
+    int expected;  // the value afterwards
+    int runs;      // handler runs
+  } cases[] = {
+      {"a new item", "FreqSelect", false, -1, 3, 3, 1},
+      {"the item already selected", "FreqSelect", false, 3, 3, 3, 0},
+      {"-1 clears", "RainSelectB", false, 2, -1, -1, 1},
+      {"past the last item clears", "PolarisationSelectA", false, 1, 3, -1, 1},
+      {"a cleared group set out of range again", "FogSelectB", false, -1, 8, -1, 0},
+      {"a new position", "ScrollBar1", true, 0, 56, 56, 1},
+      {"the position it has", "CloudSelectA", true, 2, 2, 2, 0},
+      {"past the end stops there", "CloudSelectB", true, 2, 41, 40, 1},
+      {"below the start stops there", "ScrollBar1", true, 5, -1, 0, 1},
+      {"clamped to where it is", "ScrollBar1", true, 100, 130, 100, 0},
+  };
+  for (const Case& c : cases) {
+    RecordingDisplay display;
+    Controls controls(display);
+    std::vector<int> told;
+    controls.OnChange(c.control, [&told](int v) { told.push_back(v); });
+    controls.Preset(c.control, c.preset);
+    const bool slider = c.slider;
+    const bool changed =
+        slider ? controls.Move(c.control, c.set) : controls.Select(c.control, c.set);
+    EXPECT_EQ(changed, c.runs == 1) << c.what;
+    EXPECT_EQ(int(told.size()), c.runs) << c.what;
+    if (!told.empty()) {
+      EXPECT_EQ(told.front(), c.expected) << c.what;
+    }
+    EXPECT_EQ(slider ? controls.Position(c.control) : controls.Selected(c.control), c.expected)
+        << c.what;
+    // What the display was last given is what the control holds.
+    EXPECT_EQ(slider ? display.positions.at(c.control) : display.groups.at(c.control), c.expected)
+        << c.what;
+  }
+}
+
+TEST(Controls, StartAsTheFormIsDesigned) {
+  RecordingDisplay display;
+  Controls controls(display);
+  EXPECT_EQ(controls.Selected("FreqSelect"), -1);
+  EXPECT_EQ(controls.ItemCount("FreqSelect"), 8);
+  EXPECT_EQ(controls.ItemCount("ScreenDelaySelect"), 4);
+  EXPECT_EQ(controls.Position("ScrollBar1"), 0);
+  EXPECT_EQ(controls.Position("CloudSelectA"), 2);
+  EXPECT_TRUE(display.writes.empty());
+}
+
+// A handler that changes another control: that change, and its handlers,
+// complete before the next handler of the first control runs.
+TEST(Controls, ANestedChangeCompletesFirst) {
+  RecordingDisplay display;
+  Controls controls(display);
+  std::vector<std::string> order;
+  controls.OnChange("FreqSelect", [&](int) {
+    order.push_back("freq 1");
+    controls.Move("ScrollBar1", 10);
+  });
+  controls.OnChange("FreqSelect", [&](int) { order.push_back("freq 2"); });
+  controls.OnChange("ScrollBar1", [&](int) { order.push_back("moon"); });
+  controls.Select("FreqSelect", 1);
+  EXPECT_EQ(order, (std::vector<std::string>{"freq 1", "moon", "freq 2"}));
+}
+
+// Names that are not controls or components of the form are refused, by the
+// controls and by the recording display alike, so that no test passes over
+// a misspelt name.
+TEST(Controls, UnknownOrMisplacedNamesAreRefused) {
+  RecordingDisplay display;
+  Controls controls(display);
+  EXPECT_THROW(controls.Select("FreqSelekt", 1), std::invalid_argument);
+  EXPECT_THROW(controls.Select("ScrollBar1", 1), std::invalid_argument);
+  EXPECT_THROW(controls.Move("FreqSelect", 1), std::invalid_argument);
+  EXPECT_THROW(controls.OnChange("Panel14", [](int) {}), std::invalid_argument);
+  EXPECT_THROW(display.SetText("Panel999", "x"), std::invalid_argument);
+  EXPECT_THROW(display.SetVisible("Panel999", true), std::invalid_argument);
+  EXPECT_THROW(display.SetColor("panel14", kWhite), std::invalid_argument);
+  EXPECT_THROW(display.SetText("ScrollBar1", "x"), std::invalid_argument);
+  EXPECT_THROW(display.SetSelectedItem("Panel14", 1), std::invalid_argument);
+  EXPECT_THROW(display.SetSliderPosition("FreqSelect", 1), std::invalid_argument);
+  EXPECT_NO_THROW(display.SetText("Panel14", "x"));
+  EXPECT_NO_THROW(display.SetText("Form1", "x"));
 }
 
 TEST(StationTotals, SkyNoiseAndEmeTotal) {

@@ -1,5 +1,5 @@
-// Saving and loading the default data file through the calculation, with
-// the controls emulated as the window has them.
+// Saving and loading the default data file through the calculation and its
+// controls.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -15,10 +15,10 @@
 
 #include "data_record.h"
 #include "default_data.h"
+#include "form_component.h"
 #include "support/message_log.h"
 #include "support/recording_display.h"
 #include "support/scratch_folder.h"
-#include "support/window_controls.h"
 #include "version_info.h"
 
 namespace quillmere {
@@ -43,7 +43,11 @@ fs::path Vector(const char* name) {
 struct Program {
   Program() : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 0, 0, 0})) {
     state.Home.VapourOverWater = state.DX.VapourOverWater = 1;
-    testing::BindLikeTheWindow(display, calc, [this] { ++handlers_run; });
+    for (const form::FormComponent& c : form::Components()) {
+      if (c.kind == form::Kind::kRadioGroup) {
+        calc.Inputs().OnChange(c.name, [this](int) { ++handlers_run; });
+      }
+    }
   }
 
   void Load(const fs::path& path) { LoadDefaults(calc, display, buffer, path, messages); }
@@ -102,11 +106,11 @@ TEST_F(DefaultDataTest, SaveThenLoadRestoresEveryPersistedField) {
   EXPECT_EQ(t.PathLength, 384400);  // EME mode: the Moon's distance again
   EXPECT_EQ(t.TerrestrialPathLength, 123.4L);
   EXPECT_EQ(t.Home.Elevation, 12.5L);
-  EXPECT_EQ(b.display.SelectedItem("DisplayAccuracy"), 3);  // "4" is the fourth item
-  EXPECT_EQ(b.display.SelectedItem("FreqSelect"), 6);
-  EXPECT_EQ(b.display.SelectedItem("FogSelectA"), 5);
-  EXPECT_EQ(b.display.SliderPosition("CloudSelectB"), 40);
-  EXPECT_EQ(b.display.SliderPosition("ScrollBar1"), 77);
+  EXPECT_EQ(b.calc.Inputs().Selected("DisplayAccuracy"), 3);  // "4" is the fourth item
+  EXPECT_EQ(b.calc.Inputs().Selected("FreqSelect"), 6);
+  EXPECT_EQ(b.calc.Inputs().Selected("FogSelectA"), 5);
+  EXPECT_EQ(b.calc.Inputs().Position("CloudSelectB"), 40);
+  EXPECT_EQ(b.calc.Inputs().Position("ScrollBar1"), 77);
   // The selections ran their handlers: the derived values follow.
   EXPECT_EQ(t.Home.FogDensity, 0.23L);
   EXPECT_EQ(t.DX.CloudContent, 4);
@@ -134,7 +138,7 @@ TEST_F(DefaultDataTest, TheVectorsLoadAsTheirNotesSay) {
   EXPECT_EQ(three.display.Text("Panel14"), "42.5 km");
   EXPECT_EQ(three.display.Text("Panel3"), "7\u00b0c ");
   EXPECT_TRUE(three.display.Visible("Panel126"));
-  EXPECT_EQ(three.display.SelectedItem("DisplayAccuracy"), 3);
+  EXPECT_EQ(three.calc.Inputs().Selected("DisplayAccuracy"), 3);
   // The last whole record wins; a trailing part is never read.
   Program partial;
   partial.Load(Vector("trailing-partial.dat"));
@@ -143,7 +147,7 @@ TEST_F(DefaultDataTest, TheVectorsLoadAsTheirNotesSay) {
   EXPECT_EQ(partial.state.Frequency, 10.368L);
   EXPECT_EQ(typical.display.Text("Panel6"), "0.008 db km");
   EXPECT_EQ(typical.display.Text("Panel89"), "0.185 dB/km");
-  EXPECT_EQ(typical.display.SelectedItem("LatitudeSelectB"), 2);
+  EXPECT_EQ(typical.calc.Inputs().Selected("LatitudeSelectB"), 2);
 
   // An empty file reads nothing: the state stays as it was (zero).
   Program empty;
@@ -180,8 +184,8 @@ TEST_F(DefaultDataTest, ADamagedRecordIsNotAppliedAndTheUserIsToldOnce) {
   EXPECT_EQ(p.state.DX.Temperature, 20);
   // The refused band index 9 and cloud position 99 leave the start values
   // on their controls.
-  EXPECT_EQ(p.display.SelectedItem("FreqSelect"), 0);
-  EXPECT_EQ(p.display.SliderPosition("CloudSelectA"), 0);
+  EXPECT_EQ(p.calc.Inputs().Selected("FreqSelect"), 0);
+  EXPECT_EQ(p.calc.Inputs().Position("CloudSelectA"), 0);
   for (const auto& [name, text] : p.display.texts) {
     EXPECT_EQ(text.find("nan"), std::string::npos) << name;
     EXPECT_EQ(text.find("inf"), std::string::npos) << name;
@@ -195,8 +199,8 @@ TEST_F(DefaultDataTest, AMissingFileSaysFileNotFoundAndShowsTheStartState) {
   EXPECT_EQ(p.messages.lines[0], "warning: File not found");
   EXPECT_FALSE(p.display.Visible("Panel23"));  // terrestrial: the zero state
   // Every group shows its start item, and the first band is in force.
-  EXPECT_EQ(p.display.SelectedItem("FreqSelect"), 0);
-  EXPECT_EQ(p.display.SelectedItem("LatitudeSelectB"), 0);
+  EXPECT_EQ(p.calc.Inputs().Selected("FreqSelect"), 0);
+  EXPECT_EQ(p.calc.Inputs().Selected("LatitudeSelectB"), 0);
   EXPECT_EQ(p.state.Frequency, 10.368L);
   EXPECT_EQ(p.display.Text("Panel3"), "0\u00b0c ");
   EXPECT_EQ(p.display.Text("Panel16"), "via a 0.0 km path.");

@@ -14,7 +14,6 @@
 #include "support/message_log.h"
 #include "support/recording_display.h"
 #include "support/reference_cases.h"
-#include "support/window_controls.h"
 
 namespace quillmere {
 namespace {
@@ -26,7 +25,6 @@ using testing::ReferenceCase;
 struct Program {
   Program() : calc(state, display, moon, FixedUtcClock({2026, 12, 7, 8, 30, 0, 0})) {
     state.Home.VapourOverWater = state.DX.VapourOverWater = 1;
-    testing::BindLikeTheWindow(display, calc);
   }
   QuillmereState state;
   testing::RecordingDisplay display;

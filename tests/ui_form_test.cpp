@@ -1,5 +1,6 @@
-// The main window's form: every component of the window exists with its
-// name, kind, place in the hierarchy, caption and hint; the regions lie at
+// The main window's form: every component of the window is as the form file
+// defines it (name, kind, place in the hierarchy, caption, hint, items and
+// ranges, read from the table generated from it); the regions lie at
 // their design places; every text is readable at the design size; and the
 // whole form scales with its client area and returns exactly to the design.
 
@@ -19,14 +20,11 @@
 
 #include "clickable_label.h"
 #include "color_button.h"
-#include "default_data.h"
 #include "font_substitutes.h"
+#include "form_component.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
-#include "support/message_log.h"
-#include "support/recording_display.h"
-#include "support/window_controls.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "ui_tform1.h"
@@ -35,221 +33,25 @@ using quillmere::TForm1;
 
 namespace {
 
-struct ComponentRow {
-  const char* name;
-  const char* kind;
-  const char* parent;
-  const char* caption;
-  const char* hint;
-};
+using quillmere::form::Kind;
 
-// Every component that carries a text of the window's own: kind, the
-// component it lies on, its caption at design and its hint. Components
-// without such a text are not restated here: the form defines them, and
-// componentsTheCalculationAddresses checks that every name the calculation
-// writes to is on the form.
-const ComponentRow kComponents[] = {
-    {"ColorButton1", "ColorButton", "Panel1", "Save default Data", ""},
-    {"ColorButton2", "ColorButton", "Panel1", "Change Display Accuracy", ""},
-    {"ColorButton3", "ColorButton", "Panel1", "On Screen Help Delay", ""},
-    {"Panel134", "Panel", "Panel1", "Reset Screen Size", ""},
-    {"Button1", "PushButton", "Panel1", "Cloud yearly % location maps",
-     "View maps to select appropriate Cloud columnar content"},
-    {"FreqSelect", "RadioGroup", "Panel49", " Frequency", ""},
-    {"Label11", "Label", "Panel15", "Home Station Terrestrial or Moon Attenuation", ""},
-    {"Label8", "Label", "Panel13", "Path length in km", ""},
-    {"Panel125", "Panel", "Panel13", "", "Calculate Moon"},
-    {"Panel124", "Panel", "Panel13", "", "Reset distance to zero"},
-    {"DistanceChangex100", "SpinButton", "Panel13", "", "x100"},
-    {"DistanceChangex10", "SpinButton", "Panel13", "", "x10"},
-    {"DistanceChangex1", "SpinButton", "Panel13", "", "x1"},
-    {"Label109", "Label", "Panel13", ".", ""},
-    {"DistanceChangex01Up", "SpinButton", "Panel13", "", "x0.1"},
-    {"Label16", "Label", "Panel15", "Free Space Path  Loss", ""},
-    {"Label31", "Label", "Panel52", "Atmosphere Gas Attenuation ITU Rec 676-9", ""},
-    {"Label33", "Label", "Panel52", "Dry Air attenuation", ""},
-    {"Label36", "Label", "Panel52", "Water Vapour", "Water Vapour attenuation at Sea level"},
-    {"Label9", "Label", "Panel52", "attenuation", "Water Vapour attenuation at Sea level"},
-    {"Label12", "Label", "Panel52", "Dry Air + ", ""},
-    {"Label30", "Label", "Panel52", " Water Vapour", ""},
-    {"Label1", "Label", "Panel52", " + ", ""},
-    {"Label34", "Label", "Panel52", " =", ""},
-    {"Panel133", "Panel", "Panel15", "Panel133", "Cloud attenuation"},
-    {"Label124", "Label", "Panel15", "Cloud attenuation", ""},
-    {"Panel40", "Panel", "Panel15", "Panel40", "Fog attenuation"},
-    {"Label32", "Label", "Panel15", "Fog attenuation", ""},
-    {"Panel35", "Panel", "Panel15", "Panel35", "Rain attenuation"},
-    {"Label20", "Label", "Panel15", "Rain Attenuation", ""},
-    {"Label35", "Label", "Panel15", " + ", ""},
-    {"Label126", "Label", "Panel15", " + ", ""},
-    {"Label37", "Label", "Panel15", " + ", ""},
-    {"Panel53", "Panel", "Panel15", "Total Atmosphere Attenuation", ""},
-    {"Panel16", "Panel", "Panel15", "over a xx km path.", ""},
-    {"Label115", "Label", "Panel90", "Home Station", ""},
-    {"Panel91", "Panel", "Panel90", "Temperature °c", ""},
-    {"Panel3", "Panel", "Panel91", "Panel3", "Current Home Temperature"},
-    {"Panel93", "Panel", "Panel90", "Humidity %", ""},
-    {"Panel8", "Panel", "Panel93", "Panel8", "Current Home Humidity"},
-    {"Panel95", "Panel", "Panel90", "Pressure hPa", ""},
-    {"Panel5", "Panel", "Panel95", "Panel5", "Current Home atmospheric pressure"},
-    {"Panel97", "Panel", "Panel90", "Height ASL [metres]", ""},
-    {"HASLx100_A", "SpinButton", "Panel97", "", "x100"},
-    {"HASLx10_A", "SpinButton", "Panel97", "", "x10"},
-    {"Panel36", "Panel", "Panel97", "Panel36", "Home height above Sea Level"},
-    {"Panel99", "Panel", "Panel90", "Temperature °c at HASL", ""},
-    {"Panel38", "Panel", "Panel99", "Panel38",
-     "Derived  HASL Temperature from reference sea level set with Ref Lat and Season."},
-    {"Panel101", "Panel", "Panel90", "Pressure at HASL", ""},
-    {"Panel39", "Panel", "Panel101", "Panel39",
-     "Derived  HASL atmospheric pressure from reference sea level"},
-    {"Panel103", "Panel", "Panel90", "WV density at HASL", ""},
-    {"Panel37", "Panel", "Panel103", "Panel37",
-     "Derived  HASL water vapour from reference sea level"},
-    {"WaterIceSelectA", "ClickableLabel", "Panel105", "Water vapour Density",
-     "Select Water or Ice vapour Density"},
-    {"Panel12", "Panel", "Panel105", "Panel12", "Water or Ice vapour Density"},
-    {"Panel107", "Panel", "Panel90", "ITU Rec 840-5", ""},
-    {"Panel108", "Panel", "Panel107", "Cloud columnar content", ""},
-    {"CloudSelectA", "ScrollBar", "Panel108", "",
-     "Adjust to value indicated for your area as given in the Cloud Yearly location map"},
-    {"Panel33", "Panel", "Panel107", "Panel33", "Specific H²O attenuation coefficient."},
-    {"FogSelectA", "RadioGroup", "Panel107", "Fog    Visibility in metres",
-     "Choose visibility distance in metres  [10 is the most dense]"},
-    {"Label118", "Label", "Panel107", "<", ""},
-    {"Button6", "PushButton", "Panel107", "Ref Lat and Season",
-     "Select your reference Latitude and Season for HASL purposes."},
-    {"Panel118", "Panel", "Panel90", "ITU Rec P.838-4", ""},
-    {"RainSelectA", "RadioGroup", "Panel118", "Rain         Rate of precipitation.", ""},
-    {"PolarisationSelectA", "RadioGroup", "Panel118", "Antennae Polarisation", ""},
-    {"Panel32", "Panel", "Panel118", "Panel32", "Rain attenuation"},
-    {"Label116", "Label", "Panel46", "DX Station", ""},
-    {"Panel47", "Panel", "Panel46", "Temperature °c", ""},
-    {"Panel48", "Panel", "Panel47", "Panel48", "Current DX Temperature"},
-    {"Panel63", "Panel", "Panel46", "Humidity %", ""},
-    {"Panel64", "Panel", "Panel63", "Panel64", "Current Dx Humidity"},
-    {"Panel65", "Panel", "Panel46", "Pressure hPa", ""},
-    {"Panel66", "Panel", "Panel65", "Panel66", "Current Dx atmospheric pressure"},
-    {"Panel74", "Panel", "Panel46", "Height ASL [metres]", ""},
-    {"HASLx100_B", "SpinButton", "Panel74", "", "x100"},
-    {"HASLx10_B", "SpinButton", "Panel74", "", "x10"},
-    {"Panel75", "Panel", "Panel74", "Panel75", "Dx height above Sea Level"},
-    {"Panel69", "Panel", "Panel46", "Temperature °c at HASL", ""},
-    {"Panel70", "Panel", "Panel69", "Panel70",
-     "Derived  HASL Temperature from reference sea level"},
-    {"Panel68", "Panel", "Panel46", "Pressure at HASL", ""},
-    {"Panel76", "Panel", "Panel68", "Panel76",
-     "Derived  HASL atmospheric pressure from reference sea level"},
-    {"Panel71", "Panel", "Panel46", "WV density at HASL", ""},
-    {"Panel77", "Panel", "Panel71", "Panel77",
-     "Derived  HASL water vapour from reference sea level"},
-    {"WaterIceSelectB", "ClickableLabel", "Panel78", "Water vapour Density",
-     "Select Water or Ice vapour Density"},
-    {"Panel79", "Panel", "Panel78", "Panel79", "Water or Ice vapour Density"},
-    {"Panel67", "Panel", "Panel46", "ITU Rec 840-5", ""},
-    {"Panel82", "Panel", "Panel67", "Cloud columnar content", ""},
-    {"CloudSelectB", "ScrollBar", "Panel82", "",
-     "Adjust to value indicated for your area as given in the Cloud Yearly location map"},
-    {"Panel84", "Panel", "Panel67", "Panel84", "Specific H²O attenuation coefficient."},
-    {"FogSelectB", "RadioGroup", "Panel67", "Fog    Visibility in metres",
-     "Choose visibility distance in metres  [10 is the most dense]"},
-    {"Label117", "Label", "Panel67", "<", ""},
-    {"Button4", "PushButton", "Panel67", "Ref Lat and Season",
-     "Select your reference Latitude and Season for HASL purposes."},
-    {"Panel87", "Panel", "Panel46", "ITU Rec P.838-3", ""},
-    {"RainSelectB", "RadioGroup", "Panel87", "Rain         Rate of precipitation.", ""},
-    {"PolarisationSelectB", "RadioGroup", "Panel87", "Antennae Polarisation", ""},
-    {"Panel89", "Panel", "Panel87", "Panel89", "Rain attenuation"},
-    {"Label26", "Label", "Panel23", "Home Station ... Slant Attenuation", ""},
-    {"Label19", "Label", "Panel23", "Home Antennae", ""},
-    {"Panel17", "Panel", "Panel23", "Elevation [Slant/Slope]", ""},
-    {"ElevationButtonA10", "SpinButton", "Panel17", "", "x10"},
-    {"ElevationButtonA1", "SpinButton", "Panel17", "", "x1"},
-    {"Panel18", "Panel", "Panel17", "Panel18", "Home Antennae Elevation"},
-    {"Panel60", "Panel", "Panel23", "Atmosphere Gas Attenuation ITU Rec 676-9", ""},
-    {"Panel20", "Panel", "Panel60", "Panel20", "Total Water Vapour + Dry air"},
-    {"Panel25", "Panel", "Panel60", "Total Atten at Slant angle", ""},
-    {"Panel19", "Panel", "Panel60", "Panel19", "Total attenuation at slope angle"},
-    {"Label27", "Label", "Panel60", " + ", ""},
-    {"Label28", "Label", "Panel60", " =", ""},
-    {"Panel58", "Panel", "Panel23", "Panel58",
-     "Rain + Cloud + Fog Losses (one way through the Atmosphere)"},
-    {"Label29", "Label", "Panel23", " + ", ""},
-    {"Label49", "Label", "Panel23", " + ", ""},
-    {"Label3", "Label", "Panel23", "+   EME Path Loss", ""},
-    {"Panel59", "Panel", "Panel23", "Panel59", "EME Path [Aperature] Loss at Moon Distance"},
-    {"Label4", "Label", "Panel23", "Total attenuation", ""},
-    {"Label47", "Label", "Panel23", "of EME Path", ""},
-    {"Label50", "Label", "Panel23", " =", ""},
-    {"Panel30", "Panel", "Panel23", "Panel30",
-     "Home Station Atmosphere Loss is added twice on EME Path."},
-    {"Label122", "Label", "Panel23", "Sky Noise due to Atmospheric Attenuation", ""},
-    {"Panel131", "Panel", "Panel23", "Panel131", "Sky Noise due Atmospheric Attenuation "},
-    {"Label70", "Label", "Panel23", "Home Station", ""},
-    {"Label2", "Label", "Panel2", "Dx Station ... Slant Attenuation", ""},
-    {"Label60", "Label", "Panel2", "Dx Antennae", ""},
-    {"Panel4", "Panel", "Panel2", "Elevation [Slant/Slope]", ""},
-    {"ElevationButtonB10", "SpinButton", "Panel4", "", "x10"},
-    {"ElevationButtonB1", "SpinButton", "Panel4", "", "x1"},
-    {"Panel7", "Panel", "Panel4", "Panel7", "Dx Antennae Elevation"},
-    {"Panel92", "Panel", "Panel2", "Atmosphere Gas Attenuation ITU Rec 676-9", ""},
-    {"Panel106", "Panel", "Panel92", "Panel106", "Total Water Vapour + Dry air"},
-    {"Panel110", "Panel", "Panel92", "Total Atten at Slant angle", ""},
-    {"Panel112", "Panel", "Panel92", "Panel112", "Total attenuation at slope angle"},
-    {"Label22", "Label", "Panel92", " + ", ""},
-    {"Label23", "Label", "Panel92", " =", ""},
-    {"Panel54", "Panel", "Panel2", "Panel54",
-     "Rain + Cloud + Fog Losses (one way through the Atmosphere)"},
-    {"Label24", "Label", "Panel2", " + ", ""},
-    {"Label53", "Label", "Panel2", " + ", ""},
-    {"Label5", "Label", "Panel2", "+   EME Path Loss", ""},
-    {"Panel62", "Panel", "Panel2", "Panel62", "EME Path [Aperature] Loss at Moon Distance"},
-    {"Label6", "Label", "Panel2", "Total attenuation", ""},
-    {"Label51", "Label", "Panel2", "of EME Path", ""},
-    {"Label54", "Label", "Panel2", " =", ""},
-    {"Panel31", "Panel", "Panel2", "Panel31",
-     "Dx Station Atmosphere Loss is added twice on EME Path."},
-    {"Label123", "Label", "Panel2", "Sky Noise due to Atmospheric Attenuation", ""},
-    {"Panel132", "Panel", "Panel2", "Panel132", "Sky Noise due Atmospheric Attenuation "},
-    {"Label121", "Label", "Panel2", "Dx Station", ""},
-    {"Label100", "Label", "Panel115", "Moon Distance", ""},
-    {"ScrollBar1", "ScrollBar", "Panel115", "", "Manually change the Moon Distance"},
-    {"Label99", "Label", "Panel115", "Perigee", ""},
-    {"Label101", "Label", "Panel115", "Apogee", ""},
-    {"Label96", "Label", "Panel115", "356,000 kMs", "Moon Distance"},
-    {"ColorButton4", "ColorButton", "Panel23", "Reset to Current Distance", ""},
-    {"Label119", "Label", "Panel122", "Home + Dx Station", ""},
-    {"Label120", "Label", "Panel122", "combined losses", ""},
-    {"Panel120", "Panel", "Panel122", "Panel120", "Combined losses of the Home and Dx Station"},
-    {"Panel127", "Panel", "Panel126", "EME path option  not selected", ""},
-    {"Panel128", "Panel", "Panel126", " Select", ""},
-    {"DisplayAccuracy", "RadioGroup", "Panel1", "Display accuracy [Decimal points]", ""},
-    {"ScreenDelaySelect", "RadioGroup", "Panel1", "On Screen Help delay", ""},
-    {"LatitudeSelectA", "RadioGroup", "Panel45", "Reference Latitude ITU Rec 835-3",
-     "Chose yor Latitude"},
-    {"SummerWinterSelectA", "RadioGroup", "Panel45", "Season [Mid and High Latitudes only]",
-     "Select your Season"},
-    {"Button2", "PushButton", "Panel45", "Close", ""},
-    {"LatitudeSelectB", "RadioGroup", "Panel117", "Reference Latitude ITU Rec 835-3",
-     "Chose yor Latitude"},
-    {"SummerWinterSelectB", "RadioGroup", "Panel117", "Season [Mid and High Latitudes only]",
-     "Select your Season"},
-    {"Button3", "PushButton", "Panel117", "Close", ""},
-    {"PercentageDisplay", "RadioGroup", "Panel42", "Average Year % Liquid Water Displays", ""},
-    {"Button5", "PushButton", "Panel42", "Close", ""},
-};
+// The kind the form's table gives a widget of each class.
+Kind KindOf(QWidget* w) {
+  if (qobject_cast<quillmere::Panel*>(w)) return Kind::kPanel;
+  if (qobject_cast<quillmere::ClickableLabel*>(w)) return Kind::kClickableLabel;
+  if (qobject_cast<QLabel*>(w)) return Kind::kLabel;
+  if (qobject_cast<quillmere::RadioGroup*>(w)) return Kind::kRadioGroup;
+  if (qobject_cast<quillmere::SpinButton*>(w)) return Kind::kSpinButton;
+  if (qobject_cast<quillmere::ColorButton*>(w)) return Kind::kColorButton;
+  if (qobject_cast<QPushButton*>(w)) return Kind::kPushButton;
+  if (qobject_cast<QScrollBar*>(w)) return Kind::kScrollBar;
+  if (qobject_cast<quillmere::TabSet*>(w)) return Kind::kTabSet;
+  if (qobject_cast<QPlainTextEdit*>(w)) return Kind::kMemo;
+  return Kind::kWindow;  // no component of the form's is one
+}
 
-QString KindOf(QWidget* w) {
-  if (qobject_cast<quillmere::Panel*>(w)) return QStringLiteral("Panel");
-  if (qobject_cast<quillmere::ClickableLabel*>(w)) return QStringLiteral("ClickableLabel");
-  if (qobject_cast<QLabel*>(w)) return QStringLiteral("Label");
-  if (qobject_cast<quillmere::RadioGroup*>(w)) return QStringLiteral("RadioGroup");
-  if (qobject_cast<quillmere::SpinButton*>(w)) return QStringLiteral("SpinButton");
-  if (qobject_cast<quillmere::ColorButton*>(w)) return QStringLiteral("ColorButton");
-  if (qobject_cast<QPushButton*>(w)) return QStringLiteral("PushButton");
-  if (qobject_cast<QScrollBar*>(w)) return QStringLiteral("ScrollBar");
-  if (qobject_cast<quillmere::TabSet*>(w)) return QStringLiteral("TabSet");
-  if (qobject_cast<QPlainTextEdit*>(w)) return QStringLiteral("Memo");
-  return QString::fromLatin1(w->metaObject()->className());
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QString CaptionOf(QWidget* w) {
@@ -257,6 +59,7 @@ QString CaptionOf(QWidget* w) {
   if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
   if (auto* g = qobject_cast<quillmere::RadioGroup*>(w)) return g->title();
   if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+  if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->toPlainText();
   return {};
 }
 
@@ -280,18 +83,12 @@ class FormTest : public QObject {
   void initTestCase();
   void cleanup();
 
-  void componentExists_data();
-  void componentExists();
-  void componentsTheCalculationAddresses();
-  void unnamedCaptionExists_data();
-  void unnamedCaptionExists();
-  void radioGroupItems_data();
-  void radioGroupItems();
+  void componentIsAsTheFormDefinesIt_data();
+  void componentIsAsTheFormDefinesIt();
+  void everyComponentIsInTheTable();
   void memoHoldsTheCloudNotes();
   void resetScreenSizeHintIsKeptButNotShown();
   void tabSetTabs();
-  void sliderRanges_data();
-  void sliderRanges();
 
   void regionPlaces_data();
   void regionPlaces();
@@ -301,8 +98,6 @@ class FormTest : public QObject {
   void colorButtonHoverColours();
   void fonts_data();
   void fonts();
-  void visibilityAtDesign_data();
-  void visibilityAtDesign();
   void textsFit_data();
   void textsFit();
   void controlsStayInsideTheirParent();
@@ -339,184 +134,60 @@ void FormTest::cleanup() {
   QCoreApplication::processEvents();
 }
 
-void FormTest::componentExists_data() {
-  QTest::addColumn<QString>("kind");
-  QTest::addColumn<QString>("parent");
-  QTest::addColumn<QString>("caption");
-  QTest::addColumn<QString>("hint");
-  for (const ComponentRow& row : kComponents) {
-    QTest::newRow(row.name) << QString::fromUtf8(row.kind) << QString::fromUtf8(row.parent)
-                            << QString::fromUtf8(row.caption) << QString::fromUtf8(row.hint);
+// Each component of the window, as the table generated from the form file
+// gives it, is a widget of that name, kind and parent, with the caption,
+// hint, visibility, items and range the form sets: what the window builds
+// is what the form says.
+void FormTest::componentIsAsTheFormDefinesIt_data() {
+  QTest::addColumn<int>("row");
+  const auto table = quillmere::form::Components();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].kind != Kind::kWindow) QTest::newRow(table[i].name.data()) << int(i);
   }
 }
 
-void FormTest::componentExists() {
-  QFETCH(QString, kind);
-  QFETCH(QString, parent);
-  QFETCH(QString, caption);
-  QFETCH(QString, hint);
-  QWidget* w = Find(QTest::currentDataTag());
+void FormTest::componentIsAsTheFormDefinesIt() {
+  QFETCH(int, row);
+  const quillmere::form::FormComponent& c = quillmere::form::Components()[std::size_t(row)];
+  QWidget* w = form_->Component(FromView(c.name));
   QVERIFY(w != nullptr);
-  QCOMPARE(KindOf(w), kind);
-  QVERIFY(w->parentWidget() != nullptr);
-  QCOMPARE(w->parentWidget()->objectName(), parent);
-  if (kind != QLatin1String("SpinButton") && kind != QLatin1String("ScrollBar") &&
-      kind != QLatin1String("TabSet") && kind != QLatin1String("Memo")) {
-    QCOMPARE(CaptionOf(w), caption);
+  QVERIFY(KindOf(w) == c.kind);
+  QCOMPARE(w->parentWidget()->objectName(), FromView(c.parent));
+  if (c.kind != Kind::kSpinButton && c.kind != Kind::kScrollBar && c.kind != Kind::kTabSet) {
+    QCOMPARE(CaptionOf(w), FromView(c.caption));
   }
-  QCOMPARE(w->toolTip(), hint);
+  QCOMPARE(w->toolTip(), FromView(c.hint));
+  QCOMPARE(w->isVisibleTo(w->parentWidget()), c.visible);
+  if (auto* group = qobject_cast<quillmere::RadioGroup*>(w)) {
+    QStringList items;
+    for (std::string_view item : c.items) items << FromView(item);
+    QCOMPARE(group->items(), items);
+    QCOMPARE(group->columns(), std::max(1, c.columns));
+    // No item is selected until the default data are loaded; the item
+    // buttons carry the texts too.
+    QCOMPARE(group->itemIndex(), -1);
+    QCOMPARE(group->findChildren<QRadioButton*>().size(), items.size());
+  }
+  if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+    QCOMPARE(bar->orientation(), Qt::Horizontal);
+    QCOMPARE(bar->minimum(), c.minimum);
+    QCOMPARE(bar->maximum(), c.maximum);
+    QCOMPARE(bar->value(), c.position);
+    QCOMPARE(bar->singleStep(), 1);
+    QCOMPARE(bar->pageStep(), 1);
+  }
 }
 
-// Every component the calculation and the data-file load write to, read or
-// show and hide, in both path modes, is a component of the form: a misspelt
-// name in the calculation fails here rather than silently on screen.
-void FormTest::componentsTheCalculationAddresses() {
-  quillmere::QuillmereState state;
-  quillmere::testing::RecordingDisplay display;
-  quillmere::testing::FakeSunMoon moon;
-  quillmere::Calculator calc(state, display, moon,
-                             quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-  quillmere::testing::BindLikeTheWindow(display, calc);
-  quillmere::testing::MessageLog messages;
-  quillmere::RecordBuffer buffer;
-  quillmere::LoadDefaults(calc, display, buffer, QUILLMERE_TEST_DATA "/records/typical.dat",
-                          messages);
-  QVERIFY(messages.lines.empty());
-  calc.Panel124Click();
-  calc.Panel125Click();
-  QStringList names;
-  for (const auto& [name, text] : display.texts) names << QString::fromStdString(name);
-  for (const auto& [name, shown] : display.VisibilitySet()) names << QString::fromStdString(name);
-  for (const auto& [name, item] : display.groups) names << QString::fromStdString(name);
-  names << "ScrollBar1"
-        << "CloudSelectA"
-        << "CloudSelectB";
-  QVERIFY(names.size() > 100);
-  names.removeDuplicates();
+// And the other way: no widget of the form is missing from the table.
+void FormTest::everyComponentIsInTheTable() {
   QStringList missing;
-  for (const QString& name : names) {
-    if (name != QLatin1String("Form1") && form_->Component(name) == nullptr) missing << name;
+  for (QWidget* w : form_->ComponentList()) {
+    if (quillmere::form::Find(w->objectName().toStdString()) == nullptr) {
+      missing << w->objectName();
+    }
   }
-  QVERIFY2(missing.isEmpty(), qPrintable("not on the form: " + missing.join(", ")));
-}
-
-void FormTest::unnamedCaptionExists_data() {
-  QTest::addColumn<QString>("parent");
-  QTest::addColumn<QString>("text");
-  struct Row {
-    const char* parent;
-    const char* text;
-  };
-  const Row rows[] = {
-      {"Panel108", "Min"},
-      {"Panel108", "Max"},
-      {"Panel82", "Min"},
-      {"Panel82", "Max"},
-      {"Panel107", "Specific H²O atten coefficient."},
-      {"Panel107", "Cloud attenuation."},
-      {"Panel107", "Fog Liquid Water Density."},
-      {"Panel107", "Fog attenuation"},
-      {"Panel67", "Specific H²O atten coefficient."},
-      {"Panel67", "Cloud attenuation."},
-      {"Panel67", "Fog Liquid Water Density."},
-      {"Panel67", "Fog attenuation"},
-      {"Panel118", "Rain attenuation"},
-      {"Panel87", "Rain attenuation"},
-      {"Panel60", "Dry Air attenuation"},
-      {"Panel60", "Dry Air height km"},
-      {"Panel60", "Dry Air atten at"},
-      {"Panel60", "height in  dB"},
-      {"Panel60", "Water Vapour attenuation"},
-      {"Panel60", "Water Vapour height km"},
-      {"Panel60", "W V atten at"},
-      {"Panel60", " height in  dB"},
-      {"Panel60", "Total Atten at Zenith"},
-      {"Panel92", "Dry Air attenuation"},
-      {"Panel92", "Dry Air height km"},
-      {"Panel92", "Dry Air atten at"},
-      {"Panel92", "height in  dB"},
-      {"Panel92", "Water Vapour attenuation"},
-      {"Panel92", "Water Vapour height km"},
-      {"Panel92", "W V atten at"},
-      {"Panel92", " height in  dB"},
-      {"Panel92", "Total Atten at Zenith"},
-      {"Panel23", "Cloud attenuation"},
-      {"Panel23", "Fog attenuation"},
-      {"Panel23", "Rain Attenuation"},
-      {"Panel23", "Total additional Losses"},
-      {"Panel2", "Cloud attenuation"},
-      {"Panel2", "Fog attenuation"},
-      {"Panel2", "Rain Attenuation"},
-      {"Panel2", "Total additional Losses"},
-  };
-  for (const Row& row : rows) {
-    QTest::addRow("%s %s", row.parent, row.text)
-        << QString::fromUtf8(row.parent) << QString::fromUtf8(row.text);
-  }
-}
-
-void FormTest::unnamedCaptionExists() {
-  QFETCH(QString, parent);
-  QFETCH(QString, text);
-  QWidget* p = form_->Component(parent);
-  QVERIFY(p != nullptr);
-  int found = 0;
-  for (QLabel* label : p->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-    if (label->text() == text) ++found;
-  }
-  QCOMPARE(found, 1);
-}
-
-void FormTest::radioGroupItems_data() {
-  QTest::addColumn<QStringList>("items");
-  QTest::addColumn<int>("columns");
-  const QStringList fog = {"No Fog", "10", "50", "100", "150", "200", "250", "300"};
-  const QStringList rain = {"No Rain",
-                            "0.25 mm/hr   Drizzle    ",
-                            "1 mm/hr        Light  ",
-                            "10 mm/hr      Steady ",
-                            "25 mm/hr       Heavy    ",
-                            "150 mm/hr    Very heavy"};
-  const QStringList polarisation = {"Horiz.", "Vertical", "Circular"};
-  const QStringList latitude = {QString::fromUtf8("Low Latitude  0 - 22°  "),
-                                QString::fromUtf8("Mid Latitude 22 - 45°  "),
-                                QString::fromUtf8("High Latitude >   45° ")};
-  const QStringList season = {"Summer", "Winter"};
-  QTest::newRow("FreqSelect") << QStringList{"10 GHz",  "24 GHz",  "47 GHz",  "78 GHz",
-                                             "100 GHz", "122 GHz", "134 GHz", "241 GHz"}
-                              << 4;
-  QTest::newRow("FogSelectA") << fog << 2;
-  QTest::newRow("FogSelectB") << fog << 2;
-  QTest::newRow("RainSelectA") << rain << 1;
-  QTest::newRow("RainSelectB") << rain << 1;
-  QTest::newRow("PolarisationSelectA") << polarisation << 3;
-  QTest::newRow("PolarisationSelectB") << polarisation << 3;
-  QTest::newRow("LatitudeSelectA") << latitude << 1;
-  QTest::newRow("LatitudeSelectB") << latitude << 1;
-  QTest::newRow("SummerWinterSelectA") << season << 2;
-  QTest::newRow("SummerWinterSelectB") << season << 2;
-  QTest::newRow("DisplayAccuracy") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8"} << 4;
-  QTest::newRow("ScreenDelaySelect")
-      << QStringList{"8 Second", "4 Second", "2 Second", "Do not Display"} << 1;
-  QTest::newRow("PercentageDisplay")
-      << QStringList{"0.1% of the Year Liquid Water",  "0.5% of the Year Liquid Water ",
-                     "1.0% of the Year Liquid Water ", "5.0% of the Year Liquid Water ",
-                     "10 % of the Year Liquid Water",  "20 % of the Year Liquid Water "}
-      << 1;
-}
-
-void FormTest::radioGroupItems() {
-  QFETCH(QStringList, items);
-  QFETCH(int, columns);
-  auto* group = form_->Component<quillmere::RadioGroup>(QString::fromUtf8(QTest::currentDataTag()));
-  QVERIFY(group != nullptr);
-  QCOMPARE(group->items(), items);
-  QCOMPARE(group->columns(), columns);
-  // No item is selected until the default data are loaded.
-  QCOMPARE(group->itemIndex(), -1);
-  // The item buttons carry the texts too.
-  const auto buttons = group->findChildren<QRadioButton*>();
-  QCOMPARE(buttons.size(), items.size());
+  QVERIFY2(missing.isEmpty(), qPrintable("not in the table: " + missing.join(", ")));
+  QCOMPARE(qsizetype(quillmere::form::Components().size()), form_->ComponentList().size() + 1);
 }
 
 void FormTest::memoHoldsTheCloudNotes() {
@@ -553,29 +224,6 @@ void FormTest::tabSetTabs() {
   QCOMPARE(tabs->selectedColor(), kSkyBlue);
   QCOMPARE(tabs->height(), 25);
   QCOMPARE(tabs->currentIndex(), -1);
-}
-
-void FormTest::sliderRanges_data() {
-  QTest::addColumn<int>("minimum");
-  QTest::addColumn<int>("maximum");
-  QTest::addColumn<int>("position");
-  QTest::newRow("ScrollBar1") << 0 << 100 << 0;
-  QTest::newRow("CloudSelectA") << 0 << 40 << 2;
-  QTest::newRow("CloudSelectB") << 0 << 40 << 2;
-}
-
-void FormTest::sliderRanges() {
-  QFETCH(int, minimum);
-  QFETCH(int, maximum);
-  QFETCH(int, position);
-  auto* bar = form_->Component<QScrollBar>(QString::fromUtf8(QTest::currentDataTag()));
-  QVERIFY(bar != nullptr);
-  QCOMPARE(bar->orientation(), Qt::Horizontal);
-  QCOMPARE(bar->minimum(), minimum);
-  QCOMPARE(bar->maximum(), maximum);
-  QCOMPARE(bar->singleStep(), 1);
-  QCOMPARE(bar->pageStep(), 1);
-  QCOMPARE(bar->value(), position);
 }
 
 void FormTest::regionPlaces_data() {
@@ -666,23 +314,6 @@ void FormTest::fonts() {
   QCOMPARE(f.bold(), bold);
   // Whatever the face is called in the form, Liberation Sans draws it.
   QCOMPARE(QFontInfo(f).family(), QStringLiteral("Liberation Sans"));
-}
-
-void FormTest::visibilityAtDesign_data() {
-  QTest::addColumn<bool>("visible");
-  for (const char* name :
-       {"DisplayAccuracy", "ScreenDelaySelect", "Panel45", "Panel117", "Panel42", "Panel126"}) {
-    QTest::newRow(name) << false;
-  }
-  for (const char* name : {"Panel23", "Panel2", "Panel121", "Panel114", "Panel115", "ColorButton4",
-                           "Panel131", "Panel132", "Panel59", "Panel62"}) {
-    QTest::newRow(name) << true;
-  }
-}
-
-void FormTest::visibilityAtDesign() {
-  QFETCH(bool, visible);
-  QCOMPARE(Find(QTest::currentDataTag())->isVisible(), visible);
 }
 
 // Texts of the form that are cut off at the form's present size.

@@ -17,20 +17,25 @@
 #include <cstdio>
 
 #include "font_substitutes.h"
+#include "form_components.h"
 #include "tform1.h"
 
 namespace {
 
 void ShowTerrestrialMode(quillmere::TForm1& form) {
-  for (const char* name : {"Panel23", "Panel2", "Panel121"}) {
+  for (const char* name :
+       {quillmere::component::Panel23.data(), quillmere::component::Panel2.data(),
+        quillmere::component::Panel121.data()}) {
     form.Component(QString::fromLatin1(name))->hide();
   }
-  form.Component(QStringLiteral("Panel126"))->show();
+  form.Component(QString::fromLatin1(quillmere::component::Panel126.data()))->show();
 }
 
 void OpenOverlays(quillmere::TForm1& form) {
   for (const char* name :
-       {"DisplayAccuracy", "ScreenDelaySelect", "Panel45", "Panel117", "Panel42"}) {
+       {quillmere::component::DisplayAccuracy.data(),
+        quillmere::component::ScreenDelaySelect.data(), quillmere::component::Panel45.data(),
+        quillmere::component::Panel117.data(), quillmere::component::Panel42.data()}) {
     QWidget* w = form.Component(QString::fromLatin1(name));
     w->show();
     w->raise();

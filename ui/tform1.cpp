@@ -18,6 +18,7 @@
 #include "program_icon.h"
 #include "spectrum_window.h"
 #include "tform2.h"
+#include "form_components.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
 
@@ -97,7 +98,7 @@ TForm1::TForm1(QWidget* parent, UtcClock clock)
   form2_->SetOnClose([this] {
     // Back from the viewer: the notes panel closes and the main window
     // returns.
-    display_->SetVisible("Panel42", false);
+    display_->SetVisible(component::Panel42, false);
     show();
   });
   BindHandlers();

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "calculator.h"
 #include "data_file.h"
@@ -131,21 +132,23 @@ class TForm1 : public QMainWindow {
   void DistanceChangex01UpDownClick() { calc_->DistanceChangex01UpDownClick(); }
   void Panel125Click() { calc_->Panel125Click(); }
   void Panel124Click() { calc_->Panel124Click(); }
-  void ScrollBar1Change() { calc_->ScrollBar1Change(); }
   void ColorButton4Click() { calc_->ColorButton4Click(); }
-  void FreqSelect1Click(int item) { calc_->FreqSelect1Click(item); }
-  void RainSelectAClick(int item) { calc_->RainSelectClick(Station::Home, item); }
-  void RainSelectBClick(int item) { calc_->RainSelectClick(Station::DX, item); }
-  void PolarisationSelectAClick(int item) { calc_->PolarisationSelectClick(Station::Home, item); }
-  void PolarisationSelectBClick(int item) { calc_->PolarisationSelectClick(Station::DX, item); }
-  void FogSelectAClick(int item) { calc_->FogSelectClick(Station::Home, item); }
-  void FogSelectBClick(int item) { calc_->FogSelectClick(Station::DX, item); }
-  void LatitudeSelectAClick(int item) { calc_->LatitudeSelectClick(Station::Home, item); }
-  void LatitudeSelectBClick(int item) { calc_->LatitudeSelectClick(Station::DX, item); }
-  void SummerWinterSelectAClick(int item) { calc_->SummerWinterSelectClick(Station::Home, item); }
-  void SummerWinterSelectBClick(int item) { calc_->SummerWinterSelectClick(Station::DX, item); }
-  void CloudSelectAChange(int position) { calc_->CloudSelectChange(Station::Home, position); }
-  void CloudSelectBChange(int position) { calc_->CloudSelectChange(Station::DX, position); }
+  // The selection groups and sliders: the user's choice goes to the
+  // controls, which run the handlers when it changes anything.
+  void ScrollBar1Change(int position);
+  void FreqSelect1Click(int item);
+  void RainSelectAClick(int item);
+  void RainSelectBClick(int item);
+  void PolarisationSelectAClick(int item);
+  void PolarisationSelectBClick(int item);
+  void FogSelectAClick(int item);
+  void FogSelectBClick(int item);
+  void LatitudeSelectAClick(int item);
+  void LatitudeSelectBClick(int item);
+  void SummerWinterSelectAClick(int item);
+  void SummerWinterSelectBClick(int item);
+  void CloudSelectAChange(int position);
+  void CloudSelectBChange(int position);
   void WaterIceSelectAClick() { calc_->WaterIceSelectClick(Station::Home); }
   void WaterIceSelectBClick() { calc_->WaterIceSelectClick(Station::DX); }
 
@@ -234,8 +237,8 @@ class TForm1 : public QMainWindow {
 
  private:
   void BindHandlers();
-  void ShowOverlay(const char* name);
-  void HideOverlay(const char* name);
+  void ShowOverlay(std::string_view name);
+  void HideOverlay(std::string_view name);
   // Keyboard use: focus policies, Tab order, the steppers' Page Up/Page
   // Down pairs and the window's shortcuts (tform1_keyboard.cpp).
   void SetUpKeyboard();

@@ -14,6 +14,7 @@
 
 #include "clickable_label.h"
 #include "component_text.h"
+#include "form_components.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
@@ -40,28 +41,28 @@ struct NameOverride {
   bool of_station;
 };
 constexpr NameOverride kOverrides[] = {
-    {"Panel1", "Quillmere", false},
-    {"TabSet2", "Help, About and Exit", false},
-    {"Panel125", "EME mode", false},
-    {"Panel124", "Terrestrial mode", false},
-    {"Panel128", "Select EME path", false},
-    {"Panel11", "Total Atmosphere Attenuation", true},
-    {"Panel16", "Total Atmosphere Attenuation path", true},
-    {"Panel114", "Moon data", false},
-    {"Label96", "Moon distance", false},
-    {"Panel121", "Combined losses", false},
-    {"Panel122", "Combined losses", false},
-    {"Panel123", "Combined losses", false},
-    {"Panel120", "Home + Dx Station combined losses", false},
-    {"Panel42", "Cloud liquid-water notes", false},
-    {"Panel45", "Home reference latitude and season", false},
-    {"Panel117", "DX reference latitude and season", false},
-    {"Label21", "Temperature in kelvin", true},
-    {"Label58", "Temperature in kelvin", true},
-    {"Label113", "Temperature at HASL in kelvin", true},
-    {"Label114", "Temperature at HASL in kelvin", true},
-    {"Label55", "Cloud columnar content value", true},
-    {"Label73", "Cloud columnar content value", true},
+    {component::Panel1.data(), "Quillmere", false},
+    {component::TabSet2.data(), "Help, About and Exit", false},
+    {component::Panel125.data(), "EME mode", false},
+    {component::Panel124.data(), "Terrestrial mode", false},
+    {component::Panel128.data(), "Select EME path", false},
+    {component::Panel11.data(), "Total Atmosphere Attenuation", true},
+    {component::Panel16.data(), "Total Atmosphere Attenuation path", true},
+    {component::Panel114.data(), "Moon data", false},
+    {component::Label96.data(), "Moon distance", false},
+    {component::Panel121.data(), "Combined losses", false},
+    {component::Panel122.data(), "Combined losses", false},
+    {component::Panel123.data(), "Combined losses", false},
+    {component::Panel120.data(), "Home + Dx Station combined losses", false},
+    {component::Panel42.data(), "Cloud liquid-water notes", false},
+    {component::Panel45.data(), "Home reference latitude and season", false},
+    {component::Panel117.data(), "DX reference latitude and season", false},
+    {component::Label21.data(), "Temperature in kelvin", true},
+    {component::Label58.data(), "Temperature in kelvin", true},
+    {component::Label113.data(), "Temperature at HASL in kelvin", true},
+    {component::Label114.data(), "Temperature at HASL in kelvin", true},
+    {component::Label55.data(), "Cloud columnar content value", true},
+    {component::Label73.data(), "Cloud columnar content value", true},
 };
 
 // Texts that only join a sum (" + ", " =") or point ("<", the "." of the

@@ -10,6 +10,7 @@
 #include "clickable_label.h"
 #include "color_button.h"
 #include "default_data.h"
+#include "form_components.h"
 #include "on_screen_help.h"
 #include "panel.h"
 #include "radio_group.h"
@@ -68,6 +69,18 @@ void TForm1::BindHandlers() {
   group(c.SummerWinterSelectB, &TForm1::SummerWinterSelectBClick);
   group(c.DisplayAccuracy, &TForm1::DisplayAccuracyClick);
   group(c.ScreenDelaySelect, &TForm1::ScreenDelaySelectClick);
+  connect(c.PercentageDisplay, &RadioGroup::itemChanged, this,
+          [this](int item) { calc_->Inputs().Select(component::PercentageDisplay, item); });
+  // What the window itself does when these change, after the calculation's
+  // own handlers, however the change was made (a click or the data file).
+  Controls& inputs = calc_->Inputs();
+  inputs.OnChange(component::DisplayAccuracy, [this](int) { ui_->DisplayAccuracy->raise(); });
+  inputs.OnChange(component::ScreenDelaySelect, [this](int item) {
+    const HintTimings t = Calculator::HintTimingsForChoice(item);
+    help_->SetTimings(t.delay_ms, t.display_ms);
+    help_->SetColours(Qt::white, Qt::red);
+  });
+  inputs.OnChange(component::PercentageDisplay, [this](int item) { PercentageDisplayClick(item); });
 
   connect(c.ScrollBar1, &QScrollBar::valueChanged, this, &TForm1::ScrollBar1Change);
   connect(c.CloudSelectA, &QScrollBar::valueChanged, this, &TForm1::CloudSelectAChange);
@@ -95,13 +108,55 @@ void TForm1::BindHandlers() {
   connect(c.Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
   connect(c.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
   connect(c.TabSet2, &TabSet::tabClicked, this, &TForm1::TabSet2Click);
-  group(c.PercentageDisplay, &TForm1::PercentageDisplayClick);
 }
 
-void TForm1::ShowOverlay(const char* name) {
+void TForm1::FreqSelect1Click(int item) {
+  calc_->Inputs().Select(component::FreqSelect, item);
+}
+void TForm1::RainSelectAClick(int item) {
+  calc_->Inputs().Select(component::RainSelectA, item);
+}
+void TForm1::RainSelectBClick(int item) {
+  calc_->Inputs().Select(component::RainSelectB, item);
+}
+void TForm1::PolarisationSelectAClick(int item) {
+  calc_->Inputs().Select(component::PolarisationSelectA, item);
+}
+void TForm1::PolarisationSelectBClick(int item) {
+  calc_->Inputs().Select(component::PolarisationSelectB, item);
+}
+void TForm1::FogSelectAClick(int item) {
+  calc_->Inputs().Select(component::FogSelectA, item);
+}
+void TForm1::FogSelectBClick(int item) {
+  calc_->Inputs().Select(component::FogSelectB, item);
+}
+void TForm1::LatitudeSelectAClick(int item) {
+  calc_->Inputs().Select(component::LatitudeSelectA, item);
+}
+void TForm1::LatitudeSelectBClick(int item) {
+  calc_->Inputs().Select(component::LatitudeSelectB, item);
+}
+void TForm1::SummerWinterSelectAClick(int item) {
+  calc_->Inputs().Select(component::SummerWinterSelectA, item);
+}
+void TForm1::SummerWinterSelectBClick(int item) {
+  calc_->Inputs().Select(component::SummerWinterSelectB, item);
+}
+void TForm1::ScrollBar1Change(int position) {
+  calc_->Inputs().Move(component::ScrollBar1, position);
+}
+void TForm1::CloudSelectAChange(int position) {
+  calc_->Inputs().Move(component::CloudSelectA, position);
+}
+void TForm1::CloudSelectBChange(int position) {
+  calc_->Inputs().Move(component::CloudSelectB, position);
+}
+
+void TForm1::ShowOverlay(std::string_view name) {
   // Showing also brings the overlay in front of its siblings.
   display_->SetVisible(name, true);
-  QWidget* w = Component(QString::fromLatin1(name));
+  QWidget* w = Component(QString::fromLatin1(name.data(), qsizetype(name.size())));
   if (w == nullptr) return;
   w->raise();
   open_overlays_.removeAll(w);
@@ -117,9 +172,11 @@ void TForm1::ShowOverlay(const char* name) {
   }
 }
 
-void TForm1::HideOverlay(const char* name) {
+void TForm1::HideOverlay(std::string_view name) {
   display_->SetVisible(name, false);
-  if (QWidget* w = Component(QString::fromLatin1(name))) w->lower();
+  if (QWidget* w = Component(QString::fromLatin1(name.data(), qsizetype(name.size())))) {
+    w->lower();
+  }
 }
 
 void TForm1::ColorButton1Click() {
@@ -128,28 +185,27 @@ void TForm1::ColorButton1Click() {
 
 void TForm1::ColorButton2Click() {
   if (!ui_->DisplayAccuracy->isHidden()) {
-    display_->SetVisible("DisplayAccuracy", false);
+    display_->SetVisible(component::DisplayAccuracy, false);
   } else {
-    ShowOverlay("DisplayAccuracy");
+    ShowOverlay(component::DisplayAccuracy);
   }
 }
 
 void TForm1::DisplayAccuracyClick(int item) {
-  ui_->DisplayAccuracy->raise();
-  calc_->DisplayAccuracyClick(item);
+  calc_->Inputs().Select(component::DisplayAccuracy, item);
 }
 
 void TForm1::Panel1Click() {
-  display_->SetVisible("DisplayAccuracy", false);
+  display_->SetVisible(component::DisplayAccuracy, false);
 }
 
 void TForm1::ColorButton3Click() {
   // Its button again closes the list, leaving its selection as it was.
   if (!ui_->ScreenDelaySelect->isHidden()) {
-    display_->SetVisible("ScreenDelaySelect", false);
+    display_->SetVisible(component::ScreenDelaySelect, false);
     return;
   }
-  ShowOverlay("ScreenDelaySelect");
+  ShowOverlay(component::ScreenDelaySelect);
   // Opening the list re-applies the timings of the item selected now and
   // shows hints black on yellow (black on black for "Do not Display") until
   // an item is chosen again.
@@ -164,47 +220,45 @@ void TForm1::ColorButton3Click() {
 }
 
 void TForm1::ScreenDelaySelectClick(int item) {
-  const HintTimings t = calc_->ScreenDelaySelectClick(item);
-  help_->SetTimings(t.delay_ms, t.display_ms);
-  help_->SetColours(Qt::white, Qt::red);
+  calc_->Inputs().Select(component::ScreenDelaySelect, item);
 }
 
 // The buttons that open the option panels close them again.
 void TForm1::Button6Click() {
   if (ui_->Panel45->isHidden()) {
-    ShowOverlay("Panel45");
+    ShowOverlay(component::Panel45);
   } else {
-    HideOverlay("Panel45");
+    HideOverlay(component::Panel45);
   }
 }
 void TForm1::Button2Click() {
-  HideOverlay("Panel45");
+  HideOverlay(component::Panel45);
 }
 void TForm1::Panel45Click() {
-  HideOverlay("Panel45");
+  HideOverlay(component::Panel45);
 }
 void TForm1::Button4Click() {
   if (ui_->Panel117->isHidden()) {
-    ShowOverlay("Panel117");
+    ShowOverlay(component::Panel117);
   } else {
-    HideOverlay("Panel117");
+    HideOverlay(component::Panel117);
   }
 }
 void TForm1::Button3Click() {
-  HideOverlay("Panel117");
+  HideOverlay(component::Panel117);
 }
 void TForm1::Panel117Click() {
-  HideOverlay("Panel117");
+  HideOverlay(component::Panel117);
 }
 void TForm1::Button1Click() {
   if (ui_->Panel42->isHidden()) {
-    ShowOverlay("Panel42");
+    ShowOverlay(component::Panel42);
   } else {
-    display_->SetVisible("Panel42", false);
+    display_->SetVisible(component::Panel42, false);
   }
 }
 void TForm1::Panel42Click() {
-  display_->SetVisible("Panel42", false);
+  display_->SetVisible(component::Panel42, false);
 }
 
 }  // namespace quillmere

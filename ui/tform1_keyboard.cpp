@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "focus_frame.h"
+#include "form_components.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
@@ -30,11 +31,11 @@ struct Overlay {
   const char* opener;
 };
 constexpr Overlay kOverlays[] = {
-    {"DisplayAccuracy", "ColorButton2"},
-    {"ScreenDelaySelect", "ColorButton3"},
-    {"Panel45", "Button6"},
-    {"Panel117", "Button4"},
-    {"Panel42", "Button1"},
+    {component::DisplayAccuracy.data(), component::ColorButton2.data()},
+    {component::ScreenDelaySelect.data(), component::ColorButton3.data()},
+    {component::Panel45.data(), component::Button6.data()},
+    {component::Panel117.data(), component::Button4.data()},
+    {component::Panel42.data(), component::Button1.data()},
 };
 
 // Page Up and Page Down step ten times as far as Up and Down: they work the
@@ -46,23 +47,24 @@ struct PagePair {
   const char* coarser;
 };
 constexpr PagePair kPagePairs[] = {
-    {"HASLx10_A", "HASLx100_A"},
-    {"HASLx100_A", "HASLx100_A"},
-    {"HASLx10_B", "HASLx100_B"},
-    {"HASLx100_B", "HASLx100_B"},
-    {"ElevationButtonA1", "ElevationButtonA10"},
-    {"ElevationButtonA10", "ElevationButtonA10"},
-    {"ElevationButtonB1", "ElevationButtonB10"},
-    {"ElevationButtonB10", "ElevationButtonB10"},
-    {"DistanceChangex01Up", "DistanceChangex1"},
-    {"DistanceChangex1", "DistanceChangex10"},
-    {"DistanceChangex10", "DistanceChangex100"},
-    {"DistanceChangex100", "DistanceChangex100"},
+    {component::HASLx10_A.data(), component::HASLx100_A.data()},
+    {component::HASLx100_A.data(), component::HASLx100_A.data()},
+    {component::HASLx10_B.data(), component::HASLx100_B.data()},
+    {component::HASLx100_B.data(), component::HASLx100_B.data()},
+    {component::ElevationButtonA1.data(), component::ElevationButtonA10.data()},
+    {component::ElevationButtonA10.data(), component::ElevationButtonA10.data()},
+    {component::ElevationButtonB1.data(), component::ElevationButtonB10.data()},
+    {component::ElevationButtonB10.data(), component::ElevationButtonB10.data()},
+    {component::DistanceChangex01Up.data(), component::DistanceChangex1.data()},
+    {component::DistanceChangex1.data(), component::DistanceChangex10.data()},
+    {component::DistanceChangex10.data(), component::DistanceChangex100.data()},
+    {component::DistanceChangex100.data(), component::DistanceChangex100.data()},
 };
 
 // The panels that act as buttons: the two path-mode squares, "Reset Screen
 // Size" and " Select" of the EME notice.
-constexpr const char* kClickablePanels[] = {"Panel125", "Panel124", "Panel134", "Panel128"};
+constexpr const char* kClickablePanels[] = {component::Panel125.data(), component::Panel124.data(),
+                                            component::Panel134.data(), component::Panel128.data()};
 
 // The children of `parent` in reading order: row by row, each row left to
 // right. A child starts a new row when its top edge lies below the middle

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "default_data.h"
+#include "form_components.h"
 #include "placement.h"
 #include "placement_file.h"
 #include "spectrum_window.h"
@@ -84,7 +85,7 @@ void TForm1::Startup() {
 void TForm1::StartupRoutine() {
   version_ = ReadVersionInfo();
   display_->SetText(
-      "Form1", "Quillmere Absorbtion Attenuation Ver " + ProgramVersion(FileVersion(version_)));
+      component::Form1, "Quillmere Absorbtion Attenuation Ver " + ProgramVersion(FileVersion(version_)));
   const QFileInfo program(QCoreApplication::applicationFilePath());
   state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
   state_.Home.VapourOverWater = 1;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QtGlobal>
 
 #include "color_button.h"
@@ -131,16 +132,11 @@ void WidgetDisplay::SetSliderPosition(std::string_view component, int position) 
   if (t == nullptr) return;
   Q_ASSERT_X(t->kind == Kind::kSlider, "WidgetDisplay::SetSliderPosition", "not a slider");
   if (t->kind != Kind::kSlider) return;
-  // QAbstractSlider clamps to its range and signals valueChanged only when
-  // the value changes, synchronously: the slider's handler has run when this
-  // returns.
-  static_cast<QAbstractSlider*>(t->widget)->setValue(position);
-}
-
-int WidgetDisplay::SliderPosition(std::string_view component) const {
-  const Target* t = Find(component);
-  if (t == nullptr || t->kind != Kind::kSlider) return -1;
-  return static_cast<QAbstractSlider*>(t->widget)->value();
+  // Shown only: the slider's change was the controls', whose handlers have
+  // run; the widget must not report it once more.
+  auto* slider = static_cast<QAbstractSlider*>(t->widget);
+  const QSignalBlocker quiet(slider);
+  slider->setValue(position);
 }
 
 void WidgetDisplay::SetSelectedItem(std::string_view component, ItemIndex item) {
@@ -148,15 +144,9 @@ void WidgetDisplay::SetSelectedItem(std::string_view component, ItemIndex item) 
   if (t == nullptr) return;
   Q_ASSERT_X(t->kind == Kind::kRadioGroup, "WidgetDisplay::SetSelectedItem", "not a radio group");
   if (t->kind != Kind::kRadioGroup) return;
-  // The group signals itemChanged, synchronously, only when its selection
-  // changes: the group's handler has run when this returns.
-  static_cast<RadioGroup*>(t->widget)->setItemIndex(item);
-}
-
-ItemIndex WidgetDisplay::SelectedItem(std::string_view component) const {
-  const Target* t = Find(component);
-  if (t == nullptr || t->kind != Kind::kRadioGroup) return -1;
-  return static_cast<RadioGroup*>(t->widget)->itemIndex();
+  auto* group = static_cast<RadioGroup*>(t->widget);
+  const QSignalBlocker quiet(group);
+  group->setItemIndex(item);
 }
 
 }  // namespace quillmere

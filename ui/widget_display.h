@@ -33,13 +33,15 @@ class WidgetDisplay final : public Display {
   void SetVisible(std::string_view component, bool visible) override;
   // Background colour of a panel, radio group or coloured button.
   void SetColor(std::string_view component, Rgb colour) override;
+  // Show a slider's position and a group's selection on the widget without
+  // the widget reporting them: the controls that made the change have run
+  // its handlers already.
   void SetSliderPosition(std::string_view component, int position) override;
-  int SliderPosition(std::string_view component) const override;
   void SetSelectedItem(std::string_view component, ItemIndex item) override;
-  ItemIndex SelectedItem(std::string_view component) const override;
 
   // An unknown name is a programming error: it stops a debug build and is
-  // ignored (reads give -1) in a release build.
+  // ignored in a release build. The calculation's names are the form's
+  // generated constants, so it cannot name a component the form lacks.
   bool Knows(std::string_view component) const { return targets_.contains(component); }
 
  private:

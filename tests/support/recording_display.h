@@ -1,67 +1,52 @@
 #pragma once
-// A Display without a window: it records every write in order and emulates
-// the sliders and radio groups the calculation reads, so that a test can
-// drive the calculator exactly as the window does.
+// A Display without a window: it records every write, in order, and
+// refuses a name that is not a component of the form, or one of the wrong
+// kind (std::invalid_argument), so that a misspelt or misplaced name fails
+// the test that reaches it.
 
-#include <algorithm>
-#include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "display.h"
+#include "form_component.h"
 #include "sunmoon.h"
 
 namespace quillmere::testing {
 
 class RecordingDisplay : public Display {
  public:
-  struct Slider {
-    int position, min, max;
-  };
-
-  RecordingDisplay() {
-    // The sliders as the window creates them.
-    sliders_["ScrollBar1"] = {0, 0, 100};
-    sliders_["CloudSelectA"] = {2, 0, 40};
-    sliders_["CloudSelectB"] = {2, 0, 40};
-  }
-
   void SetText(std::string_view component, std::string_view text) override {
+    const form::Kind kind = Check(component);
+    if (kind == form::Kind::kScrollBar || kind == form::Kind::kSpinButton) {
+      throw std::invalid_argument(std::string(component) + " shows no text");
+    }
     if (record_) writes.emplace_back(std::string(component), std::string(text));
     texts[std::string(component)] = std::string(text);
   }
   void SetVisible(std::string_view component, bool visible) override {
+    Check(component);
     visible_[std::string(component)] = visible;
   }
   void SetColor(std::string_view component, Rgb colour) override {
+    Check(component);
     colours_[std::string(component)] = colour;
   }
   void SetSliderPosition(std::string_view component, int position) override {
-    Slider& s = sliders_.at(std::string(component));
-    position = std::clamp(position, s.min, s.max);
-    if (position == s.position) return;
-    s.position = position;
-    if (on_slider_change) on_slider_change(component);
-  }
-  int SliderPosition(std::string_view component) const override {
-    return sliders_.at(std::string(component)).position;
+    if (Check(component) != form::Kind::kScrollBar) {
+      throw std::invalid_argument(std::string(component) + " is not a slider");
+    }
+    positions[std::string(component)] = position;
   }
   void SetSelectedItem(std::string_view component, ItemIndex item) override {
-    ItemIndex& selected = groups.try_emplace(std::string(component), -1).first->second;
-    if (item == selected) return;
-    selected = item;
-    if (on_group_change) on_group_change(component, item);
+    if (Check(component) != form::Kind::kRadioGroup) {
+      throw std::invalid_argument(std::string(component) + " is not a selection group");
+    }
+    groups[std::string(component)] = item;
   }
-  ItemIndex SelectedItem(std::string_view component) const override {
-    const auto it = groups.find(std::string(component));
-    return it == groups.end() ? -1 : it->second;
-  }
-
-  // Moves a slider without running its handler (the window's design state).
-  void PlaceSlider(const std::string& name, int position) { sliders_.at(name).position = position; }
 
   bool Visible(const std::string& name) const {
     const auto it = visible_.find(name);
@@ -77,13 +62,18 @@ class RecordingDisplay : public Display {
 
   std::vector<std::pair<std::string, std::string>> writes;
   std::map<std::string, std::string> texts;
+  // The last selection and position shown of each group and slider.
   std::map<std::string, ItemIndex> groups;
-  std::function<void(std::string_view)> on_slider_change;
-  std::function<void(std::string_view, ItemIndex)> on_group_change;
+  std::map<std::string, int> positions;
 
  private:
+  static form::Kind Check(std::string_view component) {
+    const form::FormComponent* c = form::Find(component);
+    if (c == nullptr) throw std::invalid_argument("no component " + std::string(component));
+    return c->kind;
+  }
+
   bool record_ = true;
-  std::map<std::string, Slider> sliders_;
   std::map<std::string, bool> visible_;
   std::map<std::string, Rgb> colours_;
 };
