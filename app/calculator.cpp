@@ -434,7 +434,7 @@ void Calculator::Recalculate() {
   A.CloudContent = static_cast<Real>(controls_.Position(C::CloudSelectA)) / 10;
   B.CloudContent = static_cast<Real>(controls_.Position(C::CloudSelectB)) / 10;
 
-  StationFigures figures[2];
+  StationFigures figures[2]{};
   const auto fill = [&g](StationFigures& f, const StationParams& st, Real zenith) {
     f.temperature = st.Temperature;
     f.kelvin = st.Temperature + kKelvin;
@@ -456,23 +456,26 @@ void Calculator::Recalculate() {
     f.fog = st.FogAttenuation;
     f.cloud_attenuation = st.CloudAttenuation;
     f.cloud_content = st.CloudContent;
-    f.path_attenuation = (st.DryAirSpecific + st.VapourSpecific + st.RainAttenuation +
-                          st.CloudAttenuation + st.FogAttenuation) *
-                         g.AttenuationPathLength;
     f.sky_noise = SkyNoise(st);
     f.eme_path_loss = g.EmePathLoss;
     f.one_way_loss = OneWayLoss(st);
     f.eme_total = EmeTotal(st, g.EmePathLoss);
-    f.path_length = g.PathLength;
-    f.via_line = g.AttenuationPathLength;
-    f.free_space_loss = FreeSpacePathLoss(g.PathLength, g.Frequency);
-    f.combined_loss = OneWayLoss(g.Home) + OneWayLoss(g.DX);
   };
   fill(figures[0], A, zenith_a);
   fill(figures[1], B, zenith_b);
+  // The path's figures, in the Home column.
+  StationFigures& path = figures[0];
+  path.path_attenuation = (A.DryAirSpecific + A.VapourSpecific + A.RainAttenuation +
+                           A.CloudAttenuation + A.FogAttenuation) *
+                          g.AttenuationPathLength;
+  path.path_length = g.PathLength;
+  path.via_line = g.AttenuationPathLength;
+  path.free_space_loss = FreeSpacePathLoss(g.PathLength, g.Frequency);
+  path.combined_loss = figures[0].one_way_loss + figures[1].one_way_loss;
 
   for (const Row& row : kResultRows) {
     const std::string_view component = ComponentsOf(row.station).*row.component;
+    if (component.empty()) continue;  // a field of the Home column only
     const Real value = figures[row.station == Station::Home ? 0 : 1].*row.figure;
     const int decimals = row.decimals == kD ? D : row.decimals;
     switch (row.style) {
