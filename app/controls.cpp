@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 #include "form_components.h"
 
@@ -19,31 +18,38 @@ Controls::Controls(Display& display) : display_(display) {
   }
 }
 
-const Controls::Control& Controls::Find(std::string_view name) const {
+std::size_t Controls::IndexOf(std::string_view name) const {
   // A handful of controls: a linear search beats hashing the name.
-  const auto it = std::find_if(controls_.begin(), controls_.end(),
-                               [name](const Control& c) { return c.name == name; });
-  if (it == controls_.end()) {
-    throw std::invalid_argument("no selection group or slider named " + std::string(name));
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i].name == name) return i;
   }
-  return *it;
+  throw std::invalid_argument("no selection group or slider named " + std::string(name));
 }
 
-const Controls::Control& Controls::Get(std::string_view name, bool slider) const {
-  const Control& c = Find(name);
+template <class C>
+C& Controls::Checked(C& c, bool slider) {
   if (c.slider != slider) {
-    throw std::invalid_argument(std::string(name) +
+    throw std::invalid_argument(std::string(c.name) +
                                 (slider ? " is not a slider" : " is not a selection group"));
   }
   return c;
 }
 
+const Controls::Control& Controls::Get(std::string_view name, bool slider) const {
+  return Checked(controls_[IndexOf(name)], slider);
+}
+
 Controls::Control& Controls::Get(std::string_view name, bool slider) {
-  return const_cast<Control&>(std::as_const(*this).Get(name, slider));
+  return Checked(controls_[IndexOf(name)], slider);
 }
 
 void Controls::OnChange(std::string_view control, Handler handler) {
-  const_cast<Control&>(Find(control)).handlers.push_back(std::move(handler));
+  controls_[IndexOf(control)].handlers.push_back(std::move(handler));
+}
+
+int Controls::Normalised(const Control& c, int value) {
+  if (c.slider) return std::clamp(value, c.minimum, c.maximum);
+  return value < c.minimum || value > c.maximum ? -1 : value;
 }
 
 void Controls::Show(const Control& c) {
@@ -55,11 +61,7 @@ void Controls::Show(const Control& c) {
 }
 
 bool Controls::Change(Control& c, int value) {
-  if (c.slider) {
-    value = std::clamp(value, c.minimum, c.maximum);
-  } else if (value < c.minimum || value > c.maximum) {
-    value = -1;
-  }
+  value = Normalised(c, value);
   if (value == c.value) return false;
   c.value = value;
   Show(c);
@@ -91,13 +93,8 @@ int Controls::Position(std::string_view slider) const {
 }
 
 void Controls::Preset(std::string_view control, int value) {
-  Control& c = const_cast<Control&>(Find(control));
-  if (c.slider) {
-    value = std::clamp(value, c.minimum, c.maximum);
-  } else if (value < c.minimum || value > c.maximum) {
-    value = -1;
-  }
-  c.value = value;
+  Control& c = controls_[IndexOf(control)];
+  c.value = Normalised(c, value);
   Show(c);
 }
 

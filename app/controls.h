@@ -6,6 +6,7 @@
 // The window and the data-file load drive the controls through here; the
 // display only mirrors what they show.
 
+#include <cstddef>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -54,10 +55,15 @@ class Controls {
     std::vector<Handler> handlers;
   };
 
+  // Throw std::invalid_argument for a name that is no control (of that kind).
+  std::size_t IndexOf(std::string_view name) const;
+  template <class C>
+  static C& Checked(C& c, bool slider);
   Control& Get(std::string_view name, bool slider);
   const Control& Get(std::string_view name, bool slider) const;
-  const Control& Find(std::string_view name) const;
-  // Clamps or clears, then stores, shows and reports a change.
+  // A slider's position within its range; a group's item, or -1 outside it.
+  static int Normalised(const Control& c, int value);
+  // Stores, shows and reports a change.
   bool Change(Control& c, int value);
   void Show(const Control& c);
 
