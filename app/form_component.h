@@ -30,7 +30,7 @@ struct FormComponent {
   std::string_view caption;                 // the text at design (title of a group, window title)
   std::string_view hint;                    // the tool tip, empty for none
   bool visible;                             // at design
-  std::span<const std::string_view> items;  // a radio group's items
+  std::span<const std::string_view> items;  // a radio group's items, a tab strip's tabs
   int columns;                              // a radio group's columns
   int minimum, maximum, position;           // a slider's range and design position
 };

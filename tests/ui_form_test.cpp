@@ -168,6 +168,11 @@ void FormTest::componentIsAsTheFormDefinesIt() {
     QCOMPARE(group->itemIndex(), -1);
     QCOMPARE(group->findChildren<QRadioButton*>().size(), items.size());
   }
+  if (auto* tabs = qobject_cast<quillmere::TabSet*>(w)) {
+    QStringList items;
+    for (std::string_view item : c.items) items << FromView(item);
+    QCOMPARE(tabs->tabs(), items);
+  }
   if (auto* bar = qobject_cast<QScrollBar*>(w)) {
     QCOMPARE(bar->orientation(), Qt::Horizontal);
     QCOMPARE(bar->minimum(), c.minimum);

@@ -1,34 +1,20 @@
 #include "report_components.h"
 
-#include <QAbstractSlider>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <QWidget>
 #include <algorithm>
-#include <optional>
+#include <string_view>
 
-#include "component_text.h"
-#include "radio_group.h"
-#include "tab_set.h"
+#include "form_view.h"
 
 namespace quillmere {
 namespace {
 
-// The component whose region `w` lies in: its top-level component, or, below
-// the holder of the regions, the holder's child that holds `w`, if that child
-// holds components of its own.
-const QWidget* RegionOf(const QWidget* w, const QSet<const QWidget*>& members,
-                        const QSet<const QWidget*>& containers, const QString& holder) {
-  QList<const QWidget*> chain;  // top-level component first, `w` last
-  for (const QWidget* p = w; p != nullptr && members.contains(p); p = p->parentWidget()) {
-    chain.prepend(p);
-  }
-  const QWidget* top = chain.front();
-  if (holder.isEmpty() || top->objectName() != holder || chain.size() < 2) return top;
-  return containers.contains(chain[1]) ? chain[1] : top;
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 // Keeps a sheet line on one line.
@@ -39,18 +25,52 @@ QString OneLine(QString text) {
   return text;
 }
 
-void CollectNamed(const QObject& parent, QList<QWidget*>& out) {
-  for (QObject* child : parent.children()) {
-    auto* w = qobject_cast<QWidget*>(child);
-    if (w == nullptr || w->isWindow()) continue;
-    if (!w->objectName().isEmpty() && !w->objectName().startsWith(QStringLiteral("qt_"))) {
-      out.append(w);
-    }
-    CollectNamed(*w, out);
-  }
-}
-
 }  // namespace
+
+QList<ReportComponent> MainWindowComponents(const FormView& view) {
+  using form::Kind;
+  QList<ReportComponent> out;
+  const auto table = form::Components();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const form::FormComponent& c = table[i];
+    if (c.kind == Kind::kWindow) continue;
+    const FormView::Shown& shown = view.Of(i);
+    ReportComponent r;
+    r.name = FromView(c.name);
+    r.parent = FromView(c.parent);
+    r.shown = shown.visible;
+    switch (c.kind) {
+      case Kind::kPanel:
+      case Kind::kLabel:
+      case Kind::kClickableLabel:
+      case Kind::kRadioGroup:
+      case Kind::kColorButton:
+      case Kind::kPushButton:
+      case Kind::kMemo:
+        r.text = QString::fromStdString(shown.text);
+        break;
+      default:
+        break;
+    }
+    QStringList items;
+    for (std::string_view item : c.items) items << FromView(item);
+    if (c.kind == Kind::kRadioGroup) {
+      r.is_radio_group = true;
+      r.selected = shown.selected;
+      r.items = items;
+    } else if (c.kind == Kind::kScrollBar) {
+      r.is_slider = true;
+      r.position = shown.position;
+      r.minimum = c.minimum;
+      r.maximum = c.maximum;
+    } else if (c.kind == Kind::kTabSet) {
+      r.is_tab_set = true;
+      r.tabs = items;
+    }
+    out.append(r);
+  }
+  return out;
+}
 
 QString ComponentReport::SheetText(const Entry& entry) {
   if (entry.is_slider) {
@@ -63,66 +83,83 @@ QString ComponentReport::SheetText(const Entry& entry) {
   return entry.text;
 }
 
-QList<QWidget*> NamedComponents(const QWidget& window) {
-  QList<QWidget*> components;
-  CollectNamed(window, components);
-  return components;
-}
-
-void ComponentReport::AddWindow(const QWidget& window, const QList<QWidget*>& components,
+void ComponentReport::AddWindow(const QString& name, const QString& title,
+                                const QList<ReportComponent>& components,
                                 const WindowRegions& regions) {
   Window added;
-  added.name = window.objectName();
-  added.title = window.windowTitle();
+  added.name = name;
+  added.title = title;
   const QString prefix = windows_.isEmpty() ? QString() : added.name + u'.';
 
-  QSet<const QWidget*> members;
-  QSet<const QWidget*> containers;
-  for (const QWidget* w : components) members.insert(w);
-  for (const QWidget* w : components) {
-    if (members.contains(w->parentWidget())) containers.insert(w->parentWidget());
+  QHash<QString, const ReportComponent*> members;
+  QSet<QString> containers;
+  for (const ReportComponent& c : components) members.insert(c.name, &c);
+  for (const ReportComponent& c : components) {
+    if (members.contains(c.parent)) containers.insert(c.parent);
   }
+  // The chain of components from the top-level one down to `c`.
+  const auto chain_of = [&members](const ReportComponent& c) {
+    QList<const ReportComponent*> chain;
+    for (const ReportComponent* p = &c; p != nullptr; p = members.value(p->parent)) {
+      chain.prepend(p);
+    }
+    return chain;
+  };
+  // As the component would be with the window shown: hidden when it or a
+  // component holding it is hidden.
+  const auto visible = [&chain_of](const ReportComponent& c) {
+    for (const ReportComponent* p : chain_of(c)) {
+      if (!p->shown) return false;
+    }
+    return true;
+  };
+  // The component whose region `c` lies in: its top-level component, or,
+  // below the holder of the regions, the holder's child that holds `c`, if
+  // that child holds components of its own.
+  const auto region_of = [&](const ReportComponent& c) {
+    const QList<const ReportComponent*> chain = chain_of(c);
+    const ReportComponent* top = chain.front();
+    if (regions.holder.isEmpty() || top->name != regions.holder || chain.size() < 2) return top;
+    return containers.contains(chain[1]->name) ? chain[1] : top;
+  };
 
-  QHash<const QWidget*, qsizetype> region_index;
-  for (const QWidget* w : components) {
-    const std::optional<QString> text = ShownText(*w);
-    const QWidget* region_widget = RegionOf(w, members, containers, regions.holder);
-    auto found = region_index.constFind(region_widget);
+  QHash<QString, qsizetype> region_index;
+  for (const ReportComponent& c : components) {
+    const ReportComponent* region_component = region_of(c);
+    auto found = region_index.constFind(region_component->name);
     if (found == region_index.cend()) {
-      const QString name = region_widget->objectName();
-      const QString heading = regions.headings.value(name);
+      const QString heading = regions.headings.value(region_component->name);
       Region region;
-      region.heading = heading.isEmpty() ? name : heading + QStringLiteral(" (") + name + u')';
-      region.visible = region_widget->isVisibleTo(&window);
+      region.heading = heading.isEmpty()
+                           ? region_component->name
+                           : heading + QStringLiteral(" (") + region_component->name + u')';
+      region.visible = visible(*region_component);
       added.regions.append(region);
-      found = region_index.insert(region_widget, added.regions.size() - 1);
+      found = region_index.insert(region_component->name, added.regions.size() - 1);
     }
 
     Entry entry;
-    entry.name = w->objectName();
+    entry.name = c.name;
     entry.key = prefix + entry.name;
-    entry.has_text = text.has_value();
-    entry.text = text.value_or(QString());
-    // As the component would be with the window shown: hidden when it or a
-    // component holding it is hidden.
-    entry.visible = w->isVisibleTo(&window);
-    if (const auto* group = qobject_cast<const RadioGroup*>(w)) {
+    entry.has_text = c.text.has_value();
+    entry.text = c.text.value_or(QString());
+    entry.visible = visible(c);
+    if (c.is_radio_group) {
       entry.is_radio_group = true;
-      entry.selected = group->itemIndex();
-      const QStringList items = group->items();
-      if (entry.selected >= 0 && entry.selected < items.size()) {
-        entry.selected_item = items[entry.selected];
+      entry.selected = c.selected;
+      if (entry.selected >= 0 && entry.selected < c.items.size()) {
+        entry.selected_item = c.items[entry.selected];
       }
     }
-    if (const auto* slider = qobject_cast<const QAbstractSlider*>(w)) {
+    if (c.is_slider) {
       entry.is_slider = true;
-      entry.position = slider->value();
-      entry.minimum = slider->minimum();
-      entry.maximum = slider->maximum();
+      entry.position = c.position;
+      entry.minimum = c.minimum;
+      entry.maximum = c.maximum;
     }
-    if (const auto* tabs = qobject_cast<const TabSet*>(w)) {
+    if (c.is_tab_set) {
       entry.is_tab_set = true;
-      entry.tabs = tabs->tabs();
+      entry.tabs = c.tabs;
     }
     added.regions[*found].entries.append(entry);
   }

@@ -2,18 +2,20 @@
 // What a window shows, as text: the caption of every panel, the text of every
 // label, button and text box, the title of every radio group, the position
 // of every slider and the tabs of the tab strip, with whether the user would
-// see it. quillmere-report prints it as a JSON object or as a
-// sheet to read; nothing here needs the window to be on screen.
+// see it. quillmere-report prints it as a JSON object or as a sheet to read.
+// It is built from data (the form's table and what the calculation wrote),
+// with no window at all: Qt Core only.
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-class QWidget;
+#include <optional>
 
 namespace quillmere {
+
+class FormView;
 
 // How the components of one window are grouped on the sheet.
 struct WindowRegions {
@@ -25,21 +27,33 @@ struct WindowRegions {
   QHash<QString, QString> headings;
 };
 
-// The named widgets inside `window`, parents before their children: the
-// components of a window that keeps no list of its own (the cloud-map
-// viewer). Parts a control makes for itself (unnamed, or Qt's "qt_"
-// helpers) are left out, as in the main window's list.
-QList<QWidget*> NamedComponents(const QWidget& window);
+// One component as the report sees it.
+struct ReportComponent {
+  QString name;
+  QString parent;               // empty, or a component not in the window's list
+  std::optional<QString> text;  // only where the component shows one
+  bool shown = true;            // not hidden itself (its parents may be)
+  bool is_radio_group = false;
+  int selected = -1;
+  QStringList items;
+  bool is_slider = false;
+  int position = 0, minimum = 0, maximum = 0;
+  bool is_tab_set = false;
+  QStringList tabs;
+};
+
+// The main window's components, parents before their children, as `view`
+// shows them.
+QList<ReportComponent> MainWindowComponents(const FormView& view);
 
 class ComponentReport {
  public:
-  // Adds the components of `window`, given parents before their children
-  // (the form's order). The first window added is keyed by bare component
-  // names; every later window by "<window name>.<component name>", as two
-  // forms may well name their controls alike. Every named component is
-  // listed, those that show no text of their own (the steppers) too.
-  void AddWindow(const QWidget& window, const QList<QWidget*>& components,
-                 const WindowRegions& regions = {});
+  // Adds a window's components, given parents before their children (the
+  // form's order). The first window added is keyed by bare component names;
+  // every later window by "<window name>.<component name>", as two forms may
+  // well name their controls alike.
+  void AddWindow(const QString& name, const QString& title,
+                 const QList<ReportComponent>& components, const WindowRegions& regions = {});
 
   // One JSON object, keys sorted: {"<key>": {"text": ..., "visible": ...}}
   // ("text" only where the component shows one); radio groups also give

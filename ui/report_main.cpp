@@ -1,13 +1,14 @@
-// quillmere-report: starts the Quillmere window without showing it, runs its
-// start-up on a default data file at a chosen UTC moment, and prints every
+// quillmere-report: runs the Quillmere window's start-up without a window (Qt
+// Core only) on a default data file at a chosen UTC moment, and prints every
 // text of the window as the user would see it, as a sheet or as JSON. What
 // start-up would show in message boxes goes to standard error.
 //
 // Exit status: 0 printed; 1 the data file could not be read (the report then
 // shows the start state) or the report could not be written; 2 bad options.
-#include <QApplication>
 #include <QByteArray>
-#include <QStyleFactory>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -15,22 +16,24 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "calculator.h"
 #include "data_file.h"
 #include "default_data.h"
-#include "font_substitutes.h"
+#include "form_components.h"
+#include "form_view.h"
 #include "messages.h"
 #include "process_signals.h"
 #include "report_components.h"
-#include "spectrum_command.h"
 #include "report_track.h"
-#include "tform1.h"
-#include "tform2.h"
+#include "spectrum_command.h"
+#include "sunmoon.h"
 #include "utc_clock.h"
 #include "version_info.h"
 
@@ -169,26 +172,59 @@ class StandardErrorMessages final : public quillmere::Messages {
   }
 };
 
-// Starts Qt for a window that is never shown: no display is needed unless
-// the caller chose a platform of their own. Qt is given no arguments: a file
+// Starts Qt Core only: no window is made. Qt is given no arguments: a file
 // name such as "-reverse" after --data must not be taken for one of Qt's own
 // options.
 class HeadlessApplication {
  public:
   explicit HeadlessApplication(char* program) : argv_{program, nullptr} {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-      qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    }
     app_.emplace(argc_, argv_);
-    QApplication::setApplicationName(QStringLiteral("Quillmere"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
   }
 
  private:
   int argc_ = 1;
   char* argv_[2];
-  std::optional<QApplication> app_;
+  std::optional<QCoreApplication> app_;
+};
+
+// The main window's start-up without the window: the state of both
+// stations, the calculation writing to the form as data, and the load of the
+// default data file, exactly as the window's first activation runs them.
+class HeadlessWindow {
+ public:
+  explicit HeadlessWindow(quillmere::UtcClock clock)
+      : moon_(quillmere::MakeErfaSunMoon()), calc_(state_, view_, *moon_, std::move(clock)) {
+    // Both stations start over water, as the window's captions say.
+    state_.Home.VapourOverWater = 1;
+    state_.DX.VapourOverWater = 1;
+    const QLocale locale;
+    calc_.SetNumberFormat(
+        {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()});
+  }
+
+  void Startup(const std::filesystem::path& data, quillmere::Messages& messages) {
+    const quillmere::VersionInfo version = quillmere::ReadVersionInfo();
+    // The window's title, as its start-up writes it.
+    view_.SetText(quillmere::component::Form1,
+                  "Quillmere Absorbtion Attenuation Ver " +
+                      quillmere::ProgramVersion(quillmere::FileVersion(version)));
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
+    state_.Home.VapourOverWater = 1;
+    state_.DX.VapourOverWater = 1;
+    state_.CurrentDirectory = quillmere::StartFolder().string();
+    quillmere::LoadDefaults(calc_, view_, quillmere::ProcessRecordBuffer(), data, messages);
+  }
+
+  const quillmere::QuillmereState& State() const { return state_; }
+  const quillmere::FormView& View() const { return view_; }
+
+ private:
+  quillmere::QuillmereState state_;
+  quillmere::FormView view_;
+  std::unique_ptr<quillmere::SunMoonLibrary> moon_;
+  quillmere::Calculator calc_;
 };
 
 // --track: the window's start-up on the data file gives each station's
@@ -204,11 +240,9 @@ int RunTrack(int argc, char** argv) {
       std::fprintf(stderr, "%s: %s\n", kProgram, read.message.c_str());
       return std::nullopt;
     }
-    quillmere::TForm1 form(nullptr, quillmere::UtcClock(quillmere::UtcNow));
-    form.SetMessages(&messages);
-    form.SetDataPath(data);
-    form.StartupRoutine();
-    return form.State();
+    HeadlessWindow window{quillmere::UtcClock(quillmere::UtcNow)};
+    window.Startup(data, messages);
+    return window.State();
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
   const double now_s =
@@ -240,19 +274,11 @@ int RunExactPath(char* program, std::span<const std::string_view> args) {
   const std::filesystem::path data = request->data.value_or(quillmere::DefaultDataPath());
   quillmere::DataRecord probe{};
   const quillmere::ReadResult read = quillmere::ReadDataFile(data, probe);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-  }
-  int qt_argc = 1;
-  char* qt_argv[] = {program, nullptr};
-  QApplication app(qt_argc, qt_argv);
-  QApplication::setApplicationName(QStringLiteral("Quillmere"));
+  HeadlessApplication app(program);
   StandardErrorMessages messages;
-  quillmere::TForm1 form(nullptr, quillmere::UtcClock(quillmere::UtcNow));
-  form.SetMessages(&messages);
-  form.SetDataPath(data);
-  form.StartupRoutine();
-  const std::string out = quillmere::RunExactPathCommand(*request, form.State());
+  HeadlessWindow window{quillmere::UtcClock(quillmere::UtcNow)};
+  window.Startup(data, messages);
+  const std::string out = quillmere::RunExactPathCommand(*request, window.State());
   if (!WriteAll(QByteArray::fromStdString(out))) {
     std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));
     return kFailed;
@@ -304,14 +330,11 @@ int main(int argc, char** argv) {
   HeadlessApplication app(argv[0]);
 
   StandardErrorMessages messages;
-  quillmere::TForm1 form(nullptr, options->utc ? quillmere::FixedUtcClock(*options->utc)
-                                               : quillmere::UtcClock(quillmere::UtcNow));
-  form.SetMessages(&messages);
-  form.SetDataPath(data);
-  // Start-up as at the window's first activation. Start-up stays disabled on
-  // the form and FormShow is never called: the window is not placed, and
+  HeadlessWindow window{options->utc ? quillmere::FixedUtcClock(*options->utc)
+                                     : quillmere::UtcClock(quillmere::UtcNow)};
+  // Start-up as at the window's first activation. Nothing is placed, and
   // neither placement nor data is written back (no QuillmereS.ini appears).
-  form.StartupRoutine();
+  window.Startup(data, messages);
 
   quillmere::ComponentReport report;
   quillmere::WindowRegions regions;
@@ -329,8 +352,19 @@ int main(int argc, char** argv) {
       {QStringLiteral("Panel42"), QStringLiteral("Cloud liquid-water notes")},
       {QStringLiteral("Panel121"), QStringLiteral("Combined losses")},
   };
-  report.AddWindow(form, form.ComponentList(), regions);
-  report.AddWindow(form.Form2(), quillmere::NamedComponents(form.Form2()));
+  const quillmere::FormView& view = window.View();
+  report.AddWindow(QString::fromUtf8(quillmere::component::Form1.data()),
+                   QString::fromStdString(view.Of(quillmere::component::Form1).text),
+                   quillmere::MainWindowComponents(view), regions);
+  // The cloud-map viewer, as it is made (its picture, no text yet, and its
+  // "Close"), unchanged by start-up.
+  quillmere::ReportComponent image;
+  image.name = QStringLiteral("Image1");
+  image.text = QString();
+  quillmere::ReportComponent close;
+  close.name = QStringLiteral("Button1");
+  close.text = QStringLiteral("Close");
+  report.AddWindow(QStringLiteral("Form2"), QStringLiteral("Cloud Water Density"), {image, close});
 
   if (!WriteAll(options->json ? report.Json() : report.Sheet())) {
     std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));

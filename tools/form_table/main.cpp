@@ -5,7 +5,8 @@
 // a misspelt name fails to compile, and quillmere::form::kComponents, one row
 // per component in the form's order (parents before their children): kind,
 // parent, caption at design, hint, visibility at design, radio items and
-// columns, slider range and position. The header needs no Qt.
+// columns, the tabs of a tab strip, slider range and position. The header
+// needs no Qt.
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
@@ -101,7 +102,7 @@ void ReadProperty(QXmlStreamReader& xml, Widget& w, const QString& caption_prope
   if (name == caption_property) w.caption = text;
   if (name == "toolTip") w.hint = text;
   if (name == "visible") w.visible = text != "false";
-  if (name == "items") w.items = list;
+  if (name == "items" || name == "tabs") w.items = list;
   if (name == "columns") w.columns = text.toInt();
   if (name == "minimum") w.minimum = text.toInt();
   if (name == "maximum") w.maximum = text.toInt();
