@@ -257,6 +257,11 @@ int RunTrack(int argc, char** argv) {
   return status;
 }
 
+// A component's name as Qt text.
+QString Name(std::string_view component) {
+  return QString::fromUtf8(component.data(), qsizetype(component.size()));
+}
+
 bool WriteAll(const QByteArray& bytes) {
   const auto size = static_cast<std::size_t>(bytes.size());
   return std::fwrite(bytes.constData(), 1, size, stdout) == size && std::fflush(stdout) == 0;
@@ -338,22 +343,22 @@ int main(int argc, char** argv) {
 
   quillmere::ComponentReport report;
   quillmere::WindowRegions regions;
-  regions.holder = QStringLiteral("Panel1");
+  regions.holder = Name(quillmere::component::Panel1);
   regions.headings = {
-      {QStringLiteral("Panel1"), QStringLiteral("Command row and option lists")},
-      {QStringLiteral("Panel49"), QStringLiteral("Frequency")},
-      {QStringLiteral("Panel15"), QStringLiteral("Path results")},
-      {QStringLiteral("Panel90"), QStringLiteral("Home inputs")},
-      {QStringLiteral("Panel46"), QStringLiteral("DX inputs")},
-      {QStringLiteral("Panel23"), QStringLiteral("Home slant and EME results")},
-      {QStringLiteral("Panel2"), QStringLiteral("DX slant and EME results")},
-      {QStringLiteral("Panel126"), QStringLiteral("EME not selected")},
-      {QStringLiteral("Panel45"), QStringLiteral("Home reference latitude and season")},
-      {QStringLiteral("Panel42"), QStringLiteral("Cloud liquid-water notes")},
-      {QStringLiteral("Panel121"), QStringLiteral("Combined losses")},
+      {Name(quillmere::component::Panel1), QStringLiteral("Command row and option lists")},
+      {Name(quillmere::component::Panel49), QStringLiteral("Frequency")},
+      {Name(quillmere::component::Panel15), QStringLiteral("Path results")},
+      {Name(quillmere::component::Panel90), QStringLiteral("Home inputs")},
+      {Name(quillmere::component::Panel46), QStringLiteral("DX inputs")},
+      {Name(quillmere::component::Panel23), QStringLiteral("Home slant and EME results")},
+      {Name(quillmere::component::Panel2), QStringLiteral("DX slant and EME results")},
+      {Name(quillmere::component::Panel126), QStringLiteral("EME not selected")},
+      {Name(quillmere::component::Panel45), QStringLiteral("Home reference latitude and season")},
+      {Name(quillmere::component::Panel42), QStringLiteral("Cloud liquid-water notes")},
+      {Name(quillmere::component::Panel121), QStringLiteral("Combined losses")},
   };
   const quillmere::FormView& view = window.View();
-  report.AddWindow(QString::fromUtf8(quillmere::component::Form1.data()),
+  report.AddWindow(Name(quillmere::component::Form1),
                    QString::fromStdString(view.Of(quillmere::component::Form1).text),
                    quillmere::MainWindowComponents(view), regions);
   // The cloud-map viewer, as it is made (its picture, no text yet, and its
