@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "calculator.h"
+#include "form_view.h"
 #include "itu838.h"
 #include "itu840.h"
 #include "station_totals.h"
@@ -628,6 +629,25 @@ TEST(Controls, UnknownOrMisplacedNamesAreRefused) {
   EXPECT_THROW(display.SetSliderPosition("FreqSelect", 1), std::invalid_argument);
   EXPECT_NO_THROW(display.SetText("Panel14", "x"));
   EXPECT_NO_THROW(display.SetText("Form1", "x"));
+}
+
+// The form as data: each component at its design values, then as written.
+TEST(FormView, StartsAsDesignedAndTakesEveryWrite) {
+  FormView view;
+  EXPECT_EQ(view.Of("Panel16").text, "over a xx km path.");
+  EXPECT_FALSE(view.Of("Panel126").visible);
+  EXPECT_TRUE(view.Of("Panel23").visible);
+  EXPECT_EQ(view.Of("CloudSelectB").position, 2);
+  EXPECT_EQ(view.Of("FreqSelect").selected, -1);
+  view.SetText("Panel16", "via a 3.2 km path.");
+  view.SetVisible("Panel126", true);
+  view.SetSliderPosition("CloudSelectB", 40);
+  view.SetSelectedItem("FreqSelect", 7);
+  EXPECT_EQ(view.Of("Panel16").text, "via a 3.2 km path.");
+  EXPECT_TRUE(view.Of("Panel126").visible);
+  EXPECT_EQ(view.Of("CloudSelectB").position, 40);
+  EXPECT_EQ(view.Of("FreqSelect").selected, 7);
+  EXPECT_THROW(view.SetText("Panel999", "x"), std::invalid_argument);
 }
 
 TEST(StationTotals, SkyNoiseAndEmeTotal) {
