@@ -30,7 +30,7 @@ if(TARGET quillmere_ui)
   target_compile_definitions(ui_startup_test PRIVATE
     QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
   find_package(JPEG REQUIRED)
-  quillmere_add_test(jpeg_file_tests SOURCES jpeg_file_test.cpp LIBS quillmere_ui JPEG::JPEG)
+  quillmere_add_test(jpeg_file_tests SOURCES jpeg_file_test.cpp LIBS quillmere_jpeg JPEG::JPEG)
   quillmere_add_qtest(ui_map_viewer_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_map_viewer_test.cpp LIBS quillmere_ui)
   quillmere_add_qtest(ui_monkey_test
