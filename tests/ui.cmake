@@ -16,27 +16,21 @@ if(TARGET quillmere_ui)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
   endfunction()
 
-  quillmere_add_qtest(ui_widgets_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp LIBS quillmere_ui)
-  quillmere_add_qtest(ui_form_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_form_test.cpp LIBS quillmere_ui)
-  quillmere_add_qtest(ui_window_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_window_test.cpp LIBS quillmere_ui)
-  quillmere_add_qtest(ui_startup_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_startup_test.cpp LIBS quillmere_ui)
+  # One executable a file, each on the window library:
+  #   widgets: the custom controls; form: the designed form; window: the
+  #   calculation bound to it; startup: placement, start-up and Exit;
+  #   map_viewer, monkey (random use), display (the component writer);
+  #   keyboard: keyboard-only use, the option panels' closing, accessibility
+  #   and icons; desktop: names for assistive technology and the icon;
+  #   scaling; spectrum: the spectrum and elevation view; planner: the Moon
+  #   planner and Follow the Moon.
+  foreach(t widgets form window startup map_viewer monkey display keyboard desktop scaling
+            spectrum planner)
+    quillmere_add_qtest(ui_${t}_test
+      SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_${t}_test.cpp LIBS quillmere_ui)
+  endforeach()
   find_package(JPEG REQUIRED)
   quillmere_add_test(jpeg_file_tests SOURCES jpeg_file_test.cpp LIBS quillmere_jpeg JPEG::JPEG)
-  quillmere_add_qtest(ui_map_viewer_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_map_viewer_test.cpp LIBS quillmere_ui)
-  quillmere_add_qtest(ui_monkey_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_monkey_test.cpp LIBS quillmere_ui)
-  quillmere_add_qtest(ui_display_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_display_test.cpp LIBS quillmere_ui)
-  # Keyboard-only use, the option panels' closing, accessibility and icons.
-  quillmere_add_qtest(ui_keyboard_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_keyboard_test.cpp LIBS quillmere_ui)
-  quillmere_add_qtest(ui_desktop_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_desktop_test.cpp LIBS quillmere_ui)
   # The keyboard test once more under a real window manager, where focus and
   # activation are the window manager's.
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/wm/with_openbox.sh)
@@ -45,21 +39,4 @@ if(TARGET quillmere_ui)
     set_tests_properties(ui_keyboard_test_openbox PROPERTIES LABELS wm TIMEOUT 180
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/wm/lsan.supp")
   endif()
-endif()
-
-if(TARGET quillmere_ui)
-  quillmere_add_qtest(ui_scaling_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_scaling_test.cpp LIBS quillmere_ui)
-endif()
-
-# The spectrum and elevation view.
-if(TARGET quillmere_ui)
-  quillmere_add_qtest(ui_spectrum_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_spectrum_test.cpp LIBS quillmere_ui)
-endif()
-
-# The Moon planner and Follow the Moon.
-if(TARGET quillmere_ui)
-  quillmere_add_qtest(ui_planner_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_planner_test.cpp LIBS quillmere_ui)
 endif()
