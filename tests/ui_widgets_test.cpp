@@ -5,17 +5,16 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
 
 #include "clickable_label.h"
 #include "color_button.h"
-#include "font_substitutes.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
+#include "support/test_window.h"
 #include "tab_set.h"
 
 using quillmere::RadioGroup;
@@ -79,8 +78,7 @@ class WidgetsTest : public QObject {
 };
 
 void WidgetsTest::initTestCase() {
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  quillmere::InstallFontSubstitutes();
+  quillmere::testing::SetUpWindowLook();
 }
 
 void WidgetsTest::radioGroupStartsWithNoSelection() {
