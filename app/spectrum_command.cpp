@@ -9,6 +9,7 @@
 #include "itu676.h"
 #include "itu676_13.h"
 #include "itu676_13_slant.h"
+#include "option_reader.h"
 
 namespace quillmere {
 namespace {
@@ -61,19 +62,10 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
   ExactPathRequest r;
   bool spectrum = false, slant = false, station = false, from = false, to = false, step = false,
        ghz = false, elevations = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string_view arg = args[i];
-    std::optional<std::string_view> inline_value;
-    if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
-      inline_value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-    }
-    const auto value = [&]() -> std::optional<std::string_view> {
-      if (inline_value) return inline_value;
-      if (i + 1 < args.size()) return args[++i];
-      error = std::string(arg) + " needs a value";
-      return std::nullopt;
-    };
+  OptionReader options(args);
+  while (options.Next()) {
+    const std::string_view arg = options.Name();
+    const auto value = [&] { return options.Value(error); };
     // A number option within [lo, hi].
     const auto number = [&](double lo, double hi, double& out) {
       const auto text = value();
@@ -88,14 +80,13 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       out = *n;
       return true;
     };
-    const bool flag = !inline_value;
-    if (arg == "--spectrum" && flag) {
+    if (options.IsFlag("--spectrum")) {
       spectrum = true;
       r.kind = ExactPathRequest::Kind::kSpectrum;
-    } else if (arg == "--slant" && flag) {
+    } else if (options.IsFlag("--slant")) {
       slant = true;
       r.kind = ExactPathRequest::Kind::kSlant;
-    } else if (arg == "--json" && flag) {
+    } else if (options.IsFlag("--json")) {
       r.json = true;
     } else if (arg == "--station") {
       const auto v = value();
@@ -166,7 +157,7 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       r.elevations = *n;
       elevations = true;
     } else {
-      error = "unknown option " + Quoted(args[i]);
+      error = "unknown option " + Quoted(options.Given());
       return std::nullopt;
     }
   }

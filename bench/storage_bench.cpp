@@ -81,43 +81,57 @@ void BM_EncodeDecodeRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodeDecodeRecord);
 
-void BM_WriteReadFile(benchmark::State& state) {
-  std::string folder = (std::filesystem::temp_directory_path() / "quillmere-bench-XXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) {
-    state.SkipWithError("no scratch folder");
-    return;
+// A scratch folder for the data file, removed afterwards, and the typical
+// record to write into it.
+class Scratch {
+ public:
+  explicit Scratch(benchmark::State& state) {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "quillmere-bench-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr) {
+      state.SkipWithError("no scratch folder");
+      return;
+    }
+    folder_ = folder;
+    file = folder_ / kDataFileName;
+    EncodeRecord(Typical(), record);
   }
-  const std::filesystem::path file = std::filesystem::path(folder) / kDataFileName;
+  ~Scratch() {
+    if (!folder_.empty()) std::filesystem::remove_all(folder_);
+  }
+  bool ok() const { return !folder_.empty(); }
+
+  std::filesystem::path file;
   DataRecord record;
-  EncodeRecord(Typical(), record);
+
+ private:
+  std::filesystem::path folder_;
+};
+
+void BM_WriteReadFile(benchmark::State& state) {
+  Scratch scratch(state);
+  if (!scratch.ok()) return;
   DataRecord loaded;
   for (auto _ : state) {
-    if (!WriteDataFile(file, record).ok || !ReadDataFile(file, loaded).ok()) {
+    if (!WriteDataFile(scratch.file, scratch.record).ok ||
+        !ReadDataFile(scratch.file, loaded).ok()) {
       state.SkipWithError("save or load failed");
       break;
     }
     benchmark::DoNotOptimize(loaded);
   }
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_WriteReadFile)->Unit(benchmark::kMicrosecond);
 
 // The load alone, as every activation of the main window runs it.
 void BM_ReadFile(benchmark::State& state) {
-  std::string folder = (std::filesystem::temp_directory_path() / "quillmere-bench-XXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) {
-    state.SkipWithError("no scratch folder");
-    return;
-  }
-  const std::filesystem::path file = std::filesystem::path(folder) / kDataFileName;
-  DataRecord record;
-  EncodeRecord(Typical(), record);
-  if (!WriteDataFile(file, record).ok) state.SkipWithError("save failed");
+  Scratch scratch(state);
+  if (!scratch.ok()) return;
+  if (!WriteDataFile(scratch.file, scratch.record).ok) state.SkipWithError("save failed");
   DataRecord loaded;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ReadDataFile(file, loaded));
+    benchmark::DoNotOptimize(ReadDataFile(scratch.file, loaded));
   }
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_ReadFile)->Unit(benchmark::kMicrosecond);
 
@@ -125,31 +139,24 @@ BENCHMARK(BM_ReadFile)->Unit(benchmark::kMicrosecond);
 // record is the typical one: only that record is read, so this takes as
 // long as the load of a one-record file. Target: at most 1 ms.
 void BM_ReadGigabyteFile(benchmark::State& state) {
-  std::string folder = (std::filesystem::temp_directory_path() / "quillmere-bench-XXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) {
-    state.SkipWithError("no scratch folder");
-    return;
-  }
-  const std::filesystem::path file = std::filesystem::path(folder) / kDataFileName;
-  DataRecord record;
-  EncodeRecord(Typical(), record);
+  Scratch scratch(state);
+  if (!scratch.ok()) return;
   const off_t size = (off_t{1} << 30) / kRecordSize * kRecordSize;
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = ::open(scratch.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0 || ::ftruncate(fd, size) != 0 ||
-      ::pwrite(fd, record.bytes.data(), kRecordSize, size - static_cast<off_t>(kRecordSize)) !=
-          static_cast<ssize_t>(kRecordSize)) {
+      ::pwrite(fd, scratch.record.bytes.data(), kRecordSize,
+               size - static_cast<off_t>(kRecordSize)) != static_cast<ssize_t>(kRecordSize)) {
     state.SkipWithError("cannot make the file");
   }
   if (fd >= 0) ::close(fd);
   DataRecord loaded;
   for (auto _ : state) {
-    if (!ReadDataFile(file, loaded).ok() || !(loaded == record)) {
+    if (!ReadDataFile(scratch.file, loaded).ok() || !(loaded == scratch.record)) {
       state.SkipWithError("load failed");
       break;
     }
     benchmark::DoNotOptimize(loaded);
   }
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_ReadGigabyteFile)->Unit(benchmark::kMicrosecond);
 

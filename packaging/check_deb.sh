@@ -14,20 +14,9 @@
 # Exit status: 0 all checks passed; 1 a check failed.
 set -u
 
+. "$(dirname "$0")/check_common.sh"
 build=$(cd "$1" && pwd)
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/quillmere-deb-check.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-pass() { echo "ok - $1"; }
-fail() {
-  echo "not ok - $1"
-  failures=$((failures + 1))
-}
-check() { # check DESCRIPTION COMMAND...
-  what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+scratch_folder quillmere-deb-check
 
 if ! (cd "$scratch" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out") \
   >"$scratch/cpack.log" 2>&1; then
@@ -100,8 +89,5 @@ left=$(find "$root/usr" -type f -o -type l 2>/dev/null)
 check "nothing is left behind" test -z "$left"
 [ -z "$left" ] || echo "$left"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
+end_of_checks
 echo "all checks passed"

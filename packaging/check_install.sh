@@ -13,22 +13,10 @@
 # but desktop-file-validate is not there to check the desktop entry.
 set -u
 
+. "$(dirname "$0")/check_common.sh"
 build=$1 component=$2 bindir=$3 programdir=$4 sharedir=$5 cmake=${6:-cmake}
 
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/quillmere-install-check.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-
-pass() { echo "ok - $1"; }
-fail() {
-  echo "not ok - $1"
-  failures=$((failures + 1))
-}
-check() { # check DESCRIPTION COMMAND...
-  what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+scratch_folder quillmere-install-check
 same() { cmp -s "$1" "$2"; }
 user_writable() { [ $(($(stat -c %a "$1") / 100 & 2)) -ne 0 ]; }
 
@@ -177,9 +165,6 @@ else
   fail "desktop-file-validate accepts quillmere.desktop"
 fi
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
+end_of_checks
 [ -n "$validator" ] || exit 77
 exit 0

@@ -19,8 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// How a test picture's scans are laid out.
+enum class Scans {
+  kOne,           // sequential, all colours in one scan
+  kOnePerColour,  // sequential, one scan per colour
+  kProgressive,   // libjpeg's simple progression, about ten scans
+};
+
 // A w x h picture: red rising to the right, green downwards.
-std::vector<std::uint8_t> EncodeTestPicture(int w, int h) {
+std::vector<std::uint8_t> EncodeTestPicture(int w, int h, Scans scans = Scans::kOne) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr err{};
   cinfo.err = jpeg_std_error(&err);
@@ -34,12 +41,20 @@ std::vector<std::uint8_t> EncodeTestPicture(int w, int h) {
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 95, TRUE);
+  static const jpeg_scan_info kScanPerColour[] = {
+      {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+  if (scans == Scans::kOnePerColour) {
+    cinfo.scan_info = kScanPerColour;
+    cinfo.num_scans = 3;
+  } else if (scans == Scans::kProgressive) {
+    jpeg_simple_progression(&cinfo);
+  }
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<std::uint8_t> row(w * 3);
   while (cinfo.next_scanline < cinfo.image_height) {
     for (int x = 0; x < w; ++x) {
-      row[x * 3] = static_cast<std::uint8_t>(255 * x / (w - 1));
-      row[x * 3 + 1] = static_cast<std::uint8_t>(255 * cinfo.next_scanline / (h - 1));
+      row[x * 3] = static_cast<std::uint8_t>(w > 1 ? 255 * x / (w - 1) : 0);
+      row[x * 3 + 1] = static_cast<std::uint8_t>(h > 1 ? 255 * cinfo.next_scanline / (h - 1) : 0);
       row[x * 3 + 2] = 64;
     }
     JSAMPROW p = row.data();
@@ -139,30 +154,7 @@ TEST_F(JpegFileTest, ACorruptFileIsRefusedWithAMessage) {
 // A 1 x 1 picture in one scan per colour, its frame header then made to
 // claim 65500 x 65500 pixels.
 std::vector<std::uint8_t> ForgedMultiScanPicture() {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr err{};
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = 1;
-  cinfo.image_height = 1;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  static const jpeg_scan_info kScans[] = {
-      {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
-  cinfo.scan_info = kScans;
-  cinfo.num_scans = 3;
-  jpeg_start_compress(&cinfo, TRUE);
-  std::uint8_t pixel[3] = {10, 20, 30};
-  JSAMPROW p = pixel;
-  jpeg_write_scanlines(&cinfo, &p, 1);
-  jpeg_finish_compress(&cinfo);
-  std::vector<std::uint8_t> bytes(out, out + size);
-  jpeg_destroy_compress(&cinfo);
-  free(out);
+  std::vector<std::uint8_t> bytes = EncodeTestPicture(1, 1, Scans::kOnePerColour);
   for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
     if (bytes[i] == 0xff && bytes[i + 1] == 0xc0) {  // SOF0: height, then width
       bytes[i + 5] = 0xff, bytes[i + 6] = 0xdc, bytes[i + 7] = 0xff, bytes[i + 8] = 0xdc;
@@ -185,40 +177,11 @@ TEST_F(JpegFileTest, AForgedSizeIsRefusedBeforeDecodingStarts) {
             "The map \"forged.jpg\" is not a picture this viewer can show (65500 x 65500).");
 }
 
-// A progressive 16 x 16 picture (about ten scans), as an encoder writes it.
-std::vector<std::uint8_t> ProgressivePicture() {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr err{};
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = 16;
-  cinfo.image_height = 16;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<std::uint8_t> row(16 * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<std::uint8_t>(i * 5);
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::vector<std::uint8_t> bytes(out, out + size);
-  jpeg_destroy_compress(&cinfo);
-  free(out);
-  return bytes;
-}
-
 // Found by fuzz_jpeg (on a crafted 0.9 MB map that ran past its 10 s limit):
 // every scan passes over the whole picture, and a file may hold tens of
 // thousands of them.
 TEST_F(JpegFileTest, APictureOfTooManyScansIsRefused) {
-  const std::vector<std::uint8_t> plain = ProgressivePicture();
+  const std::vector<std::uint8_t> plain = EncodeTestPicture(16, 16, Scans::kProgressive);
   DecodedJpeg map = DecodeJpeg(plain.data(), plain.size(), "progressive.jpg");
   ASSERT_TRUE(map.ok) << map.error;
 

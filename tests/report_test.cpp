@@ -132,57 +132,65 @@ class ReportTest : public QObject {
     QVERIFY2(!typical_.err.contains("information:"), typical_.err.constData());
   }
 
-  // The figures known from the records' hand check, as a second reference
-  // beside the committed file.
-  void knownFigures_data() {
+  // Entries known from the records' hand check, as a second reference beside
+  // the committed file: the fields given, as the report holds them.
+  void knownEntries_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("visible");
-    const auto row = [](const char* what, const char* name, const char* text, bool visible) {
-      QTest::newRow(what) << QString::fromLatin1(name) << QString::fromUtf8(text) << visible;
+    QTest::addColumn<QJsonObject>("fields");
+    const auto row = [](const char* what, const char* name, QJsonObject fields) {
+      QTest::newRow(what) << QString::fromLatin1(name) << fields;
     };
-    row("Home temperature", "Panel3", "15°c ", true);
-    row("Home dry-air specific attenuation", "Panel6", "0.008 db km", true);
-    row("Home slant attenuation at 30°", "Panel19", "0.103 dB", true);
-    row("DX rain, 10 mm/h vertical", "Panel89", "0.185 dB/km", true);
-    row("Moon distance of the slider", "Label96", "384560.0 kms", true);
-    row("Home reference temperature at 120 m", "Panel38", "21 °c", true);
-    row("Home EME block", "Panel23", "", true);
-    row("DX EME block", "Panel2", "", true);
-    row("combined losses", "Panel121", "", true);
-    row("Reset to Current Distance", "ColorButton4", "Reset to Current Distance", true);
-    row("EME not selected", "Panel126", "", false);
-    row("its Select button, inside it", "Panel128", " Select", false);
-    row("decimals list, closed", "DisplayAccuracy", "Display accuracy [Decimal points]", false);
-    row("help delay list, closed", "ScreenDelaySelect", "On Screen Help delay", false);
-    row("Home latitude panel, closed", "Panel45", "", false);
-    row("DX latitude panel, closed", "Panel117", "", false);
-    row("cloud notes, closed", "Panel42", "", false);
+    const auto shown = [&](const char* what, const char* name, const char* text, bool visible) {
+      row(what, name, {{"text", QString::fromUtf8(text)}, {"visible", visible}});
+    };
+    shown("Home temperature", "Panel3", "15°c ", true);
+    shown("Home dry-air specific attenuation", "Panel6", "0.008 db km", true);
+    shown("Home slant attenuation at 30°", "Panel19", "0.103 dB", true);
+    shown("DX rain, 10 mm/h vertical", "Panel89", "0.185 dB/km", true);
+    shown("Moon distance of the slider", "Label96", "384560.0 kms", true);
+    shown("Home reference temperature at 120 m", "Panel38", "21 °c", true);
+    shown("Home EME block", "Panel23", "", true);
+    shown("DX EME block", "Panel2", "", true);
+    shown("combined losses", "Panel121", "", true);
+    shown("Reset to Current Distance", "ColorButton4", "Reset to Current Distance", true);
+    shown("EME not selected", "Panel126", "", false);
+    shown("its Select button, inside it", "Panel128", " Select", false);
+    shown("decimals list, closed", "DisplayAccuracy", "Display accuracy [Decimal points]", false);
+    shown("help delay list, closed", "ScreenDelaySelect", "On Screen Help delay", false);
+    shown("Home latitude panel, closed", "Panel45", "", false);
+    shown("DX latitude panel, closed", "Panel117", "", false);
+    shown("cloud notes, closed", "Panel42", "", false);
+    // Radio groups give their selected item, -1 for none.
+    row("10 GHz band", "FreqSelect", {{"selected", 0}});
+    row("Home circular", "PolarisationSelectA", {{"selected", 2}});
+    row("DX 10 mm/h", "RainSelectB", {{"selected", 3}});
+    row("3 decimals", "DisplayAccuracy", {{"selected", 2}});
+    row("no map chosen", "PercentageDisplay", {{"selected", -1}});
+    // Components without text are listed too.
+    row("Home cloud slider at 0.2 kg/m2", "CloudSelectA", {{"position", 2}});
+    row("DX cloud slider at 1.0 kg/m2", "CloudSelectB", {{"position", 10}});
+    row("cloud slider from 0", "CloudSelectB", {{"minimum", 0}});
+    row("cloud slider to 4.0 kg/m2", "CloudSelectA", {{"maximum", 40}});
+    row("moon slider to apogee", "ScrollBar1", {{"maximum", 100}});
+    row("the tab strip's tabs", "TabSet2",
+        {{"tabs", QJsonArray({"Help", "About", "Exit", "Planner", "Spectrum"})}});
+    row("a stepper, shown", "TempButtonA", {{"visible", true}});
+    row("an EME-block stepper, shown in EME mode", "ElevationButtonB1", {{"visible", true}});
+    row("the notes, hidden with their panel", "Memo1", {{"visible", false}});
+    row("the notes panel's Close", "Button5", {{"text", "Close"}});
   }
-  void knownFigures() {
+  void knownEntries() {
     QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(bool, visible);
+    QFETCH(QJsonObject, fields);
     QVERIFY2(report_.contains(name), qPrintable(name));
-    QCOMPARE(Text(report_, name), text);
-    QCOMPARE(Visible(report_, name), visible);
-  }
-
-  void radioGroupsGiveTheirSelectedItem_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("10 GHz band") << QStringLiteral("FreqSelect") << 0;
-    QTest::newRow("Home circular") << QStringLiteral("PolarisationSelectA") << 2;
-    QTest::newRow("DX 10 mm/h") << QStringLiteral("RainSelectB") << 3;
-    QTest::newRow("3 decimals") << QStringLiteral("DisplayAccuracy") << 2;
-    QTest::newRow("no map chosen") << QStringLiteral("PercentageDisplay") << -1;
-  }
-  void radioGroupsGiveTheirSelectedItem() {
-    QFETCH(QString, name);
-    QFETCH(int, selected);
-    const QJsonObject shown = report_.value(name).toObject();
-    QCOMPARE(shown.value(QStringLiteral("selected")).toInt(-2), selected);
-    QCOMPARE(shown.size(), qsizetype(3));
+    const QJsonObject entry = report_.value(name).toObject();
+    // Compared as JSON text, so that a failure shows both values.
+    const auto json = [](const QString& field, const QJsonValue& value) {
+      return QString::fromUtf8(
+          QJsonDocument(QJsonObject{{field, value}}).toJson(QJsonDocument::Compact));
+    };
+    for (const QString& field : fields.keys())
+      QCOMPARE(json(field, entry.value(field)), json(field, fields.value(field)));
   }
 
   // Every entry says whether it is visible, and carries exactly the fields
@@ -208,33 +216,6 @@ class ReportTest : public QObject {
         QCOMPARE(fields.size(), qsizetype(1));
       }
     }
-  }
-
-  void componentsWithoutTextAreListedToo_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QJsonValue>("value");
-    const auto row = [](const char* what, const char* name, const char* field, QJsonValue v) {
-      QTest::newRow(what) << QString::fromLatin1(name) << QString::fromLatin1(field) << v;
-    };
-    row("Home cloud slider at 0.2 kg/m2", "CloudSelectA", "position", 2);
-    row("DX cloud slider at 1.0 kg/m2", "CloudSelectB", "position", 10);
-    row("cloud slider from 0", "CloudSelectB", "minimum", 0);
-    row("cloud slider to 4.0 kg/m2", "CloudSelectA", "maximum", 40);
-    row("moon slider to apogee", "ScrollBar1", "maximum", 100);
-    row("the tab strip's tabs", "TabSet2", "tabs",
-        QJsonArray({"Help", "About", "Exit", "Planner", "Spectrum"}));
-    row("a stepper, shown", "TempButtonA", "visible", true);
-    row("an EME-block stepper, shown in EME mode", "ElevationButtonB1", "visible", true);
-    row("the notes, hidden with their panel", "Memo1", "visible", false);
-    row("the notes panel's Close", "Button5", "text", "Close");
-  }
-  void componentsWithoutTextAreListedToo() {
-    QFETCH(QString, name);
-    QFETCH(QString, field);
-    QFETCH(QJsonValue, value);
-    QVERIFY2(report_.contains(name), qPrintable(name));
-    QCOMPARE(report_.value(name).toObject().value(field), value);
   }
 
   void theNotesGiveTheirThirteenLines() {
@@ -482,75 +463,93 @@ class ReportTest : public QObject {
 
   // --- Options ---
 
-  void badOptionsGiveTheUsage_data() {
+  // Bad arguments of each command: exit status 2, nothing printed, and the
+  // complaint on standard error (with the usage, where the command gives it).
+  // A readable data file comes first, so that only the arguments can fail.
+  void badArgumentsExitTwo_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("complaint");
-    const auto row = [](const char* what, QStringList args, const char* complaint) {
-      QTest::newRow(what) << args << QString::fromUtf8(complaint);
+    QTest::addColumn<QString>("usage");
+    const QStringList report = {"--data", Data("typical.dat")};
+    const QStringList track = QStringList{"--track"} + report;
+    const QString report_usage = QStringLiteral("\nusage: quillmere-report [--data FILE]");
+    const QString exact_usage = QStringLiteral("--spectrum --station home|dx");
+    const auto row = [](const char* what, const QStringList& command, QStringList args,
+                        const char* complaint, const QString& usage) {
+      QTest::newRow(what) << command + args << QString::fromUtf8(complaint) << usage;
     };
-    row("an unknown option", {"--verbose"}, "unknown option \"--verbose\"");
-    row("a stray argument", {"typical.dat"}, "unexpected argument \"typical.dat\"");
-    row("Qt's own options are not ours", {"-platform", "xcb"}, "unknown option \"-platform\"");
-    row("a flag given a value", {"--json=yes"}, "unknown option \"--json=yes\"");
-    row("--utc with a space", {"--utc", "2026-12-07 08:00:00"}, "--utc wants a UTC moment");
-    row("--utc with a zone", {"--utc", "2026-12-07T08:00:00Z"}, "--utc wants a UTC moment");
-    row("--utc on a leap second", {"--utc", "2016-12-31T23:59:60"}, "--utc wants a UTC moment");
-    row("--utc on 29 February 2027", {"--utc", "2027-02-29T00:00:00"}, "--utc wants a UTC moment");
-    row("--utc without a value", {"--utc"}, "--utc needs a value");
-    row("--data without a value", {"--data"}, "--data needs a value");
-    row("--data with an empty name", {"--data="}, "--data needs a file name");
+    const auto bad_option = [&](const char* what, QStringList args, const char* complaint) {
+      row(what, report, std::move(args), complaint, report_usage);
+    };
+    bad_option("an unknown option", {"--verbose"}, "unknown option \"--verbose\"");
+    bad_option("a stray argument", {"typical.dat"}, "unexpected argument \"typical.dat\"");
+    bad_option("Qt's own options are not ours", {"-platform", "xcb"},
+               "unknown option \"-platform\"");
+    bad_option("a flag given a value", {"--json=yes"}, "unknown option \"--json=yes\"");
+    bad_option("--utc with a space", {"--utc", "2026-12-07 08:00:00"}, "--utc wants a UTC moment");
+    bad_option("--utc with a zone", {"--utc", "2026-12-07T08:00:00Z"}, "--utc wants a UTC moment");
+    bad_option("--utc on a leap second", {"--utc", "2016-12-31T23:59:60"},
+               "--utc wants a UTC moment");
+    bad_option("--utc on 29 February 2027", {"--utc", "2027-02-29T00:00:00"},
+               "--utc wants a UTC moment");
+    bad_option("--utc without a value", {"--utc"}, "--utc needs a value");
+    bad_option("--data without a value", {"--data"}, "--data needs a value");
+    bad_option("--data with an empty name", {"--data="}, "--data needs a file name");
+
+    const auto bad_exact = [&](const char* what, QStringList args, const char* complaint) {
+      row(what, report, std::move(args), complaint, exact_usage);
+    };
+    bad_exact("no station", {"--slant", "--ghz", "24", "--elevations", "5"}, "--station home or");
+    bad_exact("a station that is neither", {"--slant", "--station", "moon", "--ghz", "24"},
+              "--station wants home or dx");
+    bad_exact("both commands at once", {"--slant", "--spectrum", "--station", "home"},
+              "give one of");
+    bad_exact("a spectrum without its step",
+              {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2"},
+              "--spectrum needs");
+    bad_exact("an elevation below the horizon",
+              {"--slant", "--station", "dx", "--ghz", "24", "--elevations", "5,-1"},
+              "--elevations wants");
+    bad_exact("a weather of two numbers",
+              {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz",
+               "1", "--weather", "1013,288"},
+              "--weather wants P,T,RHO");
+    bad_exact(
+        "an unknown profile",
+        {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--profile", "arctic"},
+        "--profile wants station or global");
+    bad_exact("a window option among them",
+              {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--utc", "x"},
+              "unknown option \"--utc\"");
+    bad_exact("an exact-method value missing", {"--slant", "--station"}, "--station needs a value");
+
+    // The track says what is wrong, without the usage.
+    const auto bad_track = [&](const char* what, QStringList args, const char* complaint) {
+      row(what, track, std::move(args), complaint, QString());
+    };
+    bad_track("a locator with a bad field", {"--home", "ZZ99", "--dx", "FN31"}, "");
+    bad_track("a locator of odd length", {"--home", "JO0", "--dx", "FN31"}, "");
+    bad_track("a latitude past the pole", {"--home", "91,0", "--dx", "FN31"}, "");
+    bad_track("a day that does not exist",
+              {"--home", "JO01", "--dx", "FN31", "--from", "2026-02-30T00:00:00"}, "");
+    bad_track("a time without seconds",
+              {"--home", "JO01", "--dx", "FN31", "--from", "2026-12-07T08:00"}, "");
+    bad_track("a span over 14 days", {"--home", "JO01", "--dx", "FN31", "--span", "20161"},
+              "bad --span");
   }
-  void badOptionsGiveTheUsage() {
+  void badArgumentsExitTwo() {
     QFETCH(QStringList, args);
     QFETCH(QString, complaint);
+    QFETCH(QString, usage);
     Run run;
-    // A readable data file first, so that only the options can fail.
-    Report(QStringList{QStringLiteral("--data"), Data("typical.dat")} + args, run);
+    Report(args, run);
     QCOMPARE(run.exit_code, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
-    QVERIFY2(run.err.contains("\nusage: quillmere-report [--data FILE]"), run.err.constData());
+    QVERIFY2(run.err.contains(usage.toUtf8()), run.err.constData());
   }
 
   // --- The exact method: --spectrum and --slant ---
-
-  void exactPathBadArgumentsExitTwo_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("complaint");
-    const auto row = [](const char* what, QStringList args, const char* complaint) {
-      QTest::newRow(what) << args << QString::fromUtf8(complaint);
-    };
-    row("no station", {"--slant", "--ghz", "24", "--elevations", "5"}, "--station home or");
-    row("a station that is neither", {"--slant", "--station", "moon", "--ghz", "24"},
-        "--station wants home or dx");
-    row("both commands at once", {"--slant", "--spectrum", "--station", "home"}, "give one of");
-    row("a spectrum without its step",
-        {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2"},
-        "--spectrum needs");
-    row("an elevation below the horizon",
-        {"--slant", "--station", "dx", "--ghz", "24", "--elevations", "5,-1"},
-        "--elevations wants");
-    row("a weather of two numbers",
-        {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz", "1",
-         "--weather", "1013,288"},
-        "--weather wants P,T,RHO");
-    row("an unknown profile",
-        {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--profile", "arctic"},
-        "--profile wants station or global");
-    row("a window option among them",
-        {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--utc", "x"},
-        "unknown option \"--utc\"");
-  }
-  void exactPathBadArgumentsExitTwo() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, complaint);
-    Run run;
-    Report(QStringList{QStringLiteral("--data"), Data("typical.dat")} + args, run);
-    QCOMPARE(run.exit_code, 2);
-    QVERIFY(run.out.isEmpty());
-    QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
-    QVERIFY2(run.err.contains("--spectrum --station home|dx"), run.err.constData());
-  }
 
   void spectrumGivesOneRowPerFrequencyWithItsKeys() {
     Run run;
@@ -679,33 +678,6 @@ class ReportTest : public QObject {
   }
 
   // --- The Moon track of two stations ---
-
-  void trackRefusesBadArgumentsWithStatusTwo_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("complaint");
-    const auto row = [](const char* what, QStringList args, const char* complaint) {
-      QTest::newRow(what) << args << QString::fromUtf8(complaint);
-    };
-    row("a locator with a bad field", {"--home", "ZZ99", "--dx", "FN31"}, "");
-    row("a locator of odd length", {"--home", "JO0", "--dx", "FN31"}, "");
-    row("a latitude past the pole", {"--home", "91,0", "--dx", "FN31"}, "");
-    row("a day that does not exist",
-        {"--home", "JO01", "--dx", "FN31", "--from", "2026-02-30T00:00:00"}, "");
-    row("a time without seconds", {"--home", "JO01", "--dx", "FN31", "--from", "2026-12-07T08:00"},
-        "");
-    row("a span over 14 days", {"--home", "JO01", "--dx", "FN31", "--span", "20161"}, "bad --span");
-  }
-  void trackRefusesBadArgumentsWithStatusTwo() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, complaint);
-    Run run;
-    Report(QStringList{QStringLiteral("--track"), QStringLiteral("--data"), Data("typical.dat")} +
-               args,
-           run);
-    QCOMPARE(run.exit_code, 2);
-    QVERIFY(run.out.isEmpty());
-    QVERIFY2(run.err.startsWith("quillmere-report: " + complaint.toUtf8()), run.err.constData());
-  }
 
   void trackWithoutItsDataFileFails() {
     Run run;

@@ -30,22 +30,10 @@ namespace {
 
 using test::kDistanceAccuracyKm;
 using test::SetMoment;
+using test::ToMoment;
 using test::UtcMoment;
 
 using Seconds = std::chrono::sys_seconds;
-
-UtcMoment ToMoment(Seconds t) {
-  using namespace std::chrono;
-  const auto midnight = floor<days>(t);
-  const year_month_day date{midnight};
-  const hh_mm_ss time{t - midnight};
-  return {static_cast<std::uint16_t>(int{date.year()}),
-          static_cast<std::uint16_t>(unsigned{date.month()}),
-          static_cast<std::uint16_t>(unsigned{date.day()}),
-          static_cast<std::uint16_t>(time.hours().count()),
-          static_cast<std::uint16_t>(time.minutes().count()),
-          static_cast<std::uint16_t>(time.seconds().count())};
-}
 
 // TAI-UTC from 1972 on, whole seconds: first month in force, value (IERS).
 struct LeapStep {

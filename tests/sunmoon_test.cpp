@@ -19,6 +19,7 @@ namespace {
 
 using test::kDistanceAccuracyKm;
 using test::SetMoment;
+using test::ToMoment;
 using test::UtcMoment;
 
 constexpr double kSpeedOfLight = 299792458.0;  // m/s
@@ -32,17 +33,7 @@ std::vector<UtcMoment> SweepMoments() {
   std::vector<UtcMoment> moments;
   const sys_seconds first = sys_days{1950y / January / 1};
   const sys_seconds last = sys_days{2100y / December / 31};
-  for (sys_seconds t = first; t <= last; t += days{7} + hours{5}) {
-    const auto midnight = floor<days>(t);
-    const year_month_day date{midnight};
-    const hh_mm_ss time{t - midnight};
-    moments.push_back({static_cast<std::uint16_t>(int{date.year()}),
-                       static_cast<std::uint16_t>(unsigned{date.month()}),
-                       static_cast<std::uint16_t>(unsigned{date.day()}),
-                       static_cast<std::uint16_t>(time.hours().count()),
-                       static_cast<std::uint16_t>(time.minutes().count()),
-                       static_cast<std::uint16_t>(time.seconds().count())});
-  }
+  for (sys_seconds t = first; t <= last; t += days{7} + hours{5}) moments.push_back(ToMoment(t));
   return moments;
 }
 
@@ -283,15 +274,7 @@ UtcMoment Shifted(const UtcMoment& m, int seconds) {
   using namespace std::chrono;
   const sys_seconds t = sys_days{year{m.year} / m.month / m.day} + hours{m.hour} +
                         minutes{m.minute} + std::chrono::seconds{m.second + seconds};
-  const auto midnight = floor<days>(t);
-  const year_month_day date{midnight};
-  const hh_mm_ss time{t - midnight};
-  return {static_cast<std::uint16_t>(int{date.year()}),
-          static_cast<std::uint16_t>(unsigned{date.month()}),
-          static_cast<std::uint16_t>(unsigned{date.day()}),
-          static_cast<std::uint16_t>(time.hours().count()),
-          static_cast<std::uint16_t>(time.minutes().count()),
-          static_cast<std::uint16_t>(time.seconds().count())};
+  return ToMoment(t);
 }
 
 struct HistoryCase {

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the sun/moon component's tests.
 
+#include <chrono>
 #include <cstdint>
 
 #include "sunmoon.h"
@@ -11,6 +12,21 @@ namespace quillmere::test {
 struct UtcMoment {
   std::uint16_t year, month, day, hour, minute, second;
 };
+
+// The moment of `t` (UTC, as the system clock counts it, without leap
+// seconds).
+inline UtcMoment ToMoment(std::chrono::sys_seconds t) {
+  using namespace std::chrono;
+  const auto midnight = floor<days>(t);
+  const year_month_day date{midnight};
+  const hh_mm_ss time{t - midnight};
+  return {static_cast<std::uint16_t>(int{date.year()}),
+          static_cast<std::uint16_t>(unsigned{date.month()}),
+          static_cast<std::uint16_t>(unsigned{date.day()}),
+          static_cast<std::uint16_t>(time.hours().count()),
+          static_cast<std::uint16_t>(time.minutes().count()),
+          static_cast<std::uint16_t>(time.seconds().count())};
+}
 
 // Sets `moment` the way the calculator does, with zeros in the reserved
 // arguments.

@@ -6,19 +6,17 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QPlainTextEdit>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
 
 #include "component_text.h"
-#include "default_data.h"
-#include "font_substitutes.h"
 #include "help_viewer.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
 #include "support/message_log.h"
+#include "support/test_window.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -32,19 +30,11 @@ class DesktopTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
-    QLocale::setDefault(QLocale::c());
-  }
+  void initTestCase() { quillmere::testing::SetUpWindowLook(); }
 
   void init() {
-    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-    form_->SetMessages(&log_);
-    quillmere::RecordBuffer buffer;
-    quillmere::LoadDefaults(form_->Calc(), form_->ComponentDisplay(), buffer,
-                            std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / "typical.dat",
-                            log_);
+    form_ = quillmere::testing::OpenTestWindow(log_);
+    quillmere::testing::LoadTestRecord(*form_, "typical.dat", log_);
     log_.lines.clear();
   }
   void cleanup() { form_.reset(); }

@@ -12,19 +12,17 @@
 #include <QDir>
 #include <QLabel>
 #include <QRadioButton>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <array>
 #include <memory>
 
-#include "default_data.h"
-#include "font_substitutes.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
 #include "support/message_log.h"
+#include "support/test_window.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -59,8 +57,7 @@ class KeyboardTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
+    quillmere::testing::SetUpWindowLook();
     // Save default Data writes into the current folder.
     QVERIFY(work_.isValid());
     QVERIFY(QDir::setCurrent(work_.path()));
@@ -403,12 +400,8 @@ class KeyboardTest : public QObject {
   // shown at all).
   Window Open(bool shown = true) {
     Window w;
-    w.form = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-    w.form->SetMessages(w.log.get());
-    quillmere::RecordBuffer buffer;
-    quillmere::LoadDefaults(w.form->Calc(), w.form->ComponentDisplay(), buffer,
-                            std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / "typical.dat",
-                            *w.log);
+    w.form = quillmere::testing::OpenTestWindow(*w.log);
+    quillmere::testing::LoadTestRecord(*w.form, "typical.dat", *w.log);
     w.log->lines.clear();
     if (shown) {
       w.form->show();

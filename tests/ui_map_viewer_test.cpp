@@ -5,15 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <string>
 #include <vector>
 
-#include "font_substitutes.h"
 #include "radio_group.h"
 #include "support/message_log.h"
+#include "support/test_window.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "ui_tform1.h"
@@ -31,8 +30,7 @@ class MapViewerTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
+    quillmere::testing::SetUpWindowLook();
     original_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir_.path()));
     QImage map(1100, 800, QImage::Format_RGB888);  // larger than the picture box

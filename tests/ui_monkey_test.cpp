@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QScrollBar>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -16,12 +15,11 @@
 
 #include "clickable_label.h"
 #include "color_button.h"
-#include "default_data.h"
-#include "font_substitutes.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
 #include "support/message_log.h"
+#include "support/test_window.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -37,20 +35,15 @@ class MonkeyTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
+    quillmere::testing::SetUpWindowLook();
     original_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir_.path()));  // saves land here
   }
   void cleanupTestCase() { QDir::setCurrent(original_); }
 
   void init() {
-    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-    form_->SetMessages(&log_);
-    quillmere::RecordBuffer buffer;
-    quillmere::LoadDefaults(form_->Calc(), form_->ComponentDisplay(), buffer,
-                            std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / "typical.dat",
-                            log_);
+    form_ = quillmere::testing::OpenTestWindow(log_);
+    quillmere::testing::LoadTestRecord(*form_, "typical.dat", log_);
   }
   void cleanup() { form_.reset(); }
 

@@ -11,7 +11,6 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -19,9 +18,9 @@
 #include <cmath>
 #include <memory>
 
-#include "font_substitutes.h"
 #include "panel.h"
 #include "radio_group.h"
+#include "support/test_window.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "ui_tform1.h"
@@ -75,10 +74,7 @@ class ScalingTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
-  }
+  void initTestCase() { quillmere::testing::SetUpWindowLook(); }
 
   void init() {
     form_ = std::make_unique<TForm1>();

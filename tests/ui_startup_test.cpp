@@ -12,7 +12,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "font_substitutes.h"
 #include "help_viewer.h"
 #include "panel.h"
 #include "placement.h"
 #include "support/message_log.h"
+#include "support/test_window.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "ui_tform1.h"
@@ -47,8 +46,7 @@ class StartupTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
+    quillmere::testing::SetUpWindowLook();
     original_ = QDir::currentPath();
   }
 
@@ -130,29 +128,23 @@ class StartupTest : public QObject {
     QCOMPARE(form_->size(), QSize(800, 600));
   }
 
-  void aPlacementOffEveryScreenFallsBackToTheDefaults() {
-    WritePlacement(50000, 40000, 900, 700);
-    MakeForm();
-    form_->show();
-    QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
-  }
-
-  // Found by fuzz_placement: edges near the int limits overflowed the
-  // rectangle arithmetic, and a window far off the screen was taken as one
-  // on it.
-  void aPlacementAtTheIntLimitsFallsBackToTheDefaults_data() {
+  // The rows at the int limits were found by fuzz_placement: edges near them
+  // overflowed the rectangle arithmetic, and a window far off the screen was
+  // taken as one on it.
+  void aPlacementOffEveryScreenFallsBackToTheDefaults_data() {
     QTest::addColumn<int>("left");
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     constexpr int kMax = std::numeric_limits<int>::max();
     constexpr int kMin = std::numeric_limits<int>::min();
+    QTest::newRow("far to the right of and below the screen") << 50000 << 40000 << 900 << 700;
     QTest::newRow("right and bottom edges past the int range") << kMax << kMax << 500 << 500;
     QTest::newRow("left and top at the int minimum") << kMin << kMin << 500 << 500;
     QTest::newRow("from the int minimum, the largest size") << kMin << kMin << kMax << kMax;
   }
 
-  void aPlacementAtTheIntLimitsFallsBackToTheDefaults() {
+  void aPlacementOffEveryScreenFallsBackToTheDefaults() {
     QFETCH(int, left);
     QFETCH(int, top);
     QFETCH(int, width);
@@ -163,36 +155,32 @@ class StartupTest : public QObject {
     QCOMPARE(form_->frameGeometry(), QRect(10, 10, 500, 500));  // outer size
   }
 
-  void closingWritesThePlacement() {
-    MakeForm();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    form_->setGeometry(20, 30, 640, 480);
-    const QRect outer = form_->frameGeometry();
-    form_->close();
-    QSettings ini(QStringLiteral("QuillmereS.ini"), QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("Position/Left")).toInt(), outer.left());
-    QCOMPARE(ini.value(QStringLiteral("Position/Top")).toInt(), outer.top());
-    QCOMPARE(ini.value(QStringLiteral("Position/Width")).toInt(), outer.width());
-    QCOMPARE(ini.value(QStringLiteral("Position/Height")).toInt(), outer.height());
-    QVERIFY(outer.width() >= 640);
+  // The close writes the window's outer rectangle as four keys: into a new
+  // file, or into the user's, keeping the rest of it.
+  void closingWritesThePlacement_data() {
+    QTest::addColumn<QString>("before");  // the file before; none if null
+    QTest::addColumn<QString>("after");   // %1 to %4: left, top, width, height
+    QTest::newRow("no file: a new one")
+        << QString() << QStringLiteral("[Position]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n");
+    QTest::newRow("the user's file: the rest kept")
+        << QStringLiteral("; my notes\n[Position]\nLeft=30\nColour=blue\n[Other]\nTop=1\n")
+        << QStringLiteral(
+               "; my notes\n[Position]\nLeft=%1\nColour=blue\n"
+               "Top=%2\nWidth=%3\nHeight=%4\n[Other]\nTop=1\n");
   }
-
-  // The close writes the four keys into the user's file and keeps the rest.
-  void closingKeepsTheRestOfThePlacementFile() {
-    WriteFile("; my notes\n[Position]\nLeft=30\nColour=blue\n[Other]\nTop=1\n");
+  void closingWritesThePlacement() {
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    if (!before.isNull()) WriteFile(before);
     MakeForm();
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     form_->setGeometry(20, 30, 640, 480);
     const QRect outer = form_->frameGeometry();
+    QVERIFY(outer.width() >= 640);
     form_->close();
-    QCOMPARE(ReadFile(), QStringLiteral("; my notes\n[Position]\nLeft=%1\nColour=blue\n"
-                                        "Top=%2\nWidth=%3\nHeight=%4\n[Other]\nTop=1\n")
-                             .arg(outer.left())
-                             .arg(outer.top())
-                             .arg(outer.width())
-                             .arg(outer.height()));
+    QCOMPARE(ReadFile(),
+             after.arg(outer.left()).arg(outer.top()).arg(outer.width()).arg(outer.height()));
   }
 
   // A FIFO behind the placement's name: the window opens at the defaults
@@ -373,8 +361,7 @@ class StartupTest : public QObject {
 
  private:
   void MakeForm() {
-    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-    form_->SetMessages(&log_);
+    form_ = quillmere::testing::OpenTestWindow(log_);
     form_->EnableStartup(true);
   }
 

@@ -4,19 +4,17 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QSignalSpy>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
 
 #include "clickable_label.h"
 #include "color_button.h"
-#include "font_substitutes.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
+#include "support/test_window.h"
 #include "tab_set.h"
 
 using quillmere::RadioGroup;
@@ -66,10 +64,6 @@ class WidgetsTest : public QObject {
   void spinButtonArrows_data();
   void spinButtonArrows();
 
-  void sliderReportsEveryChange_data();
-  void sliderReportsEveryChange();
-  void sliderUserStepReports();
-
   void tabSetClearsSelectionAfterEachChoice();
   void tabSetClickOutsideTabsChoosesNothing();
 
@@ -84,8 +78,7 @@ class WidgetsTest : public QObject {
 };
 
 void WidgetsTest::initTestCase() {
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  quillmere::InstallFontSubstitutes();
+  quillmere::testing::SetUpWindowLook();
 }
 
 void WidgetsTest::radioGroupStartsWithNoSelection() {
@@ -226,45 +219,6 @@ void WidgetsTest::spinButtonArrows() {
   QTest::mouseClick(arrow, Qt::LeftButton);
   QCOMPARE(ups.count(), up ? 2 : 0);
   QCOMPARE(downs.count(), up ? 0 : 2);
-}
-
-void WidgetsTest::sliderReportsEveryChange_data() {
-  QTest::addColumn<int>("before");
-  QTest::addColumn<int>("set");
-  QTest::addColumn<QList<int>>("emitted");
-  QTest::newRow("new position") << 0 << 56 << QList<int>{56};
-  QTest::newRow("same position") << 56 << 56 << QList<int>{};
-  QTest::newRow("beyond the end is clamped") << 56 << 150 << QList<int>{100};
-  QTest::newRow("below the start is clamped") << 56 << -5 << QList<int>{0};
-  QTest::newRow("clamped to where it is") << 100 << 101 << QList<int>{};
-}
-
-// The Moon slider as the form makes it: 101 positions, a report for every
-// change and none for setting the position it has.
-void WidgetsTest::sliderReportsEveryChange() {
-  QFETCH(int, before);
-  QFETCH(int, set);
-  QFETCH(QList<int>, emitted);
-  QScrollBar bar(Qt::Horizontal);
-  bar.setRange(0, 100);
-  bar.setSingleStep(1);
-  bar.setPageStep(1);
-  bar.setValue(before);
-  QSignalSpy spy(&bar, &QScrollBar::valueChanged);
-  bar.setValue(set);
-  QCOMPARE(Emitted(spy), emitted);
-}
-
-// A step by the user (an arrow, the keyboard, a drag) reports as well.
-void WidgetsTest::sliderUserStepReports() {
-  QScrollBar bar(Qt::Horizontal);
-  bar.setRange(0, 100);
-  bar.setValue(56);
-  QSignalSpy spy(&bar, &QScrollBar::valueChanged);
-  bar.triggerAction(QAbstractSlider::SliderSingleStepSub);
-  bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  QCOMPARE(Emitted(spy), (QList<int>{55, 56, 57}));
 }
 
 void WidgetsTest::tabSetClearsSelectionAfterEachChoice() {

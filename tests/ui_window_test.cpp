@@ -4,20 +4,18 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <string>
 #include <vector>
 
 #include "color_button.h"
-#include "default_data.h"
-#include "font_substitutes.h"
 #include "on_screen_help.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
 #include "support/message_log.h"
+#include "support/test_window.h"
 #include "tform1.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
@@ -41,15 +39,10 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    quillmere::InstallFontSubstitutes();
-    QLocale::setDefault(QLocale::c());
-  }
+  void initTestCase() { quillmere::testing::SetUpWindowLook(); }
 
   void init() {
-    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-    form_->SetMessages(&log_);
+    form_ = quillmere::testing::OpenTestWindow(log_);
     log_.lines.clear();
   }
   void cleanup() { form_.reset(); }
@@ -185,8 +178,7 @@ class WindowTest : public QObject {
 
   void numbersUseTheLocaleSeparators() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    form_ = std::make_unique<TForm1>(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 8, 0, 0, 0}));
-    form_->SetMessages(&log_);
+    form_ = quillmere::testing::OpenTestWindow(log_);
     Load("typical.dat");
     QLocale::setDefault(QLocale::c());
     QCOMPARE(Caption(*form_, "Panel6"), QStringLiteral("0,008 db km"));
@@ -205,11 +197,7 @@ class WindowTest : public QObject {
   }
 
  private:
-  void Load(const char* vector) {
-    quillmere::RecordBuffer buffer;
-    quillmere::LoadDefaults(form_->Calc(), form_->ComponentDisplay(), buffer,
-                            std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / vector, log_);
-  }
+  void Load(const char* vector) { quillmere::testing::LoadTestRecord(*form_, vector, log_); }
 
   std::unique_ptr<TForm1> form_;
   MessageLog log_;

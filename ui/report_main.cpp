@@ -29,6 +29,7 @@
 #include "form_components.h"
 #include "form_view.h"
 #include "messages.h"
+#include "option_reader.h"
 #include "process_signals.h"
 #include "report_components.h"
 #include "report_track.h"
@@ -98,21 +99,12 @@ struct Options {
 // Reads the options; on a bad one returns nothing and says why in `error`.
 // "--name VALUE" and "--name=VALUE" both work; a later option overrides an
 // earlier one.
-std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
+std::optional<Options> ParseOptions(std::span<const std::string_view> args, std::string& error) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    std::optional<std::string_view> inline_value;
-    if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
-      inline_value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-    }
-    const auto value = [&]() -> std::optional<std::string_view> {
-      if (inline_value) return inline_value;
-      if (i + 1 < argc) return std::string_view(argv[++i]);
-      error = std::string(arg) + " needs a value";
-      return std::nullopt;
-    };
+  quillmere::OptionReader reader(args);
+  while (reader.Next()) {
+    const std::string_view arg = reader.Name();
+    const auto value = [&] { return reader.Value(error); };
     if (arg == "--data") {
       const auto file = value();
       if (!file) return std::nullopt;
@@ -130,17 +122,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             "--utc wants a UTC moment YYYY-MM-DDTHH:MM:SS, not \"" + std::string(*moment) + "\"";
         return std::nullopt;
       }
-    } else if (arg == "--json" && !inline_value) {
+    } else if (reader.IsFlag("--json")) {
       options.json = true;
-    } else if ((arg == "--help" || arg == "-h") && !inline_value) {
+    } else if (reader.IsFlag("--help") || reader.IsFlag("-h")) {
       options.help = true;
-    } else if (arg == "--version" && !inline_value) {
+    } else if (reader.IsFlag("--version")) {
       options.version = true;
     } else if (!arg.starts_with('-')) {
-      error = "unexpected argument \"" + std::string(argv[i]) + "\"";
+      error = "unexpected argument \"" + std::string(reader.Given()) + "\"";
       return std::nullopt;
     } else {
-      error = "unknown option \"" + std::string(argv[i]) + "\"";
+      error = "unknown option \"" + std::string(reader.Given()) + "\"";
       return std::nullopt;
     }
   }
@@ -306,12 +298,10 @@ int main(int argc, char** argv) {
                   [](const char* arg) { return std::string_view(arg) == "--track"; })) {
     return RunTrack(argc, argv);
   }
-  if (const std::vector<std::string_view> args(argv + 1, argv + argc);
-      quillmere::IsExactPathCommand(args)) {
-    return RunExactPath(argv[0], args);
-  }
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (quillmere::IsExactPathCommand(args)) return RunExactPath(argv[0], args);
   std::string error;
-  const std::optional<Options> options = ParseOptions(argc, argv, error);
+  const std::optional<Options> options = ParseOptions(args, error);
   if (!options) {
     std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
     return kBadOptions;
