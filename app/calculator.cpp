@@ -278,6 +278,9 @@ void Calculator::Recalculate() {
   ShowFixed("Panel31", EmeTotal(B, g.EmePathLoss), 8, D, " dB");
   ShowFixed("Panel75", B.HeightAsl, 8, 0, " m");
   ShowFixed("Panel120", OneWayLoss(A) + OneWayLoss(B), 8, D, " dB");
+
+  // The views that follow the window learn of the new figures.
+  if (on_recalculated) on_recalculated();
 }
 
 // ---------------------------------------------------------------------------

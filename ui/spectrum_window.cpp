@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -30,7 +29,6 @@ namespace {
 
 // How often a shown view looks at the main window's state, ms: well inside
 // the 50 ms in which a change of weather should show.
-constexpr int kPollMs = 20;
 // The step of the spectrum's first sketch, GHz.
 constexpr int kSketchStepGhz = 5;
 
@@ -306,10 +304,6 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   layout->addWidget(caption_);
   layout->addWidget(pages_, 1);
   layout->addLayout(bottom);
-
-  poll_ = new QTimer(this);
-  poll_->setInterval(kPollMs);
-  connect(poll_, &QTimer::timeout, this, &SpectrumWindow::Follow);
 }
 
 SpectrumWindow::~SpectrumWindow() {
@@ -328,8 +322,16 @@ void SpectrumWindow::RedrawNow() {
   Apply(std::move(r));
 }
 
+void SpectrumWindow::StateChanged() {
+  if (isVisible()) Follow();
+}
+
 void SpectrumWindow::Follow() {
-  if (computing_) return;
+  if (computing_) {
+    rerun_ = true;
+    return;
+  }
+  rerun_ = false;
   const bool elevation = ElevationKey(state_) != elevation_key_;
   const bool frequency = StationAirKey(state_) != air_key_;
   if (!elevation && !frequency) return;
@@ -348,6 +350,8 @@ void SpectrumWindow::Follow() {
               [this, results, generation, last] {
                 if (last) computing_ = false;
                 if (generation == generation_) Apply(std::move(*results));
+                // What changed while this one ran.
+                if (last && rerun_) Follow();
               },
               Qt::QueuedConnection);
         };
@@ -420,13 +424,7 @@ void SpectrumWindow::ExportClick(ReadOutChartView* view) {
 
 void SpectrumWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  poll_->start();
   Follow();
-}
-
-void SpectrumWindow::hideEvent(QHideEvent* event) {
-  poll_->stop();
-  QWidget::hideEvent(event);
 }
 
 void SpectrumWindow::keyPressEvent(QKeyEvent* event) {
