@@ -44,6 +44,7 @@
 #include "safe_write.h"
 #include "track_command.h"
 #include "track_environment.h"
+#include "vector_state.h"
 
 namespace quillmere {
 namespace {
@@ -325,6 +326,7 @@ struct TrackResult {
 };
 
 TrackResult RunTrackJob(TrackJob job) {
+  ClearUpperVectorState();
   TrackResult out;
   // The request lives here: the air callables find each station by its
   // address in it.

@@ -23,6 +23,7 @@
 #include "itu676.h"
 #include "itu838.h"
 #include "program_icon.h"
+#include "vector_state.h"
 
 namespace quillmere {
 namespace {
@@ -315,6 +316,7 @@ void SpectrumWindow::RedrawNow() {
   ++generation_;
   elevation_key_ = ElevationKey(state_);
   air_key_ = StationAirKey(state_);
+  ClearUpperVectorState();
   Results r;
   r.elevation = r.frequency = true;
   r.elevation_charts = ComputeElevationCharts(state_);
@@ -342,6 +344,7 @@ void SpectrumWindow::Follow() {
   // meanwhile.
   worker_ = std::async(
       std::launch::async, [this, copy = state_, elevation, frequency, generation = generation_] {
+        ClearUpperVectorState();
         const auto post = [this, generation](std::shared_ptr<Results> results, bool last) {
           // The destructor waits for this task, so the view is alive when the
           // results are posted; Qt drops them if it is deleted before they run.
