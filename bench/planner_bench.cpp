@@ -51,6 +51,9 @@ void Prepare() {
   g_planner->SetSpan(k2026Dec7, 14 * 24 * 60, 1);
   g_planner->resize(1280, 900);
   g_planner->show();
+  // The planner computes as it opens: let that finish before timing.
+  while (g_planner->Computing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  QCoreApplication::processEvents();
   g_planner->Calculate();
 }
 
