@@ -496,6 +496,9 @@ void Calculator::Recalculate() {
         break;
     }
   }
+
+  // The views that follow the window learn of the new figures.
+  if (on_recalculated) on_recalculated();
 }
 
 // ---------------------------------------------------------------------------

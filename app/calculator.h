@@ -6,6 +6,7 @@
 // window, the headless report and the tests. The selection groups and
 // sliders it reads are its own Controls, which run their handlers here.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,8 +48,12 @@ class Calculator {
   StationParams& Of(Station s) { return s == Station::Home ? state_.Home : state_.DX; }
 
   // Recomputes both stations from scratch, in a fixed order, and writes
-  // every result field.
+  // every result field; then calls on_recalculated.
   void Recalculate();
+  // Called at the end of every recalculation, when set: the views that
+  // follow the window's figures (the spectrum view, the Moon planner) hear
+  // of a change of weather or band here rather than polling the state.
+  std::function<void()> on_recalculated;
 
   // Model steps that also write their own display fields.
   void UpdateVapourDensity(Station s);

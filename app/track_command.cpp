@@ -99,6 +99,15 @@ json Terms(bool valid, const Degradation& d) {
 
 }  // namespace
 
+const char* AtmosphereName(TrackAtmosphere atmosphere) {
+  return atmosphere == TrackAtmosphere::kRayTraced ? "ray-traced" : "cosecant";
+}
+
+const char* AtmosphereLabel(TrackAtmosphere atmosphere) {
+  return atmosphere == TrackAtmosphere::kRayTraced ? "ray-traced (P.676-13 Annex 1)"
+                                                   : "window's cosecant model";
+}
+
 std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args) {
   TrackOptions o;
   bool track = false, have_home = false, have_dx = false;
@@ -142,6 +151,14 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       o.step_minutes = *n;
     } else if (a == "--data") {
       o.data_file = v;
+    } else if (a == "--atmosphere") {
+      if (v == AtmosphereName(TrackAtmosphere::kCosecant)) {
+        o.atmosphere = TrackAtmosphere::kCosecant;
+      } else if (v == AtmosphereName(TrackAtmosphere::kRayTraced)) {
+        o.atmosphere = TrackAtmosphere::kRayTraced;
+      } else {
+        return "bad --atmosphere: " + v + " (cosecant or ray-traced)";
+      }
     } else {
       return "unknown argument: " + a;
     }
@@ -181,6 +198,7 @@ std::string TrackJson(const TrackOptions& options, const TrackEnvironment& envir
   const json document = {{"home", Place(options.stations.home)},
                          {"dx", Place(options.stations.dx)},
                          {"frequency_hz", f},
+                         {"atmosphere", AtmosphereName(options.atmosphere)},
                          {"rows", std::move(rows)},
                          {"windows", std::move(windows)}};
   return document.dump() + "\n";
@@ -190,12 +208,14 @@ std::string TrackTable(const TrackOptions& options, const TrackEnvironment& envi
                        const Track& track) {
   std::string out;
   char line[256];
-  std::snprintf(
-      line, sizeof line, "Home %s (%.4f, %.4f, %.0f m)   DX %s (%.4f, %.4f, %.0f m)   %.3f GHz\n",
-      options.home_text.c_str(), options.stations.home.latitude_deg,
-      options.stations.home.longitude_deg, options.stations.home.height_m, options.dx_text.c_str(),
-      options.stations.dx.latitude_deg, options.stations.dx.longitude_deg,
-      options.stations.dx.height_m, environment.frequency_hz / 1e9);
+  std::snprintf(line, sizeof line,
+                "Home %s (%.4f, %.4f, %.0f m)   DX %s (%.4f, %.4f, %.0f m)   %.3f GHz   "
+                "Atmosphere: %s\n",
+                options.home_text.c_str(), options.stations.home.latitude_deg,
+                options.stations.home.longitude_deg, options.stations.home.height_m,
+                options.dx_text.c_str(), options.stations.dx.latitude_deg,
+                options.stations.dx.longitude_deg, options.stations.dx.height_m,
+                environment.frequency_hz / 1e9, AtmosphereLabel(options.atmosphere));
   out += line;
   out +=
       "UTC                   Home az    el  DX az    el  Mutual  Self Dop Hz  H>DX Dop Hz  Lib Hz  "
@@ -227,6 +247,13 @@ AttenuationFunction AttenuationFor(const TrackRequest& request, StationAttenuati
   };
 }
 
+SlantAirFunction SlantAirFor(const TrackRequest& request, StationAir air) {
+  if (!air) return {};
+  return [&request, air = std::move(air)](const Station& s, const MoonSighting& moon) {
+    return air(&s == &request.stations.dx, moon);
+  };
+}
+
 int RunTrackCommand(
     const std::vector<std::string>& args, double now_utc_s,
     const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
@@ -251,6 +278,13 @@ int RunTrackCommand(
   request.step_minutes = options.step_minutes;
   request.frequency_hz = env->frequency_hz;
   request.attenuation_db = AttenuationFor(request, env->attenuation_db);
+  if (options.atmosphere == TrackAtmosphere::kRayTraced) {
+    if (!env->ray_traced) {
+      err << "quillmere-report: the data file gives no ray-traced atmosphere\n";
+      return 1;
+    }
+    request.slant_air = SlantAirFor(request, env->ray_traced());
+  }
   const Track track = ComputeTrack(request);
   out << (options.json ? TrackJson(options, *env, track) : TrackTable(options, *env, track));
   return 0;

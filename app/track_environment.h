@@ -1,10 +1,14 @@
 #pragma once
 // The Moon track's view of the main window's state: the band and each
 // station's one-way loss toward an elevation, from the figures of the last
-// recalculation. Both the command line and the planner take it from here,
-// so a minute of the track can be checked against the window.
+// recalculation, and the ray-traced air of its weather (track_air.h). Both
+// the command line and the planner take it from here, so a minute of the
+// track can be checked against the window.
+
+#include <vector>
 
 #include "station_totals.h"
+#include "track_air.h"
 #include "track_command.h"
 
 namespace quillmere {
@@ -16,7 +20,22 @@ inline TrackEnvironment TrackEnvironmentOf(const QuillmereState& state) {
   env.attenuation_db = [home = state.Home, dx = state.DX](bool is_dx, double elevation_deg) {
     return static_cast<double>(OneWayLossAt(is_dx ? dx : home, elevation_deg));
   };
+  env.ray_traced = [state] { return StationAir(RayTracedAirOf(state)); };
   return env;
+}
+
+// What the track's air depends on in the state, for the model chosen: equal
+// keys, equal degradation. The cosecant model reads the window's gases,
+// cloud (which the window takes along its own elevation), rain and fog as
+// the last recalculation left them; the ray trace the weather itself.
+inline std::vector<double> TrackAirKey(const QuillmereState& state, TrackAtmosphere atmosphere) {
+  if (atmosphere == TrackAtmosphere::kRayTraced) return RayTracedAirKey(state);
+  std::vector<double> key{static_cast<double>(state.Frequency)};
+  for (const StationParams* s : {&state.Home, &state.DX})
+    for (const Real v : {s->DryAirSpecific, s->VapourSpecific, s->DryAirHeight, s->VapourHeight,
+                         s->CloudAttenuation, s->FogAttenuation, s->RainAttenuation})
+      key.push_back(static_cast<double>(v));
+  return key;
 }
 
 }  // namespace quillmere

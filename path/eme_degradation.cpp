@@ -2,6 +2,7 @@
 
 #include "eme_degradation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmere {
@@ -44,14 +45,33 @@ double BeamFillingFactor(double f_hz, double dish_diameter_m, double disk_diamet
   return 1.0 - std::exp(-std::log(2.0) * ratio * ratio);
 }
 
+double MainBeamEfficiency(double aperture_efficiency) {
+  const double theta_rad = 70.0 * kPi / 180.0;  // the beamwidth's 70 degrees per lambda / D
+  const double ratio = (kPi / 4.0) * (kPi / (4.0 * std::log(2.0))) * theta_rad * theta_rad;
+  return std::clamp(aperture_efficiency * ratio, 0.0, 1.0);
+}
+
+double MoonInBeamK(double moon_brightness_k, double f_hz, double dish_diameter_m,
+                   double aperture_efficiency, double disk_diameter_deg) {
+  return moon_brightness_k * MainBeamEfficiency(aperture_efficiency) *
+         BeamFillingFactor(f_hz, dish_diameter_m, disk_diameter_deg);
+}
+
 Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
                             double attenuation_b_db, double receiver_noise_k,
+                            double moon_in_beam_k) {
+  return PathDegradation(range_a_km, range_b_km, attenuation_a_db, attenuation_b_db,
+                         SkyTemperatureK(attenuation_b_db), receiver_noise_k, moon_in_beam_k);
+}
+
+Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
+                            double attenuation_b_db, double sky_b_k, double receiver_noise_k,
                             double moon_in_beam_k) {
   Degradation d;
   d.distance_db = DistanceTermDb(range_a_km, range_b_km);
   d.attenuation_tx_db = attenuation_a_db;
   d.attenuation_rx_db = attenuation_b_db;
-  const double t_sky = SkyTemperatureK(attenuation_b_db);
+  const double t_sky = sky_b_k;
   const double t_moon = moon_in_beam_k * std::pow(10.0, -attenuation_b_db / 10.0);
   d.sky_noise_db = 10.0 * std::log10((receiver_noise_k + t_sky) / (receiver_noise_k + kColdSkyK));
   d.moon_noise_db =

@@ -52,6 +52,29 @@ double MoonBrightnessK(double f_hz, double phase);
 // parabolic dish with the usual tapered illumination (Kraus, Antennas).
 double BeamFillingFactor(double f_hz, double dish_diameter_m, double disk_diameter_deg);
 
+// Main-beam efficiency of a dish of aperture efficiency `aperture_efficiency`
+// (0..1) whose main beam is the Gaussian above: the fraction of its whole
+// reception pattern that the main beam holds, eta_B = Omega_MB / Omega_A
+// (Kraus, Radio Astronomy, 2nd ed. 1986, sections 6-1 and 6-9). The beam
+// solid angle is Omega_A = lambda^2 / A_e with the effective aperture
+// A_e = eta_a pi D^2 / 4; the Gaussian's main-beam solid angle is
+// Omega_MB = pi theta^2 / (4 ln 2) with theta = 70 lambda / D. The
+// wavelength and the diameter cancel:
+//   eta_B = eta_a (pi / 4) (pi / (4 ln 2)) (70 pi / 180)^2 = 1.3283 eta_a,
+// at most 1 (an aperture efficiency above 0.75 belongs to a more uniform
+// illumination and a narrower beam than the taper of 70 lambda / D).
+double MainBeamEfficiency(double aperture_efficiency);
+
+// The Moon's noise that a dish receives, K above the atmosphere: its
+// antenna temperature T_A = (A_e / lambda^2) integral of T_B P_n over the
+// disk (Kraus, Radio Astronomy, eq. 3-99) for a disk of uniform brightness
+// in the Gaussian main beam, eta_B x the beam-filling factor x T_moon. The
+// dish's efficiency enters here only: the distance, the attenuation and the
+// sky, which fills the whole pattern, are ratios against the ideal Moon seen
+// by the same dish, in which its gain cancels.
+double MoonInBeamK(double moon_brightness_k, double f_hz, double dish_diameter_m,
+                   double aperture_efficiency, double disk_diameter_deg);
+
 // The degradation of one EME path, dB, term by term.
 struct Degradation {
   double distance_db = 0.0;        // DistanceTermDb
@@ -65,12 +88,20 @@ struct Degradation {
 // One path, sender a to receiver b (the same station for its own echoes).
 //   range_*_km        Moon range from each station, km
 //   attenuation_*_db  slant attenuation at each station's Moon elevation, dB
+//   sky_b_k           the sky's brightness temperature toward the Moon at
+//                     the receiver, K (2.7 K and the air's own emission)
 //   receiver_noise_k  the receiver's noise temperature, K
-//   moon_in_beam_k    the Moon's brightness temperature times the receiving
-//                     dish's beam-filling factor, K, above the atmosphere
+//   moon_in_beam_k    the Moon's noise in the receiving dish, K, above the
+//                     atmosphere (MoonInBeamK)
 // The receiver's noise rise, 10 log10((Trx + Tsky + Tmoon,in beam) /
 // (Trx + 2.7)), is split in two: the sky's part and the Moon's, the Moon's
 // noise dimmed by the receiver's atmosphere like the echo.
+Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
+                            double attenuation_b_db, double sky_b_k, double receiver_noise_k,
+                            double moon_in_beam_k);
+
+// The same with the sky from the receiver's attenuation by SkyTemperatureK
+// (an isothermal atmosphere at 275 K).
 Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
                             double attenuation_b_db, double receiver_noise_k,
                             double moon_in_beam_k);

@@ -288,29 +288,40 @@ Track ComputeTrack(const TrackRequest& request) {
     const bool home_up = row.home.elevation_refracted_deg > 0.0;
     const bool dx_up = row.dx.elevation_refracted_deg > 0.0;
     const double brightness = MoonBrightnessK(f, row.moon_phase);
-    auto attenuation = [&](const Station& s, const MoonSighting& m) {
-      return request.attenuation_db ? request.attenuation_db(s, m.elevation_refracted_deg) : 0.0;
+    auto air = [&](const Station& s, const MoonSighting& m) {
+      SlantAir a;
+      if (request.slant_air) {
+        a = request.slant_air(s, m);
+      } else if (request.attenuation_db) {
+        a.attenuation_db = request.attenuation_db(s, m.elevation_refracted_deg);
+      }
+      if (std::isnan(a.sky_temperature_k)) a.sky_temperature_k = SkyTemperatureK(a.attenuation_db);
+      return a;
     };
     auto moon_in_beam = [&](const Station& s, const MoonSighting& m) {
       const double disk_deg = 2.0 * std::asin(kMoonRadiusKm / m.range_km) * ERFA_DR2D;
-      return brightness * BeamFillingFactor(f, s.dish_diameter_m, disk_deg);
+      return MoonInBeamK(brightness, f, s.dish_diameter_m, s.dish_efficiency, disk_deg);
     };
-    const double a_home = home_up ? attenuation(home, row.home) : 0.0;
-    const double a_dx = dx_up ? attenuation(dx, row.dx) : 0.0;
+    const SlantAir air_home = home_up ? air(home, row.home) : SlantAir{};
+    const SlantAir air_dx = dx_up ? air(dx, row.dx) : SlantAir{};
+    const double a_home = air_home.attenuation_db, a_dx = air_dx.attenuation_db;
     if (home_up) {
       row.self_home_valid = true;
       row.self_home = PathDegradation(row.home.range_km, row.home.range_km, a_home, a_home,
-                                      home.receiver_noise_k, moon_in_beam(home, row.home));
+                                      air_home.sky_temperature_k, home.receiver_noise_k,
+                                      moon_in_beam(home, row.home));
     }
     if (dx_up) {
       row.self_dx_valid = true;
-      row.self_dx = PathDegradation(row.dx.range_km, row.dx.range_km, a_dx, a_dx,
-                                    dx.receiver_noise_k, moon_in_beam(dx, row.dx));
+      row.self_dx =
+          PathDegradation(row.dx.range_km, row.dx.range_km, a_dx, a_dx, air_dx.sky_temperature_k,
+                          dx.receiver_noise_k, moon_in_beam(dx, row.dx));
     }
     if (home_up && dx_up) {
       row.home_dx_valid = true;
-      row.home_dx = PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx,
-                                    dx.receiver_noise_k, moon_in_beam(dx, row.dx));
+      row.home_dx =
+          PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx,
+                          air_dx.sky_temperature_k, dx.receiver_noise_k, moon_in_beam(dx, row.dx));
     }
     track.rows.push_back(row);
   }

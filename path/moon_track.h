@@ -7,6 +7,7 @@
 // stays within 0.9 s, which turns the sky by at most 0.004 degrees.
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -72,6 +73,18 @@ class MoonTracker {
 // same models as the main window.
 using AttenuationFunction = std::function<double(const Station& station, double elevation_deg)>;
 
+// What the air above a station does to the path toward the Moon: the
+// attenuation and, from a model that traces the ray, the sky's brightness
+// temperature along it.
+struct SlantAir {
+  double attenuation_db = 0.0;
+  // K; not a number: from the attenuation by SkyTemperatureK.
+  double sky_temperature_k = std::numeric_limits<double>::quiet_NaN();
+};
+// The air toward the Moon where `moon` places it. A model that refracts the
+// ray itself reads the airless elevation, one that does not the refracted.
+using SlantAirFunction = std::function<SlantAir(const Station& station, const MoonSighting& moon)>;
+
 struct TrackRequest {
   Stations stations;
   double start_utc_s = 0.0;
@@ -79,6 +92,7 @@ struct TrackRequest {
   int step_minutes = 1;
   double frequency_hz = 10368.0e6;
   AttenuationFunction attenuation_db;  // none: no atmosphere
+  SlantAirFunction slant_air;          // when set, used instead of attenuation_db
 };
 
 struct TrackRow {

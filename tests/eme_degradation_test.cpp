@@ -83,6 +83,51 @@ TEST(BeamFilling, GaussianBeamOverTheMoonsDisk) {
   EXPECT_NEAR(BeamFillingFactor(241.0e9, 3.0, 0.5), 1.0, kTol);
 }
 
+// The dish's aperture efficiency sets how much of its pattern the main beam
+// holds, and so how much of the Moon's noise it takes in.
+TEST(BeamFilling, MainBeamEfficiencyFollowsTheApertureEfficiency) {
+  constexpr double kTol = 5e-6;
+  struct Case {
+    const char* what;
+    double eta_a, want;
+  };
+  const Case cases[] = {
+      {"a typical dish", 0.6, 0.796996},
+      {"a poorly fed dish", 0.3, 0.398498},
+      {"past the taper's reach: the whole pattern", 0.9, 1.0},
+      {"no aperture, no beam", 0.0, 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(MainBeamEfficiency(c.eta_a), c.want, kTol);
+  }
+  // The Moon's noise in the beam: brightness, main-beam efficiency and
+  // filling together (3 m at 10.368 GHz, a 0.5 degree disk: filling 0.3166).
+  EXPECT_NEAR(MoonInBeamK(200.0, 10.368e9, 3.0, 0.6, 0.5), 200.0 * 0.796996 * 0.3166, 0.01);
+  EXPECT_NEAR(MoonInBeamK(200.0, 10.368e9, 3.0, 0.3, 0.5), 200.0 * 0.398498 * 0.3166, 0.01);
+}
+
+// A sky temperature traced along the ray replaces the isothermal one.
+TEST(PathDegradation, TakesTheSkyTemperatureGiven) {
+  struct Case {
+    const char* what;
+    double ab, sky_k, moon_k;
+    double want_sky_db, want_moon_db;
+  };
+  const Case cases[] = {
+      {"a warm sky through clear air", 0, 100, 0, 4.5428, 0},
+      {"a cooler sky than the isothermal 275 K gives for 3 dB", 10 * std::log10(2.0), 40, 100,
+       2.3243, 1.9189},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Degradation d = PathDegradation(356400, 356400, 0, c.ab, c.sky_k, 50, c.moon_k);
+    EXPECT_NEAR(d.sky_noise_db, c.want_sky_db, kDbTol);
+    EXPECT_NEAR(d.moon_noise_db, c.want_moon_db, kDbTol);
+    EXPECT_NEAR(d.total_db, c.ab + c.want_sky_db + c.want_moon_db, kDbTol);
+  }
+}
+
 TEST(PathDegradation, EveryTermSeparatelyAndTheTotal) {
   struct Case {
     const char* what;

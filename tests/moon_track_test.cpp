@@ -231,6 +231,8 @@ TEST(TrackRows, TermsComeFromTheRightStation) {
   home.receiver_noise_k = 40.0;
   dx.receiver_noise_k = 150.0;
   dx.dish_diameter_m = 10.0;
+  home.dish_efficiency = 0.7;
+  dx.dish_efficiency = 0.45;
   TrackRequest request;
   request.stations = {home, dx};
   request.start_utc_s = k2026Jan1;
@@ -259,8 +261,8 @@ TEST(TrackRows, TermsComeFromTheRightStation) {
     EXPECT_NEAR(r.home_dx.attenuation_rx_db, a_dx, 1e-9);
     EXPECT_NEAR(r.self_home.attenuation_tx_db + r.self_home.attenuation_rx_db, 2 * a_home, 1e-9);
     const double disk = 2 * std::asin(1737.4 / r.dx.range_km) / kDeg;
-    const double moon_k =
-        MoonBrightnessK(24.048e9, r.moon_phase) * BeamFillingFactor(24.048e9, 10.0, disk);
+    const double moon_k = MoonBrightnessK(24.048e9, r.moon_phase) * MainBeamEfficiency(0.45) *
+                          BeamFillingFactor(24.048e9, 10.0, disk);
     const Degradation want =
         PathDegradation(r.home.range_km, r.dx.range_km, a_home, a_dx, 150.0, moon_k);
     EXPECT_NEAR(r.home_dx.sky_noise_db, want.sky_noise_db, 1e-9);
@@ -283,6 +285,38 @@ TEST(TrackRows, TermsComeFromTheRightStation) {
     }
     EXPECT_GT(rows_in_window, 0);
   }
+}
+
+// A model that traces the ray reads the airless elevation and gives the
+// sky's temperature itself, which then replaces the isothermal one; it
+// takes precedence over the plain attenuation.
+TEST(TrackRows, SlantAirGivesTheSkyAndReadsTheAirlessElevation) {
+  TrackRequest request;
+  request.stations = {At("IO91wm"), At("FN31pr")};
+  request.start_utc_s = k2026Jan1;
+  request.span_minutes = 24 * 60;
+  request.step_minutes = 11;
+  request.frequency_hz = 24.048e9;
+  request.attenuation_db = [](const Station&, double) { return 99.0; };
+  std::vector<double> asked;
+  request.slant_air = [&](const Station& s, const MoonSighting& m) {
+    asked.push_back(m.elevation_deg);
+    const bool home = &s == &request.stations.home;
+    return SlantAir{0.1 + 0.01 * m.elevation_deg, home ? 20.0 : 35.0};
+  };
+  const Track track = ComputeTrack(request);
+  int both_up = 0;
+  for (const TrackRow& r : track.rows) {
+    if (!r.home_dx_valid) continue;
+    ++both_up;
+    EXPECT_NEAR(r.home_dx.attenuation_tx_db, 0.1 + 0.01 * r.home.elevation_deg, 1e-12);
+    EXPECT_NEAR(r.home_dx.attenuation_rx_db, 0.1 + 0.01 * r.dx.elevation_deg, 1e-12);
+    // DX receives under its 35 K sky, Home its own echoes under 20 K.
+    EXPECT_NEAR(r.home_dx.sky_noise_db, 10 * std::log10((50.0 + 35.0) / (50.0 + 2.7)), 1e-9);
+    EXPECT_NEAR(r.self_home.sky_noise_db, 10 * std::log10((50.0 + 20.0) / (50.0 + 2.7)), 1e-9);
+  }
+  EXPECT_GT(both_up, 10);
+  EXPECT_FALSE(asked.empty());
 }
 
 }  // namespace

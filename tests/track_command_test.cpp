@@ -18,7 +18,7 @@ struct CommandRun {
   std::string data_file_seen;
 };
 
-CommandRun Track(std::vector<std::string> args, bool data_ok = true) {
+CommandRun Track(std::vector<std::string> args, bool data_ok = true, bool ray_traced = true) {
   CommandRun run;
   std::ostringstream out, err;
   run.status = RunTrackCommand(
@@ -29,6 +29,15 @@ CommandRun Track(std::vector<std::string> args, bool data_ok = true) {
         TrackEnvironment env;
         env.frequency_hz = 24.048e9;
         env.attenuation_db = [](bool, double el) { return el > 0 ? 0.1 : 99.0; };
+        // The ray-traced air stands out by its figures: 0.2 dB at Home,
+        // 0.3 dB at DX, under a 30 K sky.
+        if (ray_traced) {
+          env.ray_traced = [] {
+            return StationAir([](bool dx, const MoonSighting&) {
+              return SlantAir{dx ? 0.3 : 0.2, 30.0};
+            });
+          };
+        }
         return env;
       },
       out, err);
@@ -63,6 +72,7 @@ TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
       {"value missing at the end", with({"--step"})},
       {"step longer than span", with({"--span", "10", "--step", "11"})},
       {"unknown option", with({"--frobnicate", "1"})},
+      {"unknown atmosphere", with({"--atmosphere", "isothermal"})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -113,6 +123,59 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
   EXPECT_LE(doc["windows"].size(), 3u);
   EXPECT_LT(doc["windows"][0]["start"].get<std::string>(),
             doc["windows"][0]["end"].get<std::string>());
+}
+
+// The degradation's air is the window's cosecant model unless the ray trace
+// is asked for, and the output says which.
+TEST(TrackCommand, SaysWhichAtmosphereItUsed) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> more;
+    const char* name;
+    double home_db, dx_db;
+  };
+  const Case cases[] = {
+      {"the window's model by default", {}, "cosecant", 0.1, 0.1},
+      {"the window's model asked for", {"--atmosphere", "cosecant"}, "cosecant", 0.1, 0.1},
+      {"the ray trace asked for", {"--atmosphere", "ray-traced"}, "ray-traced", 0.2, 0.3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> args = {
+        "--track", "--home", "JO22oc", "--dx", "FN31pr", "--from", "2026-01-01T00:00:00",
+        "--span",  "1440",   "--step", "30"};
+    args.insert(args.end(), c.more.begin(), c.more.end());
+    std::vector<std::string> json = args;
+    json.push_back("--json");
+    const CommandRun run = Track(json);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto doc = nlohmann::json::parse(run.out);
+    EXPECT_EQ(doc["atmosphere"], c.name);
+    int both_up = 0;
+    for (const auto& row : doc["rows"]) {
+      const auto& terms = row["dgrd_db"]["home_dx"];
+      if (terms.is_null()) continue;
+      ++both_up;
+      EXPECT_NEAR(terms["attenuation_tx"].get<double>(), c.home_db, 1e-9);
+      EXPECT_NEAR(terms["attenuation_rx"].get<double>(), c.dx_db, 1e-9);
+    }
+    EXPECT_GT(both_up, 0);
+    const CommandRun table = Track(args);
+    ASSERT_EQ(table.status, 0);
+    const std::string first_line = table.out.substr(0, table.out.find('\n'));
+    EXPECT_NE(
+        first_line.find(std::string("Atmosphere: ") + (c.name == std::string("cosecant")
+                                                           ? "window's cosecant model"
+                                                           : "ray-traced (P.676-13 Annex 1)")),
+        std::string::npos)
+        << first_line;
+  }
+  // A data file that gives no ray-traced air cannot serve the ray trace.
+  const CommandRun without = Track(
+      {"--track", "--home", "JO22", "--dx", "FN31", "--span", "10", "--atmosphere", "ray-traced"},
+      true, false);
+  EXPECT_EQ(without.status, 1);
+  EXPECT_TRUE(without.out.empty());
 }
 
 TEST(TrackCommand, StartsNowToTheSecondWithoutFrom) {

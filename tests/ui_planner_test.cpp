@@ -17,7 +17,9 @@
 #include "chart_decimation.h"
 #include "default_data.h"
 #include "planner_window.h"
+#include "radio_group.h"
 #include "tform1.h"
+#include "ui_tform1.h"
 #include "widget_display.h"
 
 using quillmere::PlannerWindow;
@@ -27,6 +29,21 @@ namespace {
 
 // 2026-12-07 12:00 UTC: the Moon is up for both JO01 and FN31.
 constexpr double kNoon = 1796644800.0;
+// The longest wait for a computation in the background, on a busy machine.
+constexpr int kWaitMs = 30000;
+
+// The first row whose Home elevation (refracted) is between `low` and
+// `high` degrees while the Moon is up for both; -1 if none.
+int FirstRowWithHomeAt(const PlannerWindow& planner, double low, double high) {
+  const QAbstractItemModel* t = planner.Table();
+  for (int row = 0; row < t->rowCount(); ++row) {
+    const double el = t->index(row, 2).data().toDouble();
+    if (el > low && el < high && t->index(row, 4).data().toDouble() > 0 &&
+        !t->index(row, 11).data().toString().isEmpty())
+      return row;
+  }
+  return -1;
+}
 
 class SilentMessages final : public quillmere::Messages {
  public:
@@ -172,13 +189,81 @@ class PlannerTest : public QObject {
     const QStringList lines = planner.Csv().split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 61);
     QVERIFY(lines[0].startsWith("utc,home_az,home_el,dx_az,dx_el,mutual,"));
-    QVERIFY(lines[0].endsWith(",total_db,best"));
+    QVERIFY(lines[0].endsWith(",total_db,best,atmosphere"));
+    QVERIFY(lines[1].endsWith(",ray-traced"));
     QVERIFY(lines[1].startsWith("2026-12-07T12:00:00Z,"));
     QCOMPARE(lines[1].count(u','), lines[0].count(u','));
     const std::filesystem::path out =
         std::filesystem::path(folder_->path().toStdString()) / "t.csv";
     QCOMPARE(planner.ExportCsv(out), std::nullopt);
     QCOMPARE(std::filesystem::file_size(out), std::uintmax_t(planner.Csv().toUtf8().size()));
+  }
+
+  // --- Computing without being asked ---
+
+  // The charts and the table are filled as the planner opens: nobody has
+  // to press Calculate.
+  void itComputesWhenItOpens() {
+    form_->TabSet2Click(3);
+    PlannerWindow* planner = form_->Planner();
+    QTRY_VERIFY_WITH_TIMEOUT(planner->RowCount() == 24 * 60 && !planner->Computing(), kWaitMs);
+  }
+
+  // A new locator is computed once the typing pauses; a half-typed one is
+  // not computed at all.
+  void anEditOfAStationComputesAgain() {
+    form_->TabSet2Click(3);
+    PlannerWindow* planner = form_->Planner();
+    QTRY_VERIFY_WITH_TIMEOUT(planner->RowCount() > 0 && !planner->Computing(), kWaitMs);
+    const QString dx_az = planner->Table()->index(0, 3).data().toString();
+    planner->SetStationText(true, "KH6", "BL1");
+    planner->CalculateInBackground();
+    QVERIFY(!planner->Computing());
+    QCOMPARE(planner->Table()->index(0, 3).data().toString(), dx_az);
+    planner->SetStationText(true, "KH6", "BL11");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !planner->Computing() && planner->Table()->index(0, 3).data().toString() != dx_az, kWaitMs);
+  }
+
+  // The main window's weather reaches the planner through its
+  // recalculation: warmer, damper air costs more at Home.
+  void aChangeOfWeatherComputesAgain() {
+    form_->TabSet2Click(3);
+    PlannerWindow* planner = form_->Planner();
+    QTRY_VERIFY_WITH_TIMEOUT(planner->RowCount() > 0 && !planner->Computing(), kWaitMs);
+    const int row = FirstRowWithHomeAt(*planner, 2, 6);
+    QVERIFY(row >= 0);
+    const double before = planner->Table()->index(row, 11).data().toDouble();
+    for (int k = 0; k < 10; ++k) form_->TempButtonAUpClick();
+    QTRY_VERIFY_WITH_TIMEOUT(planner->Table()->index(row, 11).data().toDouble() > before + 0.005,
+                             kWaitMs);
+  }
+
+  // --- The atmosphere of the degradation ---
+
+  // The ray trace by default, said in the window and in the CSV; the
+  // window's cosecant law on request, which overstates the air low down.
+  void theAtmosphereIsRayTracedByDefaultAndSaysSo() {
+    // The 24 GHz band, where the air counts.
+    form_->Components().FreqSelect->setItemIndex(1);
+    PlannerWindow planner(nullptr, File(), Host());
+    QVERIFY(planner.RayTraced());
+    QCOMPARE(planner.AtmosphereText(), QStringLiteral("Atmosphere: ray-traced (P.676-13 Annex 1)"));
+    planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    const int low = FirstRowWithHomeAt(planner, 0.5, 1.5);
+    QVERIFY(low >= 0);
+    const double ray_db = planner.Table()->index(low, 11).data().toDouble();
+    QVERIFY(planner.Csv().section(u'\n', 1, 1).endsWith(",ray-traced"));
+
+    planner.SetRayTraced(false);
+    QCOMPARE(planner.AtmosphereText(), QStringLiteral("Atmosphere: window's cosecant model"));
+    QVERIFY(planner.Calculate() == std::nullopt);
+    const double cosecant_db = planner.Table()->index(low, 11).data().toDouble();
+    QVERIFY(planner.Csv().section(u'\n', 1, 1).endsWith(",cosecant"));
+    QVERIFY2(cosecant_db > ray_db,
+             qPrintable(
+                 QStringLiteral("%1 dB cosecant, %2 dB ray-traced").arg(cosecant_db).arg(ray_db)));
   }
 
   // --- Follow the Moon ---

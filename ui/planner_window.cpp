@@ -34,6 +34,7 @@
 #include <QValueAxis>
 #include <array>
 #include <cmath>
+#include <future>
 #include <string>
 
 #include "chart_decimation.h"
@@ -41,7 +42,9 @@
 #include "program_icon.h"
 #include "regular_file.h"
 #include "safe_write.h"
+#include "track_command.h"
 #include "track_environment.h"
+#include "vector_state.h"
 
 namespace quillmere {
 namespace {
@@ -299,6 +302,69 @@ QChart* NewChart(const QString& title) {
   return chart;
 }
 
+// What one computation of the span needs, copied so that it can run on a
+// worker thread while the window goes on.
+struct TrackJob {
+  Stations stations;
+  double start_utc_s = 0.0;
+  int span_minutes = 60;
+  int step_minutes = 1;
+  QuillmereState state;
+  TrackAtmosphere atmosphere = TrackAtmosphere::kRayTraced;
+  std::vector<double> air_key;  // TrackAirKey of the state for that air
+  StationAir air;               // the ray-traced air when already built
+};
+
+struct TrackResult {
+  Stations stations;
+  Track track;
+  QList<int> best_rows;
+  double frequency_hz = 0.0;
+  TrackAtmosphere atmosphere = TrackAtmosphere::kRayTraced;
+  std::vector<double> air_key;
+  StationAir air;
+};
+
+TrackResult RunTrackJob(TrackJob job) {
+  ClearUpperVectorState();
+  TrackResult out;
+  // The request lives here: the air callables find each station by its
+  // address in it.
+  TrackRequest request;
+  request.stations = job.stations;
+  request.start_utc_s = std::floor(job.start_utc_s);
+  request.span_minutes = job.span_minutes;
+  request.step_minutes = job.step_minutes;
+  const TrackEnvironment env = TrackEnvironmentOf(job.state);
+  request.frequency_hz = env.frequency_hz;
+  if (job.atmosphere == TrackAtmosphere::kRayTraced) {
+    // One table per station and weather, kept across spans and stations.
+    if (!job.air) job.air = env.ray_traced();
+    request.slant_air = SlantAirFor(request, job.air);
+  } else {
+    request.attenuation_db = AttenuationFor(request, env.attenuation_db);
+  }
+  out.track = ComputeTrack(request);
+  // The best minute of each window is one of the rows.
+  for (const MutualWindow& w : out.track.windows) {
+    const auto at = std::lower_bound(out.track.rows.begin(), out.track.rows.end(), w.best_utc_s,
+                                     [](const TrackRow& r, double t) { return r.utc_s < t; });
+    if (at != out.track.rows.end()) {
+      out.best_rows << static_cast<int>(at - out.track.rows.begin());
+    }
+  }
+  out.stations = std::move(job.stations);
+  out.frequency_hz = env.frequency_hz;
+  out.atmosphere = job.atmosphere;
+  out.air_key = std::move(job.air_key);
+  out.air = std::move(job.air);
+  return out;
+}
+
+// After an edit, the planner waits this long for the next keystroke before
+// it computes: typing a locator starts no computation per character.
+constexpr int kSettleMs = 400;
+
 }  // namespace
 
 struct PlannerWindow::Impl {
@@ -312,8 +378,11 @@ struct PlannerWindow::Impl {
   QSpinBox* span_hours = nullptr;
   QSpinBox* step = nullptr;
   QCheckBox* follow = nullptr;
+  QCheckBox* ray_traced = nullptr;
+  QLabel* atmosphere = nullptr;
   QLabel* status = nullptr;
   QTimer* follow_timer = nullptr;
+  QTimer* settle = nullptr;
 
   QChartView* elevation_view = nullptr;
   QChartView* degradation_view = nullptr;
@@ -331,6 +400,7 @@ struct PlannerWindow::Impl {
   QScatterSeries* best_total = nullptr;
   QDateTimeAxis* dg_time = nullptr;
   QValueAxis* dg_axis = nullptr;
+  QChart* dg_chart = nullptr;
 
   TrackModel model;
   QTableView* table = nullptr;
@@ -339,7 +409,51 @@ struct PlannerWindow::Impl {
   Stations stations;
   Track track;
   QList<int> best_rows;
+  TrackAtmosphere shown_atmosphere = TrackAtmosphere::kRayTraced;
   std::unique_ptr<MoonTracker> tracker = std::make_unique<MoonTracker>();
+
+  // The background computation: at most one runs; a change meanwhile runs
+  // the next when it is done. Results of an older generation are dropped.
+  bool computing = false;
+  bool rerun = false;
+  unsigned generation = 0;
+  std::future<void> worker;
+  // The ray-traced air of the last weather and band, and its key.
+  std::vector<double> air_key;
+  StationAir air;
+  // What the last computation read of the main window.
+  std::vector<double> state_key;
+
+  PlannerWindow* self = nullptr;
+
+  // Puts a computed span in the table and the charts.
+  void Show(TrackResult result);
+
+  TrackAtmosphere Atmosphere() const {
+    return ray_traced->isChecked() ? TrackAtmosphere::kRayTraced : TrackAtmosphere::kCosecant;
+  }
+
+  // The job of the editor's stations and span, or the message of what is
+  // wrong with them.
+  std::variant<TrackJob, QString> MakeJob() {
+    TrackJob job;
+    if (auto error = ReadEditor(job.stations)) return *error;
+    double start = host.now_utc_s();
+    if (from_utc_s) {
+      start = *from_utc_s;
+    } else if (from_choice->currentIndex() == 1) {
+      start = static_cast<double>(from->dateTime().toSecsSinceEpoch());
+    }
+    job.start_utc_s = start;
+    job.span_minutes = span_hours->value() * 60;
+    job.step_minutes = step->value();
+    job.state = host.state();
+    job.atmosphere = Atmosphere();
+    job.air_key = RayTracedAirKey(job.state);
+    if (air && air_key == job.air_key) job.air = air;
+    state_key = TrackAirKey(job.state, job.atmosphere);
+    return job;
+  }
 
   std::optional<QString> ReadEditor(Stations& out) const {
     const std::string text = Section("Home", home) + Section("DX", dx);
@@ -356,6 +470,7 @@ struct PlannerWindow::Impl {
 
 PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_file, Host host)
     : QWidget(parent, Qt::Window), d_(std::make_unique<Impl>()) {
+  d_->self = this;
   d_->stations_file = std::move(stations_file);
   d_->host = std::move(host);
   setObjectName(QStringLiteral("PlannerWindow"));
@@ -401,6 +516,16 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->follow->setToolTip(
       QStringLiteral("Every minute, set each station's elevation in the main window to its Moon "
                      "elevation and the Moon distance to the current one"));
+  d_->ray_traced = new QCheckBox(QStringLiteral("&Ray-traced atmosphere (P.676-13)"));
+  d_->ray_traced->setChecked(true);
+  d_->ray_traced->setAccessibleName(QStringLiteral("Ray-traced atmosphere"));
+  d_->ray_traced->setToolTip(
+      QStringLiteral("On: each station's attenuation and sky temperature toward the Moon by the "
+                     "ray trace of P.676-13 Annex 1, true down to the horizon. Off: the main "
+                     "window's cosecant model, as its own figures"));
+  d_->atmosphere = new QLabel;
+  d_->atmosphere->setWordWrap(true);
+  d_->atmosphere->setAccessibleName(QStringLiteral("Atmosphere of the degradation"));
   d_->status = new QLabel;
   d_->status->setWordWrap(true);
   d_->status->setAccessibleName(QStringLiteral("Planner status"));
@@ -410,6 +535,8 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left->addWidget(d_->dx.box);
   left->addWidget(save);
   left->addWidget(span_box);
+  left->addWidget(d_->ray_traced);
+  left->addWidget(d_->atmosphere);
   left->addWidget(calculate);
   left->addWidget(export_csv);
   left->addWidget(d_->follow);
@@ -461,6 +588,7 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->elevation_view->setMinimumHeight(220);
 
   auto* dg_chart = NewChart(QStringLiteral("Home\u2192DX degradation, dB"));
+  d_->dg_chart = dg_chart;
   const char* term_names[] = {"Distance",  "Attenuation Home", "Attenuation DX",
                               "Sky noise", "Moon noise",       "Total"};
   for (std::size_t i = 0; i < d_->terms.size(); ++i) {
@@ -534,9 +662,33 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   });
   connect(calculate, &QPushButton::clicked, this, [this] {
     d_->from_utc_s.reset();
-    const auto error = Calculate();
-    if (error) d_->status->setText(*error);
+    CalculateInBackground();
   });
+
+  // Every change of the stations, the span or the atmosphere computes the
+  // span again once the typing pauses.
+  d_->settle = new QTimer(this);
+  d_->settle->setSingleShot(true);
+  d_->settle->setInterval(kSettleMs);
+  connect(d_->settle, &QTimer::timeout, this, &PlannerWindow::CalculateInBackground);
+  const auto changed = [this] {
+    if (isVisible()) d_->settle->start();
+  };
+  for (StationEditor* e : {&d_->home, &d_->dx}) {
+    for (QLineEdit* line : {e->name, e->location, e->mask})
+      connect(line, &QLineEdit::textChanged, this, changed);
+    for (QDoubleSpinBox* spin : {e->height, e->min_elevation, e->dish, e->efficiency, e->noise})
+      connect(spin, &QDoubleSpinBox::valueChanged, this, changed);
+  }
+  connect(d_->from_choice, &QComboBox::currentIndexChanged, this, changed);
+  connect(d_->from, &QDateTimeEdit::dateTimeChanged, this, changed);
+  connect(d_->span_hours, &QSpinBox::valueChanged, this, changed);
+  connect(d_->step, &QSpinBox::valueChanged, this, changed);
+  connect(d_->ray_traced, &QCheckBox::toggled, this, [this, changed] {
+    d_->atmosphere->setText(AtmosphereText());
+    changed();
+  });
+  d_->atmosphere->setText(AtmosphereText());
   connect(export_csv, &QPushButton::clicked, this, [this] {
     const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Export the minutes"),
                                                       QStringLiteral("moon-track.csv"),
@@ -589,7 +741,9 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   resize(size);
 }
 
-PlannerWindow::~PlannerWindow() = default;
+PlannerWindow::~PlannerWindow() {
+  if (d_->worker.valid()) d_->worker.wait();
+}
 
 QString PlannerWindow::StationsFileMessage() const {
   return d_->stations_message;
@@ -619,43 +773,85 @@ std::optional<QString> PlannerWindow::SaveStations() {
   return std::nullopt;
 }
 
-std::optional<QString> PlannerWindow::Calculate() {
-  Stations stations;
-  if (auto error = d_->ReadEditor(stations)) return error;
-  d_->stations = stations;
-  const double now = d_->host.now_utc_s();
-  double start = now;
-  if (d_->from_utc_s) {
-    start = *d_->from_utc_s;
-  } else if (d_->from_choice->currentIndex() == 1) {
-    start = static_cast<double>(d_->from->dateTime().toSecsSinceEpoch());
+void PlannerWindow::Impl::Show(TrackResult result) {
+  stations = std::move(result.stations);
+  track = std::move(result.track);
+  best_rows = std::move(result.best_rows);
+  shown_atmosphere = result.atmosphere;
+  if (result.air) {
+    air = std::move(result.air);
+    air_key = std::move(result.air_key);
   }
-  TrackRequest request;
-  request.stations = stations;
-  request.start_utc_s = std::floor(start);
-  request.span_minutes = d_->span_hours->value() * 60;
-  request.step_minutes = d_->step->value();
-  const TrackEnvironment env = TrackEnvironmentOf(d_->host.state());
-  request.frequency_hz = env.frequency_hz;
-  request.attenuation_db = AttenuationFor(request, env.attenuation_db);
-  d_->track = ComputeTrack(request);
+  model.Reset(&track, best_rows);
+  dg_chart->setTitle(QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
+                         .arg(QString::fromUtf8(AtmosphereLabel(result.atmosphere))));
+  self->RedrawCharts(std::max(200, elevation_view->width()));
+  status->setText(QStringLiteral("%1 rows, %2 mutual windows at %3 GHz")
+                      .arg(track.rows.size())
+                      .arg(track.windows.size())
+                      .arg(result.frequency_hz / 1e9, 0, 'f', 3));
+}
 
-  // The best minute of each window is one of the rows.
-  d_->best_rows.clear();
-  for (const MutualWindow& w : d_->track.windows) {
-    const auto at = std::lower_bound(d_->track.rows.begin(), d_->track.rows.end(), w.best_utc_s,
-                                     [](const TrackRow& r, double t) { return r.utc_s < t; });
-    if (at != d_->track.rows.end()) {
-      d_->best_rows << static_cast<int>(at - d_->track.rows.begin());
-    }
-  }
-  d_->model.Reset(&d_->track, d_->best_rows);
-  RedrawCharts(std::max(200, d_->elevation_view->width()));
-  d_->status->setText(QStringLiteral("%1 rows, %2 mutual windows at %3 GHz")
-                          .arg(d_->track.rows.size())
-                          .arg(d_->track.windows.size())
-                          .arg(env.frequency_hz / 1e9, 0, 'f', 3));
+std::optional<QString> PlannerWindow::Calculate() {
+  auto job = d_->MakeJob();
+  if (const QString* error = std::get_if<QString>(&job)) return *error;
+  // Whatever runs in the background is older than this.
+  ++d_->generation;
+  d_->settle->stop();
+  d_->Show(RunTrackJob(std::move(std::get<TrackJob>(job))));
   return std::nullopt;
+}
+
+void PlannerWindow::CalculateInBackground() {
+  d_->settle->stop();
+  if (d_->computing) {
+    d_->rerun = true;
+    return;
+  }
+  auto job = d_->MakeJob();
+  if (const QString* error = std::get_if<QString>(&job)) {
+    d_->status->setText(*error);
+    return;
+  }
+  d_->computing = true;
+  d_->rerun = false;
+  d_->status->setText(QStringLiteral("Computing\u2026"));
+  const unsigned generation = ++d_->generation;
+  d_->worker = std::async(
+      std::launch::async, [this, generation, job = std::move(std::get<TrackJob>(job))]() mutable {
+        auto result = std::make_shared<TrackResult>(RunTrackJob(std::move(job)));
+        // The destructor waits for this task, so the window is alive when the
+        // result is posted; Qt drops it if the window is deleted before it runs.
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, result] {
+              d_->computing = false;
+              if (generation == d_->generation) d_->Show(std::move(*result));
+              if (d_->rerun) CalculateInBackground();
+            },
+            Qt::QueuedConnection);
+      });
+}
+
+bool PlannerWindow::Computing() const {
+  return d_->computing;
+}
+
+void PlannerWindow::StateChanged() {
+  if (!isVisible() || !d_->host.state) return;
+  if (TrackAirKey(d_->host.state(), d_->Atmosphere()) != d_->state_key) CalculateInBackground();
+}
+
+void PlannerWindow::SetRayTraced(bool on) {
+  d_->ray_traced->setChecked(on);
+}
+
+bool PlannerWindow::RayTraced() const {
+  return d_->ray_traced->isChecked();
+}
+
+QString PlannerWindow::AtmosphereText() const {
+  return QStringLiteral("Atmosphere: ") + QString::fromUtf8(AtmosphereLabel(d_->Atmosphere()));
 }
 
 void PlannerWindow::RedrawCharts(int columns) {
@@ -720,7 +916,10 @@ QString PlannerWindow::Csv() const {
     if (c) out += u',';
     out += QLatin1String(kCsvHeaders[static_cast<std::size_t>(c)]);
   }
-  out += QStringLiteral(",best\n");
+  // The air of the degradation on every line, so that a line read alone
+  // still says it.
+  out += QStringLiteral(",best,atmosphere\n");
+  const QString atmosphere = QString::fromUtf8(AtmosphereName(d_->shown_atmosphere));
   for (std::size_t i = 0; i < d_->track.rows.size(); ++i) {
     const TrackRow& r = d_->track.rows[i];
     for (int c = 0; c < kColumns; ++c) {
@@ -732,8 +931,9 @@ QString PlannerWindow::Csv() const {
         out += QString::number(*v, 'f', Decimals(c) + 2);
       }
     }
-    out += d_->best_rows.contains(static_cast<int>(i)) ? QStringLiteral(",yes\n")
-                                                       : QStringLiteral(",no\n");
+    out += d_->best_rows.contains(static_cast<int>(i)) ? QStringLiteral(",yes,")
+                                                       : QStringLiteral(",no,");
+    out += atmosphere + u'\n';
   }
   return out;
 }
@@ -797,6 +997,14 @@ void PlannerWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void PlannerWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The charts are filled as the window opens, and again when it comes back
+  // after the stations or the weather changed while it was hidden.
+  if (d_->track.rows.empty() || TrackAirKey(d_->host.state(), d_->Atmosphere()) != d_->state_key)
+    CalculateInBackground();
 }
 
 void PlannerWindow::resizeEvent(QResizeEvent* event) {

@@ -43,8 +43,27 @@ class PlannerWindow : public QWidget {
   // writer. Returns the message of what failed, or nothing.
   std::optional<QString> SaveStations();
   // Computes the span from the editor's stations with the main window's
-  // weather and shows it. Returns the message of what is wrong, or nothing.
+  // weather and shows it, on this thread, now. Returns the message of what
+  // is wrong, or nothing.
   std::optional<QString> Calculate();
+  // The same on a worker thread: the table and the charts are replaced when
+  // it is done, and a result overtaken by a later change is dropped. The
+  // planner runs it itself when it is shown and when the stations, the span
+  // or the atmosphere change (after a pause in the typing), and when the
+  // main window's band or weather did (StateChanged).
+  void CalculateInBackground();
+  bool Computing() const;
+  // The main window has recalculated: the planner computes again if what
+  // its degradation reads of the window has changed.
+  void StateChanged();
+
+  // Whether the degradation takes the ray-traced air (P.676-13 Annex 1, the
+  // default) or the main window's cosecant model.
+  void SetRayTraced(bool on);
+  bool RayTraced() const;
+  // "Atmosphere: ray-traced (P.676-13 Annex 1)" or "Atmosphere: window's
+  // cosecant model", as the planner shows it.
+  QString AtmosphereText() const;
   // The table of minutes as CSV text, and written to a file.
   QString Csv() const;
   std::optional<QString> ExportCsv(const std::filesystem::path& file) const;
@@ -73,6 +92,7 @@ class PlannerWindow : public QWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Impl;

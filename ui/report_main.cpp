@@ -76,14 +76,17 @@ constexpr const char* kUsage =
     "\n"
     "usage: quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]\n"
     "                        [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]\n"
-    "                        [--data FILE] [--json]\n"
+    "                        [--data FILE] [--atmosphere cosecant|ray-traced] [--json]\n"
     "The Moon for both stations, step by step: azimuth, elevation, range, Doppler,\n"
     "echo delay, libration spread, the mutual windows and the degradation of each\n"
     "path, with each station's attenuation from the weather of the data file.\n"
     "  LOC           a Maidenhead locator (4, 6 or 8 characters) or \"LAT,LON\"\n"
     "  --from        UTC start (default: now); --span up to 20160 minutes (14 days,\n"
     "                default 1440); --step in minutes (default 1)\n"
-    "  --json        one JSON object with home, dx, rows and windows\n"
+    "  --atmosphere  the air of the degradation: the window's cosecant model\n"
+    "                (default) or the P.676-13 Annex 1 ray trace with its sky\n"
+    "                temperature; the output names the one used\n"
+    "  --json        one JSON object with home, dx, atmosphere, rows and windows\n"
     "Exit status: 0 printed; 1 the data file could not be read; 2 bad arguments.\n";
 
 enum ExitStatus { kPrinted = 0, kFailed = 1, kBadOptions = 2 };

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -24,13 +23,13 @@
 #include "itu676.h"
 #include "itu838.h"
 #include "program_icon.h"
+#include "vector_state.h"
 
 namespace quillmere {
 namespace {
 
 // How often a shown view looks at the main window's state, ms: well inside
 // the 50 ms in which a change of weather should show.
-constexpr int kPollMs = 20;
 // The step of the spectrum's first sketch, GHz.
 constexpr int kSketchStepGhz = 5;
 
@@ -306,10 +305,6 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   layout->addWidget(caption_);
   layout->addWidget(pages_, 1);
   layout->addLayout(bottom);
-
-  poll_ = new QTimer(this);
-  poll_->setInterval(kPollMs);
-  connect(poll_, &QTimer::timeout, this, &SpectrumWindow::Follow);
 }
 
 SpectrumWindow::~SpectrumWindow() {
@@ -321,6 +316,7 @@ void SpectrumWindow::RedrawNow() {
   ++generation_;
   elevation_key_ = ElevationKey(state_);
   air_key_ = StationAirKey(state_);
+  ClearUpperVectorState();
   Results r;
   r.elevation = r.frequency = true;
   r.elevation_charts = ComputeElevationCharts(state_);
@@ -328,8 +324,16 @@ void SpectrumWindow::RedrawNow() {
   Apply(std::move(r));
 }
 
+void SpectrumWindow::StateChanged() {
+  if (isVisible()) Follow();
+}
+
 void SpectrumWindow::Follow() {
-  if (computing_) return;
+  if (computing_) {
+    rerun_ = true;
+    return;
+  }
+  rerun_ = false;
   const bool elevation = ElevationKey(state_) != elevation_key_;
   const bool frequency = StationAirKey(state_) != air_key_;
   if (!elevation && !frequency) return;
@@ -340,6 +344,7 @@ void SpectrumWindow::Follow() {
   // meanwhile.
   worker_ = std::async(
       std::launch::async, [this, copy = state_, elevation, frequency, generation = generation_] {
+        ClearUpperVectorState();
         const auto post = [this, generation](std::shared_ptr<Results> results, bool last) {
           // The destructor waits for this task, so the view is alive when the
           // results are posted; Qt drops them if it is deleted before they run.
@@ -348,6 +353,8 @@ void SpectrumWindow::Follow() {
               [this, results, generation, last] {
                 if (last) computing_ = false;
                 if (generation == generation_) Apply(std::move(*results));
+                // What changed while this one ran.
+                if (last && rerun_) Follow();
               },
               Qt::QueuedConnection);
         };
@@ -420,13 +427,7 @@ void SpectrumWindow::ExportClick(ReadOutChartView* view) {
 
 void SpectrumWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  poll_->start();
   Follow();
-}
-
-void SpectrumWindow::hideEvent(QHideEvent* event) {
-  poll_->stop();
-  QWidget::hideEvent(event);
 }
 
 void SpectrumWindow::keyPressEvent(QKeyEvent* event) {

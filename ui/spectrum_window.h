@@ -1,10 +1,11 @@
 #pragma once
 // The "Spectrum and elevation" view: the exact method's curves for both
 // stations beside the window's own figures, in Qt Charts. It follows the
-// main window: while it is shown, a change of a station's weather, height,
-// zone or season (or of the band, for the elevation charts) is picked up
-// within one poll of 20 ms and recomputed on worker threads, and the charts
-// are redrawn when that is done. The curves come from spectrum_charts.h.
+// main window: the window tells it of every recalculation (StateChanged),
+// and while it is shown a change of a station's weather, height, zone or
+// season (or of the band, for the elevation charts) is recomputed on worker
+// threads, and the charts are redrawn when that is done. The curves come
+// from spectrum_charts.h.
 //
 // Under the mouse pointer, or with Left and Right on a focused chart, a
 // vertical cursor reads off every curve at that x; each chart exports what
@@ -22,7 +23,6 @@
 class QGraphicsLineItem;
 class QLabel;
 class QTabWidget;
-class QTimer;
 
 namespace quillmere {
 
@@ -85,9 +85,12 @@ class SpectrumWindow : public QWidget {
   // Recomputes every chart and draws it, on this thread, now.
   void RedrawNow();
   // Starts recomputing what changed on worker threads; the charts are
-  // redrawn when the results arrive. Does nothing while one is in flight
-  // (the next poll picks up what changed meanwhile).
+  // redrawn when the results arrive. While one is in flight it only notes
+  // that it was asked, and looks again when that one is done.
   void Follow();
+  // The main window has recalculated: Follow, while the view is shown (a
+  // hidden view catches up when it is shown again).
+  void StateChanged();
   bool Computing() const { return computing_; }
   // How many times the charts have been redrawn.
   int Redraws() const { return redraws_; }
@@ -103,7 +106,6 @@ class SpectrumWindow : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -121,8 +123,8 @@ class SpectrumWindow : public QWidget {
   QLabel* caption_;
   QTabWidget* pages_;
   ReadOutChartView *attenuation_, *sky_, *frequency_;
-  QTimer* poll_;
   bool computing_ = false;
+  bool rerun_ = false;  // asked to Follow while computing
   int redraws_ = 0;
   unsigned generation_ = 0;  // of the drawn charts; a result of another is dropped
   std::future<void> worker_;

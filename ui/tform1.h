@@ -285,6 +285,8 @@ class TForm1 : public QMainWindow {
   // The overlays in the order they were opened, the last on top.
   QList<QWidget*> open_overlays_;
   void SetFollowingTheMoon(bool on);
+  // Tells the open spectrum view and planner of every recalculation.
+  void FollowRecalculations();
   UtcClock clock_;
   bool following_moon_ = false;
   std::unique_ptr<PlannerWindow> planner_;

@@ -1,8 +1,10 @@
-// The Moon planner seen from the main window: opening it, and Follow the
-// Moon, which sets both stations' elevations and the Moon distance every
-// minute while it is on.
+// The Moon planner seen from the main window: opening it, Follow the Moon,
+// which sets both stations' elevations and the Moon distance every minute
+// while it is on, and the recalculations that the planner and the spectrum
+// view follow.
 #include "default_data.h"
 #include "planner_window.h"
+#include "spectrum_window.h"
 #include "tform1.h"
 
 namespace quillmere {
@@ -26,9 +28,17 @@ void TForm1::OpenPlanner() {
     planner_ =
         std::make_unique<PlannerWindow>(this, StartFolder() / kStationsFileName, std::move(host));
   }
+  FollowRecalculations();
   planner_->show();
   planner_->raise();
   planner_->activateWindow();
+}
+
+void TForm1::FollowRecalculations() {
+  calc_->on_recalculated = [this] {
+    if (spectrum_) spectrum_->StateChanged();
+    if (planner_) planner_->StateChanged();
+  };
 }
 
 void TForm1::SetFollowingTheMoon(bool on) {

@@ -124,6 +124,7 @@ void TForm1::TabSet2Click(int tab) {
 
 void TForm1::OpenSpectrum() {
   if (!spectrum_) spectrum_ = std::make_unique<SpectrumWindow>(state_);
+  FollowRecalculations();
   spectrum_->show();
   spectrum_->raise();
   spectrum_->activateWindow();

@@ -1,0 +1,118 @@
+// The ray-traced air of the Moon track: the window's cloud, rain and fog as
+// bands of height, and each station's table against a ray traced on its own.
+#include "track_air.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "itu676_13_slant.h"
+#include "itu840.h"
+#include "spectrum_command.h"
+
+namespace quillmere {
+namespace {
+
+constexpr double kDeg = M_PI / 180.0;
+
+StationParams Weather(Real t_c, Real humidity, Real pressure, Real height_m) {
+  StationParams s;
+  s.Temperature = t_c;
+  s.Humidity = humidity;
+  s.Pressure = pressure;
+  s.HeightAsl = height_m;
+  s.VapourOverWater = 1;
+  s.LatitudeZone = 1;
+  s.Season = 0;
+  return s;
+}
+
+QuillmereState TwoStations() {
+  QuillmereState state;
+  state.Frequency = 24.048L;
+  state.Home = Weather(25, 70, 1008, 120);
+  state.DX = Weather(-5, 40, 950, 600);
+  return state;
+}
+
+MoonSighting Airless(double elevation_deg) {
+  MoonSighting m;
+  m.elevation_deg = elevation_deg;
+  return m;
+}
+
+// The figure --slant gives for a station at a geometric elevation.
+p676_13::RayPath Traced(const StationParams& station, double f, double geometric_deg) {
+  const ExactStationAir air = StationAirOf(station);
+  const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
+  const std::vector<double> gamma = layers.SpecificAttenuation(f);
+  return p676_13::TraceRay(layers, gamma, p676_13::ApparentElevationFor(layers, geometric_deg));
+}
+
+TEST(WeatherBands, HoldTheWindowsZenithFiguresAboveTheStation) {
+  StationParams s = Weather(10, 80, 1000, 300);
+  s.CloudContent = 0.5L;
+  s.FogAttenuation = 0.2L;
+  s.RainAttenuation = 1.5L;
+  const double kl = static_cast<double>(LiquidWaterCoefficient(24.048L, 283.15L).Kl);
+  const auto bands = WeatherBands(s, 24.048);
+  ASSERT_EQ(bands.size(), 3u);
+  struct Case {
+    const char* what;
+    double bottom_km, top_km, zenith_db;
+  };
+  const Case want[] = {
+      {"cloud: L Kl from 1 to 2 km above the station", 1.3, 2.3, 0.5 * kl},
+      {"fog: its dB/km over the lowest 100 m", 0.3, 0.4, 0.02},
+      {"rain: its dB/km up to the window's 1.61 km", 0.3, 1.91, 1.5 * 1.61},
+  };
+  for (std::size_t k = 0; k < 3; ++k) {
+    SCOPED_TRACE(want[k].what);
+    EXPECT_NEAR(bands[k].bottom_km, want[k].bottom_km, 1e-12);
+    EXPECT_NEAR(bands[k].top_km, want[k].top_km, 1e-12);
+    EXPECT_NEAR(bands[k].gamma_db_km * (bands[k].top_km - bands[k].bottom_km), want[k].zenith_db,
+                1e-9);
+  }
+  // Clear air has no bands.
+  EXPECT_TRUE(WeatherBands(Weather(10, 80, 1000, 300), 24.048).empty());
+}
+
+// Each station's air is its own, and reads like a ray traced for it alone.
+TEST(RayTracedAir, EachStationAsItsOwnRayTrace) {
+  const QuillmereState state = TwoStations();
+  const StationSlantAir air = RayTracedAirOf(state);
+  struct Case {
+    const char* what;
+    bool dx;
+    double elevation_deg;
+  };
+  const Case cases[] = {
+      {"Home at moonrise", false, 0.5}, {"Home low", false, 5}, {"Home high", false, 30},
+      {"DX at moonrise", true, 0.5},    {"DX high", true, 30},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const p676_13::RayPath ray = Traced(c.dx ? state.DX : state.Home, 24.048, c.elevation_deg);
+    const SlantAir got = air(c.dx, Airless(c.elevation_deg));
+    EXPECT_NEAR(got.attenuation_db, ray.attenuation_db, 2e-3 * ray.attenuation_db);
+    EXPECT_NEAR(got.sky_temperature_k, ray.sky_temperature_k, 0.3);
+  }
+}
+
+// Rain is added along the ray: at 30 degrees the 1.61 km column is crossed
+// over about 1.61 / sin(30) km.
+TEST(RayTracedAir, RainAddsItsColumnAlongTheRay) {
+  QuillmereState clear = TwoStations();
+  QuillmereState rain = clear;
+  rain.Home.RainAttenuation = 1.5L;
+  const double dry = RayTracedAirOf(clear)(false, Airless(30)).attenuation_db;
+  const SlantAir wet = RayTracedAirOf(rain)(false, Airless(30));
+  EXPECT_NEAR(wet.attenuation_db - dry, 1.5 * 1.61 / std::sin(30 * kDeg), 0.02 * 4.83);
+  // DX keeps its own dry air.
+  EXPECT_DOUBLE_EQ(RayTracedAirOf(rain)(true, Airless(30)).attenuation_db,
+                   RayTracedAirOf(clear)(true, Airless(30)).attenuation_db);
+  EXPECT_NE(RayTracedAirKey(rain), RayTracedAirKey(clear));
+}
+
+}  // namespace
+}  // namespace quillmere
