@@ -7,8 +7,7 @@
 #include <unordered_map>
 
 #include "calculator.h"
-#include "itu838.h"
-#include "itu840.h"
+#include "station_steps.h"
 
 namespace quillmere {
 namespace {

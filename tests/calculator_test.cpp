@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "calculator.h"
-#include "itu838.h"
-#include "itu840.h"
+#include "station_steps.h"
 #include "station_totals.h"
 #include "support/recording_display.h"
 
