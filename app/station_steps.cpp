@@ -32,16 +32,16 @@ Real ZenithAttenuation(const StationParams& station) {
 
 void SelectBand(ItemIndex frequency_index, Real& frequency, BandCoefficients& band) {
   if (frequency_index < 0 || frequency_index >= static_cast<ItemIndex>(BandTable.size())) return;
-  const Real f = BandTable[frequency_index].frequency;
-  const auto c = RainCoefficientsAt(f);
-  if (!c) return;
-  frequency = f;
-  band.KH = c->kH;
-  band.KV = c->kV;
-  band.KC = c->kC;
-  band.AlphaH = c->alphaH;
-  band.AlphaV = c->alphaV;
-  band.AlphaC = c->alphaC;
+  frequency = BandTable[frequency_index].frequency;
+  // Every band's frequency has its coefficients tabulated.
+  if (const auto c = RainCoefficientsAt(frequency)) {
+    band.KH = c->kH;
+    band.KV = c->kV;
+    band.KC = c->kC;
+    band.AlphaH = c->alphaH;
+    band.AlphaV = c->alphaV;
+    band.AlphaC = c->alphaC;
+  }
 }
 
 void UpdateRainAttenuation(StationParams& station, ItemIndex frequency_index, Real& frequency,
@@ -51,21 +51,12 @@ void UpdateRainAttenuation(StationParams& station, ItemIndex frequency_index, Re
     station.RainRate = RainRateTable[station.RainRateIndex];
   }
   SelectBand(frequency_index, frequency, band);
-  Real k = 0, alpha = 0;
-  switch (station.Polarisation) {
-    case 0:
-      k = band.KH, alpha = band.AlphaH;
-      break;
-    case 1:
-      k = band.KV, alpha = band.AlphaV;
-      break;
-    case 2:
-      k = band.KC, alpha = band.AlphaC;
-      break;
-    default:
-      return;
-  }
-  station.RainAttenuation = RainSpecificAttenuation(k, alpha, station.RainRate);
+  // Polarisation items: 0 horizontal, 1 vertical, 2 circular.
+  const ItemIndex p = station.Polarisation;
+  if (p < 0 || p > 2) return;
+  const Real k[] = {band.KH, band.KV, band.KC};
+  const Real alpha[] = {band.AlphaH, band.AlphaV, band.AlphaC};
+  station.RainAttenuation = RainSpecificAttenuation(k[p], alpha[p], station.RainRate);
 }
 
 Real UpdateCloudAndFog(StationParams& station, Real f) {

@@ -79,22 +79,40 @@ TEST(UpdateRainAttenuation, PowerLawOfTheSelectedBandAndPolarisation) {
 }
 
 TEST(UpdateRainAttenuation, AnIndexOutsideATableLeavesTheValue) {
+  for (ItemIndex outside : {-1, 6}) {
+    StationParams s;
+    s.RainRate = 7;
+    s.RainRateIndex = outside;
+    s.Polarisation = 0;
+    Real f = 0;
+    BandCoefficients band;
+    UpdateRainAttenuation(s, 0, f, band);
+    EXPECT_EQ(s.RainRate, 7) << outside;  // rain rate kept, used as it is
+    EXPECT_NEAR(s.RainAttenuation, 0.01217L * std::pow(7.0L, 1.2571L), 1e-15L) << outside;
+  }
+  for (ItemIndex outside : {-1, 3}) {
+    StationParams s;
+    s.RainRateIndex = 3;
+    s.Polarisation = outside;
+    s.RainAttenuation = 99;
+    Real f = 0;
+    BandCoefficients band;
+    UpdateRainAttenuation(s, 0, f, band);
+    EXPECT_EQ(s.RainRate, 10) << outside;
+    EXPECT_EQ(s.RainAttenuation, 99) << outside;
+  }
+}
+
+TEST(UpdateRainAttenuation, TheNoRainItemClearsAPreviousRate) {
   StationParams s;
   s.RainRate = 7;
-  s.RainRateIndex = -1;
-  s.Polarisation = 0;
+  s.RainAttenuation = 1;
+  s.RainRateIndex = 0;
   Real f = 0;
   BandCoefficients band;
   UpdateRainAttenuation(s, 0, f, band);
-  EXPECT_EQ(s.RainRate, 7);  // rain rate kept, used as it is
-  EXPECT_NEAR(s.RainAttenuation, 0.01217L * std::pow(7.0L, 1.2571L), 1e-15L);
-
-  s.RainRateIndex = 3;
-  s.Polarisation = -1;
-  s.RainAttenuation = 99;
-  UpdateRainAttenuation(s, 0, f, band);
-  EXPECT_EQ(s.RainRate, 10);
-  EXPECT_EQ(s.RainAttenuation, 99);
+  EXPECT_EQ(s.RainRate, 0);
+  EXPECT_EQ(s.RainAttenuation, 0);
 }
 
 TEST(SelectBand, LoadsTheTableFrequencyAndMeanCircularCoefficients) {
@@ -144,9 +162,18 @@ TEST(SelectFog, AnItemOutsideTheTableKeepsTheDensity) {
   StationParams s;
   SelectFog(s, 7);
   EXPECT_EQ(s.FogDensity, 0.05L);
-  SelectFog(s, -1);
-  EXPECT_EQ(s.FogDensity, 0.05L);
-  EXPECT_EQ(s.FogIndex, -1);
+  for (ItemIndex outside : {-1, 8}) {
+    SelectFog(s, outside);
+    EXPECT_EQ(s.FogDensity, 0.05L);
+    EXPECT_EQ(s.FogIndex, outside);
+  }
+}
+
+TEST(SelectFog, TheNoFogItemClearsThePreviousDensity) {
+  StationParams s;
+  SelectFog(s, 1);
+  SelectFog(s, 0);
+  EXPECT_EQ(s.FogDensity, 0);
 }
 
 TEST(SelectFog, FogDensityFollowsTheVisibilityLine) {
