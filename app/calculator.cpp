@@ -7,8 +7,8 @@
 #include "input_limits.h"
 #include "itu676.h"
 #include "itu835.h"
-#include "itu838.h"
-#include "itu840.h"
+#include "moon_caption.h"
+#include "station_steps.h"
 #include "station_totals.h"
 
 namespace quillmere {

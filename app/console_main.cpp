@@ -1,13 +1,13 @@
-// quillmere-console: the atmosphere figures of the model core for one
-// station at the reference weather, band by band. It stands in for the
-// window until that exists.
+// quillmere-console: the atmosphere figures of the per-station steps for one
+// station at the reference weather, band by band, printed to the terminal
+// without the window: a quick look at the models after a change to them.
 #include <cstdio>
 
+#include "bands.h"
 #include "format_fixed.h"
 #include "itu676.h"
 #include "itu835.h"
-#include "itu838.h"
-#include "itu840.h"
+#include "station_steps.h"
 
 int main() {
   using namespace quillmere;
@@ -22,7 +22,7 @@ int main() {
   s.CloudContent = 0.2L;
   SelectFog(s, 0);
 
-  std::printf("Quillmere model core (the window is not built yet).\n");
+  std::printf("Quillmere model figures, one station, without the window.\n");
   std::printf(
       "Station: 15 degC, 1013 hPa, 50 %% humidity, elevation 30 deg, rain 10 mm/h "
       "circular, cloud 0.2 kg/m2, no fog.\n\n");

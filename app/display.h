@@ -4,25 +4,12 @@
 // form_components.h), so that everything the window shows can be produced
 // and checked without a window. Writes only: nothing is read back.
 
-#include <cstdint>
 #include <string_view>
 
-#include "state.h"
+#include "colour.h"
+#include "real.h"
 
 namespace quillmere {
-
-struct Rgb {
-  std::uint8_t r = 0, g = 0, b = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-// The recurring colours of the window.
-inline constexpr Rgb kCream{255, 251, 240};       // Home blocks
-inline constexpr Rgb kMoneyGreen{192, 220, 192};  // DX blocks
-inline constexpr Rgb kSkyBlue{166, 202, 240};
-inline constexpr Rgb kSilver{192, 192, 192};
-inline constexpr Rgb kWhite{255, 255, 255};
-inline constexpr Rgb kBlue{0, 0, 255};
 
 class Display {
  public:

@@ -7,7 +7,7 @@
 
 #include "data_file.h"
 #include "data_record.h"
-#include "itu838.h"
+#include "station_steps.h"
 
 int main(int argc, char** argv) {
   using namespace quillmere;

@@ -9,15 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "real.h"
+
 namespace quillmere {
-
-// All model arithmetic is carried out in x87 extended precision: the ITU
-// approximations were tabulated against it, and the data file stores reals
-// in that 10-byte form.
-using Real = long double;
-
-// Index of the selected item of a radio group; -1 is "no item selected".
-using ItemIndex = std::int32_t;
 
 struct StationParams {
   // Inputs (stepped by the user, most of them restored from the data file).
@@ -39,7 +33,7 @@ struct StationParams {
   Real CloudContent = 0;             // cloud columnar liquid water, kg/m2
   std::uint8_t VapourOverWater = 0;  // 1: saturation over water, 0: over ice
 
-  // Derived by the models at every recalculation.
+  // Derived by the per-station steps at every recalculation.
   Real VapourDensity = 0;     // g/m3
   Real DryAirSpecific = 0;    // gamma_o, dB/km
   Real VapourSpecific = 0;    // gamma_w, dB/km

@@ -6,6 +6,7 @@
 
 #include "itu676.h"
 #include "state.h"
+#include "station_steps.h"
 
 namespace quillmere {
 

@@ -10,6 +10,7 @@
 #include "form_components.h"
 #include "itu838.h"
 #include "itu840.h"
+#include "station_steps.h"
 
 namespace quillmere {
 namespace {

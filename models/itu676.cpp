@@ -1,14 +1,12 @@
 #include "itu676.h"
 
+#include "constants.h"
 #include "power.h"
 
 #include <cmath>
 
 namespace quillmere {
 namespace {
-
-// pi/180 as the slant formula of the gaseous model states it.
-constexpr Real kDegToRad = 0.017453292519943295L;
 
 // The logarithms of rp and rt are shared by every phi factor of one call, so
 // each factor costs one exponential: rp^a rt^b exp(..) = exp(a ln rp + ...).
@@ -127,11 +125,6 @@ Real VapourDensityAt(Real t, Real H, bool over_water) {
   return 216.7L * e / (t + 273.1L);
 }
 
-void UpdateVapourDensity(StationParams& station) {
-  station.VapourDensity =
-      VapourDensityAt(station.Temperature, station.Humidity, station.VapourOverWater != 0);
-}
-
 Real DryAirEquivalentHeight(Real f, Real rp) {
   const Real x = (f - 59.7L) / (2.87L + 12.4L * std::exp(-7.9L * rp));
   const Real t1 = 4.64L / (1 + 0.066L * Pow(rp, -2.3L)) * std::exp(-x * x);
@@ -151,29 +144,31 @@ Real VapourEquivalentHeight(Real f, Real rp) {
           3.37L * sw / (sq(f - 183.31L) + 4.69L * sw) + 1.58L * sw / (sq(f - 325.1L) + 2.89L * sw));
 }
 
-Real ZenithAttenuation(const StationParams& station) {
-  return station.DryAirSpecific * station.DryAirHeight +
-         station.VapourSpecific * station.VapourHeight;
+Real ZenithAttenuation(Real gamma_o, Real h_o, Real gamma_w, Real h_w) {
+  return gamma_o * h_o + gamma_w * h_w;
 }
 
 Real SlantAttenuation(Real zenith_db, Real elevation_deg) {
   return zenith_db / std::sin(elevation_deg * kDegToRad);
 }
 
-GasRatios GasRatiosOf(const StationParams& station) {
-  // The ratio uses 273, as the recommendation's approximation was fitted
-  // with it.
-  return {station.Pressure / 1013, 288 / (station.Temperature + 273)};
+Real PressureRatio(Real p) {
+  return p / 1013;
 }
 
-void ComputeGas(StationParams& station, Real f, GasRatios& ratios) {
-  ratios = GasRatiosOf(station);
-  const Real rp = ratios.PressureRatio;
-  const Real rt = ratios.TemperatureRatio;
-  if (const auto gamma_o = DryAirAttenuation(f, rp, rt)) station.DryAirSpecific = *gamma_o;
-  station.VapourSpecific = VapourAttenuation(f, rp, rt, station.VapourDensity);
-  station.DryAirHeight = DryAirEquivalentHeight(f, rp);
-  station.VapourHeight = VapourEquivalentHeight(f, rp);
+Real TemperatureRatio(Real t) {
+  // The ratio uses 273, as the recommendation's approximation was fitted
+  // with it.
+  return 288 / (t + 273);
+}
+
+GaseousAttenuation GaseousAttenuationAt(Real f, Real rp, Real rt, Real rho) {
+  GaseousAttenuation g;
+  g.gamma_o = DryAirAttenuation(f, rp, rt);
+  g.gamma_w = VapourAttenuation(f, rp, rt, rho);
+  g.h_o = DryAirEquivalentHeight(f, rp);
+  g.h_w = VapourEquivalentHeight(f, rp);
+  return g;
 }
 
 }  // namespace quillmere

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 
@@ -38,10 +38,6 @@ Real VapourAttenuation(Real f, Real rp, Real rt, Real rho);
 // t: degC; H: %. Returns rho in g/m3. The flag alone chooses water or ice.
 Real VapourDensityAt(Real t, Real H, bool over_water);
 
-// Stores the station's VapourDensity from its Temperature, Humidity and
-// VapourOverWater.
-void UpdateVapourDensity(StationParams& station);
-
 // Equivalent height of dry air, P.676-9 Annex 2 (eqs. 25-26), km.
 // f: GHz; rp: p/1013. No upper limit is applied.
 Real DryAirEquivalentHeight(Real f, Real rp);
@@ -50,20 +46,30 @@ Real DryAirEquivalentHeight(Real f, Real rp);
 // The third line of this fit sits at 325.1 GHz.
 Real VapourEquivalentHeight(Real f, Real rp);
 
-// gamma_o h_o + gamma_w h_w of the station, dB (P.676-9 Annex 2, eq. 28).
-Real ZenithAttenuation(const StationParams& station);
+// Zenith attenuation through the whole atmosphere, P.676-9 Annex 2, eq. 28:
+// gamma_o h_o + gamma_w h_w, dB. gamma_o, gamma_w: dB/km; h_o, h_w: km.
+Real ZenithAttenuation(Real gamma_o, Real h_o, Real gamma_w, Real h_w);
 
 // Zenith attenuation along a beam at `elevation_deg` degrees (0.1..90):
 // zenith / sin(theta), with no curved-Earth correction (eq. 29).
 Real SlantAttenuation(Real zenith_db, Real elevation_deg);
 
-// The gaseous step of one station: sets the shared ratios from the station's
-// pressure and temperature, then DryAirSpecific, VapourSpecific (from the
-// station's VapourDensity, computed before), DryAirHeight and VapourHeight
-// at frequency f (GHz). Above 350 GHz DryAirSpecific keeps its value.
-void ComputeGas(StationParams& station, Real f, GasRatios& ratios);
+// The pressure ratio of the gaseous model, rp = p / 1013; p: hPa.
+Real PressureRatio(Real p);
 
-// The ratios of the gaseous model: rp = p/1013 and rt = 288/(t + 273).
-GasRatios GasRatiosOf(const StationParams& station);
+// The temperature ratio of the gaseous model, rt = 288 / (t + 273); t: degC.
+Real TemperatureRatio(Real t);
+
+// Everything the gaseous model gives at one frequency and one weather.
+struct GaseousAttenuation {
+  std::optional<Real> gamma_o;  // dB/km; nothing above 350 GHz
+  Real gamma_w = 0;             // dB/km
+  Real h_o = 0;                 // km
+  Real h_w = 0;                 // km
+};
+
+// f: GHz; rp, rt as above; rho: water-vapour density, g/m3. The specific
+// attenuations (eqs. 22-23) and the equivalent heights (eqs. 25-27).
+GaseousAttenuation GaseousAttenuationAt(Real f, Real rp, Real rt, Real rho);
 
 }  // namespace quillmere

@@ -4,7 +4,7 @@
 // and high-latitude profiles. The calculator shows them at each station's
 // height; no other model reads them.
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 

@@ -1,50 +1,49 @@
 #include "itu838.h"
 
+#include <array>
+
 #include "power.h"
 
-#include <cmath>
-
 namespace quillmere {
+namespace {
 
-void SelectBand(ItemIndex frequency_index, Real& frequency, BandCoefficients& band) {
-  if (frequency_index < 0 || frequency_index >= static_cast<ItemIndex>(BandTable.size())) return;
-  const BandRow& row = BandTable[frequency_index];
-  frequency = row.frequency;
-  band.KH = row.kH;
-  band.KV = row.kV;
-  band.AlphaH = row.alphaH;
-  band.AlphaV = row.alphaV;
-  band.KC = (band.KH + band.KV) / 2;
-  band.AlphaC = (band.AlphaH + band.AlphaV) / 2;
+struct CoefficientRow {
+  Real f;  // GHz
+  Real kH, kV, alphaH, alphaV;
+};
+
+// P.838 coefficients at the frequencies of the calculator's bands.
+constexpr std::array<CoefficientRow, 8> kCoefficients{{
+    {10.368L, 0.01217L, 0.01129L, 1.2571L, 1.2156L},
+    {24.048L, 0.1425L, 0.1404L, 1.0101L, 0.9561L},
+    {47.088L, 0.5956L, 0.5817L, 0.8241L, 0.8017L},
+    {78.0L, 1.1451L, 1.141L, 0.7156L, 0.7055L},
+    {100.0L, 1.3671L, 1.368L, 0.6815L, 0.6765L},
+    {122.0L, 1.4866L, 1.4911L, 0.664L, 0.6609L},
+    {134.0L, 1.5345L, 1.5404L, 0.6567L, 0.6538L},
+    {241.0L, 1.6332L, 1.6369L, 0.6339L, 0.6303L},
+}};
+
+}  // namespace
+
+std::optional<RainCoefficients> RainCoefficientsAt(Real f) {
+  for (const CoefficientRow& row : kCoefficients) {
+    if (row.f != f) continue;
+    RainCoefficients c;
+    c.kH = row.kH;
+    c.kV = row.kV;
+    c.alphaH = row.alphaH;
+    c.alphaV = row.alphaV;
+    c.kC = (c.kH + c.kV) / 2;
+    c.alphaC = (c.alphaH + c.alphaV) / 2;
+    return c;
+  }
+  return std::nullopt;
 }
 
 Real RainSpecificAttenuation(Real k, Real alpha, Real R) {
   if (R == 0) return 0;
   return k * Pow(R, alpha);
-}
-
-void UpdateRainAttenuation(StationParams& station, ItemIndex frequency_index, Real& frequency,
-                           BandCoefficients& band) {
-  if (station.RainRateIndex >= 0 &&
-      station.RainRateIndex < static_cast<ItemIndex>(RainRateTable.size())) {
-    station.RainRate = RainRateTable[station.RainRateIndex];
-  }
-  SelectBand(frequency_index, frequency, band);
-  Real k = 0, alpha = 0;
-  switch (station.Polarisation) {
-    case 0:
-      k = band.KH, alpha = band.AlphaH;
-      break;
-    case 1:
-      k = band.KV, alpha = band.AlphaV;
-      break;
-    case 2:
-      k = band.KC, alpha = band.AlphaC;
-      break;
-    default:
-      return;
-  }
-  station.RainAttenuation = RainSpecificAttenuation(k, alpha, station.RainRate);
 }
 
 }  // namespace quillmere

@@ -2,10 +2,9 @@
 
 #include <cmath>
 
+#include "constants.h"
+
 namespace quillmere {
-namespace {
-constexpr Real kDegToRad = 0.017453292519943295769L;
-}
 
 LiquidWater LiquidWaterCoefficient(Real f, Real T) {
   LiquidWater w;
@@ -32,19 +31,16 @@ Real CloudSlantAttenuation(Real L, Real Kl, Real elevation_deg) {
   return L * Kl / std::sin(elevation_deg * kDegToRad);
 }
 
-Real UpdateCloudAndFog(StationParams& station, Real f) {
-  station.TemperatureKelvin = station.Temperature + 273.15L;
-  const Real Kl = LiquidWaterCoefficient(f, station.TemperatureKelvin).Kl;
-  station.CloudAttenuation = CloudSlantAttenuation(station.CloudContent, Kl, station.Elevation);
-  station.FogAttenuation = Kl * station.FogDensity;
-  return Kl;
+Real FogSpecificAttenuation(Real Kl, Real M) {
+  return Kl * M;
 }
 
-void SelectFog(StationParams& station, ItemIndex item) {
-  if (item >= 0 && item < static_cast<ItemIndex>(FogTable.size())) {
-    station.FogDensity = FogTable[item];
-  }
-  station.FogIndex = item;
+CloudAndFog CloudAndFogAttenuation(Real f, Real T, Real L, Real elevation_deg, Real M) {
+  CloudAndFog r;
+  r.Kl = LiquidWaterCoefficient(f, T).Kl;
+  r.cloud_db = CloudSlantAttenuation(L, r.Kl, elevation_deg);
+  r.fog_db_per_km = FogSpecificAttenuation(r.Kl, M);
+  return r;
 }
 
 }  // namespace quillmere

@@ -4,15 +4,9 @@
 // permittivity of water, the cloud attenuation along the slant path and the
 // specific attenuation of fog.
 
-#include <array>
-
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
-
-// Fog liquid-water density of each item of the fog group, g/m3. It follows
-// M = 0.59 - 0.0018 V for a visibility V in metres (10 m is the densest).
-inline constexpr std::array<Real, 8> FogTable{0, 0.572L, 0.5L, 0.41L, 0.32L, 0.23L, 0.14L, 0.05L};
 
 // The double-Debye permittivity of liquid water and the coefficient it gives.
 struct LiquidWater {
@@ -36,13 +30,19 @@ LiquidWater LiquidWaterCoefficient(Real f, Real T);
 // L: columnar liquid water, kg/m2; Kl as above; elevation in degrees.
 Real CloudSlantAttenuation(Real L, Real Kl, Real elevation_deg);
 
-// The cloud-and-fog step of one station at frequency f (GHz): refreshes
-// TemperatureKelvin, then CloudAttenuation from CloudContent and Elevation,
-// and FogAttenuation (dB/km) from FogDensity. Returns Kl for display.
-Real UpdateCloudAndFog(StationParams& station, Real f);
+// Specific attenuation of fog, dB/km: Kl M for a fog of liquid water
+// density M (g/m3).
+Real FogSpecificAttenuation(Real Kl, Real M);
 
-// Sets the station's FogDensity from the fog item (an index outside the
-// table leaves it unchanged) and stores the item in FogIndex.
-void SelectFog(StationParams& station, ItemIndex item);
+// What clouds and fog do at one frequency and one station.
+struct CloudAndFog {
+  Real Kl = 0;             // (dB/km)/(g/m3)
+  Real cloud_db = 0;       // along the slant path, dB
+  Real fog_db_per_km = 0;  // dB/km
+};
+
+// f: GHz; T: water temperature, K; L: cloud columnar liquid water, kg/m2;
+// elevation in degrees; M: fog liquid water density, g/m3.
+CloudAndFog CloudAndFogAttenuation(Real f, Real T, Real L, Real elevation_deg, Real M);
 
 }  // namespace quillmere

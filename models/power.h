@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 

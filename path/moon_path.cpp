@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "constants.h"
+
 namespace quillmere {
 namespace {
 
@@ -11,7 +13,6 @@ constexpr Real kSliderSpanKm = 51000;          // km per 100 steps, back to a po
 constexpr Real kMoonRadiusKm = 3474.0L / 2;    // half the Moon's 3474 km diameter
 constexpr Real kMoonReflectivity = 0.065L;
 constexpr Real kFourPi = 12.566370614359172L;
-constexpr Real kDegToRad = 0.017453292519943295769L;
 constexpr Real kEmeAirLayerKm = 1.61L;
 
 }  // namespace
@@ -53,21 +54,6 @@ Real ApplyDistanceStep(Real path_km, const DistanceStep& rule) {
   // no floor rule would catch. Below half the smallest step it is zero.
   if (rule.floor && !(next >= 0.05L)) next = *rule.floor;
   return next;
-}
-
-std::string MoonDataCaption(const MoonData& data, const NumberFormat& fmt) {
-  std::string s = "Current ... Path Loss ";
-  AppendFixed(s, data.path_loss_db, 15, 2, fmt);
-  s += " dB  Moon Diam .. ";
-  AppendFixed(s, data.diameter_deg, 2, 2, fmt);
-  s += "\u00b0   Moon Phase .. ";
-  AppendFixed(s, data.phase_reported, 15, 3, fmt);
-  s += " \u00b0  ";
-  AppendFixed(s, data.phase * 360, 6, 0, fmt);
-  s += "\u00b0  ";
-  AppendFixed(s, data.phase * 100, 6, 1, fmt);
-  s += "%";
-  return s;
 }
 
 }  // namespace quillmere

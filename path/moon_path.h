@@ -1,13 +1,11 @@
 #pragma once
 // The EME and terrestrial path figures: Moon distance from the slider, EME
 // path loss, free-space path loss, the length of air the attenuation is
-// summed over, the distance steppers, and the moon data line.
+// summed over, and the distance steppers.
 
 #include <optional>
-#include <string>
 
-#include "format_fixed.h"
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 
@@ -24,7 +22,9 @@ std::optional<int> SliderPositionFor(Real distance_km);
 // EME path loss, dB, of an echo from the Moon at distance d (km) and
 // frequency f (GHz): the one-way free-space loss 32.45 + 20 log10(1000 f) +
 // 20 log10(d), plus 10 log10(4 d^2 / 1737^2) for the Moon as a sphere of
-// radius 1737 km, minus 10 log10(0.065) for its reflectivity.
+// radius 1737 km, minus 10 log10(0.065) for its reflectivity. The one
+// formula of the program: the sun/moon component's 144 MHz figure is this
+// loss at 0.144 GHz.
 Real EmePathLoss(Real distance_km, Real f_GHz);
 
 // Free-space path loss over `path_km` at f (GHz), dB: 20 log10(4 pi d / lambda)
@@ -52,16 +52,5 @@ inline constexpr DistanceStep kDistanceX01Down{-0.1L, 0.1L};
 
 // The path length after one step, with its floor rule.
 Real ApplyDistanceStep(Real path_km, const DistanceStep& rule);
-
-// The answers of one sun/moon query that the moon data line shows.
-struct MoonData {
-  Real path_loss_db;    // the component's path loss, dB
-  Real diameter_deg;    // apparent diameter, degrees
-  Real phase_reported;  // the phase as read for the line
-  Real phase;           // the phase kept in the state (0..1)
-};
-
-// "Current ... Path Loss 252.00 dB  Moon Diam .. 0.52°   Moon Phase .. 0.250 °  90°  25.0%"
-std::string MoonDataCaption(const MoonData& data, const NumberFormat& fmt);
 
 }  // namespace quillmere

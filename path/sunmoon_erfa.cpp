@@ -9,7 +9,8 @@
 #include <memory>
 
 #include "moon_ephemeris.h"
-#include "state.h"
+#include "moon_path.h"
+#include "real.h"
 #include "sunmoon.h"
 
 namespace quillmere {
@@ -18,36 +19,14 @@ namespace {
 // Mean radius of the Moon (IAU), km; sets the apparent diameter.
 constexpr Real kMoonRadiusKm = 1737.4L;
 
-// The loss formula's reflector radius, half of a 3474 km diameter, km. It is
-// the radius EME path loss figures are customarily quoted with, hence not
-// the 1737.4 km of the apparent diameter.
-constexpr Real kReflectorRadiusKm = 1737.0L;
-
-// Fraction of the incident power the Moon reflects.
-constexpr Real kMoonReflectivity = 0.065L;
-
-// Free-space loss constant for frequency in MHz and distance in km, dB.
-constexpr Real kFreeSpaceConstantDb = 32.45L;
-
 // The band the path loss answer refers to: 144 MHz, the band most EME path
-// loss figures are quoted for.
-constexpr Real kLossFrequencyMhz = 144.0L;
+// loss figures are quoted for, in GHz (1000 times it is exactly 144).
+constexpr Real kLossFrequencyGHz = 0.144L;
 
 // The band the Doppler answer refers to: 10368 MHz, Hz.
 constexpr Real kDopplerFrequencyHz = 10368.0e6L;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// EME path loss for a Moon at distance_km and a frequency f_mhz, dB: the
-// one-way free-space loss, the Moon as a sphere reflector of radius
-// kReflectorRadiusKm, and its reflectivity.
-Real EmePathLossDb(Real distance_km, Real f_mhz) {
-  const Real free_space =
-      kFreeSpaceConstantDb + 20.0L * std::log10(f_mhz) + 20.0L * std::log10(distance_km);
-  const Real reflector = 10.0L * std::log10(4.0L * distance_km * distance_km /
-                                            (kReflectorRadiusKm * kReflectorRadiusKm));
-  return free_space + reflector - 10.0L * std::log10(kMoonReflectivity);
-}
 
 // A periodic term of the Moon's geocentric distance: amplitude_km times the
 // cosine of d D + m l' + l l + f F, with the Delaunay arguments D (mean
@@ -201,7 +180,7 @@ class ErfaSunMoon final : public SunMoonLibrary {
     distance_km_ = static_cast<double>(distance_km);
     angular_diameter_deg_ =
         static_cast<double>(2.0L * std::asin(kMoonRadiusKm / distance_km)) * ERFA_DR2D;
-    loss_db_ = static_cast<double>(EmePathLossDb(distance_km, kLossFrequencyMhz));
+    loss_db_ = static_cast<double>(EmePathLoss(distance_km, kLossFrequencyGHz));
     // First order in v/c; the second-order term is below 0.002 Hz.
     doppler_hz_ = static_cast<double>(-2.0L * range_rate / ERFA_CMPS * kDopplerFrequencyHz);
     phase_ = phase;

@@ -40,7 +40,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 

@@ -1,7 +1,7 @@
 #include "range_check.h"
 
+#include "bands.h"
 #include "input_limits.h"
-#include "itu838.h"
 
 #include <algorithm>
 #include <cmath>

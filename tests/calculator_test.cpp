@@ -14,6 +14,7 @@
 #include "form_view.h"
 #include "itu838.h"
 #include "itu840.h"
+#include "station_steps.h"
 #include "station_totals.h"
 #include "support/recording_display.h"
 

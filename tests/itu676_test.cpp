@@ -76,13 +76,7 @@ TEST(GaseousSpecificAttenuation, DryAirSeamsBelongToTheLowerBand) {
 TEST(GaseousSpecificAttenuation, NoDryAirValueAbove350GHz) {
   EXPECT_FALSE(DryAirAttenuation(std::nextafter(350.0L, 400.0L), 1, 1).has_value());
   EXPECT_FALSE(DryAirAttenuation(std::nanl(""), 1, 1).has_value());
-  StationParams s;
-  s.Pressure = 1013;
-  s.Temperature = 15;
-  s.DryAirSpecific = 42;
-  GasRatios ratios;
-  ComputeGas(s, 400, ratios);
-  EXPECT_EQ(s.DryAirSpecific, 42);  // kept
+  EXPECT_FALSE(GaseousAttenuationAt(400, 1, 1, 7.5L).gamma_o.has_value());
 }
 
 TEST(GaseousSpecificAttenuation, NoVapourMeansNoVapourAttenuation) {
@@ -124,71 +118,53 @@ TEST(EquivalentHeights, ShrinkWithPressure) {
   EXPECT_NEAR(VapourEquivalentHeight(10.368L, 0.5L), 1.67L, 0.005L);
 }
 
-class ComputeGasTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    s.Temperature = 15;
-    s.Pressure = 1013;
-    s.Humidity = 50;
-    s.VapourOverWater = 1;
-    UpdateVapourDensity(s);
-    ComputeGas(s, 10.368L, ratios);
-  }
-  StationParams s;
-  GasRatios ratios;
-};
+Real Zenith(const GaseousAttenuation& g) {
+  return ZenithAttenuation(*g.gamma_o, g.h_o, g.gamma_w, g.h_w);
+}
 
-TEST_F(ComputeGasTest, ZenithAndSlantAtTheReferenceConditions) {
-  EXPECT_EQ(ratios.PressureRatio, 1);
-  EXPECT_EQ(ratios.TemperatureRatio, 1);  // 288 / (15 + 273)
-  const Real zenith = ZenithAttenuation(s);
+TEST(GaseousAttenuationAt, ZenithAndSlantAtTheReferenceConditions) {
+  EXPECT_EQ(PressureRatio(1013), 1);
+  EXPECT_EQ(TemperatureRatio(15), 1);  // 288 / (15 + 273)
+  const Real zenith = Zenith(GaseousAttenuationAt(10.368L, 1, 1, VapourDensityAt(15, 50, true)));
   EXPECT_NEAR(zenith, 0.0517L, 5e-5L);
   EXPECT_NEAR(SlantAttenuation(zenith, 30), 2 * zenith, 1e-15L);
   EXPECT_NEAR(SlantAttenuation(zenith, 90), zenith, 1e-18L);
   EXPECT_NEAR(SlantAttenuation(zenith, 0.1L) / zenith, 573, 0.5L);
 }
 
-TEST_F(ComputeGasTest, TemperatureRatioUses273) {
-  s.Temperature = 27;
-  ComputeGas(s, 10.368L, ratios);
-  EXPECT_EQ(ratios.TemperatureRatio, 288 / 300.0L);
+TEST(GaseousAttenuationAt, TemperatureRatioUses273) {
+  EXPECT_EQ(TemperatureRatio(27), 288 / 300.0L);
 }
 
-TEST_F(ComputeGasTest, IceChangesVapourButNotDryAir) {
-  const StationParams water = s;
-  s.VapourOverWater = 0;
-  s.Temperature = 15;
-  UpdateVapourDensity(s);
-  ComputeGas(s, 10.368L, ratios);
-  EXPECT_NE(s.VapourDensity, water.VapourDensity);
-  EXPECT_NE(s.VapourSpecific, water.VapourSpecific);
-  EXPECT_EQ(s.DryAirSpecific, water.DryAirSpecific);
-  EXPECT_EQ(s.DryAirHeight, water.DryAirHeight);
+TEST(GaseousAttenuationAt, IceChangesVapourButNotDryAir) {
+  const GaseousAttenuation water =
+      GaseousAttenuationAt(10.368L, 1, 1, VapourDensityAt(15, 50, true));
+  const GaseousAttenuation ice =
+      GaseousAttenuationAt(10.368L, 1, 1, VapourDensityAt(15, 50, false));
+  EXPECT_NE(ice.gamma_w, water.gamma_w);
+  EXPECT_EQ(ice.gamma_o, water.gamma_o);
+  EXPECT_EQ(ice.h_o, water.h_o);
 }
 
-TEST_F(ComputeGasTest, OnlyFrequencyAndPressureMoveTheHeights) {
-  const StationParams before = s;
-  s.Temperature = -5;
-  s.Humidity = 90;
-  UpdateVapourDensity(s);
-  ComputeGas(s, 10.368L, ratios);
-  EXPECT_EQ(s.DryAirHeight, before.DryAirHeight);
-  EXPECT_EQ(s.VapourHeight, before.VapourHeight);
-  s.Pressure = 800;
-  ComputeGas(s, 10.368L, ratios);
-  EXPECT_LT(s.DryAirHeight, before.DryAirHeight);
+TEST(GaseousAttenuationAt, OnlyFrequencyAndPressureMoveTheHeights) {
+  const GaseousAttenuation before = GaseousAttenuationAt(10.368L, 1, 1, 6.41L);
+  const GaseousAttenuation colder_wetter =
+      GaseousAttenuationAt(10.368L, 1, TemperatureRatio(-5), VapourDensityAt(-5, 90, true));
+  EXPECT_EQ(colder_wetter.h_o, before.h_o);
+  EXPECT_EQ(colder_wetter.h_w, before.h_w);
+  EXPECT_LT(GaseousAttenuationAt(10.368L, PressureRatio(800), 1, 6.41L).h_o, before.h_o);
 }
 
-TEST(ComputeGas, BeforeAnyDataTheFiguresAreNotFiniteButNothingBreaks) {
-  StationParams s;  // all zero: pressure 0, frequency 0
-  GasRatios ratios;
-  UpdateVapourDensity(s);
-  ComputeGas(s, 0, ratios);
-  EXPECT_EQ(ratios.PressureRatio, 0);
+TEST(GaseousAttenuationAt, BeforeAnyDataTheFiguresAreNotFiniteButNothingBreaks) {
+  // Pressure 0 and frequency 0, as before any data file.
+  EXPECT_EQ(PressureRatio(0), 0);
+  const GaseousAttenuation g =
+      GaseousAttenuationAt(0, PressureRatio(0), TemperatureRatio(0), VapourDensityAt(0, 0, false));
   // The dry-air fit divides f^2 + 0.34 rp^2 rt^1.6 = 0 by zero; the display
   // must cope with a figure that is not finite.
-  EXPECT_FALSE(std::isfinite(s.DryAirSpecific));
-  EXPECT_EQ(s.DryAirHeight, 0);
+  ASSERT_TRUE(g.gamma_o.has_value());
+  EXPECT_FALSE(std::isfinite(*g.gamma_o));
+  EXPECT_EQ(g.h_o, 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Rain specific attenuation (ITU-R P.838) and the band table.
+// Rain specific attenuation (ITU-R P.838) and its tabulated coefficients.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,93 +8,53 @@
 namespace quillmere {
 namespace {
 
-struct RainCase {
-  const char* what;
-  ItemIndex band, rain, polarisation;
-  Real gamma, tol;  // dB/km
-};
+enum Polarisation { kHorizontal, kVertical, kCircular };
 
-TEST(RainAttenuation, PowerLawOfTheBandCoefficients) {
-  const RainCase cases[] = {
-      {"10 GHz, 10 mm/h, horizontal", 0, 3, 0, 0.220L, 5e-4L},
-      {"10 GHz, 10 mm/h, vertical", 0, 3, 1, 0.185L, 5e-4L},
-      {"10 GHz, 10 mm/h, circular (plain means)", 0, 3, 2, 0.202L, 5e-4L},
-      {"241 GHz, 25 mm/h, circular", 7, 4, 2, 12.5L, 0.05L},
-      {"10 GHz, no rain", 0, 0, 0, 0, 0},
-      {"241 GHz, no rain, circular", 7, 0, 2, 0, 0},
-  };
-  for (const auto& c : cases) {
-    StationParams s;
-    s.RainRateIndex = c.rain;
-    s.Polarisation = c.polarisation;
-    Real f = 0;
-    BandCoefficients band;
-    UpdateRainAttenuation(s, c.band, f, band);
-    EXPECT_NEAR(s.RainAttenuation, c.gamma, c.tol) << c.what;
-  }
+Real Gamma(Real f, Polarisation pol, Real R) {
+  const RainCoefficients c = RainCoefficientsAt(f).value();
+  const Real k[] = {c.kH, c.kV, c.kC};
+  const Real alpha[] = {c.alphaH, c.alphaV, c.alphaC};
+  return RainSpecificAttenuation(k[pol], alpha[pol], R);
 }
 
-TEST(RainAttenuation, NoRainIsExactlyZeroAtEveryBandAndPolarisation) {
-  for (ItemIndex band = 0; band < 8; ++band) {
-    for (ItemIndex pol = 0; pol < 3; ++pol) {
-      StationParams s;
-      s.RainAttenuation = 1;
-      s.Polarisation = pol;
-      Real f = 0;
-      BandCoefficients coefficients;
-      UpdateRainAttenuation(s, band, f, coefficients);
-      EXPECT_EQ(s.RainAttenuation, 0);
+TEST(RainAttenuation, PowerLawOfTheTabulatedCoefficients) {
+  const struct {
+    const char* what;
+    Real f;
+    Polarisation pol;
+    Real R;
+    Real gamma, tol;  // dB/km
+  } cases[] = {
+      {"10 GHz, 10 mm/h, horizontal", 10.368L, kHorizontal, 10, 0.220L, 5e-4L},
+      {"10 GHz, 10 mm/h, vertical", 10.368L, kVertical, 10, 0.185L, 5e-4L},
+      {"10 GHz, 10 mm/h, circular (plain means)", 10.368L, kCircular, 10, 0.202L, 5e-4L},
+      {"241 GHz, 25 mm/h, circular", 241, kCircular, 25, 12.5L, 0.05L},
+      {"10 GHz, no rain", 10.368L, kHorizontal, 0, 0, 0},
+      {"241 GHz, no rain, circular", 241, kCircular, 0, 0, 0},
+  };
+  for (const auto& c : cases) EXPECT_NEAR(Gamma(c.f, c.pol, c.R), c.gamma, c.tol) << c.what;
+}
+
+TEST(RainAttenuation, NoRainIsExactlyZeroAtEveryFrequencyAndPolarisation) {
+  for (Real f : {10.368L, 24.048L, 47.088L, 78.0L, 100.0L, 122.0L, 134.0L, 241.0L}) {
+    for (Polarisation pol : {kHorizontal, kVertical, kCircular}) {
+      EXPECT_EQ(Gamma(f, pol, 0), 0) << f;
     }
   }
 }
 
-TEST(RainAttenuation, AnIndexOutsideATableLeavesTheValue) {
-  StationParams s;
-  s.RainRate = 7;
-  s.RainRateIndex = -1;
-  s.Polarisation = 0;
-  Real f = 0;
-  BandCoefficients band;
-  UpdateRainAttenuation(s, 0, f, band);
-  EXPECT_EQ(s.RainRate, 7);  // rain rate kept, used as it is
-  EXPECT_NEAR(s.RainAttenuation, 0.01217L * std::pow(7.0L, 1.2571L), 1e-15L);
-
-  s.RainRateIndex = 3;
-  s.Polarisation = -1;
-  s.RainAttenuation = 99;
-  UpdateRainAttenuation(s, 0, f, band);
-  EXPECT_EQ(s.RainRate, 10);
-  EXPECT_EQ(s.RainAttenuation, 99);
+TEST(RainCoefficientsAt, CircularIsThePlainMeanOfHorizontalAndVertical) {
+  const RainCoefficients low = RainCoefficientsAt(10.368L).value();
+  EXPECT_EQ(low.kC, (0.01217L + 0.01129L) / 2);
+  EXPECT_EQ(low.alphaC, (1.2571L + 1.2156L) / 2);
+  const RainCoefficients high = RainCoefficientsAt(241).value();
+  EXPECT_EQ(high.kC, (1.6332L + 1.6369L) / 2);
+  EXPECT_EQ(high.alphaC, (0.6339L + 0.6303L) / 2);
 }
 
-TEST(SelectBand, LoadsTheTableFrequencyAndMeanCircularCoefficients) {
-  const Real expected[] = {10.368L, 24.048L, 47.088L, 78, 100, 122, 134, 241};
-  for (ItemIndex i = 0; i < 8; ++i) {
-    Real f = 0;
-    BandCoefficients band;
-    SelectBand(i, f, band);
-    EXPECT_EQ(f, expected[i]);
-  }
-  Real f = 0;
-  BandCoefficients band;
-  SelectBand(0, f, band);
-  EXPECT_EQ(band.KC, (0.01217L + 0.01129L) / 2);
-  EXPECT_EQ(band.AlphaC, (1.2571L + 1.2156L) / 2);
-  SelectBand(7, f, band);
-  EXPECT_EQ(band.KC, (1.6332L + 1.6369L) / 2);
-  EXPECT_EQ(band.AlphaC, (0.6339L + 0.6303L) / 2);
-}
-
-TEST(SelectBand, AnIndexOutsideTheTableChangesNothing) {
-  Real f = 24.048L;
-  BandCoefficients band;
-  SelectBand(1, f, band);
-  const BandCoefficients before = band;
-  for (ItemIndex bad : {-1, 8, 1000}) {
-    SelectBand(bad, f, band);
-    EXPECT_EQ(f, 24.048L);
-    EXPECT_EQ(band.KH, before.KH);
-    EXPECT_EQ(band.AlphaC, before.AlphaC);
+TEST(RainCoefficientsAt, NoCoefficientsBetweenTheTabulatedFrequencies) {
+  for (Real f : {0.0L, 10.0L, std::nextafter(10.368L, 11.0L), 240.0L, 300.0L}) {
+    EXPECT_FALSE(RainCoefficientsAt(f).has_value()) << f;
   }
 }
 

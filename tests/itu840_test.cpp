@@ -30,51 +30,18 @@ TEST(LiquidWater, TemperatureDependenceChangesSignBetweenTheBands) {
   EXPECT_NEAR(LiquidWaterCoefficient(10.368L, 273.15L).Kl, 0.0993L, 5e-5L);
 }
 
-class CloudAndFogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    s.Temperature = 15;
-    s.Elevation = 30;
-    s.CloudContent = 0.2L;
-  }
-  StationParams s;
-};
-
-TEST_F(CloudAndFogTest, CloudAlongTheSlantAndFogPerKilometre) {
-  SelectFog(s, 2);  // 50 m visibility
-  const Real Kl = UpdateCloudAndFog(s, 10.368L);
-  EXPECT_EQ(s.TemperatureKelvin, 15 + 273.15L);
-  EXPECT_NEAR(Kl, 0.0646L, 5e-5L);
-  EXPECT_NEAR(s.CloudAttenuation, 0.0258L, 5e-5L);
-  EXPECT_NEAR(s.FogAttenuation, 0.0323L, 5e-5L);
-  EXPECT_EQ(s.FogDensity, 0.5L);
-  EXPECT_EQ(s.FogIndex, 2);
+TEST(CloudAndFogAttenuation, CloudAlongTheSlantAndFogPerKilometre) {
+  // 15 degC, 0.2 kg/m2 of cloud seen at 30 deg, a fog of 50 m visibility.
+  const CloudAndFog c = CloudAndFogAttenuation(10.368L, 15 + 273.15L, 0.2L, 30, 0.5L);
+  EXPECT_NEAR(c.Kl, 0.0646L, 5e-5L);
+  EXPECT_NEAR(c.cloud_db, 0.0258L, 5e-5L);
+  EXPECT_NEAR(c.fog_db_per_km, 0.0323L, 5e-5L);
 }
 
-TEST_F(CloudAndFogTest, NoFogAndNoCloudGiveZero) {
-  SelectFog(s, 0);
-  s.CloudContent = 0;
-  UpdateCloudAndFog(s, 241);
-  EXPECT_EQ(s.FogDensity, 0);
-  EXPECT_EQ(s.FogAttenuation, 0);
-  EXPECT_EQ(s.CloudAttenuation, 0);
-}
-
-TEST_F(CloudAndFogTest, AFogItemOutsideTheTableKeepsTheDensity) {
-  SelectFog(s, 7);
-  EXPECT_EQ(s.FogDensity, 0.05L);
-  SelectFog(s, -1);
-  EXPECT_EQ(s.FogDensity, 0.05L);
-  EXPECT_EQ(s.FogIndex, -1);
-}
-
-TEST_F(CloudAndFogTest, FogDensityFollowsTheVisibilityLine) {
-  // M = 0.59 - 0.0018 V, meeting 0.5 g/m3 at 50 m and 0.05 at 300 m.
-  const Real visibility[] = {10, 50, 100, 150, 200, 250, 300};
-  for (int i = 0; i < 7; ++i) {
-    SelectFog(s, i + 1);
-    EXPECT_NEAR(s.FogDensity, 0.59L - 0.0018L * visibility[i], 1e-15L) << visibility[i];
-  }
+TEST(CloudAndFogAttenuation, NoFogAndNoCloudGiveZero) {
+  const CloudAndFog c = CloudAndFogAttenuation(241, 15 + 273.15L, 0, 30, 0);
+  EXPECT_EQ(c.fog_db_per_km, 0);
+  EXPECT_EQ(c.cloud_db, 0);
 }
 
 }  // namespace

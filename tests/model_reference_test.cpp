@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -22,6 +23,13 @@ namespace quillmere {
 namespace {
 
 using testing::ReferenceCase;
+
+// What the items of the window's groups stand for: the frequency of each band
+// (GHz), the rain rate of each rain item (mm/h) and the fog density of each
+// visibility item (g/m3).
+constexpr std::array<Real, 8> kBandGHz{10.368L, 24.048L, 47.088L, 78, 100, 122, 134, 241};
+constexpr std::array<Real, 6> kRainRate{0, 0.25L, 1, 10, 25, 150};
+constexpr std::array<Real, 8> kFogDensity{0, 0.572L, 0.5L, 0.41L, 0.32L, 0.23L, 0.14L, 0.05L};
 
 struct StationInputs {
   Real t = 0, H = 0, p = 0;  // degC, %, hPa
@@ -182,11 +190,11 @@ TEST_F(ModelAtReferenceWeathers, GaseousAttenuationAndEquivalentHeights) {
 TEST_F(ModelAtReferenceWeathers, RainAtEveryBandAndPolarisation) {
   const Row rows[] = {
       {"rain gamma_R", "Panel32", "Panel89", [](const CaseInputs& c, const StationInputs& s) {
-         const BandRow& b = BandTable.at(c.band);
+         const RainCoefficients b = RainCoefficientsAt(kBandGHz.at(c.band)).value();
          const Real k[] = {b.kH, b.kV, (b.kH + b.kV) / 2};
          const Real alpha[] = {b.alphaH, b.alphaV, (b.alphaH + b.alphaV) / 2};
          return RainSpecificAttenuation(k[s.polarisation], alpha[s.polarisation],
-                                        RainRateTable.at(s.rain));
+                                        kRainRate.at(s.rain));
        }}};
   Check(
       rows, 1, [](const CaseInputs&, const StationInputs& s) { return s.rain > 0; },
@@ -202,7 +210,9 @@ TEST_F(ModelAtReferenceWeathers, CloudAndFogAtEveryBand) {
   const Row rows[] = {
       {"liquid-water Kl", "Panel33", "Panel84", Kl},
       {"fog", "Panel44", "Panel81",
-       [](const CaseInputs& c, const StationInputs& s) { return Kl(c, s) * FogTable.at(s.fog); }},
+       [](const CaseInputs& c, const StationInputs& s) {
+         return Kl(c, s) * kFogDensity.at(s.fog);
+       }},
       {"cloud slant", "Panel56", "Panel50",
        [](const CaseInputs& c, const StationInputs& s) {
          return CloudSlantAttenuation(s.cloud / 10.0L, Kl(c, s), s.elevation);

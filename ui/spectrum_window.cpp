@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bands.h"
 #include "itu676.h"
-#include "itu838.h"
 #include "program_icon.h"
 #include "vector_state.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere::mapgen {
 

@@ -12,17 +12,12 @@
 // wettest tropics, are a red outside the ramp's hues, so that they cannot be
 // mistaken for a value on it.
 
-#include <cstdint>
-
-#include "state.h"
+#include "colour.h"
+#include "real.h"
 
 namespace quillmere::mapgen {
 
-// An 8-bit sRGB colour, as the maps store it.
-struct Rgb {
-  std::uint8_t r = 0, g = 0, b = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+// Colours are the program's 8-bit sRGB Rgb, as the maps store them.
 
 inline constexpr Real kScaleTop = 4;  // kg/m2: this and more is kFourOrMoreColour
 inline constexpr Rgb kFourOrMoreColour{215, 48, 39};

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere::mapgen {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere::testing {
 

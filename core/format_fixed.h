@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 
