@@ -50,10 +50,11 @@ struct HelpPageLimits {
   // The layout's work in tables, as Qt's reader built them: each cell, and
   // each paragraph and 32 characters of it, counts 2^(n-1) inside n nested
   // tables, as Qt lays a nested table out again on every pass over the
-  // table around it. Measured with Qt 6.4, one count costs some 12 to 20 us
+  // table around it. Measured with Qt 6.4, one count costs some 12 to 25 us
   // (cells 8 tables deep: 3 ms each; 16 000 characters there: 0.9 s); the
-  // bound keeps the tables of a page to about a quarter of a second.
-  qint64 max_table_work = 20000;
+  // bound keeps the tables of a page to about a tenth of a second, and
+  // leaves room for some 1000 cells of text, what max_items lets through.
+  qint64 max_table_work = 4000;
 };
 
 // What Qt's HTML reader builds of a page (without laying it out).
