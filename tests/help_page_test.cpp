@@ -243,6 +243,10 @@ void HelpPageTest::checkChangesOnlyWhatExceeds_data() {
       << false << 0 << true;
   QTest::newRow("one character more is cut")
       << Repeat(QStringLiteral("x"), (4 << 20) + 1) << 0 << true << 0 << false;
+  QTest::newRow("line ends do not use up the elements")
+      << Repeat(QStringLiteral("<p>") + Repeat(QStringLiteral("a\n"), 6000), 3) +
+             Repeat(QStringLiteral("<b>x</b>"), 2001)
+      << 0 << false << 0 << true;
   QTest::newRow("32 million pixels fit")
       << QStringLiteral(
              "<img src=\"a.png\" width=4000 height=4000><img src=\"a.png\" width=4000 height=4000>")

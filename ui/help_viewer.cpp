@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -242,10 +243,6 @@ QString Note(const QString& text) {
   return QStringLiteral("<p style=\"color: #8b0000\"><i>[%1]</i></p>").arg(text.toHtmlEscaped());
 }
 
-}  // namespace
-
-namespace {
-
 // The page's markup, bounded as far as its source shows: everything the
 // check leaves of it, written so that Qt's reader reads the same tags.
 QString BoundMarkup(const QString& html, const std::function<QSize(const QString&)>& image_size,
@@ -255,7 +252,7 @@ QString BoundMarkup(const QString& html, const std::function<QSize(const QString
   QStringList open;  // elements open now, outermost first
   qint64 pixels = 0;
   qsizetype run = 0;  // characters of text in the paragraph now
-  int elements = 0, items = 0, images = 0;
+  int elements = 0, items = 0, images = 0, lines = 0;
   const qsizetype end = std::min(html.size(), limits.max_text);
   r.cut = html.size() > limits.max_text;
 
@@ -267,9 +264,9 @@ QString BoundMarkup(const QString& html, const std::function<QSize(const QString
       for (const QChar c : QStringView(html).mid(from, take)) {
         if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator) {
           // Preformatted text (<pre>, or white-space: pre from a style
-          // sheet) starts a paragraph at each line end: they count as
-          // elements, and past the bound they are shown as spaces.
-          if (++elements > limits.max_elements) {
+          // sheet) starts a paragraph at each line end: as many line ends
+          // as elements are kept, the rest are shown as spaces.
+          if (++lines > limits.max_elements) {
             ++r.joined_lines;
             out += u' ';
             continue;
@@ -475,6 +472,16 @@ qint64 TableWeight(int tables) {
   return tables < 1 ? 0 : qint64(1) << std::min(tables - 1, 40);
 }
 
+// sum += weight * count, held at the largest count rather than wrapping.
+void AddWork(qint64& sum, qint64 weight, qint64 count) {
+  constexpr qint64 kMost = std::numeric_limits<qint64>::max();
+  if (weight > 0 && count > 0 && count > (kMost - sum) / weight) {
+    sum = kMost;
+  } else {
+    sum += weight * count;
+  }
+}
+
 // The refused page: its note and its text as plain paragraphs of at most
 // `limits.max_paragraph` characters.
 QString PlainPage(const QString& plain, const HelpPageLimits& limits) {
@@ -508,7 +515,7 @@ HelpPageStructure MeasureHelpPage(const QString& html,
     }
     // Each line of a paragraph is broken again on each pass: a paragraph
     // costs about as much as an empty cell per 32 characters of it.
-    s.table_work += TableWeight(tables) * (1 + block.length() / 32);
+    AddWork(s.table_work, TableWeight(tables), 1 + block.length() / 32);
   }
   // Every cell of the grid, also the ones a short row leaves empty.
   std::vector<std::pair<QTextFrame*, int>> frames = {{doc.rootFrame(), 0}};
@@ -518,7 +525,7 @@ HelpPageStructure MeasureHelpPage(const QString& html,
     if (const auto* table = qobject_cast<QTextTable*>(frame)) {
       ++tables;
       s.tables_nested = std::max(s.tables_nested, tables);
-      s.table_work += TableWeight(tables) * table->rows() * table->columns();
+      AddWork(s.table_work, TableWeight(tables), qint64(table->rows()) * table->columns());
     }
     for (QTextFrame* child : frame->childFrames()) frames.emplace_back(child, tables);
   }
@@ -526,13 +533,13 @@ HelpPageStructure MeasureHelpPage(const QString& html,
 }
 
 bool WithinLimits(const HelpPageStructure& s, const HelpPageLimits& limits) {
-  // Paragraphs are at most the elements, the breaks of long text and the
-  // notes; a longer one, or more of them, are what the markup check did not
-  // see as Qt reads it.
-  // A note of the check's own is one paragraph of up to 256 characters.
+  // Paragraphs are at most the elements, the line ends, the breaks of long
+  // text and the notes; a note is one paragraph of up to 256 characters. A
+  // longer one, or more of them, are what the markup check did not see as
+  // Qt reads it.
   const qsizetype breaks = limits.max_text / limits.max_paragraph + 16;
   return s.tables_nested <= limits.max_tables && s.table_work <= limits.max_table_work &&
-         s.blocks <= limits.max_elements + breaks &&
+         s.blocks <= 2 * qsizetype(limits.max_elements) + breaks &&
          s.longest_block <= std::max<qsizetype>(limits.max_paragraph + 1, 256);
 }
 

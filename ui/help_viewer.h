@@ -40,7 +40,7 @@ struct HelpPageLimits {
   // 0.1 to 0.3 s to lay out; past it the cost grows steeply (tables nested
   // 16 deep: seconds; 20 000 list items: a minute).
   int max_tables = 8;        // tables open at once
-  int max_elements = 20000;  // elements in the page
+  int max_elements = 20000;  // elements in the page, and line ends apart
   // List items, table rows and cells; one counts 2^(n-1) inside n tables.
   int max_items = 1000;
   qsizetype max_paragraph = 16 << 10;  // characters of text in one paragraph
