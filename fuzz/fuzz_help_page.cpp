@@ -5,8 +5,9 @@
 // "bad.png" (a header and nothing after it).
 //
 // Beside the sanitizers' faults it stops on a check that breaks its own
-// bounds: a page that comes back longer than its limit allows, or a cut
-// that is not reported.
+// bounds: a page that comes back longer than its limit allows, a cut that
+// is not reported, or a checked page that Qt's reader builds past the
+// bounds (tables, paragraphs, the work of laying out tables).
 
 #include <QApplication>
 #include <QBuffer>
@@ -103,6 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tight.max_elements = 40;
   tight.max_items = 8;
   tight.max_paragraph = 64;
+  tight.max_images = 3;
+  tight.max_table_work = 64;
   quillmere::HelpPageReport report;
   const QString page = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
   const QString checked = quillmere::CheckHelpPage(
@@ -116,6 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fail("a checked page longer than its bound");
   }
   if (report.cut != (page.size() > tight.max_text)) Fail("a cut not reported, or one reported");
+  // What Qt's reader builds of the checked page keeps to the bounds.
+  if (!quillmere::WithinLimits(quillmere::MeasureHelpPage(checked), tight)) {
+    Fail("a checked page that Qt builds past its bounds");
+  }
 
   // The page as the help window shows it, at the program's own bounds.
   PageBrowser& browser = Browser();

@@ -24,6 +24,9 @@ if(TARGET quillmere_ui)
   add_executable(help_page_test ${CMAKE_CURRENT_LIST_DIR}/help_page_test.cpp)
   set_target_properties(help_page_test PROPERTIES AUTOMOC ON)
   target_link_libraries(help_page_test PRIVATE quillmere_ui Qt6::Test)
+  # The pages the fuzzer once stopped on are kept among its seeds.
+  target_compile_definitions(help_page_test PRIVATE
+    QUILLMERE_HELP_PAGE_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/corpus/fuzz_help_page")
   add_test(NAME help_page_test COMMAND help_page_test)
   set_tests_properties(help_page_test PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)

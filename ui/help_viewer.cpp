@@ -10,12 +10,16 @@
 #include <QPixmap>
 #include <QSplitter>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +70,21 @@ bool ClosesItself(const QString& name) {
       QStringLiteral("p"),  QStringLiteral("li"), QStringLiteral("dt"), QStringLiteral("dd"),
       QStringLiteral("tr"), QStringLiteral("td"), QStringLiteral("th"), QStringLiteral("option")};
   return kSelf.contains(name);
+}
+
+// Elements whose start or end starts a new paragraph in Qt's document;
+// text on either side of any other tag (<b>, <a>, <span>) stays in one.
+bool StartsParagraph(const QString& name) {
+  static const QStringList kBlocks = {
+      QStringLiteral("p"),     QStringLiteral("div"), QStringLiteral("li"),
+      QStringLiteral("td"),    QStringLiteral("th"),  QStringLiteral("tr"),
+      QStringLiteral("table"), QStringLiteral("h1"),  QStringLiteral("h2"),
+      QStringLiteral("h3"),    QStringLiteral("h4"),  QStringLiteral("h5"),
+      QStringLiteral("h6"),    QStringLiteral("pre"), QStringLiteral("blockquote"),
+      QStringLiteral("ul"),    QStringLiteral("ol"),  QStringLiteral("dl"),
+      QStringLiteral("dt"),    QStringLiteral("dd"),  QStringLiteral("body"),
+      QStringLiteral("html")};
+  return kBlocks.contains(name);
 }
 
 bool IsTablePart(const QString& name) {
@@ -122,8 +141,10 @@ bool ScanTag(const QString& html, qsizetype lt, ScannedTag& tag) {
   return false;
 }
 
-// The value of attribute `key` in the tag text, or a null string.
-QString Attribute(QStringView tag, QStringView key) {
+// Calls `take(name, value, has_value)` for each attribute of the tag text,
+// read as ScanTag reads it: a quote opens a value only after "=".
+template <typename Take>
+void ForEachAttribute(QStringView tag, Take take) {
   qsizetype k = 1;
   const qsizetype n = tag.size();
   while (k < n && !tag[k].isSpace()) ++k;  // the name
@@ -135,6 +156,7 @@ QString Attribute(QStringView tag, QStringView key) {
     if (k == name_start) ++k;
     while (k < n && tag[k].isSpace()) ++k;
     if (k >= n || tag[k] != u'=') {
+      if (!name.isEmpty()) take(name, QStringView(), false);
       continue;
     }
     ++k;
@@ -151,9 +173,59 @@ QString Attribute(QStringView tag, QStringView key) {
       while (k < n && !tag[k].isSpace() && tag[k] != u'>') ++k;
       value = tag.mid(start, k - start);
     }
-    if (name.compare(key, Qt::CaseInsensitive) == 0) return value.toString();
+    take(name, value, true);
   }
-  return {};
+}
+
+// The value of attribute `key` in the tag text, or a null string.
+QString Attribute(QStringView tag, QStringView key) {
+  QString found;
+  bool seen = false;
+  ForEachAttribute(tag, [&](QStringView name, QStringView value, bool has_value) {
+    if (!seen && has_value && name.compare(key, Qt::CaseInsensitive) == 0) {
+      found = value.toString();
+      seen = true;
+    }
+  });
+  return found;
+}
+
+bool IsNameChar(QChar c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'-' || c == u'_' || c == u':' || c == u'.';
+}
+
+// The tag written afresh from what was read of it: its name, each attribute
+// with a plain name as name="value", where the value keeps its entities but
+// no quote or angle bracket of its own. Qt's HTML reader then reads exactly
+// the tags and values the check read, however oddly the source quoted them.
+// `slash` writes it as <name />, the form in which Qt keeps any element
+// empty, also one it does not know to be empty (<embed>, <source>), which it
+// would otherwise hold open around the rest of the page.
+QString RewrittenTag(QStringView source, const ScannedTag& tag, bool slash) {
+  if (tag.closing) return QLatin1String("</") + tag.name + u'>';
+  QString out = u'<' + tag.name;
+  ForEachAttribute(source, [&](QStringView name, QStringView value, bool has_value) {
+    if (!std::all_of(name.begin(), name.end(), IsNameChar)) return;
+    out += u' ';
+    out += name;
+    if (!has_value) return;
+    out += QLatin1String("=\"");
+    for (const QChar c : value) {
+      if (c == u'"') {
+        out += QLatin1String("&quot;");
+      } else if (c == u'<') {
+        out += QLatin1String("&lt;");
+      } else if (c == u'>') {
+        out += QLatin1String("&gt;");
+      } else {
+        out += c;
+      }
+    }
+    out += u'"';
+  });
+  out += slash ? QLatin1String(" />") : QLatin1String(">");
+  return out;
 }
 
 // A length the page declares in pixels ("120", "120px"); 0 for none or a
@@ -171,19 +243,16 @@ QString Note(const QString& text) {
   return QStringLiteral("<p style=\"color: #8b0000\"><i>[%1]</i></p>").arg(text.toHtmlEscaped());
 }
 
-}  // namespace
-
-QString CheckHelpPage(const QString& html, const std::function<QSize(const QString&)>& image_size,
-                      const HelpPageLimits& limits, HelpPageReport* report) {
-  HelpPageReport local;
-  HelpPageReport& r = report ? *report : local;
-  r = {};
+// The page's markup, bounded as far as its source shows: everything the
+// check leaves of it, written so that Qt's reader reads the same tags.
+QString BoundMarkup(const QString& html, const std::function<QSize(const QString&)>& image_size,
+                    const HelpPageLimits& limits, HelpPageReport& r) {
   QString out;
   out.reserve(std::min(html.size(), limits.max_text) + 1024);
   QStringList open;  // elements open now, outermost first
   qint64 pixels = 0;
   qsizetype run = 0;  // characters of text in the paragraph now
-  int elements = 0, items = 0;
+  int elements = 0, items = 0, images = 0, lines = 0;
   const qsizetype end = std::min(html.size(), limits.max_text);
   r.cut = html.size() > limits.max_text;
 
@@ -192,7 +261,23 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
     // lays it out; a run of megabytes without a tag is given breaks.
     while (from < to) {
       const qsizetype take = std::min(to - from, limits.max_paragraph - run);
-      out += QStringView(html).mid(from, take);
+      for (const QChar c : QStringView(html).mid(from, take)) {
+        if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator) {
+          // Preformatted text (<pre>, or white-space: pre from a style
+          // sheet) starts a paragraph at each line end: as many line ends
+          // as elements are kept, the rest are shown as spaces.
+          if (++lines > limits.max_elements) {
+            ++r.joined_lines;
+            out += u' ';
+            continue;
+          }
+        } else if (c == QChar(0xFDD0) || c == QChar(0xFDD1)) {
+          // The marks Qt's document keeps for the start and end of a frame.
+          out += QChar::ReplacementCharacter;
+          continue;
+        }
+        out += c;
+      }
       from += take;
       run += take;
       if (run >= limits.max_paragraph) {
@@ -227,7 +312,7 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
     }
     ScannedTag tag;
     if (!ScanTag(html, lt, tag) || tag.end > end) {
-      // A "<" that starts no tag is shown as it stands.
+      // A "<" that starts no tag is shown as it stands, and read as text.
       out += QLatin1String("&lt;");
       ++run;
       i = lt + 1;
@@ -235,16 +320,13 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
     }
     i = tag.end;
     const QStringView source = QStringView(html).mid(lt, tag.end - lt);
-    if (tag.name.isEmpty()) {
-      if (!tag.closing) out += source;  // <!DOCTYPE ...>, <?xml ...?>
-      continue;
-    }
+    if (tag.name.isEmpty()) continue;  // <!DOCTYPE ...>, <?xml ...?>: nothing to show
     if (tag.closing) {
       const qsizetype at = open.lastIndexOf(tag.name);
       if (at < 0) continue;  // closes nothing that is open: dropped
       open.resize(at);
-      out += source;
-      run = 0;
+      out += RewrittenTag(source, tag, false);
+      if (StartsParagraph(tag.name)) run = 0;
       continue;
     }
     if (++elements > limits.max_elements) {
@@ -268,17 +350,17 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
       }
       const qint64 decoded = real.isValid() ? qint64(real.width()) * real.height() : 0;
       const qint64 cost = std::max(decoded, w * h);
-      if (cost > limits.max_pixels - pixels) {
+      if (cost > limits.max_pixels - pixels || ++images > limits.max_images) {
         ++r.dropped_images;
         out += QStringLiteral("<i>[picture left out: too large to show]</i>");
         continue;
       }
       pixels += cost;
-      out += source;
+      out += RewrittenTag(source, tag, true);
       continue;
     }
     if (IsVoidElement(tag.name) || tag.self_closing) {
-      out += source;
+      out += RewrittenTag(source, tag, true);
       continue;
     }
     if (tag.name == QLatin1String("style") || tag.name == QLatin1String("script") ||
@@ -286,8 +368,9 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
       // Their content is not markup: copied to their end tag.
       const qsizetype close = html.indexOf(QLatin1String("</") + tag.name, i, Qt::CaseInsensitive);
       const qsizetype stop = close < 0 || close > end ? end : close;
-      out += source;
-      out += QStringView(html).mid(i, stop - i);
+      out += RewrittenTag(source, tag, false);
+      // Not one "<" in it that Qt could take for the end of the element.
+      out += QStringView(html).mid(i, stop - i).toString().replace(u'<', QLatin1String("&lt;"));
       i = stop;
       open.append(tag.name);
       continue;
@@ -328,12 +411,12 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
       continue;
     }
     open.append(tag.name);
-    out += source;
-    run = 0;
+    out += RewrittenTag(source, tag, false);
+    if (StartsParagraph(tag.name)) run = 0;
   }
 
-  const bool changed = r.cut || r.dropped_tags > 0 || r.dropped_images > 0;
-  if (!changed) return r.broken_paragraphs > 0 ? out : html;
+  const bool changed = r.cut || r.dropped_tags > 0 || r.dropped_images > 0 || r.joined_lines > 0;
+  if (!changed) return out;
   // The notes go after everything still open is closed, so that they show
   // at the top level, whatever the page left open.
   for (qsizetype k = open.size(); k-- > 0;) out += QLatin1String("</") + open[k] + u'>';
@@ -349,12 +432,133 @@ QString CheckHelpPage(const QString& html, const std::function<QSize(const QStri
                     .arg(r.dropped_tags));
   }
   if (r.dropped_images > 0) {
-    out += Note(QStringLiteral("%1 picture(s) of this page are left out: together they would "
-                               "take more than %2 million pixels.")
+    out += Note(QStringLiteral("%1 picture(s) of this page are left out: a page shows at most "
+                               "%2 pictures, of %3 million pixels together.")
                     .arg(r.dropped_images)
+                    .arg(limits.max_images)
                     .arg(limits.max_pixels / 1000000));
   }
+  if (r.joined_lines > 0) {
+    out += Note(QStringLiteral("This page has too many lines to show; %1 of its line ends "
+                               "are shown as spaces.")
+                    .arg(r.joined_lines));
+  }
   return out;
+}
+
+// A document that only reads a page: style sheets come from `style_sheet`,
+// as they shape what the reader builds (display, white-space); pictures are
+// not fetched, as they change no structure.
+class PageDocument : public QTextDocument {
+ public:
+  explicit PageDocument(const std::function<QString(const QUrl&)>& style_sheet)
+      : style_sheet_(style_sheet) {}
+
+ protected:
+  QVariant loadResource(int type, const QUrl& name) override {
+    if (type == QTextDocument::StyleSheetResource && style_sheet_) return style_sheet_(name);
+    return {};
+  }
+
+ private:
+  const std::function<QString(const QUrl&)>& style_sheet_;
+};
+
+// What a paragraph or cell inside `tables` nested tables costs the layout:
+// Qt lays a table's cells out again on each pass over the table around it
+// (to find its narrowest and its widest form, then at the width it gets),
+// so each table further in doubles it.
+qint64 TableWeight(int tables) {
+  return tables < 1 ? 0 : qint64(1) << std::min(tables - 1, 40);
+}
+
+// sum += weight * count, held at the largest count rather than wrapping.
+void AddWork(qint64& sum, qint64 weight, qint64 count) {
+  constexpr qint64 kMost = std::numeric_limits<qint64>::max();
+  if (weight > 0 && count > 0 && count > (kMost - sum) / weight) {
+    sum = kMost;
+  } else {
+    sum += weight * count;
+  }
+}
+
+// The refused page: its note and its text as plain paragraphs of at most
+// `limits.max_paragraph` characters.
+QString PlainPage(const QString& plain, const HelpPageLimits& limits) {
+  QString out = Note(
+      QStringLiteral("This page is built too deep or too large for the help window to lay out; "
+                     "only its text is shown."));
+  QString text = plain;
+  text.replace(u'\n', u' ');
+  for (qsizetype at = 0; at < text.size(); at += limits.max_paragraph) {
+    out += QLatin1String("<p>") + text.mid(at, limits.max_paragraph).toHtmlEscaped() +
+           QLatin1String("</p>");
+  }
+  return out;
+}
+
+}  // namespace
+
+HelpPageStructure MeasureHelpPage(const QString& html,
+                                  const std::function<QString(const QUrl&)>& style_sheet) {
+  PageDocument doc(style_sheet);
+  // Read only: a document without a view lays nothing out until its size
+  // or its layout is asked for, and neither is here.
+  doc.setHtml(html);
+  HelpPageStructure s;
+  for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+    ++s.blocks;
+    s.longest_block = std::max<qsizetype>(s.longest_block, block.length());
+    int tables = 0;
+    for (QTextFrame* f = doc.frameAt(block.position()); f != nullptr; f = f->parentFrame()) {
+      if (qobject_cast<QTextTable*>(f) != nullptr) ++tables;
+    }
+    // Each line of a paragraph is broken again on each pass: a paragraph
+    // costs about as much as an empty cell per 32 characters of it.
+    AddWork(s.table_work, TableWeight(tables), 1 + block.length() / 32);
+  }
+  // Every cell of the grid, also the ones a short row leaves empty.
+  std::vector<std::pair<QTextFrame*, int>> frames = {{doc.rootFrame(), 0}};
+  while (!frames.empty()) {
+    auto [frame, tables] = frames.back();
+    frames.pop_back();
+    if (const auto* table = qobject_cast<QTextTable*>(frame)) {
+      ++tables;
+      s.tables_nested = std::max(s.tables_nested, tables);
+      AddWork(s.table_work, TableWeight(tables), qint64(table->rows()) * table->columns());
+    }
+    for (QTextFrame* child : frame->childFrames()) frames.emplace_back(child, tables);
+  }
+  return s;
+}
+
+bool WithinLimits(const HelpPageStructure& s, const HelpPageLimits& limits) {
+  // Paragraphs are at most the elements, the line ends, the breaks of long
+  // text and the notes; a note is one paragraph of up to 256 characters. A
+  // longer one, or more of them, are what the markup check did not see as
+  // Qt reads it.
+  const qsizetype breaks = limits.max_text / limits.max_paragraph + 16;
+  return s.tables_nested <= limits.max_tables && s.table_work <= limits.max_table_work &&
+         s.blocks <= 2 * qsizetype(limits.max_elements) + breaks &&
+         s.longest_block <= std::max<qsizetype>(limits.max_paragraph + 1, 256);
+}
+
+QString CheckHelpPage(const QString& html, const std::function<QSize(const QString&)>& image_size,
+                      const HelpPageLimits& limits, HelpPageReport* report,
+                      const std::function<QString(const QUrl&)>& style_sheet) {
+  HelpPageReport local;
+  HelpPageReport& r = report ? *report : local;
+  r = {};
+  const QString markup = BoundMarkup(html, image_size, limits, r);
+  // The layout's cost follows what Qt's reader builds, so that is what is
+  // judged, on a document of its own that is never laid out. The markup
+  // bounds above keep that reading itself short: Qt's reader takes time in
+  // the square of the nesting depth and of the pictures in a paragraph.
+  if (WithinLimits(MeasureHelpPage(markup, style_sheet), limits)) return markup;
+  r.refused = true;
+  PageDocument doc(style_sheet);
+  doc.setHtml(markup);
+  return PlainPage(doc.toPlainText(), limits);
 }
 
 // ---------------------------------------------------------------------------
@@ -422,7 +626,14 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
       pixels_left_ = limits.max_pixels;
       return CheckHelpPage(
           FromUtf8(DecodeHtml(*bytes)),
-          [&](const QString& src) { return ImageSize(url.resolved(QUrl(src))); }, limits);
+          [&](const QString& src) { return ImageSize(url.resolved(QUrl(src))); }, limits, nullptr,
+          [&](const QUrl& sheet) -> QString {
+            const QUrl at = url.resolved(sheet);
+            if (at.scheme() != QLatin1String(kScheme)) return {};
+            const std::optional<std::string> css =
+                ReadObject(at.path(QUrl::FullyDecoded).toStdString());
+            return css ? FromUtf8(DecodeText(*css)) : QString();
+          });
     }
     case QTextDocument::StyleSheetResource:
       if (!bytes) return {};

@@ -40,11 +40,37 @@ struct HelpPageLimits {
   // 0.1 to 0.3 s to lay out; past it the cost grows steeply (tables nested
   // 16 deep: seconds; 20 000 list items: a minute).
   int max_tables = 8;        // tables open at once
-  int max_elements = 20000;  // elements in the page
+  int max_elements = 20000;  // elements in the page, and line ends apart
   // List items, table rows and cells; one counts 2^(n-1) inside n tables.
   int max_items = 1000;
   qsizetype max_paragraph = 16 << 10;  // characters of text in one paragraph
+  // Pictures in the page: Qt's reader takes time in the square of the
+  // pictures in one paragraph (3000: half a second), whatever their size.
+  int max_images = 1000;
+  // The layout's work in tables, as Qt's reader built them: each cell, and
+  // each paragraph and 32 characters of it, counts 2^(n-1) inside n nested
+  // tables, as Qt lays a nested table out again on every pass over the
+  // table around it. Measured with Qt 6.4, one count costs some 12 to 25 us
+  // (cells 8 tables deep: 3 ms each; 16 000 characters there: 0.9 s); the
+  // bound keeps the tables of a page to about a tenth of a second, and
+  // leaves room for some 1000 cells of text, what max_items lets through.
+  qint64 max_table_work = 4000;
 };
+
+// What Qt's HTML reader builds of a page (without laying it out).
+struct HelpPageStructure {
+  int tables_nested = 0;        // the most tables one inside another
+  int blocks = 0;               // paragraphs, in cells too
+  qsizetype longest_block = 0;  // characters
+  qint64 table_work = 0;        // as HelpPageLimits::max_table_work counts it
+};
+
+// Reads `html` as the text browser would, style sheets from `style_sheet`
+// (by the address the page gives), and measures what it built.
+HelpPageStructure MeasureHelpPage(const QString& html,
+                                  const std::function<QString(const QUrl&)>& style_sheet = {});
+// Whether the text browser may lay out a page of that structure.
+bool WithinLimits(const HelpPageStructure& structure, const HelpPageLimits& limits);
 
 // What CheckHelpPage changed.
 struct HelpPageReport {
@@ -52,17 +78,24 @@ struct HelpPageReport {
   bool cut = false;           // the source was longer than max_text
   int dropped_images = 0;     // over the page's pixel budget
   int broken_paragraphs = 0;  // runs of text broken into paragraphs
+  int joined_lines = 0;       // line ends past the bound on elements, shown as spaces
+  bool refused = false;       // built past the bounds as Qt reads it: only its text is shown
 };
 
 // A page fit for the text browser: tags opened deeper than the limit are
 // left out (their text stays, flattened), the source is cut at the limit,
 // pictures past the page's pixel budget (judged from their headers through
-// `image_size`, and from the width and height the page declares) are left
-// out, and a very long run of text is broken into paragraphs. Every change leaves a
+// `image_size`, and from the width and height the page declares) or past
+// its count are left out, and a very long run of text is broken into
+// paragraphs. Every tag is written afresh (name="value"), so that Qt reads
+// the tags the check read. Then the page is read as Qt reads it (style
+// sheets through `style_sheet`) and a page whose structure is still past
+// the bounds is refused: only its text is shown. Every change leaves a
 // visible note in the page. `image_size` gives a picture's size by its src,
 // or an invalid size when it has none.
 QString CheckHelpPage(const QString& html, const std::function<QSize(const QString&)>& image_size,
-                      const HelpPageLimits& limits = {}, HelpPageReport* report = nullptr);
+                      const HelpPageLimits& limits = {}, HelpPageReport* report = nullptr,
+                      const std::function<QString(const QUrl&)>& style_sheet = {});
 
 // The page view: a text browser whose resources are objects of the help
 // file, addressed as chm:/path/inside/the/file.html. Relative links resolve
