@@ -8,6 +8,7 @@
 #include "data_file.h"
 #include "data_record.h"
 #include "itu838.h"
+#include "record_state.h"
 
 int main(int argc, char** argv) {
   using namespace quillmere;

@@ -9,15 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "real.h"
+
 namespace quillmere {
-
-// All model arithmetic is carried out in x87 extended precision: the ITU
-// approximations were tabulated against it, and the data file stores reals
-// in that 10-byte form.
-using Real = long double;
-
-// Index of the selected item of a radio group; -1 is "no item selected".
-using ItemIndex = std::int32_t;
 
 struct StationParams {
   // Inputs (stepped by the user, most of them restored from the data file).

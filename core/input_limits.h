@@ -4,7 +4,7 @@
 // anything beyond them, so a value the window cannot produce by clicking
 // never reaches the models from a file either.
 
-#include "state.h"
+#include "real.h"
 
 namespace quillmere {
 
