@@ -78,3 +78,10 @@ if(TARGET quillmere_ui)
   target_compile_definitions(ui_planner_test PRIVATE
     QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
 endif()
+
+# The form's slider ranges and selection items against the input limits.
+if(TARGET quillmere_ui)
+  quillmere_add_test(form_limits_tests SOURCES form_limits_test.cpp LIBS quillmere_core Qt6::Core)
+  target_compile_definitions(form_limits_tests PRIVATE
+    QUILLMERE_FORM="${PROJECT_SOURCE_DIR}/ui/tform1.ui")
+endif()
