@@ -3,7 +3,8 @@
 // each lies, how it is encoded, which member of PersistedFields holds it and
 // what a loaded value must be for the program to have written it. The
 // decoder, the encoder, the range check and the revert of refused fields on
-// a load all walk this one table; nothing else lists the fields.
+// a load all walk this one table. Only the mapping to the calculator's state
+// (app/record_state) names the fields again, on the state's side.
 
 #include <array>
 #include <bitset>
