@@ -1,50 +1,15 @@
 #include "default_data.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "data_record.h"
 #include "form_components.h"
 #include "range_check.h"
+#include "record_state.h"
 
 namespace quillmere {
 namespace {
-
-// Copies one persisted field from `from` into `to`, by the name the range
-// check uses.
-struct FieldCopy {
-  const char* name;
-  void (*copy)(PersistedFields& to, const PersistedFields& from);
-};
-
-#define QUILLMERE_COPY(path)                                                              \
-  {                                                                                       \
-#path, [](PersistedFields & to, const PersistedFields& from) { to.path = from.path; } \
-  }
-
-constexpr FieldCopy kFieldCopies[] = {
-    QUILLMERE_COPY(Home.Temperature),      QUILLMERE_COPY(Frequency),
-    QUILLMERE_COPY(Home.Humidity),         QUILLMERE_COPY(DX.Humidity),
-    QUILLMERE_COPY(TerrestrialPathLength), QUILLMERE_COPY(Home.EmeElevation),
-    QUILLMERE_COPY(Home.Pressure),         QUILLMERE_COPY(DX.Temperature),
-    QUILLMERE_COPY(Home.HeightAsl),        QUILLMERE_COPY(DX.Pressure),
-    QUILLMERE_COPY(DX.EmeElevation),       QUILLMERE_COPY(EmePathMode),
-    QUILLMERE_COPY(Home.RainRateIndex),    QUILLMERE_COPY(DX.RainRateIndex),
-    QUILLMERE_COPY(Home.Polarisation),     QUILLMERE_COPY(DX.Polarisation),
-    QUILLMERE_COPY(FrequencyIndex),        QUILLMERE_COPY(DisplayDecimals),
-    QUILLMERE_COPY(Home.LatitudeZone),     QUILLMERE_COPY(Home.Season),
-    QUILLMERE_COPY(DX.LatitudeZone),       QUILLMERE_COPY(DX.Season),
-    QUILLMERE_COPY(Home.FogIndex),         QUILLMERE_COPY(MoonSliderPosition),
-    QUILLMERE_COPY(Home.CloudPosition),    QUILLMERE_COPY(HelpDelayIndex),
-    QUILLMERE_COPY(DX.CloudPosition),      QUILLMERE_COPY(DX.FogIndex),
-};
-
-#undef QUILLMERE_COPY
-
-bool Contains(const std::vector<std::string>& names, const char* name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
 
 std::string OutOfRangeMessage(const std::filesystem::path& path,
                               const std::vector<std::string>& names) {
@@ -104,19 +69,10 @@ void LoadDefaults(Calculator& calc, Display& /*display: written through calc*/,
   // keeps what it has.
   std::vector<std::string> bad;
   if (loaded) {
-    PersistedFields fields = DecodeRecord(buffer.record());
-    bad = OutOfRangeFields(fields);
-    const PersistedFields current = FromState(state);
-    for (const FieldCopy& field : kFieldCopies) {
-      if (Contains(bad, field.name)) field.copy(fields, current);
-    }
-    const Real path_length = state.PathLength;
-    const Real home_elevation = state.Home.Elevation;
-    const Real dx_elevation = state.DX.Elevation;
-    ApplyToState(fields, state);
-    if (Contains(bad, "TerrestrialPathLength")) state.PathLength = path_length;
-    if (Contains(bad, "Home.EmeElevation")) state.Home.Elevation = home_elevation;
-    if (Contains(bad, "DX.EmeElevation")) state.DX.Elevation = dx_elevation;
+    const PersistedFields fields = DecodeRecord(buffer.record());
+    const FieldSet refused = OutOfRangeFields(fields, kBandFrequencies);
+    ApplyToState(fields, state, refused);
+    bad = FieldNames(refused);
   }
 
   // The controls, in this order, from the state: the loaded values, and

@@ -7,6 +7,7 @@
 
 #include "data_file.h"
 #include "data_record.h"
+#include "record_state.h"
 #include "station_steps.h"
 
 int main(int argc, char** argv) {

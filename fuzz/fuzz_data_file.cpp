@@ -27,6 +27,8 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "calculator.h"
@@ -34,6 +36,7 @@
 #include "data_record.h"
 #include "default_data.h"
 #include "range_check.h"
+#include "record_state.h"
 #include "support/recording_display.h"
 
 namespace {
@@ -82,37 +85,18 @@ struct Program {
   CountingMessages messages;
 };
 
-// The judged fields whose value no selection handler of the load rewrites,
-// by the range check's names. (Frequency is left out: the band selection sets
-// it from its table.)
-struct Field {
-  const char* name;
-  Real (*get)(const PersistedFields&);
-};
-#define QUILLMERE_FIELD(path)                                      \
-  {                                                                \
-#path, [](const PersistedFields& f) -> Real { return f.path; } \
-  }
-constexpr Field kKeptFields[] = {
-    QUILLMERE_FIELD(Home.Temperature),   QUILLMERE_FIELD(Home.Humidity),
-    QUILLMERE_FIELD(DX.Humidity),        QUILLMERE_FIELD(TerrestrialPathLength),
-    QUILLMERE_FIELD(Home.EmeElevation),  QUILLMERE_FIELD(Home.Pressure),
-    QUILLMERE_FIELD(DX.Temperature),     QUILLMERE_FIELD(Home.HeightAsl),
-    QUILLMERE_FIELD(DX.Pressure),        QUILLMERE_FIELD(DX.EmeElevation),
-    QUILLMERE_FIELD(EmePathMode),        QUILLMERE_FIELD(Home.RainRateIndex),
-    QUILLMERE_FIELD(DX.RainRateIndex),   QUILLMERE_FIELD(Home.Polarisation),
-    QUILLMERE_FIELD(DX.Polarisation),    QUILLMERE_FIELD(FrequencyIndex),
-    QUILLMERE_FIELD(DisplayDecimals),    QUILLMERE_FIELD(Home.LatitudeZone),
-    QUILLMERE_FIELD(Home.Season),        QUILLMERE_FIELD(DX.LatitudeZone),
-    QUILLMERE_FIELD(DX.Season),          QUILLMERE_FIELD(Home.FogIndex),
-    QUILLMERE_FIELD(MoonSliderPosition), QUILLMERE_FIELD(Home.CloudPosition),
-    QUILLMERE_FIELD(HelpDelayIndex),     QUILLMERE_FIELD(DX.CloudPosition),
-    QUILLMERE_FIELD(DX.FogIndex),
-};
-#undef QUILLMERE_FIELD
-
-bool Contains(const std::vector<std::string>& names, const char* name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
+// The value of a judged field, as a real.
+Real ValueOf(const quillmere::RecordField& field, const PersistedFields& fields) {
+  return std::visit(
+      [](auto member) -> Real {
+        using M = decltype(member);
+        if constexpr (std::is_same_v<M, std::string*> || std::is_same_v<M, std::monostate>) {
+          return 0;
+        } else {
+          return static_cast<Real>(*member);
+        }
+      },
+      quillmere::ReadMember(field, fields));
 }
 
 std::string Number(Real x) {
@@ -197,8 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (p.messages.errors != 0) Fail("the load failed: " + p.messages.last);
   const PersistedFields file = quillmere::DecodeRecord(p.buffer.record());
-  const std::vector<std::string> bad = quillmere::OutOfRangeFields(file);
-  const int warnings_expected = bad.empty() ? 0 : 1;
+  const quillmere::FieldSet bad = quillmere::OutOfRangeFields(file, quillmere::kBandFrequencies);
+  const int warnings_expected = bad.none() ? 0 : 1;
   if (p.messages.warnings != warnings_expected || p.messages.information != 0) {
     Fail("the user was told " + std::to_string(p.messages.warnings) + " warnings and " +
          std::to_string(p.messages.information) + " notes; expected " +
@@ -206,14 +190,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const PersistedFields after = quillmere::FromState(p.state);
-  const std::vector<std::string> now_bad = quillmere::OutOfRangeFields(after);
+  const std::vector<std::string> now_bad =
+      quillmere::FieldNames(quillmere::OutOfRangeFields(after, quillmere::kBandFrequencies));
   if (!now_bad.empty()) Fail("after the load " + now_bad.front() + " is out of range");
-  for (const Field& field : kKeptFields) {
-    const Real want = Contains(bad, field.name) ? field.get(before) : field.get(file);
-    const Real got = field.get(after);
+  // Every judged field but the frequency, which the band selection sets from
+  // its table, holds what the file held, or where the file's value was
+  // refused, what the state held before.
+  for (std::size_t i = 0; i < quillmere::kRecordFieldCount; ++i) {
+    const quillmere::RecordField& field = quillmere::kRecordFields[i];
+    if (field.rule == quillmere::FieldRule::kCarried || i == quillmere::FieldIndex("Frequency")) {
+      continue;
+    }
+    const Real want = ValueOf(field, bad[i] ? before : file);
+    const Real got = ValueOf(field, after);
     if (!(got == want)) {
       Fail(std::string(field.name) + " is " + Number(got) + " after the load, expected " +
-           Number(want) + (Contains(bad, field.name) ? " (refused)" : " (accepted)"));
+           Number(want) + (bad[i] ? " (refused)" : " (accepted)"));
     }
   }
   if (p.state.Home.Humidity < 0 || p.state.Home.Humidity > 100 || p.state.DX.Humidity < 0 ||

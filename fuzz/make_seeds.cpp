@@ -31,7 +31,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace off = quillmere::record_offset;
+using quillmere::FieldNamed;
 using Bytes = std::vector<std::uint8_t>;
 using quillmere::Real;
 
@@ -87,55 +87,70 @@ void DataFileSeeds(const fs::path& root) {
     void (*apply)(Bytes&);
   };
   const Mutation mutations[] = {
-      {"humidity-101", [](Bytes& r) { PutReal(r, off::kHomeHumidity, 101.0L); }},
+      {"humidity-101", [](Bytes& r) { PutReal(r, FieldNamed("Home.Humidity").offset, 101.0L); }},
       {"humidity-nan",
-       [](Bytes& r) { PutReal(r, off::kDxHumidity, std::numeric_limits<Real>::quiet_NaN()); }},
+       [](Bytes& r) {
+         PutReal(r, FieldNamed("DX.Humidity").offset, std::numeric_limits<Real>::quiet_NaN());
+       }},
       {"temperature-inf",
-       [](Bytes& r) { PutReal(r, off::kHomeTemperature, std::numeric_limits<Real>::infinity()); }},
-      {"temperature-1e6", [](Bytes& r) { PutReal(r, off::kDxTemperature, -1e6L); }},
+       [](Bytes& r) {
+         PutReal(r, FieldNamed("Home.Temperature").offset, std::numeric_limits<Real>::infinity());
+       }},
+      {"temperature-1e6", [](Bytes& r) { PutReal(r, FieldNamed("DX.Temperature").offset, -1e6L); }},
       {"path-length-max",
-       [](Bytes& r) { PutReal(r, off::kTerrestrialPathLength, std::numeric_limits<Real>::max()); }},
+       [](Bytes& r) {
+         PutReal(r, FieldNamed("TerrestrialPathLength").offset, std::numeric_limits<Real>::max());
+       }},
       {"height-max",
-       [](Bytes& r) { PutReal(r, off::kHomeHeightAsl, std::numeric_limits<Real>::max()); }},
+       [](Bytes& r) {
+         PutReal(r, FieldNamed("Home.HeightAsl").offset, std::numeric_limits<Real>::max());
+       }},
       {"pressure-max",
-       [](Bytes& r) { PutReal(r, off::kDxPressure, std::numeric_limits<Real>::max()); }},
+       [](Bytes& r) {
+         PutReal(r, FieldNamed("DX.Pressure").offset, std::numeric_limits<Real>::max());
+       }},
       {"pressure-denormal",
-       [](Bytes& r) { PutReal(r, off::kHomePressure, std::numeric_limits<Real>::denorm_min()); }},
-      {"elevation-90", [](Bytes& r) { PutReal(r, off::kHomeEmeElevation, 90.0L); }},
-      {"elevation-0.1", [](Bytes& r) { PutReal(r, off::kDxEmeElevation, 0.1L); }},
-      {"frequency-off-band", [](Bytes& r) { PutReal(r, off::kFrequency, 10.0L); }},
+       [](Bytes& r) {
+         PutReal(r, FieldNamed("Home.Pressure").offset, std::numeric_limits<Real>::denorm_min());
+       }},
+      {"elevation-90", [](Bytes& r) { PutReal(r, FieldNamed("Home.EmeElevation").offset, 90.0L); }},
+      {"elevation-0.1", [](Bytes& r) { PutReal(r, FieldNamed("DX.EmeElevation").offset, 0.1L); }},
+      {"frequency-off-band", [](Bytes& r) { PutReal(r, FieldNamed("Frequency").offset, 10.0L); }},
       {"frequency-241",
        [](Bytes& r) {
-         PutReal(r, off::kFrequency, 241.0L);
-         PutInt32(r, off::kFrequencyIndex, 7);
+         PutReal(r, FieldNamed("Frequency").offset, 241.0L);
+         PutInt32(r, FieldNamed("FrequencyIndex").offset, 7);
        }},
       {"pseudo-denormal",
        [](Bytes& r) {
-         PutRaw(r, off::kHomeTemperature, {0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0});
+         PutRaw(r, FieldNamed("Home.Temperature").offset, {0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0});
        }},
       {"unnormal",
        [](Bytes& r) {
-         PutRaw(r, off::kHomeHumidity, {0, 0, 0, 0, 0, 0, 0, 0x40, 0xff, 0x3f});
+         PutRaw(r, FieldNamed("Home.Humidity").offset, {0, 0, 0, 0, 0, 0, 0, 0x40, 0xff, 0x3f});
        }},
       {"signalling-nan",
        [](Bytes& r) {
-         PutRaw(r, off::kReservedValues, {1, 0, 0, 0, 0, 0, 0, 0x80, 0xff, 0x7f});
+         PutRaw(r, FieldNamed("ReservedValues[0]").offset, {1, 0, 0, 0, 0, 0, 0, 0x80, 0xff, 0x7f});
        }},
-      {"text-length-15", [](Bytes& r) { r[off::kReservedText1] = 15; }},
-      {"text-length-16", [](Bytes& r) { r[off::kReservedText1] = 16; }},
-      {"text-length-255", [](Bytes& r) { r[off::kReservedText2] = 255; }},
-      {"path-mode-2", [](Bytes& r) { r[off::kEmePathMode] = 2; }},
-      {"index-negative", [](Bytes& r) { PutInt32(r, off::kHomeRainRateIndex, -1); }},
+      {"text-length-15", [](Bytes& r) { r[FieldNamed("ReservedText1").offset] = 15; }},
+      {"text-length-16", [](Bytes& r) { r[FieldNamed("ReservedText1").offset] = 16; }},
+      {"text-length-255", [](Bytes& r) { r[FieldNamed("ReservedText2").offset] = 255; }},
+      {"path-mode-2", [](Bytes& r) { r[FieldNamed("EmePathMode").offset] = 2; }},
+      {"index-negative",
+       [](Bytes& r) { PutInt32(r, FieldNamed("Home.RainRateIndex").offset, -1); }},
       {"index-int-min",
        [](Bytes& r) {
-         PutInt32(r, off::kDisplayDecimals, std::numeric_limits<std::int32_t>::min());
+         PutInt32(r, FieldNamed("DisplayDecimals").offset,
+                  std::numeric_limits<std::int32_t>::min());
        }},
-      {"decimals-9", [](Bytes& r) { PutInt32(r, off::kDisplayDecimals, 9); }},
-      {"decimals-8", [](Bytes& r) { PutInt32(r, off::kDisplayDecimals, 8); }},
-      {"cloud-41", [](Bytes& r) { PutInt32(r, off::kDxCloudPosition, 41); }},
-      {"moon-slider-100", [](Bytes& r) { PutInt32(r, off::kMoonSliderPosition, 100); }},
-      {"help-delay-3", [](Bytes& r) { PutInt32(r, off::kHelpDelayIndex, 3); }},
-      {"fog-7", [](Bytes& r) { PutInt32(r, off::kDxFogIndex, 7); }},
+      {"decimals-9", [](Bytes& r) { PutInt32(r, FieldNamed("DisplayDecimals").offset, 9); }},
+      {"decimals-8", [](Bytes& r) { PutInt32(r, FieldNamed("DisplayDecimals").offset, 8); }},
+      {"cloud-41", [](Bytes& r) { PutInt32(r, FieldNamed("DX.CloudPosition").offset, 41); }},
+      {"moon-slider-100",
+       [](Bytes& r) { PutInt32(r, FieldNamed("MoonSliderPosition").offset, 100); }},
+      {"help-delay-3", [](Bytes& r) { PutInt32(r, FieldNamed("HelpDelayIndex").offset, 3); }},
+      {"fog-7", [](Bytes& r) { PutInt32(r, FieldNamed("DX.FogIndex").offset, 7); }},
   };
   for (const Mutation& m : mutations) {
     Bytes r = typical;

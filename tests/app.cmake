@@ -1,7 +1,8 @@
 quillmere_add_test(calculator_tests SOURCES calculator_test.cpp station_steps_test.cpp
   LIBS quillmere_app)
 target_include_directories(calculator_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-quillmere_add_test(default_data_tests SOURCES default_data_test.cpp LIBS quillmere_defaults)
+quillmere_add_test(default_data_tests SOURCES default_data_test.cpp record_state_test.cpp
+  LIBS quillmere_defaults)
 target_include_directories(default_data_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 
 # quillmere-report --track, without the process around it.

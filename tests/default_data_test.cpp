@@ -16,6 +16,7 @@
 #include "data_record.h"
 #include "default_data.h"
 #include "form_component.h"
+#include "record_state.h"
 #include "support/message_log.h"
 #include "support/recording_display.h"
 #include "support/scratch_folder.h"

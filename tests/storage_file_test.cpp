@@ -238,8 +238,8 @@ INSTANTIATE_TEST_SUITE_P(Write, WriteFailure, ::testing::ValuesIn(kFailures),
 
 // --- Load then save ----------------------------------------------------------
 
-// Loading a file, taking its fields into the state, and saving the state
-// again with nothing changed gives back the file's last record byte for byte:
+// Loading a file, decoding its fields, and saving those fields again with
+// nothing changed gives back the file's last record byte for byte:
 // the reserved bytes, the spare flag, the reserved texts and values, and
 // values no version writes (NaN, -inf, 10^4000) all pass through.
 class LoadThenSave : public ::testing::TestWithParam<const char*> {};
@@ -254,12 +254,10 @@ TEST_P(LoadThenSave, GivesBackTheLastRecordByteForByte) {
 
   RecordBuffer buffer;
   ASSERT_TRUE(buffer.Load(source).ok());
-  QuillmereState state;
-  ApplyToState(DecodeRecord(buffer.record()), state);
 
   ScratchFolder folder;
   const fs::path target = folder.path() / kDataFileName;
-  const WriteResult saved = buffer.Save(target, FromState(state));
+  const WriteResult saved = buffer.Save(target, DecodeRecord(buffer.record()));
   ASSERT_TRUE(saved.ok) << saved.message;
   EXPECT_EQ(FileBytes(target), last);
   EXPECT_EQ(Bytes(buffer.record()), last);
@@ -281,20 +279,21 @@ TEST(LoadThenSave, NonCanonicalRealsOfUnchangedValuesPassThrough) {
   const std::uint8_t pseudo_denormal[10] = {1, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x00};
   const std::uint8_t unnormal[10] = {0, 0, 0, 0, 0, 0, 0, 0x40, 0x05, 0x40};
   const std::uint8_t nan[10] = {0xab, 0xcd, 0, 0, 0, 0, 0, 0xc0, 0xff, 0xff};
-  std::copy_n(pseudo_denormal, 10, odd.bytes.begin() + record_offset::kHomeTemperature);
-  std::copy_n(unnormal, 10, odd.bytes.begin() + record_offset::kDxTemperature);
-  std::copy_n(nan, 10, odd.bytes.begin() + record_offset::kReservedValues + 20);
-  odd.bytes[record_offset::kReservedText1] = 4;
-  odd.bytes[record_offset::kReservedText2] = 15;
+  const auto at = [&](const RecordField& field) {
+    return odd.bytes.begin() + static_cast<std::ptrdiff_t>(field.offset);
+  };
+  std::copy_n(pseudo_denormal, 10, at(FieldNamed("Home.Temperature")));
+  std::copy_n(unnormal, 10, at(FieldNamed("DX.Temperature")));
+  std::copy_n(nan, 10, at(FieldNamed("ReservedValues[2]")));
+  *at(FieldNamed("ReservedText1")) = 4;
+  *at(FieldNamed("ReservedText2")) = 15;
 
   ScratchFolder folder;
   const fs::path file = folder.path() / kDataFileName;
   WriteBytes(file, Bytes(odd));
   RecordBuffer buffer;
   ASSERT_TRUE(buffer.Load(file).ok());
-  QuillmereState state;
-  ApplyToState(DecodeRecord(buffer.record()), state);
-  ASSERT_TRUE(buffer.Save(file, FromState(state)).ok);
+  ASSERT_TRUE(buffer.Save(file, DecodeRecord(buffer.record())).ok);
   EXPECT_EQ(FileBytes(file), Bytes(odd));
 }
 
@@ -318,7 +317,7 @@ TEST(RecordBuffer, ASaveCarriesTheReservedBytesOfTheLastRecordRead) {
   ASSERT_TRUE(buffer.Save(file, changed).ok);
   const std::vector<std::uint8_t> saved = FileBytes(file);
   const std::vector<std::uint8_t> original = FileBytes(kRecords / "reserved-carry.dat");
-  const auto reserved = static_cast<std::ptrdiff_t>(record_offset::kReserved);
+  const auto reserved = static_cast<std::ptrdiff_t>(FieldNamed("Reserved").offset);
   EXPECT_TRUE(std::equal(saved.begin() + reserved, saved.begin() + reserved + 10,
                          original.begin() + reserved));
   EXPECT_EQ(DecodeRecord(buffer.record()).Home.Temperature, 3.0L);

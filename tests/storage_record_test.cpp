@@ -8,11 +8,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -36,47 +36,10 @@ DataRecord RecordAt(const std::vector<std::uint8_t>& bytes, std::size_t index) {
   return r;
 }
 
-// --- Every field, named as in the test files --------------------------------
-
-using FieldValue = std::variant<Real, std::int64_t, std::string>;
-
-struct Field {
-  std::string name;
-  std::function<FieldValue(const PersistedFields&)> get;
-};
-
-#define REAL(path)                                                       \
-  {                                                                      \
-#path, [](const PersistedFields& f) -> FieldValue { return f.path; } \
-  }
-#define INT(path)                                                                      \
-  {                                                                                    \
-#path, [](const PersistedFields& f) -> FieldValue { return std::int64_t{f.path}; } \
-  }
-#define TEXT(path)                                                       \
-  {                                                                      \
-#path, [](const PersistedFields& f) -> FieldValue { return f.path; } \
-  }
-
-const std::vector<Field> kFields = {
-    REAL(Home.Temperature),  REAL(Home.Humidity),     REAL(Home.Pressure),
-    REAL(Home.HeightAsl),    REAL(Home.EmeElevation), INT(Home.LatitudeZone),
-    INT(Home.Season),        INT(Home.RainRateIndex), INT(Home.Polarisation),
-    INT(Home.FogIndex),      INT(Home.CloudPosition), REAL(DX.Temperature),
-    REAL(DX.Humidity),       REAL(DX.Pressure),       REAL(DX.EmeElevation),
-    INT(DX.LatitudeZone),    INT(DX.Season),          INT(DX.RainRateIndex),
-    INT(DX.Polarisation),    INT(DX.FogIndex),        INT(DX.CloudPosition),
-    REAL(Frequency),         INT(FrequencyIndex),     INT(DisplayDecimals),
-    INT(HelpDelayIndex),     INT(EmePathMode),        REAL(TerrestrialPathLength),
-    INT(MoonSliderPosition), INT(SpareFlag),          TEXT(ReservedText1),
-    TEXT(ReservedText2),     REAL(ReservedValues[0]), REAL(ReservedValues[1]),
-    REAL(ReservedValues[2]), REAL(ReservedValues[3]), REAL(ReservedValues[4]),
-    REAL(ReservedValues[5]), REAL(ReservedValues[6]),
-};
-
-#undef REAL
-#undef INT
-#undef TEXT
+// A record offset as an iterator step.
+constexpr std::ptrdiff_t At(std::size_t offset) {
+  return static_cast<std::ptrdiff_t>(offset);
+}
 
 // A real in the test files is the nearest double, or "nan", "inf", "-inf", or
 // a magnitude beyond the doubles written as its leading digits cut off, not
@@ -153,20 +116,27 @@ TEST_P(Vectors, EveryFieldDecodesToTheDescribedValue) {
   std::set<std::string> described;
   for (const auto& item : want.items()) described.insert(item.key());
   std::set<std::string> known;
-  for (const Field& field : kFields) known.insert(field.name);
+  for (const RecordField& field : kRecordFields) {
+    if (field.kind != FieldKind::kReserved) known.insert(std::string(field.name));
+  }
   EXPECT_EQ(described, known) << "the description and the record must name the same fields";
 
-  for (const Field& field : kFields) {
-    if (!want.contains(field.name)) continue;
-    const nlohmann::json& w = want[field.name];
-    const FieldValue got = field.get(fields);
-    if (const Real* real = std::get_if<Real>(&got)) {
-      EXPECT_TRUE(RealMatches(*real, w)) << field.name << " expected " << w;
-    } else if (const std::int64_t* integer = std::get_if<std::int64_t>(&got)) {
-      EXPECT_EQ(*integer, w.get<std::int64_t>()) << field.name;
-    } else {
-      EXPECT_EQ(std::get<std::string>(got), w.get<std::string>()) << field.name;
-    }
+  for (const RecordField& field : kRecordFields) {
+    const std::string name(field.name);
+    if (!want.contains(name)) continue;
+    const nlohmann::json& w = want[name];
+    std::visit(
+        [&](auto member) {
+          using M = decltype(member);
+          if constexpr (std::is_same_v<M, Real*>) {
+            EXPECT_TRUE(RealMatches(*member, w)) << name << " expected " << w;
+          } else if constexpr (std::is_same_v<M, std::string*>) {
+            EXPECT_EQ(*member, w.get<std::string>()) << name;
+          } else if constexpr (!std::is_same_v<M, std::monostate>) {
+            EXPECT_EQ(std::int64_t{*member}, w.get<std::int64_t>()) << name;
+          }
+        },
+        ReadMember(field, fields));
   }
 }
 
@@ -178,12 +148,13 @@ TEST_P(Vectors, ReEncodingGivesTheFileBytes) {
   DataRecord fresh;
   EncodeRecord(DecodeRecord(stored), fresh);
   DataRecord want = stored;
-  std::fill_n(want.bytes.begin() + record_offset::kReserved, record_offset::kReservedSize, 0);
+  const RecordField& reserved = FieldNamed("Reserved");
+  std::fill_n(want.bytes.begin() + At(reserved.offset), SizeOf(reserved.kind), 0);
   // Bytes after the texts are the buffer's, zero here.
-  for (std::size_t at : {record_offset::kReservedText1, record_offset::kReservedText2}) {
-    std::fill(
-        want.bytes.begin() + static_cast<std::ptrdiff_t>(at + 1 + stored.bytes[at]),
-        want.bytes.begin() + static_cast<std::ptrdiff_t>(at + record_offset::kShortStringSize), 0);
+  for (const RecordField& text : {FieldNamed("ReservedText1"), FieldNamed("ReservedText2")}) {
+    const std::size_t length = std::min<std::size_t>(stored.bytes[text.offset], 15);
+    std::fill(want.bytes.begin() + At(text.offset + 1 + length),
+              want.bytes.begin() + At(text.offset + SizeOf(text.kind)), 0);
   }
   EXPECT_EQ(fresh, want);
 }
@@ -193,62 +164,6 @@ INSTANTIATE_TEST_SUITE_P(Records, Vectors, ::testing::ValuesIn(kVectors), [](con
   std::replace(name.begin(), name.end(), '-', '_');
   return name;
 });
-
-// --- Round trip of every field ------------------------------------------------
-
-PersistedFields Distinct() {
-  PersistedFields f;
-  f.Home.Temperature = -12.5L;
-  f.Home.Humidity = 87.25L;
-  f.Home.Pressure = 1013.25L;
-  f.Home.HeightAsl = 412.0L;
-  f.Home.EmeElevation = 33.3L;
-  f.Home.LatitudeZone = 2;
-  f.Home.Season = 1;
-  f.Home.RainRateIndex = 4;
-  f.Home.Polarisation = 1;
-  f.Home.FogIndex = 6;
-  f.Home.CloudPosition = 17;
-  f.DX.Temperature = 31.0L;
-  f.DX.Humidity = 12.0L;
-  f.DX.Pressure = 998.0L;
-  f.DX.EmeElevation = 7.7L;
-  f.DX.LatitudeZone = 0;
-  f.DX.Season = 0;
-  f.DX.RainRateIndex = 5;
-  f.DX.Polarisation = 2;
-  f.DX.FogIndex = 3;
-  f.DX.CloudPosition = 39;
-  f.Frequency = 47.088L;
-  f.FrequencyIndex = 2;
-  f.DisplayDecimals = 8;
-  f.HelpDelayIndex = 3;
-  f.EmePathMode = 1;
-  f.TerrestrialPathLength = 123.4L;
-  f.MoonSliderPosition = 99;
-  f.SpareFlag = 7;
-  f.ReservedText1 = "G4ABC";
-  f.ReservedText2 = "123456789012345";
-  f.ReservedValues = {1.0L, -2.0L, 3.5L, 0.1L, -0.0L, 1e-4940L, 6e4000L};
-  return f;
-}
-
-TEST(RecordRoundTrip, EveryFieldComesBackUnchanged) {
-  DataRecord r;
-  EncodeRecord(Distinct(), r);
-  EXPECT_EQ(DecodeRecord(r), Distinct());
-}
-
-TEST(RecordRoundTrip, NegativeIndicesAreTwosComplement) {
-  PersistedFields f;
-  f.Home.RainRateIndex = -1;  // no item selected
-  f.MoonSliderPosition = -20;
-  DataRecord r;
-  EncodeRecord(f, r);
-  EXPECT_EQ(r.bytes[record_offset::kHomeRainRateIndex + 3], 0xff);
-  EXPECT_EQ(DecodeRecord(r).Home.RainRateIndex, -1);
-  EXPECT_EQ(DecodeRecord(r).MoonSliderPosition, -20);
-}
 
 // --- What the buffer keeps ---------------------------------------------------
 
@@ -260,9 +175,10 @@ DataRecord Filled(std::uint8_t byte) {
 
 TEST(BufferKeeps, TheReservedBytesAtOffset110) {
   DataRecord r = Filled(0xee);
-  EncodeRecord(Distinct(), r);
-  for (std::size_t i = 0; i < record_offset::kReservedSize; ++i) {
-    EXPECT_EQ(r.bytes[record_offset::kReserved + i], 0xee) << "byte " << i;
+  EncodeRecord(PersistedFields{}, r);
+  const RecordField& reserved = FieldNamed("Reserved");
+  for (std::size_t i = 0; i < SizeOf(reserved.kind); ++i) {
+    EXPECT_EQ(r.bytes[reserved.offset + i], 0xee) << "byte " << i;
   }
 }
 
@@ -295,10 +211,10 @@ TEST_P(ShortString, WritesLengthAndTextAndLeavesTheRest) {
   PersistedFields f;
   f.ReservedText2 = GetParam().text;
   EncodeRecord(f, r);
-  const std::size_t at = record_offset::kReservedText2;
+  const std::size_t at = FieldNamed("ReservedText2").offset;
   const std::size_t length = GetParam().stored.size();
   EXPECT_EQ(r.bytes[at], length);
-  for (std::size_t i = 1 + length; i < record_offset::kShortStringSize; ++i) {
+  for (std::size_t i = 1 + length; i < SizeOf(FieldKind::kShortString); ++i) {
     EXPECT_EQ(r.bytes[at + i], 0xee) << "byte " << i << " after the text";
   }
   EXPECT_EQ(DecodeRecord(r).ReservedText2, GetParam().stored);
@@ -309,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Record, ShortString, ::testing::ValuesIn(kTexts),
 
 TEST(ShortString, ALengthByteAbove15ReadsTheFifteenCharacters) {
   DataRecord r = Filled('x');
-  r.bytes[record_offset::kReservedText1] = 200;
+  r.bytes[FieldNamed("ReservedText1").offset] = 200;
   EXPECT_EQ(DecodeRecord(r).ReservedText1, std::string(15, 'x'));
 }
 
@@ -317,8 +233,8 @@ TEST(ShortString, ALengthByteAbove15ReadsTheFifteenCharacters) {
 // save of an unchanged foreign record did not give the file back.
 TEST(ShortString, ALengthByteAbove15SurvivesTheSaveOfAnUnchangedText) {
   DataRecord r = Filled('x');
-  r.bytes[record_offset::kReservedText1] = 200;
-  r.bytes[record_offset::kReservedText2] = 16;
+  r.bytes[FieldNamed("ReservedText1").offset] = 200;
+  r.bytes[FieldNamed("ReservedText2").offset] = 16;
   DataRecord saved = r;
   EncodeRecord(DecodeRecord(r), saved);
   EXPECT_EQ(saved, r);
@@ -327,8 +243,8 @@ TEST(ShortString, ALengthByteAbove15SurvivesTheSaveOfAnUnchangedText) {
   PersistedFields f = DecodeRecord(r);
   f.ReservedText1 = "EME";
   EncodeRecord(f, saved);
-  EXPECT_EQ(saved.bytes[record_offset::kReservedText1], 3);
-  EXPECT_EQ(saved.bytes[record_offset::kReservedText2], 16);
+  EXPECT_EQ(saved.bytes[FieldNamed("ReservedText1").offset], 3);
+  EXPECT_EQ(saved.bytes[FieldNamed("ReservedText2").offset], 16);
   EXPECT_EQ(DecodeRecord(saved).ReservedText1, "EME");
 }
 
@@ -391,78 +307,6 @@ TEST(KeptRealBits, ANanOfAnotherPayloadIsWritten) {
   f.Home.Temperature = std::numeric_limits<Real>::quiet_NaN();
   EncodeRecord(f, r);
   EXPECT_EQ(r.bytes[0], 0);
-}
-
-// --- State ----------------------------------------------------------------------
-
-QuillmereState StateWithInputs() {
-  QuillmereState s;
-  ApplyToState(Distinct(), s);
-  return s;
-}
-
-TEST(State, FromStateTakesThePersistedFields) {
-  EXPECT_EQ(FromState(StateWithInputs()), Distinct());
-}
-
-TEST(State, TheSlotAtOffset40TakesTheTerrestrialPathLengthNotTheMoonDistance) {
-  QuillmereState s = StateWithInputs();
-  s.EmePathMode = 1;
-  s.PathLength = 384400.0L;  // the Moon distance in the EME mode
-  s.TerrestrialPathLength = 55.5L;
-  DataRecord r;
-  EncodeRecord(FromState(s), r);
-  EXPECT_EQ(DecodeRecord(r).TerrestrialPathLength, 55.5L);
-}
-
-TEST(State, ApplySetsThePathLengthAndTheElevationsBesideTheFields) {
-  QuillmereState s;
-  ApplyToState(Distinct(), s);
-  EXPECT_EQ(s.PathLength, 123.4L);
-  EXPECT_EQ(s.TerrestrialPathLength, 123.4L);
-  EXPECT_EQ(s.Home.Elevation, 33.3L);
-  EXPECT_EQ(s.DX.Elevation, 7.7L);
-}
-
-TEST(State, TheDxHeightIsNotStoredAndALoadLeavesItAlone) {
-  QuillmereState before;
-  before.Home.HeightAsl = 120.0L;
-  before.DX.HeightAsl = 300.0L;
-  DataRecord r;
-  EncodeRecord(FromState(before), r);
-
-  QuillmereState restarted;  // a fresh start
-  ApplyToState(DecodeRecord(r), restarted);
-  EXPECT_EQ(restarted.Home.HeightAsl, 120.0L);
-  EXPECT_EQ(restarted.DX.HeightAsl, 0.0L);
-
-  QuillmereState running;  // a later re-activation
-  running.DX.HeightAsl = 250.0L;
-  ApplyToState(DecodeRecord(r), running);
-  EXPECT_EQ(running.DX.HeightAsl, 250.0L);
-}
-
-TEST(State, DisplayDecimalsIsStoredAsTheCountNotTheItem) {
-  QuillmereState s;
-  s.DisplayDecimals = 4;
-  DataRecord r;
-  EncodeRecord(FromState(s), r);
-  EXPECT_EQ(r.bytes[record_offset::kDisplayDecimals], 4);
-}
-
-TEST(State, NonPersistedFieldsAreLeftAlone) {
-  QuillmereState s;
-  s.Home.VapourOverWater = 1;
-  s.Home.RainRate = 25.0L;
-  s.Home.FogDensity = 0.5L;
-  s.MoonDistance = 370000.0L;
-  s.CurrentDirectory = "/home/op";
-  ApplyToState(Distinct(), s);
-  EXPECT_EQ(s.Home.VapourOverWater, 1);
-  EXPECT_EQ(s.Home.RainRate, 25.0L);
-  EXPECT_EQ(s.Home.FogDensity, 0.5L);
-  EXPECT_EQ(s.MoonDistance, 370000.0L);
-  EXPECT_EQ(s.CurrentDirectory, "/home/op");
 }
 
 }  // namespace

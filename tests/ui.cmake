@@ -40,3 +40,10 @@ if(TARGET quillmere_ui)
       ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/wm/lsan.supp")
   endif()
 endif()
+
+# The form's slider ranges and selection items against the input limits.
+if(TARGET quillmere_ui)
+  quillmere_add_test(form_limits_tests SOURCES form_limits_test.cpp LIBS quillmere_core Qt6::Core)
+  target_compile_definitions(form_limits_tests PRIVATE
+    QUILLMERE_FORM="${PROJECT_SOURCE_DIR}/ui/tform1.ui")
+endif()

@@ -2,6 +2,11 @@
 
 #include <mspack.h>
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -64,85 +69,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-// Length of the well-formed UTF-8 sequence at s[i] (shortest form, no
-// surrogates, at most U+10FFFF), or 0 when there is none.
-std::size_t Utf8SequenceAt(std::string_view s, std::size_t i) {
-  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = b(i);
-  if (c < 0x80) return 1;
-  std::size_t len;
-  unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
-  if (c >= 0xC2 && c <= 0xDF) {
-    len = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    len = 3;
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    len = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  if (b(i + 1) < lo || b(i + 1) > hi) return 0;
-  for (std::size_t k = 2; k < len; ++k) {
-    if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
-  }
-  return len;
-}
-
-bool IsValidUtf8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t len = Utf8SequenceAt(s, i);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
-
-// UTF-8 with every ill-formed byte replaced by U+FFFD.
-std::string SanitiseUtf8(std::string_view s) {
-  if (IsValidUtf8(s)) return std::string(s);
-  std::string out;
-  out.reserve(s.size() + 16);
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t len = Utf8SequenceAt(s, i);
-    if (len == 0) {
-      AppendUtf8(out, kReplacement);
-      ++i;
-    } else {
-      out.append(s.substr(i, len));
-      i += len;
-    }
-  }
-  return out;
-}
-
-std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
-  std::string out;
-  out.reserve(bytes.size());
-  const auto unit = [&](std::size_t i) -> char16_t {
-    const auto a = static_cast<unsigned char>(bytes[i]);
-    const auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return static_cast<char16_t>(big_endian ? (a << 8 | b) : (b << 8 | a));
-  };
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const char16_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
-      const char16_t v = unit(i + 2);
-      if (v >= 0xDC00 && v <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (char32_t{v} - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : char32_t{u});
-  }
-  return out;
-}
 
 // ---------------------------------------------------------------------------
 // The container, decoded by libmspack from the file's bytes in memory.
@@ -807,32 +733,46 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
 }
 
 // ---------------------------------------------------------------------------
-// Text
+// Text, through Qt's decoders.
+
+namespace {
+
+// Stateless: a sequence cut off at the end is replaced, not held back for
+// input that never comes.
+constexpr auto kWhole = QStringDecoder::Flag::Stateless;
+
+// The bytes through decoder, as UTF-8. Bytes that are not of the decoder's
+// encoding become U+FFFD; error tells whether there were any.
+std::string Decoded(QStringDecoder decoder, std::string_view bytes, bool* error = nullptr) {
+  const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+  if (error) *error = decoder.hasError();
+  const QByteArray utf8 = text.toUtf8();
+  return std::string(utf8.constData(), std::size_t(utf8.size()));
+}
+
+// UTF-8 with every ill-formed sequence replaced; a byte-order mark is dropped.
+std::string SanitiseUtf8(std::string_view bytes) {
+  return Decoded(QStringDecoder(QStringDecoder::Utf8, kWhole), bytes);
+}
+
+}  // namespace
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
-  // 0x80..0x9F, eight to a row; the rest of the code page is ISO 8859-1.
-  // clang-format off
-  static constexpr char16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-  };
-  // clang-format on
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 8);
-  for (const char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    AppendUtf8(out, (c >= 0x80 && c <= 0x9F) ? char32_t{kHigh[c - 0x80]} : char32_t{c});
-  }
-  return out;
+  // Qt knows the code page through ICU; without it, ISO 8859-1, which
+  // differs from it only in 0x80..0x9F, is the nearest.
+  QStringDecoder decoder("windows-1252", kWhole);
+  if (!decoder.isValid()) decoder = QStringDecoder(QStringDecoder::Latin1, kWhole);
+  return Decoded(std::move(decoder), bytes);
 }
 
 std::string DecodeHtml(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return SanitiseUtf8(bytes.substr(3));
-  if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(bytes.substr(2), false);
-  if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(bytes.substr(2), true);
-
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return SanitiseUtf8(bytes);
+  if (bytes.substr(0, 2) == "\xFF\xFE") {
+    return Decoded(QStringDecoder(QStringDecoder::Utf16LE, kWhole), bytes.substr(2));
+  }
+  if (bytes.substr(0, 2) == "\xFE\xFF") {
+    return Decoded(QStringDecoder(QStringDecoder::Utf16BE, kWhole), bytes.substr(2));
+  }
   // <meta charset="utf-8"> or <meta http-equiv="Content-Type"
   // content="text/html; charset=utf-8">, in the head.
   const std::string head = AsciiLower(bytes.substr(0, 1024));
@@ -856,7 +796,9 @@ std::string DecodeHtml(std::string_view bytes) {
 
 std::string DecodeText(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+  bool error = false;
+  std::string text = Decoded(QStringDecoder(QStringDecoder::Utf8, kWhole), bytes, &error);
+  return error ? Windows1252ToUtf8(bytes) : text;
 }
 
 }  // namespace quillmere

@@ -2,7 +2,8 @@
 // Reading the program's help file: a compiled HTML Help file (.chm, the ITSF
 // container of Microsoft HTML Help) decoded by libmspack from the file's
 // bytes in memory, and the sitemap of
-// its table of contents (.hhc). No Qt here; the help window sits on top.
+// its table of contents (.hhc). Of Qt only the text decoders of Qt Core;
+// the help window sits on top.
 //
 // Everything read from the file is treated as untrusted: a damaged, cut-short
 // or forged file gives a message or an empty result, never a crash, and no
@@ -154,7 +155,7 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html);
 
 // Windows-1252 bytes as UTF-8. The five bytes that code page leaves
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control characters of
-// the same number, as web browsers map them.
+// the same number, as web browsers map them (Qt's decoder, through ICU).
 std::string Windows1252ToUtf8(std::string_view bytes);
 
 // An HTML page (or sitemap) as UTF-8, by the character set it declares: a
