@@ -61,12 +61,15 @@ class LineSpectrum {
 
   static constexpr int kOxygenLines = 44;
   static constexpr int kVapourLines = 35;
+  // The line sums take four lines at a time: the water-vapour lines are
+  // stored with one empty line (no strength) after them.
+  static constexpr int kVapourSlots = 36;
 
  private:
   // Per line: centre f_i, S_i / f_i (the f/f_i of eq. 5 is applied once to
   // the sum), width Delta f and interference delta (eqs. 3-7).
   double o_f0_[kOxygenLines], o_s_[kOxygenLines], o_w_[kOxygenLines], o_d_[kOxygenLines];
-  double w_f0_[kVapourLines], w_s_[kVapourLines], w_w_[kVapourLines];
+  double w_f0_[kVapourSlots], w_s_[kVapourSlots], w_w_[kVapourSlots];
   // Continuum: f p theta^2 (c1 / (d (1 + (f/d)^2)) + c2 / (1 + 1.9e-5 f^1.5)).
   double cont_pt2_, cont_d_, cont_c2_;
 };

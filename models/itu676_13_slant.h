@@ -72,6 +72,12 @@ class LayeredAtmosphere {
   double Thickness(int n) const { return thickness_[n]; }        // km
   double Temperature(int n) const { return temperature_[n]; }    // K
   double Refractivity(int n) const { return refractivity_[n]; }  // N-units
+  // The ratio q of the refractive index of layer n to that of the layer
+  // above (free space above the last), and q - 1 formed from the
+  // refractivities so that it keeps its digits: what Snell's law needs at
+  // the layer's top, the same for every elevation.
+  double IndexRatio(int n) const { return index_ratio_[n]; }
+  double IndexRatioLess1(int n) const { return index_ratio_less_1_[n]; }
   const LineSpectrum& Lines(int n) const { return lines_[n]; }
 
   // The gaseous specific attenuation gamma_o + gamma_w of every layer at f
@@ -88,6 +94,7 @@ class LayeredAtmosphere {
  private:
   double station_height_;
   std::vector<double> bottom_, thickness_, temperature_, refractivity_;
+  std::vector<double> index_ratio_, index_ratio_less_1_;
   std::vector<LineSpectrum> lines_;
 };
 
