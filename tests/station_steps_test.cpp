@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "station_steps.h"
+#include "station_totals.h"
 
 namespace quillmere {
 namespace {
@@ -183,6 +184,30 @@ TEST(SelectFog, FogDensityFollowsTheVisibilityLine) {
   for (int i = 0; i < 7; ++i) {
     SelectFog(s, i + 1);
     EXPECT_NEAR(s.FogDensity, 0.59L - 0.0018L * visibility[i], 1e-15L) << visibility[i];
+  }
+}
+
+// The planner's loss at the Moon's elevation: the station's gases along the
+// new slant, the elevation held to the slant model's 0.1..90 degrees and
+// taken as given inside them (a Moon at 0.15 degrees is not read as 0.1).
+TEST(OneWayLossAt, TakesTheElevationGivenWithinTheSlantModelsRange) {
+  StationParams s;
+  s.DryAirSpecific = 0.01L;  // dB/km over 6 km: 0.06 dB
+  s.DryAirHeight = 6;
+  s.VapourSpecific = 0.02L;  // dB/km over 2 km: 0.04 dB
+  s.VapourHeight = 2;
+  s.FogAttenuation = 0.003L;
+  s.RainAttenuation = 0.005L;
+  s.CloudAttenuation = 0.007L;
+  const Real others = 0.015L;
+  const Real zenith = 0.1L;
+  const struct {
+    Real asked, used;
+  } cases[] = {{0.15L, 0.15L}, {0.1L, 0.1L}, {0.05L, 0.1L}, {-3, 0.1L},
+               {45, 45},       {90, 90},     {95, 90}};
+  for (const auto& c : cases) {
+    EXPECT_NEAR(OneWayLossAt(s, c.asked), SlantAttenuation(zenith, c.used) + others, 1e-15L)
+        << "elevation " << static_cast<double>(c.asked);
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <utility>
 
 namespace quillmere {
 namespace {
@@ -118,6 +120,15 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
     }
   }
   EXPECT_GT(mutual_rows, 0);
+  // The Doppler shifts are given to 0.1 Hz, the spread to 0.01 Hz: over 288
+  // rows some end in an odd last digit, which a coarser rounding never gives.
+  for (const auto& [key, step] :
+       {std::pair{"doppler_self_hz", 0.1}, std::pair{"doppler_home_dx_hz", 0.1},
+        std::pair{"libration_hz", 0.01}}) {
+    int odd = 0;
+    for (const auto& row : doc["rows"]) odd += std::llround(row[key].get<double>() / step) % 2 != 0;
+    EXPECT_GT(odd, 0) << key;
+  }
   // Two days hold two or three mutual windows of this pair.
   EXPECT_GE(doc["windows"].size(), 2u);
   EXPECT_LE(doc["windows"].size(), 3u);
