@@ -120,6 +120,8 @@ TEST(Location, LatLonText) {
       {"plus sign", "+10,+20", true, 10.0, 20.0},
       {"pole and date line", "-90,180", true, -90.0, 180.0},
       {"latitude beyond the pole", "90.5,0", false, 0, 0},
+      {"latitude just beyond the south pole", "-90.05,0", false, 0, 0},
+      {"longitude just beyond the date line westward", "0,-180.05", false, 0, 0},
       {"longitude beyond the date line", "0,180.5", false, 0, 0},
       {"decimal comma is not a decimal point", "52,1,0", false, 0, 0},
       {"missing longitude", "52.1,", false, 0, 0},

@@ -119,6 +119,7 @@ TEST(StationsIni, RefusesHostileOrBrokenText) {
       {"efficiency over one", both + "[Home]\nDishEfficiency=1.5\n", 6},
       {"negative dish", both + "[Home]\nDishDiameterM=-3\n", 6},
       {"mask elevation beyond the zenith", both + "[Home]\nHorizonMask=10:95\n", 6},
+      {"mask elevation just below the nadir", both + "[Home]\nHorizonMask=10:-90.05\n", 6},
       {"mask without its colon", both + "[Home]\nHorizonMask=10;20\n", 6},
       {"control character in a name", both + "[Home]\nName=A\x1b[2J\n", 6},
       {"name too long", both + "[Home]\nName=" + std::string(65, 'A') + "\n", 6},
