@@ -136,6 +136,14 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
             doc["windows"][0]["end"].get<std::string>());
 }
 
+// A step as long as the span is one row, not a refusal.
+TEST(TrackCommand, AStepAsLongAsTheSpanGivesOneRow) {
+  const CommandRun run = Track({"--track", "--home", "JO01", "--dx", "FN31", "--from",
+                                "2026-01-01T00:00:00", "--span", "10", "--step", "10", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["rows"].size(), 1u);
+}
+
 // The degradation's air is the window's cosecant model unless the ray trace
 // is asked for, and the output says which.
 TEST(TrackCommand, SaysWhichAtmosphereItUsed) {
