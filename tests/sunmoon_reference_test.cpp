@@ -187,10 +187,10 @@ std::ostream& operator<<(std::ostream& out, const Agreement& a) {
 // Every 10 days and 7 hours from 1950 to 2100 (5360 moments): the step walks
 // through every time of day and every part of the anomalistic month, on
 // moments other than those the component's distance terms were fitted on.
-// The worst case is what the calculator asks for. The RMS bound sits a
-// little above the component's 1.64 km on these moments: a larger term of
-// the component's distance table lost (0.86 km or more) or one of 0.5 km or
-// more with its sign flipped pushes it over, where the worst case may not.
+// The worst case is what the calculator asks for. The RMS bound sits just
+// above the component's 1.638 km on these moments: any term of the
+// component's distance table lost (the smallest is 0.35 km) or given a
+// wrong argument pushes it over, where the worst case may not.
 TEST_F(SunMoonReferenceTest, DistanceAgreesWithTheReferenceFrom1950To2100) {
   using namespace std::chrono;
   Agreement agreement;
@@ -200,7 +200,7 @@ TEST_F(SunMoonReferenceTest, DistanceAgreesWithTheReferenceFrom1950To2100) {
   }
   std::cout << "Moon distance, component - ELP 2000-82B: " << agreement << "\n";
   EXPECT_LE(agreement.max_km, kDistanceAccuracyKm) << agreement;
-  EXPECT_LT(agreement.RmsKm(), 1.7) << agreement;
+  EXPECT_LT(agreement.RmsKm(), 1.65) << agreement;
 }
 
 // The closest perigee and the farthest apogee of each decade (found in
