@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "maidenhead.h"
 
@@ -33,18 +34,18 @@ std::optional<int> ParseCount(const std::string& s) {
   return value;
 }
 
-// "YYYY-MM-DDTHH:MM:SS", UTC, as POSIX seconds.
+// "YYYY-MM-DDTHH:MM:SS", UTC, as POSIX seconds. Every field is digits
+// alone (no sign, no blank), checked against the pattern before any is read.
 std::optional<double> ParseUtc(const std::string& s) {
-  if (s.size() != 19 || s[4] != '-' || s[7] != '-' || s[10] != 'T' || s[13] != ':' || s[16] != ':')
-    return std::nullopt;
-  auto field = [&](int at, int n) -> std::optional<int> {
-    return ParseCount(s.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n)));
-  };
-  for (int at : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
-    if (s[static_cast<std::size_t>(at)] < '0' || s[static_cast<std::size_t>(at)] > '9')
-      return std::nullopt;
-  const int y = *field(0, 4), mo = *field(5, 2), d = *field(8, 2);
-  const int h = *field(11, 2), mi = *field(14, 2), se = *field(17, 2);
+  constexpr std::string_view kPattern = "dddd-dd-ddTdd:dd:dd";
+  if (s.size() != kPattern.size()) return std::nullopt;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool digit = s[i] >= '0' && s[i] <= '9';
+    if (kPattern[i] == 'd' ? !digit : s[i] != kPattern[i]) return std::nullopt;
+  }
+  auto field = [&](std::size_t at, std::size_t n) { return *ParseCount(s.substr(at, n)); };
+  const int y = field(0, 4), mo = field(5, 2), d = field(8, 2);
+  const int h = field(11, 2), mi = field(14, 2), se = field(17, 2);
   using namespace std::chrono;
   const year_month_day date{year{y}, month{static_cast<unsigned>(mo)},
                             day{static_cast<unsigned>(d)}};

@@ -100,10 +100,9 @@ double MinimumElevationDeg(const Station& station, double azimuth_deg) {
   double offset = az - lo.azimuth_deg;
   if (span <= 0.0) span += 360.0;
   if (offset < 0.0) offset += 360.0;
+  // A single point is its own neighbour on both sides: a flat mask.
   const double mask_el =
-      span >= 360.0 && mask.size() == 1
-          ? lo.elevation_deg
-          : lo.elevation_deg + (hi.elevation_deg - lo.elevation_deg) * (offset / span);
+      lo.elevation_deg + (hi.elevation_deg - lo.elevation_deg) * (offset / span);
   return std::max(station.min_elevation_deg, mask_el);
 }
 

@@ -651,6 +651,24 @@ TEST(FormView, StartsAsDesignedAndTakesEveryWrite) {
   EXPECT_THROW(view.SetText("Panel999", "x"), std::invalid_argument);
 }
 
+// The help-delay list: 8, 4 and 2 s on screen after a quarter second, or
+// "Do not Display"; opened on that last choice, the list's own hint waits
+// ten seconds.
+TEST(HintTimings, EachChoiceOfTheHelpDelayList) {
+  struct Case {
+    ItemIndex item;
+    std::optional<int> delay_ms, display_ms;
+  } cases[] = {{0, 250, 8000}, {1, 250, 4000}, {2, 250, 2000}, {3, std::nullopt, 0}, {4, {}, {}}};
+  for (const Case& c : cases) {
+    const HintTimings t = Calculator::HintTimingsForChoice(c.item);
+    EXPECT_EQ(t.delay_ms, c.delay_ms) << c.item;
+    EXPECT_EQ(t.display_ms, c.display_ms) << c.item;
+  }
+  EXPECT_EQ(Calculator::HintTimingsOnOpening(3).delay_ms, 10000);
+  EXPECT_EQ(Calculator::HintTimingsOnOpening(3).display_ms, 0);
+  EXPECT_EQ(Calculator::HintTimingsOnOpening(2).display_ms, 2000);
+}
+
 TEST(StationTotals, SkyNoiseAndEmeTotal) {
   StationParams s;
   EXPECT_EQ(SkyNoise(s), 0);

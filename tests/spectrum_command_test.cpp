@@ -91,6 +91,26 @@ TEST(ExactPathArguments, BadCommandsAreRefusedWithAReason) {
   }
 }
 
+// The weather's three figures are taken up to their limits and no further.
+TEST(ExactPathArguments, WeatherUpToItsLimits) {
+  const struct {
+    const char* weather;
+    bool taken;
+  } cases[] = {
+      {"0,100,0", true},        {"1100,400,100", true},    {"-0.5,288,7", false},
+      {"1100.5,288,7", false},  {"1013,99.5,7", false},    {"1013,400.5,7", false},
+      {"1013,288,-0.5", false}, {"1013,288,100.5", false},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const bool taken = Parse({"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2",
+                              "--step-ghz", "1", "--weather", c.weather},
+                             error)
+                           .has_value();
+    EXPECT_EQ(taken, c.taken) << c.weather << ": " << error;
+  }
+}
+
 QuillmereState Stations() {
   QuillmereState state;
   for (StationParams* s : {&state.Home, &state.DX}) {

@@ -80,7 +80,11 @@ TEST(StationsIni, ReadsBothStations) {
   EXPECT_TRUE(s.dx.locator.empty());
   EXPECT_NEAR(s.dx.latitude_deg, 41.7, kDegTol);
   EXPECT_NEAR(s.dx.longitude_deg, -72.7, kDegTol);
-  EXPECT_NEAR(s.dx.dish_diameter_m, Station{}.dish_diameter_m, kDegTol);  // default kept
+  // The keys the DX section leaves out keep their defaults.
+  EXPECT_EQ(s.dx.dish_diameter_m, 3.0);
+  EXPECT_EQ(s.dx.dish_efficiency, 0.6);
+  EXPECT_EQ(s.dx.receiver_noise_k, 50.0);
+  EXPECT_EQ(s.dx.min_elevation_deg, 0.0);
 }
 
 TEST(StationsIni, FormatReadsBackToTheSameValues) {
@@ -103,6 +107,32 @@ TEST(StationsIni, FormatReadsBackToTheSameValues) {
   EXPECT_EQ(t.home.receiver_noise_k, s.home.receiver_noise_k);
 }
 
+// Each number is taken at its limits and refused just beyond them.
+TEST(StationsIni, NumbersUpToTheirLimits) {
+  const std::string both = "[Home]\nLocation=JO22\n[DX]\nLocation=FN31\n[Home]\n";
+  struct Case {
+    const char* key;
+    const char *lowest, *below, *highest, *above;
+  } cases[] = {
+      {"HeightM", "-500", "-500.01", "9000", "9000.01"},
+      {"MinElevationDeg", "-5", "-5.01", "90", "90.01"},
+      {"DishDiameterM", "0.1", "0.09", "100", "100.01"},
+      {"DishEfficiency", "0.01", "0.009", "1", "1.001"},
+      {"ReceiverNoiseK", "1", "0.99", "100000", "100000.1"},
+  };
+  for (const Case& c : cases) {
+    for (const char* v : {c.lowest, c.highest}) {
+      const auto parsed = ParseStationsIni(both + c.key + "=" + v + "\n");
+      EXPECT_TRUE(std::holds_alternative<Stations>(parsed)) << c.key << "=" << v;
+    }
+    for (const char* v : {c.below, c.above}) {
+      const auto parsed = ParseStationsIni(both + c.key + "=" + v + "\n");
+      ASSERT_TRUE(std::holds_alternative<StationsParseError>(parsed)) << c.key << "=" << v;
+      EXPECT_EQ(std::get<StationsParseError>(parsed).line, 6) << c.key << "=" << v;
+    }
+  }
+}
+
 TEST(StationsIni, RefusesHostileOrBrokenText) {
   const std::string both = "[Home]\nLocation=JO22\n[DX]\nLocation=FN31\n";
   struct Case {
@@ -116,8 +146,6 @@ TEST(StationsIni, RefusesHostileOrBrokenText) {
       {"bad locator", both + "[DX]\nLocation=ZZ99\n", 6},
       {"height not a number", both + "[DX]\nHeightM=high\n", 6},
       {"infinite receiver temperature", both + "[DX]\nReceiverNoiseK=inf\n", 6},
-      {"efficiency over one", both + "[Home]\nDishEfficiency=1.5\n", 6},
-      {"negative dish", both + "[Home]\nDishDiameterM=-3\n", 6},
       {"mask elevation beyond the zenith", both + "[Home]\nHorizonMask=10:95\n", 6},
       {"mask elevation just below the nadir", both + "[Home]\nHorizonMask=10:-90.05\n", 6},
       {"mask without its colon", both + "[Home]\nHorizonMask=10;20\n", 6},

@@ -97,6 +97,14 @@ TEST(SaveThrough, AHardLinkedFileKeepsItsLinksAndEveryNameSeesTheSave) {
   EXPECT_TRUE(fs::equivalent(file, other));
   EXPECT_EQ(FileText(other), Text(Pattern(2)));
   EXPECT_EQ(folder.Names(), (std::set<std::string>{kDataFileName, "backup.dat"}));
+
+  // A text file (the placement or the stations file), longer before than
+  // after: overwritten where it is and cut to the new text.
+  const fs::path text = folder.path() / "stations.ini";
+  WriteText(text, "[Home]\nLocation=JO22\n; a longer comment\n");
+  fs::create_hard_link(text, folder.path() / "stations.bak");
+  ASSERT_TRUE(ReplaceFileContents(text, "[Home]\nLocation=IO91\n").ok());
+  EXPECT_EQ(FileText(folder.path() / "stations.bak"), "[Home]\nLocation=IO91\n");
 }
 
 // Saves of two values in turn into a hard-linked file (updated in place)

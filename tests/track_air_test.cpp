@@ -9,6 +9,7 @@
 #include "itu676_13_slant.h"
 #include "itu840.h"
 #include "spectrum_command.h"
+#include "track_environment.h"
 
 namespace quillmere {
 namespace {
@@ -112,6 +113,28 @@ TEST(RayTracedAir, RainAddsItsColumnAlongTheRay) {
   EXPECT_DOUBLE_EQ(RayTracedAirOf(rain)(true, Airless(30)).attenuation_db,
                    RayTracedAirOf(clear)(true, Airless(30)).attenuation_db);
   EXPECT_NE(RayTracedAirKey(rain), RayTracedAirKey(clear));
+}
+
+// The planner computes afresh when the key of its air changes: each model's
+// key follows what that model reads and nothing else, so a change the track
+// would show is never missed and one it would not show costs no new track.
+TEST(TrackAirKey, FollowsWhatEachModelReads) {
+  QuillmereState base;
+  base.Frequency = 10.368L;
+  const auto cosecant = TrackAirKey(base, TrackAtmosphere::kCosecant);
+  const auto traced = TrackAirKey(base, TrackAtmosphere::kRayTraced);
+  QuillmereState cloudier = base;  // the window's cloud figure alone
+  cloudier.Home.CloudAttenuation += 0.1L;
+  EXPECT_NE(TrackAirKey(cloudier, TrackAtmosphere::kCosecant), cosecant);
+  EXPECT_EQ(TrackAirKey(cloudier, TrackAtmosphere::kRayTraced), traced);
+  QuillmereState warmer = base;  // the weather alone, not yet recalculated
+  warmer.DX.Temperature += 1;
+  EXPECT_EQ(TrackAirKey(warmer, TrackAtmosphere::kCosecant), cosecant);
+  EXPECT_NE(TrackAirKey(warmer, TrackAtmosphere::kRayTraced), traced);
+  QuillmereState other_band = base;
+  other_band.Frequency = 24.048L;
+  EXPECT_NE(TrackAirKey(other_band, TrackAtmosphere::kCosecant), cosecant);
+  EXPECT_NE(TrackAirKey(other_band, TrackAtmosphere::kRayTraced), traced);
 }
 
 }  // namespace
