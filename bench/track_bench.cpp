@@ -6,13 +6,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include "maidenhead.h"
+#include "fortnight.h"
 #include "track_air.h"
 #include "track_command.h"
 
 namespace {
 
 using namespace quillmere;
+using namespace quillmere::bench;
 
 // A warm humid day at Home and a cold dry one at DX, at 24 GHz.
 QuillmereState Weather() {
@@ -33,15 +34,6 @@ QuillmereState Weather() {
   return state;
 }
 
-Station At(const char* locator, double height_m) {
-  Station s;
-  const LatLon where = *LocatorToLatLon(locator);
-  s.latitude_deg = where.latitude_deg;
-  s.longitude_deg = where.longitude_deg;
-  s.height_m = height_m;
-  return s;
-}
-
 void BM_RayTracedAirTables(benchmark::State& state) {
   const QuillmereState weather = Weather();
   for (auto _ : state) benchmark::DoNotOptimize(RayTracedAirOf(weather));
@@ -50,18 +42,9 @@ BENCHMARK(BM_RayTracedAirTables)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FourteenDaysRayTraced(benchmark::State& state) {
   const StationSlantAir air = RayTracedAirOf(Weather());
-  TrackRequest request;
-  request.stations = {At("JO22oc", 10.0), At("FN31pr", 90.0)};
-  request.start_utc_s = 1767225600.0;  // 2026-01-01T00:00:00Z
-  request.span_minutes = 14 * 24 * 60;
-  request.frequency_hz = 24.048e9;
+  TrackRequest request = FortnightRequest();
   request.slant_air = SlantAirFor(request, air);
-  for (auto _ : state) {
-    Track track = ComputeTrack(request);
-    benchmark::DoNotOptimize(track.rows.data());
-    benchmark::ClobberMemory();
-  }
-  state.counters["rows"] = 14 * 24 * 60;
+  TimeTrack(state, request);
 }
 BENCHMARK(BM_FourteenDaysRayTraced)->Unit(benchmark::kMillisecond);
 

@@ -27,8 +27,6 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <type_traits>
-#include <variant>
 #include <vector>
 
 #include "calculator.h"
@@ -84,20 +82,6 @@ struct Program {
   RecordBuffer buffer;
   CountingMessages messages;
 };
-
-// The value of a judged field, as a real.
-Real ValueOf(const quillmere::RecordField& field, const PersistedFields& fields) {
-  return std::visit(
-      [](auto member) -> Real {
-        using M = decltype(member);
-        if constexpr (std::is_same_v<M, std::string*> || std::is_same_v<M, std::monostate>) {
-          return 0;
-        } else {
-          return static_cast<Real>(*member);
-        }
-      },
-      quillmere::ReadMember(field, fields));
-}
 
 std::string Number(Real x) {
   char text[64];
@@ -201,8 +185,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (field.rule == quillmere::FieldRule::kCarried || i == quillmere::FieldIndex("Frequency")) {
       continue;
     }
-    const Real want = ValueOf(field, bad[i] ? before : file);
-    const Real got = ValueOf(field, after);
+    const Real want = quillmere::JudgedValue(field, bad[i] ? before : file);
+    const Real got = quillmere::JudgedValue(field, after);
     if (!(got == want)) {
       Fail(std::string(field.name) + " is " + Number(got) + " after the load, expected " +
            Number(want) + (bad[i] ? " (refused)" : " (accepted)"));

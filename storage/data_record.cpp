@@ -110,18 +110,13 @@ void EncodeRecord(const PersistedFields& f, DataRecord& r) {
   EncodeRows(f, r, std::make_index_sequence<kRecordFieldCount>());
 }
 
-void CopyFields(const PersistedFields& from, PersistedFields& into, const FieldSet& which) {
-  for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
-    if (!which[i]) continue;
-    std::visit(
-        [&](auto member) {
-          using M = decltype(member);
-          if constexpr (!std::is_same_v<M, std::monostate>) {
-            *member = *std::get<M>(ReadMember(kRecordFields[i], from));
-          }
-        },
-        kRecordFields[i].at(into));
-  }
+void CopyMember(FieldRef from, FieldRef into) {
+  std::visit(
+      [&](auto member) {
+        using M = decltype(member);
+        if constexpr (!std::is_same_v<M, std::monostate>) *member = *std::get<M>(from);
+      },
+      into);
 }
 
 }  // namespace quillmere

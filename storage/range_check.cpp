@@ -8,8 +8,18 @@
 namespace quillmere {
 namespace {
 
-// The value of a judged field as a real; the texts are never judged.
-Real ValueOf(const RecordField& field, const PersistedFields& fields) {
+bool Accepted(const RecordField& field, Real value, std::span<const Real> bands) {
+  if (!std::isfinite(value)) return false;
+  if (field.rule != FieldRule::kWithin && value == 0) return true;
+  if (field.rule == FieldRule::kZeroOrBand) {
+    return std::find(bands.begin(), bands.end(), value) != bands.end();
+  }
+  return value >= field.limit.low && value <= field.limit.high;
+}
+
+}  // namespace
+
+Real JudgedValue(const RecordField& field, const PersistedFields& fields) {
   return std::visit(
       [](auto member) -> Real {
         using M = decltype(member);
@@ -22,23 +32,12 @@ Real ValueOf(const RecordField& field, const PersistedFields& fields) {
       ReadMember(field, fields));
 }
 
-bool Accepted(const RecordField& field, Real value, std::span<const Real> bands) {
-  if (!std::isfinite(value)) return false;
-  if (field.rule != FieldRule::kWithin && value == 0) return true;
-  if (field.rule == FieldRule::kZeroOrBand) {
-    return std::find(bands.begin(), bands.end(), value) != bands.end();
-  }
-  return value >= field.limit.low && value <= field.limit.high;
-}
-
-}  // namespace
-
 FieldSet OutOfRangeFields(const PersistedFields& fields, std::span<const Real> band_frequencies) {
   FieldSet out;
   for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
     const RecordField& field = kRecordFields[i];
     if (field.rule == FieldRule::kCarried) continue;
-    if (!Accepted(field, ValueOf(field, fields), band_frequencies)) out.set(i);
+    if (!Accepted(field, JudgedValue(field, fields), band_frequencies)) out.set(i);
   }
   return out;
 }

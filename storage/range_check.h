@@ -22,6 +22,10 @@ namespace quillmere {
 // the reserved texts are carried through untouched and never judged.
 FieldSet OutOfRangeFields(const PersistedFields& fields, std::span<const Real> band_frequencies);
 
+// The value of a judged field as a real; 0 for the texts and the reserved
+// bytes, which are never judged.
+Real JudgedValue(const RecordField& field, const PersistedFields& fields);
+
 // The names of the fields of the set in record order, as "Home.Temperature",
 // "DX.Pressure", "FrequencyIndex", ...
 std::vector<std::string> FieldNames(const FieldSet& fields);

@@ -269,7 +269,8 @@ inline FieldRef ReadMember(const RecordField& field, const PersistedFields& fiel
   return field.at(const_cast<PersistedFields&>(fields));
 }
 
-// Copies the fields in `which` from `from` into `into`, leaving the others.
-void CopyFields(const PersistedFields& from, PersistedFields& into, const FieldSet& which);
+// Copies the member `from` points to into the one `into` points to, of the
+// same type; nothing for the reserved bytes, which no member holds.
+void CopyMember(FieldRef from, FieldRef into);
 
 }  // namespace quillmere

@@ -21,42 +21,112 @@ StationParams ReferenceStation() {
   return s;
 }
 
-TEST(ComputeGas, SetsTheRatiosAndTheFourFiguresOfTheStation) {
+// The figures of the reference station at 10 GHz with fog of 50 m visibility.
+TEST(StationSteps, TheFiguresOfTheReferenceStationAt10GHz) {
   StationParams s = ReferenceStation();
-  s.Temperature = 27;
   GasRatios ratios;
   UpdateVapourDensity(s);
   ComputeGas(s, 10.368L, ratios);
-  EXPECT_EQ(ratios.PressureRatio, 1);
-  EXPECT_EQ(ratios.TemperatureRatio, 288 / 300.0L);
-  s.Temperature = 15;
-  UpdateVapourDensity(s);
-  ComputeGas(s, 10.368L, ratios);
-  EXPECT_NEAR(s.VapourDensity, 6.41L, 0.005L);
-  EXPECT_NEAR(ZenithAttenuation(s), 0.0517L, 5e-5L);
-  EXPECT_NEAR(s.DryAirHeight, 5.20L, 0.005L);
-  EXPECT_NEAR(s.VapourHeight, 1.68L, 0.005L);
+  SelectFog(s, 2);
+  const Real Kl = UpdateCloudAndFog(s, 10.368L);
+  StationParams warm = ReferenceStation();
+  warm.Temperature = 27;
+  GasRatios warm_ratios;
+  ComputeGas(warm, 10.368L, warm_ratios);
+  const struct {
+    const char* what;
+    Real got, want, tol;
+  } figures[] = {
+      {"rp at 1013 hPa", warm_ratios.PressureRatio, 1, 0},
+      {"rt at 27 degC", warm_ratios.TemperatureRatio, 288 / 300.0L, 0},
+      {"vapour density, g/m3", s.VapourDensity, 6.41L, 0.005L},
+      {"zenith gases, dB", ZenithAttenuation(s), 0.0517L, 5e-5L},
+      {"dry-air height, km", s.DryAirHeight, 5.20L, 0.005L},
+      {"vapour height, km", s.VapourHeight, 1.68L, 0.005L},
+      {"water temperature, K", s.TemperatureKelvin, 15 + 273.15L, 0},
+      {"Kl", Kl, 0.0646L, 5e-5L},
+      {"cloud at 30 deg, dB", s.CloudAttenuation, 0.0258L, 5e-5L},
+      {"fog, dB/km", s.FogAttenuation, 0.0323L, 5e-5L},
+  };
+  for (const auto& f : figures) EXPECT_NEAR(f.got, f.want, f.tol) << f.what;
 }
 
-TEST(ComputeGas, Above350GHzTheDryAirFigureIsKept) {
-  StationParams s = ReferenceStation();
-  s.DryAirSpecific = 42;
+// Where the dry-air model gives no figure the previous one is kept; before
+// any data (all zero) the figures are not finite, and nothing breaks.
+TEST(StationSteps, ComputeGasWhereTheModelsGiveNoFigure) {
+  StationParams above = ReferenceStation();
+  above.DryAirSpecific = 42;
   GasRatios ratios;
-  ComputeGas(s, 400, ratios);
-  EXPECT_EQ(s.DryAirSpecific, 42);
-}
-
-TEST(ComputeGas, BeforeAnyDataTheFiguresAreNotFiniteButNothingBreaks) {
-  StationParams s;  // all zero: pressure 0, frequency 0
-  GasRatios ratios;
-  UpdateVapourDensity(s);
-  ComputeGas(s, 0, ratios);
+  ComputeGas(above, 400, ratios);
+  EXPECT_EQ(above.DryAirSpecific, 42) << "above 350 GHz";
+  StationParams zero;
+  UpdateVapourDensity(zero);
+  ComputeGas(zero, 0, ratios);
   EXPECT_EQ(ratios.PressureRatio, 0);
-  EXPECT_FALSE(std::isfinite(s.DryAirSpecific));
-  EXPECT_EQ(s.DryAirHeight, 0);
+  EXPECT_FALSE(std::isfinite(zero.DryAirSpecific));
+  EXPECT_EQ(zero.DryAirHeight, 0);
 }
 
-TEST(UpdateRainAttenuation, PowerLawOfTheSelectedBandAndPolarisation) {
+// Each selection group's item picks its table value; an item outside the
+// table keeps the value the group had.
+Real BandFrequency(ItemIndex item, Real before) {
+  BandCoefficients band;
+  SelectBand(item, before, band);
+  return before;
+}
+Real RainRate(ItemIndex item, Real before) {
+  StationParams s;
+  s.RainRate = before;
+  s.RainRateIndex = item;
+  Real f = 0;
+  BandCoefficients band;
+  UpdateRainAttenuation(s, 0, f, band);
+  return s.RainRate;
+}
+Real FogDensity(ItemIndex item, Real before) {
+  StationParams s;
+  s.FogDensity = before;
+  SelectFog(s, item);
+  EXPECT_EQ(s.FogIndex, item);
+  return s.FogDensity;
+}
+// Fog liquid water M = 0.59 - 0.0018 V for a visibility V in metres.
+constexpr Real Fog(Real visibility_m) {
+  return 0.59L - 0.0018L * visibility_m;
+}
+
+TEST(StationSteps, AnItemPicksItsValueAndAnItemOutsideKeepsIt) {
+  const struct {
+    const char* what;
+    Real (*select)(ItemIndex, Real);
+    ItemIndex item;
+    Real before, want, tol;
+  } cases[] = {
+      {"the first band", BandFrequency, 0, 99, 10.368L, 0},
+      {"the last band", BandFrequency, 7, 99, 241, 0},
+      {"a band before the table", BandFrequency, -1, 99, 99, 0},
+      {"a band after the table", BandFrequency, 8, 99, 99, 0},
+      {"the no-rain item clears a previous rate", RainRate, 0, 7, 0, 0},
+      {"the heaviest rain", RainRate, 5, 7, 150, 0},
+      {"a rain item before the table", RainRate, -1, 7, 7, 0},
+      {"a rain item after the table", RainRate, 6, 7, 7, 0},
+      {"the no-fog item clears a previous density", FogDensity, 0, 0.3L, 0, 0},
+      {"fog at 10 m", FogDensity, 1, 0, Fog(10), 1e-15L},
+      {"fog at 50 m", FogDensity, 2, 0, Fog(50), 1e-15L},
+      {"fog at 100 m", FogDensity, 3, 0, Fog(100), 1e-15L},
+      {"fog at 150 m", FogDensity, 4, 0, Fog(150), 1e-15L},
+      {"fog at 200 m", FogDensity, 5, 0, Fog(200), 1e-15L},
+      {"fog at 250 m", FogDensity, 6, 0, Fog(250), 1e-15L},
+      {"fog at 300 m", FogDensity, 7, 0, Fog(300), 1e-15L},
+      {"a fog item before the table", FogDensity, -1, 0.3L, 0.3L, 0},
+      {"a fog item after the table", FogDensity, 8, 0.3L, 0.3L, 0},
+  };
+  for (const auto& c : cases) EXPECT_NEAR(c.select(c.item, c.before), c.want, c.tol) << c.what;
+}
+
+// The P.838 power law of the selected band and polarisation; a polarisation
+// outside the group picks no coefficients and keeps the previous figure.
+TEST(StationSteps, RainAttenuationOfTheBandAndPolarisation) {
   const struct {
     const char* what;
     ItemIndex band, rain, polarisation;
@@ -67,123 +137,18 @@ TEST(UpdateRainAttenuation, PowerLawOfTheSelectedBandAndPolarisation) {
       {"10 GHz, 10 mm/h, circular (plain means)", 0, 3, 2, 0.202L, 5e-4L},
       {"241 GHz, 25 mm/h, circular", 7, 4, 2, 12.5L, 0.05L},
       {"10 GHz, no rain", 0, 0, 0, 0, 0},
+      {"a polarisation before the group", 0, 3, -1, 99, 0},
+      {"a polarisation after the group", 0, 3, 3, 99, 0},
   };
   for (const auto& c : cases) {
     StationParams s;
     s.RainRateIndex = c.rain;
     s.Polarisation = c.polarisation;
+    s.RainAttenuation = 99;
     Real f = 0;
     BandCoefficients band;
     UpdateRainAttenuation(s, c.band, f, band);
     EXPECT_NEAR(s.RainAttenuation, c.gamma, c.tol) << c.what;
-  }
-}
-
-TEST(UpdateRainAttenuation, AnIndexOutsideATableLeavesTheValue) {
-  for (ItemIndex outside : {-1, 6}) {
-    StationParams s;
-    s.RainRate = 7;
-    s.RainRateIndex = outside;
-    s.Polarisation = 0;
-    Real f = 0;
-    BandCoefficients band;
-    UpdateRainAttenuation(s, 0, f, band);
-    EXPECT_EQ(s.RainRate, 7) << outside;  // rain rate kept, used as it is
-    EXPECT_NEAR(s.RainAttenuation, 0.01217L * std::pow(7.0L, 1.2571L), 1e-15L) << outside;
-  }
-  for (ItemIndex outside : {-1, 3}) {
-    StationParams s;
-    s.RainRateIndex = 3;
-    s.Polarisation = outside;
-    s.RainAttenuation = 99;
-    Real f = 0;
-    BandCoefficients band;
-    UpdateRainAttenuation(s, 0, f, band);
-    EXPECT_EQ(s.RainRate, 10) << outside;
-    EXPECT_EQ(s.RainAttenuation, 99) << outside;
-  }
-}
-
-TEST(UpdateRainAttenuation, TheNoRainItemClearsAPreviousRate) {
-  StationParams s;
-  s.RainRate = 7;
-  s.RainAttenuation = 1;
-  s.RainRateIndex = 0;
-  Real f = 0;
-  BandCoefficients band;
-  UpdateRainAttenuation(s, 0, f, band);
-  EXPECT_EQ(s.RainRate, 0);
-  EXPECT_EQ(s.RainAttenuation, 0);
-}
-
-TEST(SelectBand, LoadsTheTableFrequencyAndMeanCircularCoefficients) {
-  const Real expected[] = {10.368L, 24.048L, 47.088L, 78, 100, 122, 134, 241};
-  for (ItemIndex i = 0; i < 8; ++i) {
-    Real f = 0;
-    BandCoefficients band;
-    SelectBand(i, f, band);
-    EXPECT_EQ(f, expected[i]);
-  }
-  Real f = 0;
-  BandCoefficients band;
-  SelectBand(0, f, band);
-  EXPECT_EQ(band.KC, (0.01217L + 0.01129L) / 2);
-  EXPECT_EQ(band.AlphaC, (1.2571L + 1.2156L) / 2);
-  SelectBand(7, f, band);
-  EXPECT_EQ(band.KC, (1.6332L + 1.6369L) / 2);
-  EXPECT_EQ(band.AlphaC, (0.6339L + 0.6303L) / 2);
-}
-
-TEST(SelectBand, AnIndexOutsideTheTableChangesNothing) {
-  Real f = 24.048L;
-  BandCoefficients band;
-  SelectBand(1, f, band);
-  const BandCoefficients before = band;
-  for (ItemIndex bad : {-1, 8, 1000}) {
-    SelectBand(bad, f, band);
-    EXPECT_EQ(f, 24.048L);
-    EXPECT_EQ(band.KH, before.KH);
-    EXPECT_EQ(band.AlphaC, before.AlphaC);
-  }
-}
-
-TEST(UpdateCloudAndFog, CloudAlongTheSlantAndFogPerKilometre) {
-  StationParams s = ReferenceStation();
-  SelectFog(s, 2);  // 50 m visibility
-  const Real Kl = UpdateCloudAndFog(s, 10.368L);
-  EXPECT_EQ(s.TemperatureKelvin, 15 + 273.15L);
-  EXPECT_NEAR(Kl, 0.0646L, 5e-5L);
-  EXPECT_NEAR(s.CloudAttenuation, 0.0258L, 5e-5L);
-  EXPECT_NEAR(s.FogAttenuation, 0.0323L, 5e-5L);
-  EXPECT_EQ(s.FogDensity, 0.5L);
-  EXPECT_EQ(s.FogIndex, 2);
-}
-
-TEST(SelectFog, AnItemOutsideTheTableKeepsTheDensity) {
-  StationParams s;
-  SelectFog(s, 7);
-  EXPECT_EQ(s.FogDensity, 0.05L);
-  for (ItemIndex outside : {-1, 8}) {
-    SelectFog(s, outside);
-    EXPECT_EQ(s.FogDensity, 0.05L);
-    EXPECT_EQ(s.FogIndex, outside);
-  }
-}
-
-TEST(SelectFog, TheNoFogItemClearsThePreviousDensity) {
-  StationParams s;
-  SelectFog(s, 1);
-  SelectFog(s, 0);
-  EXPECT_EQ(s.FogDensity, 0);
-}
-
-TEST(SelectFog, FogDensityFollowsTheVisibilityLine) {
-  // M = 0.59 - 0.0018 V, meeting 0.5 g/m3 at 50 m and 0.05 at 300 m.
-  const Real visibility[] = {10, 50, 100, 150, 200, 250, 300};
-  StationParams s;
-  for (int i = 0; i < 7; ++i) {
-    SelectFog(s, i + 1);
-    EXPECT_NEAR(s.FogDensity, 0.59L - 0.0018L * visibility[i], 1e-15L) << visibility[i];
   }
 }
 

@@ -41,9 +41,6 @@ if(TARGET quillmere_ui)
   endif()
 endif()
 
-# The form's slider ranges and selection items against the input limits.
-if(TARGET quillmere_ui)
-  quillmere_add_test(form_limits_tests SOURCES form_limits_test.cpp LIBS quillmere_core Qt6::Core)
-  target_compile_definitions(form_limits_tests PRIVATE
-    QUILLMERE_FORM="${PROJECT_SOURCE_DIR}/ui/tform1.ui")
-endif()
+# The form's slider ranges and selection items, from the component table
+# generated from it, against the input limits.
+quillmere_add_test(form_limits_tests SOURCES form_limits_test.cpp LIBS quillmere_app)
