@@ -203,9 +203,11 @@ double LibrationSpreadHz(const MoonSighting& a, const MoonSighting& b, double f_
   double w_sum[3] = {0.0, 0.0, 0.0};
   for (const MoonSighting* s : {&a, &b}) {
     double u[3] = {s->direction[0], s->direction[1], s->direction[2]};
+    double w[3] = {s->direction_rate[0], s->direction_rate[1], s->direction_rate[2]};
     double spin_cross_u[3];
     eraPxp(spin_vector, u, spin_cross_u);
-    for (int i = 0; i < 3; ++i) w_sum[i] += s->direction_rate[i] - spin_cross_u[i];
+    eraPmp(w, spin_cross_u, w);
+    eraPpp(w_sum, w, w_sum);
   }
   // Only the part across the line of sight moves the disk's points toward
   // or away from the stations.
@@ -215,7 +217,7 @@ double LibrationSpreadHz(const MoonSighting& a, const MoonSighting& b, double f_
   double u_mid_length = 0.0;
   eraPn(u_mid, &u_mid_length, u_unit);
   const double along = eraPdp(w_sum, u_unit);
-  for (int i = 0; i < 3; ++i) w_sum[i] -= along * u_unit[i];
+  eraPpsp(w_sum, -along, u_unit, w_sum);
   return 2.0 * f_hz * eraPm(w_sum) * kMoonRadiusKm / kSpeedOfLightKmS;
 }
 

@@ -1,12 +1,14 @@
 // The exact-method commands: their arguments and their rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "itu676_13.h"
+#include "spectrum_charts.h"
 #include "spectrum_command.h"
 
 namespace quillmere {
@@ -183,6 +185,102 @@ TEST(ExactPathRows, GlobalProfileIgnoresTheStationsWeather) {
   std::vector<std::string_view> station = args;
   station[8] = "station";
   EXPECT_NE(RunCommand(station, a)["rows"], RunCommand(station, b)["rows"]);
+}
+
+// --- What the "Spectrum and elevation" view draws ---------------------------
+
+const ChartSeries& Series(const ChartData& chart, const std::string& name) {
+  for (const ChartSeries& s : chart.series)
+    if (s.name == name) return s;
+  ADD_FAILURE() << "no series " << name;
+  static const ChartSeries none;
+  return none;
+}
+
+double At(const ChartData& chart, const std::string& name, double x) {
+  const auto k = std::find(chart.x.begin(), chart.x.end(), x) - chart.x.begin();
+  EXPECT_LT(static_cast<std::size_t>(k), chart.x.size()) << x;
+  return Series(chart, name).y.at(static_cast<std::size_t>(k));
+}
+
+// The elevation charts are --slant's rows for each station: the same ray
+// trace, the window's cosecant figure beside it (none at 0 degrees) and the
+// window's sky noise 280 (1 - 10^(-A/10)) of that figure.
+TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
+  QuillmereState state = Stations();
+  state.Frequency = 24.048L;
+  const ElevationCharts charts = ComputeElevationCharts(state);
+  const std::vector<double>& x = charts.attenuation.x;
+  ASSERT_EQ(x.size(), 71u);  // 0-5 by quarters, 6-20 by ones, 22-90 by twos
+  EXPECT_EQ(x.front(), 0);
+  EXPECT_EQ(x[20], 5);
+  EXPECT_EQ(x.back(), 90);
+  EXPECT_TRUE(std::is_sorted(x.begin(), x.end()));
+  EXPECT_EQ(charts.sky.x, x);
+  for (const char* who : {"home", "dx"}) {
+    const std::string name = std::string_view(who) == "home" ? "Home" : "DX";
+    const auto slant = RunCommand({"--slant", "--station", who, "--ghz", "24.048", "--elevations",
+                                   "0,0.25,7,30,90", "--json"},
+                                  state);
+    for (const auto& row : slant["rows"]) {
+      const double e = row["elevation"];
+      SCOPED_TRACE(name + " at " + std::to_string(e));
+      EXPECT_DOUBLE_EQ(At(charts.attenuation, name + " ray trace dB", e), row["ray_db"]);
+      EXPECT_DOUBLE_EQ(At(charts.sky, name + " ray trace K", e), row["sky_k"]);
+      const double cosecant = At(charts.attenuation, name + " cosecant dB", e);
+      if (row["cosecant_db"].is_null()) {
+        EXPECT_TRUE(std::isnan(cosecant));
+        EXPECT_TRUE(std::isnan(At(charts.sky, name + " cosecant K", e)));
+      } else {
+        EXPECT_DOUBLE_EQ(cosecant, row["cosecant_db"]);
+        EXPECT_NEAR(At(charts.sky, name + " cosecant K", e),
+                    280 * (1 - std::pow(10, -cosecant / 10)), 1e-9);
+      }
+    }
+  }
+}
+
+// The frequency chart is --spectrum's rows at each station's weather.
+TEST(SpectrumCharts, FrequencyChartIsEachStationsSpectrum) {
+  const QuillmereState state = Stations();
+  const ChartData chart = ComputeFrequencyChart(state);
+  ASSERT_EQ(chart.x.size(), 350u);
+  EXPECT_EQ(chart.x.front(), 1);
+  EXPECT_EQ(chart.x.back(), 350);
+  EXPECT_EQ(ComputeFrequencyChart(state, 5).x.size(), 70u);
+  for (const char* who : {"home", "dx"}) {
+    const std::string name = std::string_view(who) == "home" ? "Home" : "DX";
+    const auto spectrum = RunCommand({"--spectrum", "--station", who, "--from-ghz", "22",
+                                      "--to-ghz", "60", "--step-ghz", "38", "--json"},
+                                     state);
+    for (const auto& row : spectrum["rows"]) {
+      const double f = row["ghz"];
+      SCOPED_TRACE(name + " at " + std::to_string(f));
+      EXPECT_DOUBLE_EQ(At(chart, name + " zenith dB", f), row["zenith_db"]);
+      EXPECT_DOUBLE_EQ(At(chart, name + " gamma_o dB/km", f), row["gamma_o_db_km"]);
+      EXPECT_DOUBLE_EQ(At(chart, name + " gamma_w dB/km", f), row["gamma_w_db_km"]);
+    }
+  }
+}
+
+// The charts are drawn afresh when their key changes: the frequency chart
+// follows the weather, not the band; the elevation charts both.
+TEST(SpectrumCharts, KeysFollowWhatTheChartsRead) {
+  const QuillmereState base = Stations();
+  QuillmereState other_band = base, wetter = base;
+  other_band.Frequency = 47.088L;
+  wetter.DX.Humidity += 1;
+  EXPECT_EQ(StationAirKey(other_band), StationAirKey(base));
+  EXPECT_NE(ElevationKey(other_band), ElevationKey(base));
+  EXPECT_NE(StationAirKey(wetter), StationAirKey(base));
+  EXPECT_NE(ElevationKey(wetter), ElevationKey(base));
+}
+
+// CSV: full precision with '.', a missing figure left empty.
+TEST(SpectrumCharts, CsvKeepsEveryDigitAndLeavesNoFigureEmpty) {
+  ChartData chart{
+      "elevation_deg", {0, 0.1}, {{"A dB", {std::nan(""), 1.0 / 3}}, {"B K", {2.7, 300}}}};
+  EXPECT_EQ(ChartCsv(chart), "elevation_deg,A dB,B K\n0,,2.7\n0.1,0.3333333333333333,300\n");
 }
 
 }  // namespace
