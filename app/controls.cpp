@@ -20,9 +20,8 @@ Controls::Controls(Display& display) : display_(display) {
 
 std::size_t Controls::IndexOf(std::string_view name) const {
   // A handful of controls: a linear search beats hashing the name.
-  for (std::size_t i = 0; i < controls_.size(); ++i) {
-    if (controls_[i].name == name) return i;
-  }
+  const auto found = std::ranges::find(controls_, name, &Control::name);
+  if (found != controls_.end()) return static_cast<std::size_t>(found - controls_.begin());
   throw std::invalid_argument("no selection group or slider named " + std::string(name));
 }
 

@@ -119,6 +119,7 @@ TEST(StationsIni, NumbersUpToTheirLimits) {
       {"DishDiameterM", "0.1", "0.09", "100", "100.01"},
       {"DishEfficiency", "0.01", "0.009", "1", "1.001"},
       {"ReceiverNoiseK", "1", "0.99", "100000", "100000.1"},
+      {"HorizonMask", "0:-90", "-0.05:0", "360:90", "360.05:0"},
   };
   for (const Case& c : cases) {
     for (const char* v : {c.lowest, c.highest}) {
@@ -146,7 +147,7 @@ TEST(StationsIni, RefusesHostileOrBrokenText) {
       {"bad locator", both + "[DX]\nLocation=ZZ99\n", 6},
       {"height not a number", both + "[DX]\nHeightM=high\n", 6},
       {"infinite receiver temperature", both + "[DX]\nReceiverNoiseK=inf\n", 6},
-      {"mask elevation beyond the zenith", both + "[Home]\nHorizonMask=10:95\n", 6},
+      {"mask elevation beyond the zenith", both + "[Home]\nHorizonMask=10:90.05\n", 6},
       {"mask elevation just below the nadir", both + "[Home]\nHorizonMask=10:-90.05\n", 6},
       {"mask without its colon", both + "[Home]\nHorizonMask=10;20\n", 6},
       {"control character in a name", both + "[Home]\nName=A\x1b[2J\n", 6},

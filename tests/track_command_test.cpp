@@ -68,6 +68,8 @@ TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
       {"span of nothing", with({"--span", "0"})},
       {"date that does not exist", with({"--from", "2026-02-30T00:00:00"})},
       {"hour 24", with({"--from", "2026-01-01T24:00:00"})},
+      {"minute 60", with({"--from", "2026-01-01T12:60:00"})},
+      {"second 60 (UTC's leap seconds are not taken)", with({"--from", "2026-01-01T12:00:60"})},
       {"time without seconds", with({"--from", "2026-01-01T12:00"})},
       {"a letter O for a zero in the year", with({"--from", "2O26-01-01T00:00:00"})},
       {"a sign in the minutes", with({"--from", "2026-01-01T12:+1:00"})},
@@ -139,12 +141,15 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
             doc["windows"][0]["end"].get<std::string>());
 }
 
-// A step as long as the span is one row, not a refusal.
+// A step as long as the span is one row, not a refusal; the last second of
+// a year is a moment like any other.
 TEST(TrackCommand, AStepAsLongAsTheSpanGivesOneRow) {
   const CommandRun run = Track({"--track", "--home", "JO01", "--dx", "FN31", "--from",
-                                "2026-01-01T00:00:00", "--span", "10", "--step", "10", "--json"});
+                                "2026-12-31T23:59:59", "--span", "10", "--step", "10", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(nlohmann::json::parse(run.out)["rows"].size(), 1u);
+  const auto rows = nlohmann::json::parse(run.out)["rows"];
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0]["utc"], "2026-12-31T23:59:59Z");
 }
 
 // The degradation's air is the window's cosecant model unless the ray trace
