@@ -191,6 +191,9 @@ struct Row {
 };
 
 constexpr int kD = -1;
+// Precision and decimals of a row whose style's function writes the figure
+// in its own way: not read.
+constexpr int kOwn = 0;
 constexpr Station H = Station::Home;
 constexpr Station X = Station::DX;
 using SC = StationComponents;
@@ -211,8 +214,8 @@ constexpr Row kResultRows[] = {
     {H, &SC::gas_specific, &SF::gas_specific, 8, kD, " dB/km"},
     {H, &SC::vapour_density, &SF::vapour_density, 8, kD, " g/m\u00b3"},
     {H, &SC::path_length, &SF::path_length, 8, 1, " km"},
-    {H, &SC::via_line, &SF::via_line, 8, 1, "", Style::kViaLine},
-    {H, &SC::elevation, &SF::elevation, 8, 0, " \u00b0", Style::kElevation},
+    {H, &SC::via_line, &SF::via_line, kOwn, kOwn, "", Style::kViaLine},
+    {H, &SC::elevation, &SF::elevation, kOwn, kOwn, "", Style::kElevation},
     {H, &SC::slant_total, &SF::slant_total, 8, kD, " dB"},
     {H, &SC::dry_air_height, &SF::dry_air_height, 8, kD, " km"},
     {H, &SC::vapour_height, &SF::vapour_height, 8, kD, " km"},
@@ -222,8 +225,8 @@ constexpr Row kResultRows[] = {
     {H, &SC::vapour_db, &SF::vapour_specific, 8, kD, " dB"},
     {H, &SC::dry_air_at_height, &SF::dry_air_at_height, 8, kD, " dB"},
     {H, &SC::vapour_at_height, &SF::vapour_at_height, 8, kD, " dB"},
-    {H, &SC::slant_caption, &SF::elevation, 8, 0, " \u00b0", Style::kElevationCaption},
-    {X, &SC::slant_caption, &SF::elevation, 8, 0, " \u00b0", Style::kElevationCaption},
+    {H, &SC::slant_caption, &SF::elevation, kOwn, kOwn, "", Style::kElevationCaption},
+    {X, &SC::slant_caption, &SF::elevation, kOwn, kOwn, "", Style::kElevationCaption},
     {H, &SC::rain_block, &SF::rain, 8, kD, " dB/km"},
     {H, &SC::rain_summary, &SF::rain, 8, kD, " dB/km"},
     {H, &SC::rain_slant, &SF::rain, 8, kD, " dB/km"},
@@ -241,7 +244,7 @@ constexpr Row kResultRows[] = {
     {H, &SC::eme_total, &SF::eme_total, 8, kD, " dB"},
     {H, &SC::cloud_label, &SF::cloud_content, 3, 1, " kg/m\u00b2", Style::kGrouped},
 
-    {X, &SC::elevation, &SF::elevation, 8, 0, " \u00b0", Style::kElevation},
+    {X, &SC::elevation, &SF::elevation, kOwn, kOwn, "", Style::kElevation},
     {X, &SC::temperature, &SF::temperature, 4, 0, "\u00b0c "},
     {X, &SC::kelvin, &SF::kelvin, 6, 2, "K"},
     {X, &SC::humidity, &SF::humidity, 4, 0, " %"},
