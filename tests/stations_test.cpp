@@ -121,6 +121,9 @@ TEST(StationsIni, NumbersUpToTheirLimits) {
       {"ReceiverNoiseK", "1", "0.99", "100000", "100000.1"},
       {"HorizonMask", "0:-90", "-0.05:0", "360:90", "360.05:0"},
   };
+  // A line of 8192 characters is the longest taken.
+  EXPECT_TRUE(std::holds_alternative<Stations>(
+      ParseStationsIni(both + "; " + std::string(8190, 'x') + "\n")));
   for (const Case& c : cases) {
     for (const char* v : {c.lowest, c.highest}) {
       const auto parsed = ParseStationsIni(both + c.key + "=" + v + "\n");
