@@ -18,6 +18,7 @@ TEST(GlobalReferenceAtmosphere, StandardValues) {
       {"sea level", 0, 288.15, 1e-9, 1013.25, 1e-9},
       {"10 km", 10, 223.252, 0.0005, 264.999, 0.0005},
       {"20 km", 20, 216.65, 0.005, 55.29, 0.005},
+      {"40 km", 40, 250.350, 0.0005, 2.8714, 0.0005},
       {"50 km", 50, 270.65, 0.005, 0.7978, 0.00005},
       {"60 km", 60, 247.021, 0.005, 0.21958, 0.00005},
       {"72 km, just into the last layer", 72, 214.263, 0.0005, 0.038365, 0.00001},
@@ -35,6 +36,10 @@ TEST(GlobalReferenceAtmosphere, StandardValues) {
   const AtmosphereState above = GlobalReferenceAtmosphere(86);
   EXPECT_NEAR(below.T, above.T, 0.1);
   EXPECT_NEAR(below.P / above.P, 1, 0.002);
+  // ...and from 86 to 91 km the kinetic temperature stays at 186.867 K.
+  EXPECT_NEAR(GlobalReferenceAtmosphere(86.5).T, 186.867, 0.0005);
+  // Above 91 km the temperature climbs on an ellipse: 195.08 K at 100 km.
+  EXPECT_NEAR(GlobalReferenceAtmosphere(100).T, 195.08, 0.005);
 }
 
 TEST(GlobalReferenceAtmosphere, WaterVapourAndItsFloor) {

@@ -173,6 +173,7 @@ TEST(MutualWindows, EdgesAgreeWithASecondBySecondScan) {
   struct Case {
     const char* what;
     Station home, dx;
+    bool start_inside_a_window = false;
   };
   Station masked = At("JO22oc");
   masked.min_elevation_deg = 3.0;
@@ -181,6 +182,7 @@ TEST(MutualWindows, EdgesAgreeWithASecondBySecondScan) {
       {"Europe and North America", At("IO91wm"), At("FN31pr")},
       {"masked station and Japan", masked, At("PM95vq")},
       {"across the date line", At("RH91ka"), At("AP80xb", 1200.0)},
+      {"Europe and North America from inside a window", At("IO91wm"), At("FN31pr"), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -188,7 +190,15 @@ TEST(MutualWindows, EdgesAgreeWithASecondBySecondScan) {
     request.stations = {c.home, c.dx};
     request.start_utc_s = k2026Jan1 + 1234.0;
     request.span_minutes = 36 * 60;
+    if (c.start_inside_a_window) {
+      // Ten minutes after the first window opens.
+      request.start_utc_s = ComputeTrack(request).windows.at(0).start_utc_s + 600.0;
+    }
     const Track track = ComputeTrack(request);
+    if (c.start_inside_a_window) {
+      ASSERT_TRUE(track.rows.at(0).mutual && track.rows.at(1).mutual);
+      EXPECT_TRUE(track.windows.at(0).open_at_start);
+    }
     ASSERT_EQ(track.rows.size(), 36u * 60u);
 
     MoonTracker tracker;

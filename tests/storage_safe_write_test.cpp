@@ -223,6 +223,23 @@ TEST(SaveProtected, AWriteProtectedFileKeepsItsBytes) {
   }
 }
 
+// The superuser saving a user's file leaves it the user's, with its mode.
+TEST(SaveProtected, TheSuperuserSavingAUsersFileKeepsItsOwnerAndMode) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser";
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  WriteText(file, Text(Pattern(1)));
+  ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  ASSERT_TRUE(WriteDataFile(file, Pattern(2)).ok);
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 4321u);
+  EXPECT_EQ(info.st_gid, 4322u);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(FileText(file), Text(Pattern(2)));
+}
+
 TEST(SaveProtected, AFolderThatCannotBeWrittenIsNamedAsTheCulprit) {
   ScratchFolder folder;
   const fs::path file = folder.path() / kDataFileName;

@@ -134,6 +134,19 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
     for (const auto& row : doc["rows"]) odd += std::llround(row[key].get<double>() / step) % 2 != 0;
     EXPECT_GT(odd, 0) << key;
   }
+  // Each station's own echo: its delay to the microsecond from its range,
+  // and Home's own Doppler shift is the row's.
+  int odd_microseconds = 0;
+  for (const auto& row : doc["rows"]) {
+    for (const char* who : {"home", "dx"}) {
+      const double delay = row[who]["delay_s"], range = row[who]["range_km"];
+      EXPECT_NEAR(delay, 2 * range / 299792.458, 0.5e-6 + 0.05 * 2 / 299792.458) << who;
+      odd_microseconds += std::llround(delay / 1e-6) % 2 != 0;
+    }
+    EXPECT_NEAR(row["home"]["doppler_self_hz"].get<double>(), row["doppler_self_hz"].get<double>(),
+                0.1 + 1e-9);
+  }
+  EXPECT_GT(odd_microseconds, 0);
   // Two days hold two or three mutual windows of this pair.
   EXPECT_GE(doc["windows"].size(), 2u);
   EXPECT_LE(doc["windows"].size(), 3u);
