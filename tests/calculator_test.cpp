@@ -157,12 +157,13 @@ TEST_F(CalculatorTest, ShowsTheWorkedExampleExactly) {
 
 TEST_F(CalculatorTest, EachPathModeColoursItsSquare) {
   LoadTypical();
+  // Blue and silver, then sky blue and white, as red, green and blue bytes.
   calc.Panel124Click();
-  EXPECT_EQ(display.Colour("Panel124"), kBlue);
-  EXPECT_EQ(display.Colour("Panel125"), kSilver);
+  EXPECT_EQ(display.Colour("Panel124"), (Rgb{0, 0, 255}));
+  EXPECT_EQ(display.Colour("Panel125"), (Rgb{192, 192, 192}));
   calc.Panel125Click();
-  EXPECT_EQ(display.Colour("Panel124"), kSkyBlue);
-  EXPECT_EQ(display.Colour("Panel125"), kWhite);
+  EXPECT_EQ(display.Colour("Panel124"), (Rgb{166, 202, 240}));
+  EXPECT_EQ(display.Colour("Panel125"), (Rgb{255, 255, 255}));
 }
 
 // The blocks of the Moon path, as the window's layout names them: both

@@ -43,6 +43,10 @@ TEST(FormatFixed, WritesTheFiguresTheDisplaysShow) {
       {"rounding carries into a new digit", 9.9996L, 4, 3, "10.000"},
       {"tiny value", 1e-300L, 8, 3, "0.000"},
       {"integer part at the precision limit", 9999.4L, 4, 0, "9999"},
+      {"one significant digit, padded", 0.26L, 1, 2, "0.30"},
+      {"eighteen decimals asked of 20: over 64 bits of units", 20.123456789L, 8, 18,
+       "20.123457000000000000"},
+      {"a precision under one is taken as one", 0.26L, 0, 2, "0.30"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatFixed(c.value, c.p, c.d), c.expected) << c.what;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -111,6 +112,30 @@ TEST(Libration, TheMoonKeepsItsFaceToTheEarthsCentre) {
   }
   EXPECT_GT(orbital, 2.2e-6);  // rad/s: the Moon's orbital motion
   EXPECT_LT(worst, 5e-7);      // rad/s: optical libration, 8 degrees over a month
+}
+
+// Cassini's laws: the Moon's pole stays 1.54 degrees from the ecliptic pole
+// and circles it as the lunar nodes regress (18.6 years), so half a node
+// period apart it stands about 3.1 degrees from where it was; it turns once
+// a sidereal month, 13.176 degrees a day.
+TEST(Libration, TheMoonsPoleCirclesTheEclipticPoleWithTheNodes) {
+  constexpr double kDeg = 3.14159265358979323846 / 180;
+  const double eps = 23.4393 * kDeg;  // the obliquity at J2000
+  const double ecliptic_pole[3] = {0.0, -std::sin(eps), std::cos(eps)};
+  const auto angle_deg = [](const double a[3], const double b[3]) {
+    const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+    return std::acos(std::clamp(dot, -1.0, 1.0)) / kDeg;
+  };
+  double pole[2][3];
+  for (int i = 0; i < 2; ++i) {
+    double w[3];
+    MoonSpinVector(k2026Jan1 + i * 3396.7 * 86400.0, w);
+    const double rate = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+    EXPECT_NEAR(rate / kDeg * 86400.0, 13.176, 0.001);
+    for (int k = 0; k < 3; ++k) pole[i][k] = w[k] / rate;
+    EXPECT_NEAR(angle_deg(pole[i], ecliptic_pole), 1.54, 0.15) << i;
+  }
+  EXPECT_NEAR(angle_deg(pole[0], pole[1]), 3.08, 0.3);
 }
 
 // The spread from finite differences of the two stations' Moon direction

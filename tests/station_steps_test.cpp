@@ -169,7 +169,7 @@ TEST(OneWayLossAt, TakesTheElevationGivenWithinTheSlantModelsRange) {
   const struct {
     Real asked, used;
   } cases[] = {{0.15L, 0.15L}, {0.1L, 0.1L}, {0.05L, 0.1L}, {-3, 0.1L},
-               {45, 45},       {90, 90},     {95, 90}};
+               {45, 45},       {90, 90},     {90.5L, 90},   {95, 90}};
   for (const auto& c : cases) {
     EXPECT_NEAR(OneWayLossAt(s, c.asked), SlantAttenuation(zenith, c.used) + others, 1e-15L)
         << "elevation " << static_cast<double>(c.asked);

@@ -190,6 +190,21 @@ TEST_P(SaveRefuses, WhatIsNotAFileEvenBehindALink) {
 INSTANTIATE_TEST_SUITE_P(SaveThrough, SaveRefuses, ::testing::ValuesIn(kNotAFile),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A loop of links names no file: refused as the file's fault, the links
+// left as they are.
+TEST(SaveThrough, ALoopOfLinksIsRefusedAndLeftAlone) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / kDataFileName;
+  fs::create_symlink("other.dat", file);
+  fs::create_symlink(kDataFileName, folder.path() / "other.dat");
+  const WriteResult written = WriteDataFile(file, Pattern(1));
+  EXPECT_FALSE(written.ok);
+  EXPECT_EQ(written.fault, SaveOutcome::Fault::kFile);
+  EXPECT_NE(written.message.find("links cannot be followed"), std::string::npos) << written.message;
+  EXPECT_EQ(fs::read_symlink(file), "other.dat");
+  EXPECT_EQ(folder.Names(), (std::set<std::string>{kDataFileName, "other.dat"}));
+}
+
 // --- Protected files and folders -----------------------------------------------
 
 // A file without write permission keeps its bytes and its mode, for an
