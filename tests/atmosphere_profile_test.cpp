@@ -36,6 +36,8 @@ TEST(GlobalReferenceAtmosphere, StandardValues) {
   const AtmosphereState above = GlobalReferenceAtmosphere(86);
   EXPECT_NEAR(below.T, above.T, 0.1);
   EXPECT_NEAR(below.P / above.P, 1, 0.002);
+  // The stratopause: 270.65 K from 47 to 51 km'.
+  EXPECT_NEAR(GlobalReferenceAtmosphere(48).T, 270.65, 0.0005);
   // ...and from 86 to 91 km the kinetic temperature stays at 186.867 K.
   EXPECT_NEAR(GlobalReferenceAtmosphere(86.5).T, 186.867, 0.0005);
   // Above 91 km the temperature climbs on an ellipse: 195.08 K at 100 km.

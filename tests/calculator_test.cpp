@@ -249,6 +249,11 @@ TEST_F(CalculatorTest, DistanceSteppersFloorAboveZeroAndStopAtHalfTheEarth) {
       {"x10 down from 5 gives 1", 5, &Calculator::DistanceChangex109DownClick, 1},
       {"x100 down from 50 gives 1", 50, &Calculator::DistanceChangex1009DownClick, 1},
       {"x100 up", 50, &Calculator::DistanceChangex1009UpClick, 150},
+      {"x10 up", 50, &Calculator::DistanceChangex109UpClick, 60},
+      {"x10 down", 50, &Calculator::DistanceChangex109DownClick, 40},
+      {"x1 up", 50, &Calculator::DistanceChangex1UpClick, 51},
+      {"x1 down", 50, &Calculator::DistanceChangex1DownClick, 49},
+      {"x0.1 up", 50, &Calculator::DistanceChangex01UpUpClick, 50.1L},
       {"x0.1 down", 0.5L, &Calculator::DistanceChangex01UpDownClick, 0.4L},
       // Three 0.1 steps up from 0 are not exactly 0.3; stepping down must
       // not leave a path of 5e-17 km.

@@ -103,7 +103,9 @@ TEST(Locator, EdgesOfTheGrid) {
     EXPECT_EQ(*locator, c.locator);
   }
   EXPECT_FALSE(LatLonToLocator({90.001, 0.0}, 4).has_value());
+  EXPECT_FALSE(LatLonToLocator({-90.001, 0.0}, 4).has_value());
   EXPECT_FALSE(LatLonToLocator({0.0, -180.001}, 4).has_value());
+  EXPECT_FALSE(LatLonToLocator({0.0, 180.001}, 4).has_value());
   EXPECT_FALSE(LatLonToLocator({0.0, 0.0}, 5).has_value());
 }
 

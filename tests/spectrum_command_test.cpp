@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -154,6 +155,29 @@ TEST(ExactPathRows, SpectrumAtAGivenWeatherIsExactlyThatWeather) {
     EXPECT_DOUBLE_EQ(row["gamma_w_db_km"].get<double>(),
                      p676_13::WaterVapourSpecificAttenuation(f, 1003.28, e, 288.15));
     EXPECT_GT(row["zenith_db"].get<double>(), 0);
+  }
+}
+
+// The weather a spectrum reports, given back with --weather, is the same
+// air: the same zenith figures, the layers blended into the same surface.
+TEST(ExactPathRows, TheReportedWeatherGivenBackIsTheSameAir) {
+  const QuillmereState state = Stations();
+  const std::vector<std::string_view> args = {"--spectrum", "--station", "dx", "--from-ghz",
+                                              "22",         "--to-ghz",  "60", "--step-ghz",
+                                              "19",         "--json"};
+  const auto own = RunCommand(args, state);
+  const auto& w = own["weather"];
+  char weather[128];
+  std::snprintf(weather, sizeof weather, "%.17g,%.17g,%.17g", w["dry_pressure_hpa"].get<double>(),
+                w["temperature_k"].get<double>(), w["vapour_density_g_m3"].get<double>());
+  std::vector<std::string_view> given = args;
+  given.push_back("--weather");
+  given.push_back(weather);
+  const auto again = RunCommand(given, state);
+  ASSERT_EQ(again["rows"].size(), 3u);
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double zenith = own["rows"][k]["zenith_db"];
+    EXPECT_NEAR(again["rows"][k]["zenith_db"].get<double>(), zenith, 1e-9 * zenith) << k;
   }
 }
 

@@ -31,12 +31,13 @@ CommandRun Track(std::vector<std::string> args, bool data_ok = true, bool ray_tr
         TrackEnvironment env;
         env.frequency_hz = 24.048e9;
         env.attenuation_db = [](bool, double el) { return el > 0 ? 0.1 : 99.0; };
-        // The ray-traced air stands out by its figures: 0.2 dB at Home,
-        // 0.3 dB at DX, under a 30 K sky.
+        // The ray-traced air stands out by its figures: 0.201 dB at Home,
+        // 0.303 dB at DX, under a 30 K sky (odd thousandths, which the
+        // JSON keeps).
         if (ray_traced) {
           env.ray_traced = [] {
             return StationAir([](bool dx, const MoonSighting&) {
-              return SlantAir{dx ? 0.3 : 0.2, 30.0};
+              return SlantAir{dx ? 0.303 : 0.201, 30.0};
             });
           };
         }
@@ -177,7 +178,7 @@ TEST(TrackCommand, SaysWhichAtmosphereItUsed) {
   const Case cases[] = {
       {"the window's model by default", {}, "cosecant", 0.1, 0.1},
       {"the window's model asked for", {"--atmosphere", "cosecant"}, "cosecant", 0.1, 0.1},
-      {"the ray trace asked for", {"--atmosphere", "ray-traced"}, "ray-traced", 0.2, 0.3},
+      {"the ray trace asked for", {"--atmosphere", "ray-traced"}, "ray-traced", 0.201, 0.303},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
