@@ -1,7 +1,9 @@
 #include "data_file.h"
 
+#include <algorithm>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 #include "regular_file.h"
 
@@ -35,9 +37,20 @@ ReadResult ReadFailure(const std::filesystem::path& path, const FileReadResult& 
   return result;
 }
 
-// The reads of a file that a save is cutting back to one record may find it
-// shorter than its size said; a fresh look then finds the new record.
-constexpr int kReadAttempts = 3;
+// The reads of a file that a save is changing may find it shorter or longer
+// than its size said; a fresh look then finds the old record or the new one.
+constexpr int kReadAttempts = 8;
+
+// A file of up to this many records is read whole, in one read. A save into
+// a hard-linked file writes the new record at the front only while the file
+// holds it twice (added at the end, not yet cut back), so one read of the
+// whole file either finds one record that nobody is writing or the new one
+// complete at the end. Reading its size first and the record after would
+// leave a moment in between for the save to start on the front. A read that
+// met the cut back to one record may hold the zeros the cut leaves past the
+// new end: the size then differs from what was read, and the read is taken
+// again.
+constexpr std::uint64_t kWholeFileRecords = 64;
 
 }  // namespace
 
@@ -49,8 +62,24 @@ ReadResult ReadDataFile(const std::filesystem::path& path, DataRecord& buffer) {
     failure = RegularFile::Open(path, std::numeric_limits<std::uint64_t>::max(), file);
     if (!failure.ok()) return ReadFailure(path, failure);
     ReadResult result;
+    if (file.size() <= kWholeFileRecords * kRecordSize) {
+      // Room for a record added since the size was taken.
+      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 2 * kRecordSize);
+      std::size_t got = 0;
+      failure = file.ReadOnce(0, bytes.size(), bytes.data(), got);
+      if (!failure.ok()) continue;
+      if (file.CurrentSize() != got) {
+        failure = {FileReadResult::Status::kReadError, "the file changed while it was read"};
+        continue;
+      }
+      result.records_read = got / kRecordSize;
+      if (result.records_read == 0) return result;
+      const auto last =
+          bytes.begin() + static_cast<std::ptrdiff_t>((got / kRecordSize - 1) * kRecordSize);
+      std::copy(last, last + static_cast<std::ptrdiff_t>(kRecordSize), buffer.bytes.begin());
+      return result;
+    }
     result.records_read = static_cast<std::size_t>(file.size() / kRecordSize);
-    if (result.records_read == 0) return result;
     DataRecord last;
     failure =
         file.ReadAt((file.size() / kRecordSize - 1) * kRecordSize, kRecordSize, last.bytes.data());

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace quillmere {
@@ -50,11 +51,18 @@ class RegularFile {
                              RegularFile& file);
 
   std::uint64_t size() const { return size_; }
+  // The size the file has now (it may have changed since it was opened);
+  // nothing when the system cannot say.
+  std::optional<std::uint64_t> CurrentSize() const;
   bool is_open() const { return fd_ >= 0; }
 
   // Reads exactly `count` bytes at `offset` into out, resuming after
   // interruptions; a file that shrank meanwhile is a read error.
   FileReadResult ReadAt(std::uint64_t offset, std::size_t count, std::uint8_t* out) const;
+  // Reads at most `count` bytes at `offset` in one read, so that they are
+  // what the file held at one moment; `got` says how many there were.
+  FileReadResult ReadOnce(std::uint64_t offset, std::size_t count, std::uint8_t* out,
+                          std::size_t& got) const;
 
  private:
   int fd_ = -1;

@@ -87,6 +87,25 @@ FileReadResult RegularFile::ReadAt(std::uint64_t offset, std::size_t count,
   return {};
 }
 
+std::optional<std::uint64_t> RegularFile::CurrentSize() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+FileReadResult RegularFile::ReadOnce(std::uint64_t offset, std::size_t count, std::uint8_t* out,
+                                     std::size_t& got) const {
+  got = 0;
+  for (;;) {
+    const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(offset));
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return {};
+    }
+    if (errno != EINTR) return SystemFailure(FileReadResult::Status::kReadError, errno);
+  }
+}
+
 FileReadResult ReadRegularFile(const std::filesystem::path& path, std::uint64_t max_bytes,
                                std::string& contents) {
   contents.clear();
