@@ -23,6 +23,7 @@
 #include "font_substitutes.h"
 #include "form_component.h"
 #include "panel.h"
+#include "placement.h"
 #include "radio_group.h"
 #include "spin_button.h"
 #include "tab_set.h"
@@ -462,26 +463,14 @@ void FormTest::scrollRangeFollowsScale() {
 void FormTest::resetScreenSizeSetsOuterSize() {
   form_->ResizeClientArea(QSize(1500, 1200));
   QCoreApplication::processEvents();
+  const QPoint corner = form_->frameGeometry().topLeft();
   form_->ResetScreenSize();
   QCoreApplication::processEvents();
-  // The design size, scaled down evenly where the screen is smaller, and
-  // all of it on the screen.
+  // The design size where the screen holds it; otherwise moved and cut to
+  // the screen as at a first start, never narrowed where the width fits.
   const QRect area = form_->screen()->availableGeometry();
-  QVERIFY(area.contains(form_->frameGeometry()));
-  if (area.width() >= 1072 && area.height() >= 1015) {
-    QCOMPARE(form_->frameGeometry().size(), TForm1::kResetOuterSize);
-  } else {
-    // Frame and scroll bar keep their size; what lies inside them shrinks
-    // by one factor on both axes (to a pixel), as far as the screen needs.
-    const QSize shown = form_->ClientArea()->size();
-    const QSize chrome = form_->frameGeometry().size() - shown;
-    const QSize design = TForm1::kResetOuterSize - chrome;
-    const double kx = double(shown.width()) / design.width();
-    const double ky = double(shown.height()) / design.height();
-    QVERIFY2(std::abs(kx - ky) <= 1.5 / shown.height(), qPrintable(QString::number(kx - ky)));
-    QVERIFY(form_->frameGeometry().width() == area.width() ||
-            form_->frameGeometry().height() == area.height());
-  }
+  QCOMPARE(form_->frameGeometry(),
+           quillmere::FitInto(QRect(corner, TForm1::kResetOuterSize), area));
   // The form follows its new client area.
   const QSize client = form_->ClientArea()->size();
   const QRect panel1 = Find("Panel1")->geometry();

@@ -86,25 +86,6 @@ class StartupTest : public QObject {
     QCOMPARE(quillmere::FitInto(stored, available), placed);
   }
 
-  void theDesignSizeIsScaledDownEvenlyToFit_data() {
-    QTest::addColumn<QSize>("available");
-    QTest::addColumn<QSize>("outer");
-    const QSize chrome(16, 30);  // frame and scroll bar, which keep their size
-    QTest::newRow("a large screen: the design size") << QSize(1920, 1200) << QSize(1072, 1015);
-    // 740 - 30 = 710 of 985 design pixels: 0.7208 on both axes.
-    QTest::newRow("1366 x 768 less a panel: by the height")
-        << QSize(1366, 740) << chrome + QSize(761, 710);
-    // 800 - 16 = 784 of 1056: 0.7424, which the height would allow too.
-    QTest::newRow("a narrow, tall screen: by the width")
-        << QSize(800, 1200) << chrome + QSize(784, 731);
-  }
-
-  void theDesignSizeIsScaledDownEvenlyToFit() {
-    QFETCH(QSize, available);
-    QFETCH(QSize, outer);
-    QCOMPARE(quillmere::FittedDesignSize(QSize(1072, 1015), QSize(16, 30), available), outer);
-  }
-
   void firstStartWithoutPlacementFile() {
     MakeForm();
     form_->show();

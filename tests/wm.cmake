@@ -22,14 +22,20 @@ if(TARGET quillmere_ui)
       string(REGEX REPLACE "x[0-9]+$" "" size ${screen})
       add_test(NAME ${name}_${size}
         COMMAND ${QUILLMERE_WITH_OPENBOX} --screen ${screen} $<TARGET_FILE:${name}>)
-      set_tests_properties(${name}_${size} PROPERTIES LABELS wm TIMEOUT 180
+      set_tests_properties(${name}_${size} PROPERTIES LABELS wm TIMEOUT 300
         ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/wm/lsan.supp")
     endforeach()
   endfunction()
 endif()
 
 if(TARGET quillmere_ui)
+  # 1600 x 1200 is the one where the design size fits whole.
   quillmere_add_wm_test(ui_wm_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/wm/ui_wm_test.cpp LIBS quillmere_ui
-    SCREENS 1024x768x24 1366x768x24)
+    SCREENS 1024x768x24 1366x768x24 1600x1200x24)
+  # The files a new user starts with.
+  target_compile_definitions(ui_wm_test PRIVATE
+    QUILLMERE_SHIPPED_DATA="${CMAKE_BINARY_DIR}/share/Quillmere.dat"
+    QUILLMERE_SHIPPED_PLACEMENT="${PROJECT_SOURCE_DIR}/assets/QuillmereS.ini")
+  add_dependencies(ui_wm_test quillmere_shipped_data)
 endif()

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "placement_file.h"
@@ -74,18 +73,6 @@ QRect AvailableAreaFor(const QRect& outer) {
     }
   }
   return best ? best->availableGeometry() : QRect();
-}
-
-QSize FittedDesignSize(QSize design, QSize chrome, QSize available) {
-  const QSize inner = design - chrome;
-  if (inner.width() <= 0 || inner.height() <= 0) return design;
-  const double kx = double(available.width() - chrome.width()) / inner.width();
-  const double ky = double(available.height() - chrome.height()) / inner.height();
-  const double k = std::min({1.0, kx, ky});
-  if (k >= 1.0) return design;
-  // Rounded down, so that the result never pokes a pixel past the screen.
-  return chrome + QSize(std::max(1, int(std::floor(inner.width() * k))),
-                        std::max(1, int(std::floor(inner.height() * k))));
 }
 
 }  // namespace quillmere

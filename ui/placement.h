@@ -4,9 +4,9 @@
 // screen pixels. The file is the user's to edit, so anything may be in it.
 
 #include <QRect>
-#include <filesystem>
 #include <QSize>
 #include <QString>
+#include <filesystem>
 
 namespace quillmere {
 
@@ -32,11 +32,5 @@ QRect FitInto(const QRect& outer, const QRect& available);
 // of the screen that shows the largest part of `outer`; the primary
 // screen's when none shows any of it. Needs the application object.
 QRect AvailableAreaFor(const QRect& outer);
-
-// The outer size that shows the form at its design proportions: `design`
-// (outer size at scale 1) where it fits in `available`, else scaled down
-// evenly until it fits. Only the part inside `chrome` (the window frame and
-// the scroll bar, which keep their size) is scaled.
-QSize FittedDesignSize(QSize design, QSize chrome, QSize available);
 
 }  // namespace quillmere

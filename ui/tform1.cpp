@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "form_components.h"
 #include "message_boxes.h"
 #include "on_screen_help.h"
 #include "placement.h"
@@ -18,7 +19,6 @@
 #include "program_icon.h"
 #include "spectrum_window.h"
 #include "tform2.h"
-#include "form_components.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
 
@@ -141,15 +141,10 @@ void TForm1::ShowAtDesignSize() {
 
 void TForm1::ResetScreenSize() {
   if (isMaximized() || isFullScreen()) showNormal();
-  // Qt sizes the client area; the frame the window manager adds is what
-  // separates it from the outer size. The frame and the scroll bar keep
-  // their size on a smaller screen; only the form shrinks.
-  const QRect outer = frameGeometry();
-  const QSize frame = outer.size() - geometry().size();
-  const QSize chrome = frame + (size() - ClientArea()->size());
-  const QRect area = AvailableAreaFor(outer);
-  const QSize fitted = FittedDesignSize(kResetOuterSize, chrome, area.size());
-  ApplyOuterGeometry(FitInto(QRect(outer.topLeft(), fitted), area));
+  // The layout of a first start: the design size, moved and cut to the
+  // screen where it does not fit (the form then scrolls), never narrowed.
+  const QRect outer = windowHandle() ? windowHandle()->frameGeometry() : frameGeometry();
+  ApplyOuterGeometry(FitInto(QRect(outer.topLeft(), kResetOuterSize), AvailableAreaFor(outer)));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -159,6 +154,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const QRect outer = *pending_placement_;
     pending_placement_.reset();
     ApplyOuterGeometry(outer);
+    framed_placement_ = outer;
+  } else if (watched == windowHandle() && !pending_placement_ &&
+             (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    NoteFramedPlacement();
   }
   if (watched == ui_->FormScroll->viewport() && event->type() == QEvent::Resize) {
     Rescale(ui_->FormScroll->viewport()->size());

@@ -223,6 +223,8 @@ class TForm1 : public QMainWindow {
   // Close and destroy events: the window placement back to QuillmereS.ini.
   void FormClose();
   void FormDestroy();
+  // Remembers the window's outer rectangle while it is framed.
+  void NoteFramedPlacement();
   const VersionInfo& Version() const { return version_; }
   // The default data file start-up reads (Quillmere.dat in the current
   // folder unless set).
@@ -274,6 +276,11 @@ class TForm1 : public QMainWindow {
   // window: only then is the frame's size known, which lies between the
   // outer rectangle the file keeps and the client area Qt sizes.
   std::optional<QRect> pending_placement_;
+  // The outer rectangle last seen while the window manager framed the
+  // window. Once the window is closed and unmapped its frame is gone, and
+  // what Qt reports then is the client area; the placement written at the
+  // end is this one.
+  std::optional<QRect> framed_placement_;
   bool started_ = false;
   std::filesystem::path data_path_;
   std::unique_ptr<TForm2> form2_;

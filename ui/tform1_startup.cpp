@@ -84,8 +84,8 @@ void TForm1::Startup() {
 
 void TForm1::StartupRoutine() {
   version_ = ReadVersionInfo();
-  display_->SetText(
-      component::Form1, "Quillmere Absorbtion Attenuation Ver " + ProgramVersion(FileVersion(version_)));
+  display_->SetText(component::Form1, "Quillmere Absorbtion Attenuation Ver " +
+                                          ProgramVersion(FileVersion(version_)));
   const QFileInfo program(QCoreApplication::applicationFilePath());
   state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
   state_.Home.VapourOverWater = 1;
@@ -156,9 +156,21 @@ void TForm1::ConfirmExit() {
   if (messages_->Confirm("Do You wish to exit now ?")) QCoreApplication::quit();
 }
 
+void TForm1::NoteFramedPlacement() {
+  const QWindow* window = windowHandle();
+  // Only while mapped and framed: on the way out the window manager takes
+  // the frame away first, and the rectangle Qt then reports is the client
+  // area, which read back as the outer one would shrink the window at every
+  // start.
+  if (window && window->isVisible() && window->isExposed() && !window->frameMargins().isNull()) {
+    framed_placement_ = window->frameGeometry();
+  }
+}
+
 void TForm1::FormClose() {
   // The window's placement is written on close and again on destruction,
   // with the same values; a failure to write it is not reported.
+  NoteFramedPlacement();
   FormDestroy();
 }
 
@@ -168,9 +180,12 @@ void TForm1::FormDestroy() {
   // and the placement still the one read: write that back unchanged.
   // The window's own frame, not QWidget's copy of it, which is refreshed
   // only later and so may still hold the frame of before the mapping.
-  const QRect outer = pending_placement_ ? *pending_placement_
-                      : windowHandle()   ? windowHandle()->frameGeometry()
-                                         : frameGeometry();
+  // Without a window manager there is no frame, and the window's own
+  // rectangle is the outer one.
+  const QRect outer = pending_placement_  ? *pending_placement_
+                      : framed_placement_ ? *framed_placement_
+                      : windowHandle()    ? windowHandle()->frameGeometry()
+                                          : frameGeometry();
   // Through the one writer: the rest of the user's file is kept, a link is
   // followed to a regular file only, and a file that cannot be read is left
   // alone. The outcome is not reported, as the program has always done.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
@@ -13,12 +14,15 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 #include <optional>
 
 #include "font_substitutes.h"
+#include "placement.h"
 #include "support/message_log.h"
+#include "tab_set.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "ui_tform1.h"
@@ -35,6 +39,10 @@ constexpr int kWindowManagerMs = 30000;
 #define QTRY_COMPARE(expr, expected) QTRY_COMPARE_WITH_TIMEOUT(expr, expected, kWindowManagerMs)
 
 using quillmere::TForm1;
+
+// How a run of the program ends.
+enum class Close { kCloseBox, kExitTab, kCtrlQ };
+Q_DECLARE_METATYPE(Close)
 using quillmere::testing::MessageLog;
 
 namespace {
@@ -101,32 +109,41 @@ class WindowManagerTest : public QObject {
   }
 
   void placementDoesNotDriftOverFiveStarts_data() {
+    QTest::addColumn<bool>("shipped");
     QTest::addColumn<std::optional<QRect>>("stored");
-    QTest::newRow("without a placement file") << std::optional<QRect>();
-    QTest::newRow("the shipped placement, taller than the screen")
-        << std::optional<QRect>(QRect(10, 10, 1072, 1015));
-    QTest::newRow("a placement inside the screen") << std::optional<QRect>(QRect(60, 40, 700, 560));
-    QTest::newRow("title bar above the screen") << std::optional<QRect>(QRect(30, -15, 640, 520));
+    QTest::addColumn<Close>("close");
+    const std::optional<QRect> none;
+    // The shipped files: the design size, taller than some screens.
+    QTest::newRow("shipped files, closed by the close box") << true << none << Close::kCloseBox;
+    QTest::newRow("shipped files, closed by Exit and Yes") << true << none << Close::kExitTab;
+    QTest::newRow("shipped files, closed by Ctrl+Q and Yes") << true << none << Close::kCtrlQ;
+    // Without a data file the first window is "File not found", not the form.
+    QTest::newRow("no files at all, closed by the close box") << false << none << Close::kCloseBox;
+    QTest::newRow("a placement inside the screen, closed by Ctrl+Q")
+        << false << std::optional<QRect>(QRect(60, 40, 700, 560)) << Close::kCtrlQ;
+    QTest::newRow("title bar above the screen, closed by the close box")
+        << false << std::optional<QRect>(QRect(30, -15, 640, 520)) << Close::kCloseBox;
   }
 
   void placementDoesNotDriftOverFiveStarts() {
+    QFETCH(bool, shipped);
     QFETCH(std::optional<QRect>, stored);
-    if (stored) WritePlacement(*stored);
-    std::optional<QRect> first;
+    QFETCH(Close, close);
+    if (shipped) {
+      QVERIFY(QFile::copy(QStringLiteral(QUILLMERE_SHIPPED_DATA), QStringLiteral("Quillmere.dat")));
+      QVERIFY(QFile::copy(QStringLiteral(QUILLMERE_SHIPPED_PLACEMENT),
+                          QStringLiteral("QuillmereS.ini")));
+      stored = StoredPlacement();
+    }
+    if (stored && !shipped) WritePlacement(*stored);
+    // Where the first start puts the window: the stored placement moved
+    // and cut to the screen, the whole window on it.
+    const QRect expected =
+        quillmere::FitInto(stored.value_or(quillmere::kDefaultPlacement), Available());
     for (int start = 1; start <= 5; ++start) {
-      const bool fits = stored && Available().contains(*stored);
-      StartAndClose(fits ? stored : first);
+      RunTheProgram(expected, close);
       if (QTest::currentTestFailed()) return;
-      const QRect written = StoredPlacement();
-      // The whole window, title bar included, lies on the screen.
-      QVERIFY2(Available().contains(written), qPrintable(Describe(written)));
-      if (!first) {
-        first = written;
-        // A placement that already fits is kept to the pixel.
-        if (fits) QCOMPARE(written, *stored);
-      } else {
-        QCOMPARE(written, *first);
-      }
+      QCOMPARE(StoredPlacement(), expected);
     }
   }
 
@@ -141,13 +158,12 @@ class WindowManagerTest : public QObject {
     WritePlacement(before);
     StartAndClose(before, /*then_close=*/false);
     if (QTest::currentTestFailed()) return;
+    const QPoint corner = form_->windowHandle()->frameGeometry().topLeft();
     form_->Panel134Click();
-    // The design size 1072 x 1015 is taller than these screens: it is
-    // scaled down until the whole window, title bar included, fits.
-    QTRY_VERIFY2(Available().contains(form_->windowHandle()->frameGeometry()),
-                 qPrintable(Describe(form_->windowHandle()->frameGeometry())));
-    QTRY_COMPARE(form_->windowHandle()->frameGeometry().height(), Available().height());
-    QVERIFY(form_->frameGeometry().width() < 1072);
+    // The layout of a first start: the design size 1072 x 1015, moved and
+    // cut to the screen where it does not fit, the whole window on it.
+    const QRect expected = quillmere::FitInto(QRect(corner, TForm1::kResetOuterSize), Available());
+    QTRY_COMPARE(form_->windowHandle()->frameGeometry(), expected);
   }
 
   void mapViewerClosesBackToTheMainWindow_data() {
@@ -231,6 +247,69 @@ class WindowManagerTest : public QObject {
   }
 
  private:
+  // One run of the program as its main() runs it: the window shown with
+  // the real message boxes, the event loop until the program ends, closed
+  // as a user does through the window manager or the keyboard, and only
+  // then the window destroyed (which writes the placement again).
+  // `expected`: the outer rectangle the window must settle at.
+  void RunTheProgram(const QRect& expected, Close close) {
+    auto form = std::make_unique<TForm1>();
+    form->EnableStartup(true);
+    form->show();
+    bool closing = false;
+    QString failure;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        // "File not found" at start, or "Do You wish to exit now ?" at the
+        // end: Enter takes the default button, OK or Yes.
+        if (box->isActiveWindow()) XDoTool({QStringLiteral("key"), QStringLiteral("Return")});
+        return;
+      }
+      QWindow* window = form->windowHandle();
+      if (closing || !window || !window->isExposed() || window->frameMargins().isNull() ||
+          !form->isActiveWindow() || window->frameGeometry() != expected) {
+        return;
+      }
+      closing = true;
+      const QRect frame = window->frameGeometry();
+      const QMargins margins = window->frameMargins();
+      bool sent = false;
+      if (close == Close::kCloseBox) {
+        // openbox puts the close box last in the title bar, at its right end.
+        sent = Click(QPoint(frame.right() - margins.right() - margins.top() / 2,
+                            frame.top() + margins.top() / 2));
+      } else if (close == Close::kExitTab) {
+        const quillmere::TabSet* tabs = form->Components().TabSet2;
+        const int exit = tabs->tabs().indexOf(QStringLiteral("Exit"));
+        sent = exit >= 0 && Click(tabs->mapToGlobal(tabs->tabRect(exit).center()));
+      } else {
+        sent = XDoTool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+      }
+      if (!sent) failure = QStringLiteral("xdotool failed");
+    });
+    driver.start(20);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [&] {
+      const QWindow* window = form->windowHandle();
+      failure = QStringLiteral("the program did not end; the window at ") +
+                (window ? Describe(window->frameGeometry()) : QStringLiteral("nowhere"));
+      QCoreApplication::quit();
+    });
+    deadline.start(2 * kWindowManagerMs);
+    QApplication::exec();
+    driver.stop();
+    deadline.stop();
+    form.reset();
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+  }
+
+  static bool Click(const QPoint& global) {
+    return XDoTool({QStringLiteral("mousemove"), QString::number(global.x()),
+                    QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
+  }
+
   // The main window, started, with the map viewer opened from it (its map
   // file is missing, which the viewer survives).
   quillmere::TForm2& OpenMapViewer() {
