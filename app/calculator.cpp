@@ -540,16 +540,45 @@ void Calculator::ColorButton4Click() {
   ResetToCurrentDistance();
 }
 
-void Calculator::FollowMoon(Real home_elevation_deg, Real dx_elevation_deg) {
-  const auto set = [](StationParams& st, Real elevation) {
-    if (!(elevation >= L::kElevation.low)) elevation = L::kElevation.low;
-    if (elevation > L::kElevation.high) elevation = L::kElevation.high;
-    st.Elevation = elevation;
+void Calculator::FollowStation(Station s, std::optional<Real> moon_elevation_deg) {
+  StationParams& st = Of(s);
+  std::optional<Real>& kept = followed_[s == Station::Home ? 0 : 1];
+  // On a terrestrial path both antennas stay at the horizon; the EME
+  // elevation waits for the EME mode.
+  const auto set = [&](Real elevation) {
     st.EmeElevation = elevation;
+    if (state_.EmePathMode == 1) st.Elevation = elevation;
   };
-  set(state_.Home, home_elevation_deg);
-  set(state_.DX, dx_elevation_deg);
-  ColorButton4Click();
+  if (!moon_elevation_deg) {
+    // The Moon is down here: the dish is where the user put it.
+    if (kept) set(*kept);
+    kept.reset();
+    return;
+  }
+  if (!kept) kept = st.EmeElevation;
+  Real elevation = *moon_elevation_deg;
+  if (!(elevation >= L::kElevation.low)) elevation = L::kElevation.low;
+  if (elevation > L::kElevation.high) elevation = L::kElevation.high;
+  set(elevation);
+}
+
+void Calculator::FollowMoon(std::optional<Real> home_elevation_deg,
+                            std::optional<Real> dx_elevation_deg) {
+  FollowStation(Station::Home, home_elevation_deg);
+  FollowStation(Station::DX, dx_elevation_deg);
+  // The Moon's distance is the EME path's; a terrestrial path keeps its
+  // length.
+  if (state_.EmePathMode == 1) {
+    ColorButton4Click();
+  } else {
+    Recalculate();
+  }
+}
+
+void Calculator::StopFollowingMoon() {
+  FollowStation(Station::Home, std::nullopt);
+  FollowStation(Station::DX, std::nullopt);
+  Recalculate();
 }
 
 void Calculator::QueryMoonLibrary() {

@@ -67,10 +67,15 @@ class Calculator {
   void ResetToCurrentDistance();
   void ColorButton4Click();
   // Follow the Moon: each station's elevation set to its Moon elevation
-  // (kept within the stepper's 0.1..90 deg, so a Moon below the horizon
-  // gives 0.1), then the Moon distance as "Reset to Current Distance" sets
-  // it, and one recalculation.
-  void FollowMoon(Real home_elevation_deg, Real dx_elevation_deg);
+  // (kept within the stepper's 0.1..90 deg), then, on the EME path, the
+  // Moon distance as "Reset to Current Distance" sets it, and one
+  // recalculation. On a terrestrial path only the EME elevation is set. Nothing for
+  // a station whose Moon is below its horizon: that station has the
+  // elevation the user set, the one it had before Follow took it over.
+  void FollowMoon(std::optional<Real> home_elevation_deg, std::optional<Real> dx_elevation_deg);
+  // Follow the Moon switched off: each station Follow had taken over gets
+  // the elevation the user set back, and one recalculation.
+  void StopFollowingMoon();
   void QueryMoonLibrary();
 
   // Path mode and the terrestrial path.
@@ -132,7 +137,12 @@ class Calculator {
   void ShowStationDisplays(Station s);
   void SetEmeBlocksVisible(bool eme);
 
+  void FollowStation(Station s, std::optional<Real> moon_elevation_deg);
+
   QuillmereState& state_;
+  // Each station's EME elevation as the user set it, kept while Follow the
+  // Moon points the station at the Moon (Home, DX).
+  std::optional<Real> followed_[2];
   Display& display_;
   Controls controls_;
   SunMoonLibrary& moon_;

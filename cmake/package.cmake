@@ -38,8 +38,10 @@ add_dependencies(quillmere_installables quillmere_man_pages)
 set(QUILLMERE_METAINFO ${PROJECT_SOURCE_DIR}/packaging/io.github.quillmere.Quillmere.metainfo.xml)
 install(FILES ${QUILLMERE_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         COMPONENT ${QUILLMERE_COMPONENT})
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmere
-        RENAME copyright COMPONENT ${QUILLMERE_COMPONENT})
+# Debian's machine-readable copyright file: the program's licence and the
+# terms of the data it ships (ITU-R's tables and maps, the coastlines).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmere COMPONENT ${QUILLMERE_COMPONENT})
 
 # Checks of what a desktop and a software centre read.
 find_program(QUILLMERE_APPSTREAMCLI appstreamcli)

@@ -50,6 +50,15 @@ for path in \
   /usr/share/doc/quillmere/copyright; do
   check "contains $path" grep -qxF "$path" "$scratch/contents"
 done
+# The copyright file's text on one line, its folded lines joined: it names
+# each source of the shipped data with its terms.
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/quillmere/copyright |
+  tr -s '\n ' '  ')
+for source in "ITU-R P.840-4" "ITU-R P.676-13" "GSHHG 2.3.7" "ITU's terms of use" \
+  "License: GPL-3+"; do
+  check "the copyright file names $source" \
+    sh -c 'case "$1" in *"$2"*) ;; *) exit 1 ;; esac' _ "$copyright" "$source"
+done
 check "installs nothing outside /usr" sh -c "! grep -v -e '^/usr' -e '^/\$' -e '^\$' '$scratch/contents'"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "# Depends: $depends"

@@ -225,6 +225,21 @@ bool UsableMoon(const Station& station, const MoonSighting& moon) {
   return moon.elevation_refracted_deg > MinimumElevationDeg(station, moon.azimuth_deg);
 }
 
+std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
+                                   double within_s) {
+  // Whole minutes, as the planner's table and the rise the user reads.
+  constexpr double kMinuteS = 60.0;
+  const double first = std::ceil(from_utc_s / kMinuteS) * kMinuteS;
+  for (double t = first; t <= from_utc_s + within_s; t += kMinuteS) {
+    tracker.SetMoment(t);
+    if (UsableMoon(station,
+                   tracker.See(station.latitude_deg, station.longitude_deg, station.height_m))) {
+      return t;
+    }
+  }
+  return std::nullopt;
+}
+
 namespace {
 
 bool MutualAt(MoonTracker& tracker, const Stations& stations, double utc_s) {

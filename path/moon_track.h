@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "eme_degradation.h"
@@ -153,6 +154,17 @@ void MoonSpinVector(double utc_s, double w[3]);
 // Whether a station sees the Moon above its minimum elevation and its mask
 // (the refracted elevation: where the dish points).
 bool UsableMoon(const Station& station, const MoonSighting& moon);
+
+// How far ahead a rise is looked for: the planner's longest span.
+inline constexpr double kRiseSearchS = 14 * 86400.0;
+
+// The first whole minute at or after `from_utc_s`, and within `within_s`
+// of it, at which `station` sees the Moon above its minimum elevation and
+// its horizon mask (UsableMoon); nothing when the Moon stays below for all
+// that time. Minute steps: a gap in a mask narrower than a minute's motion
+// of the Moon (about a quarter of a degree) can be missed.
+std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
+                                   double within_s = kRiseSearchS);
 
 // Every step of the span for both stations, and the mutual windows with
 // edges found to the second. The attenuation callable is handed the

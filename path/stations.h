@@ -14,6 +14,8 @@ namespace quillmere {
 struct MaskPoint {
   double azimuth_deg = 0.0;    // 0..360, from north, clockwise
   double elevation_deg = 0.0;  // -90..90
+
+  friend bool operator==(const MaskPoint&, const MaskPoint&) = default;
 };
 
 struct Station {
@@ -28,11 +30,15 @@ struct Station {
   double dish_diameter_m = 3.0;
   double dish_efficiency = 0.6;    // aperture efficiency, 0..1
   double receiver_noise_k = 50.0;  // receiver noise temperature, K
+
+  friend bool operator==(const Station&, const Station&) = default;
 };
 
 struct Stations {
   Station home;
   Station dx;
+
+  friend bool operator==(const Stations&, const Stations&) = default;
 };
 
 // The lowest usable elevation toward `azimuth_deg`: the station's minimum or

@@ -20,7 +20,10 @@ packages=(
   xvfb xauth
   # tests/wm: a real window manager on the private X server, and its tools
   openbox xdotool x11-utils
-  desktop-file-utils appstream scdoc dpkg-dev man-db
+  desktop-file-utils appstream scdoc man-db
+  # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps,
+  # which needs dpkg-dev and the file utility
+  dpkg-dev file
   python3-xlib time
   # the reference scripts of the model tests (tests/data/p676, tests/data/models):
   # independent values in high-precision arithmetic

@@ -14,3 +14,6 @@ quillmere_add_test(track_command_tests SOURCES track_command_test.cpp track_air_
 quillmere_add_test(recalc_reference_tests SOURCES recalc_reference_test.cpp
   LIBS quillmere_defaults nlohmann_json::nlohmann_json)
 target_include_directories(recalc_reference_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+
+# Follow the Moon's minutes, without the window.
+quillmere_add_test(moon_follow_tests SOURCES moon_follow_test.cpp LIBS quillmere_planner_model)

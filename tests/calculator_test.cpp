@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -303,34 +304,74 @@ TEST_F(CalculatorTest, ResetToCurrentDistancePutsTheSliderAtTheMoon) {
   }
 }
 
-// Follow the Moon: both elevations within the steppers' range, the slider
-// at the Moon, and the slant figures of the new elevations on screen.
-TEST_F(CalculatorTest, FollowMoonSetsBothElevationsAndTheMoonDistance) {
+// Follow the Moon, minute after minute: each station whose Moon is up
+// points at it (within the steppers' range), one whose Moon is down has the
+// elevation the user set (30 and 25 here, or what the user stepped to while
+// it was down), and switching Follow off gives every station back its own.
+// The slider goes to the Moon, and the slant figures of the new elevations
+// are on screen.
+TEST_F(CalculatorTest, FollowMoonPointsStationsWhoseMoonIsUpAndGivesTheOthersBack) {
   LoadTypical();
-  struct Case {
+  const std::optional<Real> down;
+  struct Step {
     const char* what;
-    Real home, dx;  // Moon elevations given, deg
+    enum { kMinute, kUserStepsHomeUp, kStop } action;
+    std::optional<Real> home, dx;  // Moon elevations given, deg
     Real home_set, dx_set;
-  } cases[] = {
-      {"both up", 42.5L, 7.25L, 42.5L, 7.25L},
-      {"Home's Moon down", -12, 3, 0.1L, 3},
-      {"DX at the zenith and past it by rounding", 0.05L, 90.0001L, 0.1L, 90},
+  } steps[] = {
+      {"both up", Step::kMinute, 42.5L, 7.25L, 42.5L, 7.25L},
+      {"Home's Moon sets", Step::kMinute, down, 3, 30, 3},
+      {"the user steps Home up meanwhile", Step::kUserStepsHomeUp, down, down, 31, 3},
+      {"DX at the zenith and past it by rounding", Step::kMinute, down, 90.0001L, 31, 90},
+      {"Home's Moon rises into the lowest step, DX's sets", Step::kMinute, 0.05L, down, 0.1L, 25},
+      {"Follow off", Step::kStop, down, down, 31, 25},
   };
   moon.distance = 384400;
-  for (const auto& c : cases) {
-    calc.FollowMoon(c.home, c.dx);
-    EXPECT_EQ(state.Home.Elevation, c.home_set) << c.what;
-    EXPECT_EQ(state.Home.EmeElevation, c.home_set) << c.what;
-    EXPECT_EQ(state.DX.Elevation, c.dx_set) << c.what;
-    EXPECT_EQ(state.DX.EmeElevation, c.dx_set) << c.what;
-    EXPECT_EQ(state.MoonSliderPosition, 56) << c.what;
-    EXPECT_EQ(state.PathLength, 384400.0L) << c.what;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    switch (step.action) {
+      case Step::kMinute:
+        calc.FollowMoon(step.home, step.dx);
+        EXPECT_EQ(state.MoonSliderPosition, 56);
+        EXPECT_EQ(state.PathLength, 384400.0L);
+        break;
+      case Step::kUserStepsHomeUp:
+        calc.ElevationButton1UpClick(Station::Home);
+        break;
+      case Step::kStop:
+        calc.StopFollowingMoon();
+        break;
+    }
+    EXPECT_EQ(state.Home.Elevation, step.home_set);
+    EXPECT_EQ(state.Home.EmeElevation, step.home_set);
+    EXPECT_EQ(state.DX.Elevation, step.dx_set);
+    EXPECT_EQ(state.DX.EmeElevation, step.dx_set);
     // The slant gases of the new elevation, as the recalculation shows them
     // (Panel19 has three decimals).
     const Real slant =
-        ZenithAttenuation(state.Home) / std::sin(c.home_set * 3.14159265358979L / 180);
-    EXPECT_NEAR(Figure(display.Text("Panel19")), slant, 0.0005L) << c.what;
+        ZenithAttenuation(state.Home) / std::sin(step.home_set * 3.14159265358979L / 180);
+    EXPECT_NEAR(Figure(display.Text("Panel19")), slant, 0.0005L);
   }
+}
+
+// On a terrestrial path both antennas stay at the horizon while following
+// and the path keeps its length; the Moon's elevation waits in the EME
+// elevation, and the user's comes back.
+TEST_F(CalculatorTest, FollowMoonOnATerrestrialPathKeepsTheAntennasAtTheHorizon) {
+  LoadTypical();
+  calc.Panel124Click();
+  ASSERT_EQ(state.EmePathMode, 0);
+  const Real horizon = state.Home.Elevation;
+  const Real path_km = state.PathLength;
+  calc.FollowMoon(20.0L, 40.0L);
+  EXPECT_EQ(state.PathLength, path_km);
+  EXPECT_EQ(state.Home.Elevation, horizon);
+  EXPECT_EQ(state.DX.Elevation, horizon);
+  EXPECT_EQ(state.Home.EmeElevation, 20.0L);
+  EXPECT_EQ(state.DX.EmeElevation, 40.0L);
+  calc.StopFollowingMoon();
+  EXPECT_EQ(state.Home.EmeElevation, 30.0L);
+  EXPECT_EQ(state.DX.EmeElevation, 25.0L);
 }
 
 TEST_F(CalculatorTest, StoredSliderPositionRunsTheSliderOnceAndEnds) {

@@ -223,5 +223,59 @@ TEST(MoonTrackReference, LocatorStationsInBothHemispheresAgreeWithLibnovaParalla
   }
 }
 
+// The Moon's rise for a station, the first whole minute at which the dish
+// can point at it (refracted elevation above the station's minimum),
+// against the crossing found on the reference chain: steps of 20 minutes,
+// then bisection to the second. The tracker and the reference differ by
+// under 0.01 degree, a few seconds of the Moon's climb, so the minute may
+// be the one after the crossing or, within those seconds of a minute's
+// edge, the one before.
+struct RiseCase {
+  const char* what;
+  double lat_deg, lon_deg, min_elevation_deg;
+  double from_utc_s;
+};
+
+constexpr RiseCase kRiseCases[] = {
+    {"JO01 on the evening of 2026-12-07", 51.5, 1.0, 0.0, 1796662800.0},
+    {"FN31 with a 15 degree minimum, night of 2026-12-07", 41.5, -73.0, 15.0, 1796684400.0},
+    {"the southern Andes, 2027-03-01", -33.4, -70.6, 0.0, 1803945600.0},
+    // Far north with the Moon at its southern standstill: days below.
+    {"Svalbard, 2027-01-01", 78.2, 15.6, 0.0, 1798761600.0},
+};
+
+TEST(MoonTrackReference, TheMoonRisesAtTheMinuteTheReferenceCrossesTheStationsMinimum) {
+  for (const RiseCase& c : kRiseCases) {
+    SCOPED_TRACE(c.what);
+    const auto above = [&](double t) {
+      const Horizon h = ReferenceHorizon(ReferenceMoon(t), c.lat_deg, c.lon_deg, 0.0);
+      return RefractedElevationDeg(h.elevation_deg) > c.min_elevation_deg;
+    };
+    ASSERT_FALSE(above(c.from_utc_s)) << "the Moon must be down at the start";
+    double lo = c.from_utc_s, hi = lo;
+    while (!above(hi)) {
+      lo = hi;
+      hi += 1200.0;
+      ASSERT_LT(hi - c.from_utc_s, kRiseSearchS);
+    }
+    while (hi - lo > 1.0) {
+      const double mid = (lo + hi) / 2.0;
+      (above(mid) ? hi : lo) = mid;
+    }
+    Station station;
+    station.latitude_deg = c.lat_deg;
+    station.longitude_deg = c.lon_deg;
+    station.min_elevation_deg = c.min_elevation_deg;
+    MoonTracker tracker;
+    const std::optional<double> rise = NextMoonRise(tracker, station, c.from_utc_s);
+    ASSERT_TRUE(rise);
+    EXPECT_EQ(std::fmod(*rise, 60.0), 0.0);
+    EXPECT_GE(*rise - hi, -5.0);
+    EXPECT_LE(*rise - hi, 65.0);
+    std::printf("%-45s rises %.0f s after the start (reference crossing %.0f s)\n", c.what,
+                *rise - c.from_utc_s, hi - c.from_utc_s);
+  }
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -296,16 +297,29 @@ class PlannerTest : public QObject {
     QVERIFY(!planner->Following());
   }
 
-  void aMoonBelowTheHorizonGivesTheLowestElevation() {
+  void aMoonBelowAStationsHorizonLeavesItsElevationAndSaysWhenItRises() {
     form_->TabSet2Click(3);
     PlannerWindow* planner = form_->Planner();
-    // Antipodes of each other: the Moon is down for one of them.
-    planner->SetStationText(false, "A", "0,0");
-    planner->SetStationText(true, "B", "0,180");
-    planner->FollowTick();
-    const double lowest =
-        std::min(double(form_->State().Home.Elevation), double(form_->State().DX.Elevation));
-    QCOMPARE(lowest, 0.1);
+    // At noon the Moon is 10 degrees up at JO01 and as far down at the
+    // antipode.
+    planner->SetStationText(false, "A", "JO01");
+    planner->SetStationText(true, "B", "-51.5,-179.0");
+    const long double home_before = form_->State().Home.Elevation;
+    const long double dx_before = form_->State().DX.Elevation;
+    planner->SetFollowing(true);
+    QVERIFY(std::abs(double(form_->State().Home.Elevation) - 10.4) < 0.5);
+    QCOMPARE(form_->State().DX.Elevation, dx_before);
+    const QRegularExpression note(
+        QStringLiteral("^Moon below DX horizon, rises [0-2][0-9]:[0-5][0-9] UTC$"));
+    QVERIFY2(note.match(planner->FollowNote()).hasMatch(), qPrintable(planner->FollowNote()));
+    QVERIFY2(form_->windowTitle().endsWith(QStringLiteral(" (") + planner->FollowNote() + u')'),
+             qPrintable(form_->windowTitle()));
+    // Off: the user's elevations back, the title as before.
+    planner->SetFollowing(false);
+    QCOMPARE(form_->State().Home.Elevation, home_before);
+    QCOMPARE(form_->State().DX.Elevation, dx_before);
+    QVERIFY(!form_->windowTitle().contains(QStringLiteral("Moon below")));
+    QVERIFY(planner->FollowNote().isEmpty());
   }
 
   // --- Thinning for the charts ---

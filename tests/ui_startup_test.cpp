@@ -236,6 +236,9 @@ class StartupTest : public QObject {
       QVERIFY(line.rfind("info: ", 0) == 0);
       QVERIFY(line.find(build) != std::string::npos);
       QVERIFY(line.find("Date ..  ") != std::string::npos);
+      // Where the shipped data come from, with their terms.
+      for (const char* source : {"ITU-R P.840-4", "ITU-R P.676-13", "ITU's terms of use", "GSHHG"})
+        QVERIFY2(line.find(source) != std::string::npos, source);
     }
   }
 

@@ -39,6 +39,7 @@
 
 #include "chart_decimation.h"
 #include "maidenhead.h"
+#include "moon_follow.h"
 #include "program_icon.h"
 #include "regular_file.h"
 #include "safe_write.h"
@@ -378,6 +379,9 @@ struct PlannerWindow::Impl {
   QSpinBox* span_hours = nullptr;
   QSpinBox* step = nullptr;
   QCheckBox* follow = nullptr;
+  // While following: which station's Moon is down, and when it rises.
+  QLabel* follow_note = nullptr;
+  MoonFollower follower;
   QCheckBox* ray_traced = nullptr;
   QLabel* atmosphere = nullptr;
   QLabel* status = nullptr;
@@ -516,6 +520,10 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->follow->setToolTip(
       QStringLiteral("Every minute, set each station's elevation in the main window to its Moon "
                      "elevation and the Moon distance to the current one"));
+  d_->follow_note = new QLabel;
+  d_->follow_note->setWordWrap(true);
+  d_->follow_note->setAccessibleName(QStringLiteral("Follow the Moon"));
+  d_->follow_note->hide();
   d_->ray_traced = new QCheckBox(QStringLiteral("&Ray-traced atmosphere (P.676-13)"));
   d_->ray_traced->setChecked(true);
   d_->ray_traced->setAccessibleName(QStringLiteral("Ray-traced atmosphere"));
@@ -540,6 +548,7 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left->addWidget(calculate);
   left->addWidget(export_csv);
   left->addWidget(d_->follow);
+  left->addWidget(d_->follow_note);
   left->addWidget(d_->status);
   left->addStretch(1);
 
@@ -956,6 +965,8 @@ void PlannerWindow::SetFollowing(bool on) {
     d_->follow_timer->start();
   } else {
     d_->follow_timer->stop();
+    d_->follow_note->clear();
+    d_->follow_note->hide();
   }
   if (d_->host.following_changed) d_->host.following_changed(on);
   if (on) FollowTick();
@@ -965,18 +976,21 @@ bool PlannerWindow::Following() const {
   return d_->follow_timer->isActive();
 }
 
+QString PlannerWindow::FollowNote() const {
+  return d_->follow_note->text();
+}
+
 void PlannerWindow::FollowTick() {
   Stations stations;
   if (auto error = d_->ReadEditor(stations)) {
     d_->status->setText(QStringLiteral("Follow the Moon: ") + *error);
     return;
   }
-  d_->tracker->SetMoment(d_->host.now_utc_s());
-  const MoonSighting home = d_->tracker->See(stations.home.latitude_deg,
-                                             stations.home.longitude_deg, stations.home.height_m);
-  const MoonSighting dx =
-      d_->tracker->See(stations.dx.latitude_deg, stations.dx.longitude_deg, stations.dx.height_m);
-  if (d_->host.follow) d_->host.follow(home.elevation_refracted_deg, dx.elevation_refracted_deg);
+  const FollowStep step = d_->follower.Step(stations, d_->host.now_utc_s());
+  const QString note = QString::fromStdString(step.note);
+  d_->follow_note->setText(note);
+  d_->follow_note->setVisible(!note.isEmpty());
+  if (d_->host.follow) d_->host.follow(step.home.elevation_deg, step.dx.elevation_deg, note);
 }
 
 QAbstractItemModel* PlannerWindow::Table() const {

@@ -31,8 +31,12 @@ class PlannerWindow : public QWidget {
     // Follow the Moon was switched on or off.
     std::function<void(bool on)> following_changed;
     // A minute of Follow the Moon: each station's Moon elevation now,
-    // degrees (refracted: where the dish points).
-    std::function<void(double home_elevation_deg, double dx_elevation_deg)> follow;
+    // degrees (refracted: where the dish points), or nothing while the Moon
+    // is below that station's horizon; and what to tell the user of that
+    // ("Moon below DX horizon, rises 18:04 UTC"), or nothing.
+    std::function<void(std::optional<double> home_elevation_deg,
+                       std::optional<double> dx_elevation_deg, const QString& note)>
+        follow;
   };
 
   // `stations_file` is QuillmereStations.ini, read at once when it exists.
@@ -75,6 +79,8 @@ class PlannerWindow : public QWidget {
   // Follow the Moon.
   void SetFollowing(bool on);
   bool Following() const;
+  // What Follow the Moon tells of a Moon below a station's horizon, or "".
+  QString FollowNote() const;
   // One minute of it, as the timer runs it.
   void FollowTick();
 

@@ -292,6 +292,8 @@ class TForm1 : public QMainWindow {
   // The overlays in the order they were opened, the last on top.
   QList<QWidget*> open_overlays_;
   void SetFollowingTheMoon(bool on);
+  // Follow the Moon's word on a Moon below a station's horizon, or "".
+  QString follow_note_;
   // Tells the open spectrum view and planner of every recalculation.
   void FollowRecalculations();
   UtcClock clock_;

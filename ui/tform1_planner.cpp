@@ -19,9 +19,18 @@ void TForm1::OpenPlanner() {
     PlannerWindow::Host host;
     host.state = [this] { return state_; };
     host.now_utc_s = [this] { return static_cast<double>(UnixSecondsOf(clock_())); };
-    host.following_changed = [this](bool on) { SetFollowingTheMoon(on); };
-    host.follow = [this](double home_deg, double dx_deg) {
-      calc_->FollowMoon(static_cast<Real>(home_deg), static_cast<Real>(dx_deg));
+    host.following_changed = [this](bool on) {
+      if (!on) calc_->StopFollowingMoon();
+      SetFollowingTheMoon(on);
+    };
+    host.follow = [this](std::optional<double> home_deg, std::optional<double> dx_deg,
+                         const QString& note) {
+      const auto real = [](std::optional<double> deg) -> std::optional<Real> {
+        if (!deg) return std::nullopt;
+        return static_cast<Real>(*deg);
+      };
+      follow_note_ = note;
+      calc_->FollowMoon(real(home_deg), real(dx_deg));
       SetFollowingTheMoon(following_moon_);  // a recalculation may rewrite the title
     };
     // Beside the data file, in the start folder.
@@ -43,10 +52,16 @@ void TForm1::FollowRecalculations() {
 
 void TForm1::SetFollowingTheMoon(bool on) {
   following_moon_ = on;
-  const QString suffix = QString::fromUtf8(kFollowingTitle);
+  if (!on) follow_note_.clear();
+  // The title is the start-up's, then " — following the Moon" and, while
+  // the Moon is below a station's horizon, what that means.
   QString title = windowTitle();
-  if (title.endsWith(suffix)) title.chop(suffix.size());
-  if (on) title += suffix;
+  const int at = title.indexOf(QString::fromUtf8(kFollowingTitle));
+  if (at >= 0) title.truncate(at);
+  if (on) {
+    title += QString::fromUtf8(kFollowingTitle);
+    if (!follow_note_.isEmpty()) title += QStringLiteral(" (") + follow_note_ + u')';
+  }
   if (title != windowTitle()) setWindowTitle(title);
 }
 

@@ -143,6 +143,9 @@ QString TForm1::AboutText() const {
       // The licence stands in the About text, as free software asks.
       QStringLiteral("     Free software under the GNU GPL, version 3 or later; no warranty"),
       QStringLiteral("     Questions and reports: the Quillmere project's issue tracker"),
+      // The data shipped with the program, with their terms.
+      QStringLiteral("     Data: ITU-R P.840-4 cloud maps and ITU-R P.676-13 line tables (c) ITU,"),
+      QStringLiteral("     under ITU's terms of use; GSHHG 2.3.7 coastlines (LGPL 3 or later)"),
       QString(),
       QStringLiteral("Build .. ") + QString::fromStdString(FileVersion(version_)),
       QStringLiteral("Date ..  ") + date,
