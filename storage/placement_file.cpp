@@ -4,6 +4,8 @@
 #include <limits>
 #include <vector>
 
+#include "text_file.h"
+
 namespace quillmere {
 namespace {
 
@@ -182,7 +184,7 @@ std::string UpdatePlacement(std::string_view text, std::int64_t left, std::int64
 PlacementRead ReadPlacementFile(const std::filesystem::path& path) {
   PlacementRead out;
   std::string text;
-  out.read = ReadRegularFile(path, kMaxPlacementFileBytes, text);
+  out.read = ReadTextFile(path, kMaxPlacementFileBytes, text);
   if (out.read.ok()) out.keys = ParsePlacement(text);
   return out;
 }
@@ -190,7 +192,7 @@ PlacementRead ReadPlacementFile(const std::filesystem::path& path) {
 SaveOutcome WritePlacementFile(const std::filesystem::path& path, std::int64_t left,
                                std::int64_t top, std::int64_t width, std::int64_t height) {
   std::string text;
-  const FileReadResult read = ReadRegularFile(path, kMaxPlacementFileBytes, text);
+  const FileReadResult read = ReadTextFile(path, kMaxPlacementFileBytes, text);
   if (!read.ok() && read.status != FileReadResult::Status::kNotFound) {
     return NotReadAtStart(path, read.reason);
   }
