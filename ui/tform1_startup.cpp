@@ -56,6 +56,7 @@ void TForm1::FormShow() {
   if (placement_restored_) return;
   placement_restored_ = true;
   state_.CurrentDirectory = StartFolder().string();
+  TidyInterruptedSaves();
   const QRect stored = ReadPlacement(PlacementPath());
   // Always reachable: the whole window, title bar included, on one screen.
   const QRect outer = FitInto(stored, AvailableAreaFor(stored));
@@ -84,8 +85,8 @@ void TForm1::Startup() {
 
 void TForm1::StartupRoutine() {
   version_ = ReadVersionInfo();
-  display_->SetText(
-      component::Form1, "Quillmere Absorbtion Attenuation Ver " + ProgramVersion(FileVersion(version_)));
+  display_->SetText(component::Form1, "Quillmere Absorbtion Attenuation Ver " +
+                                          ProgramVersion(FileVersion(version_)));
   const QFileInfo program(QCoreApplication::applicationFilePath());
   state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
   state_.Home.VapourOverWater = 1;
