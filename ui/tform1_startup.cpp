@@ -85,8 +85,8 @@ void TForm1::Startup() {
 
 void TForm1::StartupRoutine() {
   version_ = ReadVersionInfo();
-  display_->SetText(component::Form1, "Quillmere Absorbtion Attenuation Ver " +
-                                          ProgramVersion(FileVersion(version_)));
+  display_->SetText(
+      component::Form1, "Quillmere Absorbtion Attenuation Ver " + ProgramVersion(FileVersion(version_)));
   const QFileInfo program(QCoreApplication::applicationFilePath());
   state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
   state_.Home.VapourOverWater = 1;
