@@ -270,6 +270,12 @@ int RunExactPath(char* program, std::span<const std::string_view> args) {
   StandardErrorMessages messages;
   HeadlessWindow window{quillmere::UtcClock(quillmere::UtcNow)};
   window.Startup(data, messages);
+  // No figure is printed that could not be finite.
+  if (const auto fault = quillmere::ExactPathWeatherFault(*request, window.State())) {
+    if (!read.ok()) std::fprintf(stderr, "%s: %s\n", kProgram, read.message.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgram, fault->c_str());
+    return kFailed;
+  }
   const std::string out = quillmere::RunExactPathCommand(*request, window.State());
   if (!WriteAll(QByteArray::fromStdString(out))) {
     std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));
