@@ -67,8 +67,9 @@ std::string_view SavedText(std::string_view bytes) {
 }
 
 FileReadResult ReadTextFile(const std::filesystem::path& path, std::uint64_t max_bytes,
-                            std::string& contents) {
+                            std::string& contents, bool* cut_at_nul) {
   contents.clear();
+  if (cut_at_nul != nullptr) *cut_at_nul = false;
   // During a save the file holds the old text, the new one and a trailer.
   const std::uint64_t room = 2 * max_bytes + kTrailerBytes + 1;
   FileReadResult failure;
@@ -88,8 +89,9 @@ FileReadResult ReadTextFile(const std::filesystem::path& path, std::uint64_t max
       failure = {FileReadResult::Status::kReadError, "the file changed while it was read"};
       continue;
     }
-    const std::string_view text =
-        SavedText(std::string_view(reinterpret_cast<const char*>(bytes.data()), got));
+    const std::string_view whole(reinterpret_cast<const char*>(bytes.data()), got);
+    const std::string_view text = SavedText(whole);
+    if (cut_at_nul != nullptr) *cut_at_nul = !PendingText(whole) && text.size() < got;
     if (text.size() > max_bytes) return TooLarge(text.size(), max_bytes);
     contents.assign(text);
     return {};

@@ -38,8 +38,11 @@ std::string_view SavedText(std::string_view bytes);
 
 // Reads the text file at path through the bounded reader (regular_file.h)
 // in one read, again when its size changed meanwhile, and gives SavedText
-// of it when that is at most max_bytes long.
+// of it when that is at most max_bytes long. `cut_at_nul`, when given, says
+// whether the text was cut at a NUL byte that no whole pending text
+// vouches for: a save killed while it added its text, or a file someone
+// else wrote with a NUL in it, whose rest a rewrite would lose.
 FileReadResult ReadTextFile(const std::filesystem::path& path, std::uint64_t max_bytes,
-                            std::string& contents);
+                            std::string& contents, bool* cut_at_nul = nullptr);
 
 }  // namespace quillmere

@@ -756,7 +756,11 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
     stations.dx.longitude_deg = p->longitude_deg;
   }
   std::string text;
-  const FileReadResult read = ReadTextFile(d_->stations_file, kMaxStationsFileBytes, text);
+  bool cut_at_nul = false;
+  const FileReadResult read =
+      ReadTextFile(d_->stations_file, kMaxStationsFileBytes, text, &cut_at_nul);
+  // What follows a NUL byte was never read; a save would lose it.
+  if (cut_at_nul) d_->stations_unread = "it holds a NUL byte, which a text file does not";
   if (read.ok()) {
     const StationsRead parsed = ReadStationsIni(text, stations);
     if (parsed.whole_text_refused) {
@@ -765,6 +769,10 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
       stations = parsed.stations;
     }
     d_->stations_message = StationsFileRefusals(parsed);
+    if (cut_at_nul && d_->stations_message.isEmpty()) {
+      d_->stations_message =
+          QStringLiteral("QuillmereStations.ini: ") + QString::fromStdString(*d_->stations_unread);
+    }
   } else if (read.status != FileReadResult::Status::kNotFound) {
     d_->stations_unread = read.reason;
     d_->stations_message =
