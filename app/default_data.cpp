@@ -57,6 +57,7 @@ void LoadDefaults(Calculator& calc, Display& /*display: written through calc*/,
       break;
     case ReadResult::Status::kCannotOpen:
     case ReadResult::Status::kNotRegular:
+    case ReadResult::Status::kNoRecord:
       messages.Warning(read.message);
       break;
     case ReadResult::Status::kReadError:

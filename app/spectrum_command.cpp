@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "atmosphere_profile.h"
+#include "input_limits.h"
 #include "itu676.h"
 #include "itu676_13.h"
 #include "itu676_13_slant.h"
@@ -23,6 +24,10 @@ using atmosphere::StationWeather;
 // file could use.
 constexpr double kLowestGhz = 1, kHighestGhz = 1000;
 constexpr std::size_t kMaxRows = 100000;
+// The lowest pressure and elevation the window takes; below them the
+// figures are not finite.
+constexpr double kLowestPressureHpa = static_cast<double>(input_limits::kPressure.low);
+constexpr double kLowestCosecantDeg = static_cast<double>(input_limits::kElevation.low);
 
 // A whole argument as one finite number, in the C locale.
 std::optional<double> Number(std::string_view text) {
@@ -130,11 +135,13 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       if (!v) return std::nullopt;
       const auto n = Numbers(*v);
       // Dry-air pressure, temperature and vapour density of air on Earth,
-      // generously bounded: the line shapes are meaningless outside.
-      if (!n || n->size() != 3 || (*n)[0] < 0 || (*n)[0] > 1100 || (*n)[1] < 100 || (*n)[1] > 400 ||
-          (*n)[2] < 0 || (*n)[2] > 100) {
+      // generously bounded: the line shapes are meaningless outside. The
+      // pressure keeps to the window's 1 hPa floor: in a vacuum the line
+      // shapes divide by nothing.
+      if (!n || n->size() != 3 || (*n)[0] < kLowestPressureHpa || (*n)[0] > 1100 || (*n)[1] < 100 ||
+          (*n)[1] > 400 || (*n)[2] < 0 || (*n)[2] > 100) {
         error =
-            "--weather wants P,T,RHO: dry-air pressure 0..1100 hPa, temperature "
+            "--weather wants P,T,RHO: dry-air pressure 1..1100 hPa, temperature "
             "100..400 K, vapour density 0..100 g/m3; not " +
             Quoted(*v);
         return std::nullopt;
@@ -315,6 +322,17 @@ std::string Table(const nlohmann::json& rows, std::span<const char* const> colum
 
 }  // namespace
 
+std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request,
+                                                 const QuillmereState& state) {
+  if (request.weather || request.global_profile) return std::nullopt;
+  const StationParams& station = request.dx ? state.DX : state.Home;
+  const InputLimit& pressure = input_limits::kPressure;
+  if (station.Pressure >= pressure.low && station.Pressure <= pressure.high) return std::nullopt;
+  return std::string("the ") + (request.dx ? "DX" : "Home") +
+         " station's pressure is outside 1..1100 hPa (no data file was loaded?); give "
+         "--weather or --profile global";
+}
+
 std::string RunExactPathCommand(const ExactPathRequest& request, const QuillmereState& state) {
   const StationParams& station = request.dx ? state.DX : state.Home;
   const Setting s = SettingOf(request, station);
@@ -376,7 +394,9 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
                           {"cosecant_db", nullptr},
                           {"apparent_elevation", apparent},
                           {"sky_k", ray.sky_temperature_k}};
-    if (zenith && elevation > 0) {
+    // The window's own lowest elevation: below it the cosecant runs off to
+    // infinity.
+    if (zenith && elevation >= kLowestCosecantDeg) {
       row["cosecant_db"] = static_cast<double>(SlantAttenuation(*zenith, elevation));
     }
     rows.push_back(std::move(row));

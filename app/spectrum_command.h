@@ -10,7 +10,8 @@
 // P.676-13 Annex 1, at the station) and zenith_db (the layers from the
 // station to 100 km). --slant gives rows of elevation, ray_db (ray-traced
 // gases), cosecant_db (the window's P.676-9 Annex 2 figure, zenith /
-// sin(elevation); null at 0 degrees and above 350 GHz, where it has none),
+// sin(elevation); null below the window's 0.1 degrees and above 350 GHz,
+// where it has none),
 // apparent_elevation and sky_k (sky brightness temperature, gases and the
 // 2.7 K background).
 //
@@ -76,6 +77,13 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
 // The frequencies of a spectrum request: A, A + S, ... up to B (B itself
 // when it falls on a step, within 1e-9 of a step).
 std::vector<double> SpectrumFrequencies(const ExactPathRequest& request);
+
+// Why the request cannot give finite figures for the state's station, or
+// nothing: without --weather or --profile global the station's own weather
+// is taken, and a pressure outside 1..1100 hPa (the start state's 0, when
+// no data file was loaded) gives none.
+std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request,
+                                                 const QuillmereState& state);
 
 // Runs the request for the chosen station of a loaded state and returns the
 // output: JSON {"command", "station", "profile", ..., "rows": [...]} with

@@ -17,7 +17,6 @@ namespace {
 using nlohmann::json;
 
 constexpr int kMaxSpanMinutes = 14 * 24 * 60;
-constexpr int kFirstYear = 1950, kLastYear = 2100;  // where the ephemeris is checked
 
 std::optional<double> ParseNumber(const std::string& s) {
   double value = 0.0;
@@ -49,10 +48,11 @@ std::optional<double> ParseUtc(const std::string& s) {
   using namespace std::chrono;
   const year_month_day date{year{y}, month{static_cast<unsigned>(mo)},
                             day{static_cast<unsigned>(d)}};
-  if (!date.ok() || h > 23 || mi > 59 || se > 59 || y < kFirstYear || y > kLastYear)
-    return std::nullopt;
+  if (!date.ok() || h > 23 || mi > 59 || se > 59) return std::nullopt;
   const auto t = sys_days{date} + hours{h} + minutes{mi} + seconds{se};
-  return static_cast<double>(duration_cast<seconds>(t.time_since_epoch()).count());
+  const auto utc_s = static_cast<double>(duration_cast<seconds>(t.time_since_epoch()).count());
+  if (!WithinTrackYears(utc_s)) return std::nullopt;
+  return utc_s;
 }
 
 std::string FormatUtc(double utc_s) {
@@ -100,6 +100,22 @@ json Terms(bool valid, const Degradation& d) {
 
 }  // namespace
 
+const char* const kTrackUsage =
+    "usage: quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]\n"
+    "                        [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]\n"
+    "                        [--data FILE] [--atmosphere cosecant|ray-traced] [--json]\n"
+    "The Moon for both stations, step by step: azimuth, elevation, range, Doppler,\n"
+    "echo delay, libration spread, the mutual windows and the degradation of each\n"
+    "path, with each station's attenuation from the weather of the data file.\n"
+    "  LOC           a Maidenhead locator (4, 6 or 8 characters) or \"LAT,LON\"\n"
+    "  --from        UTC start, 1950-2100 (default: now); --span up to 20160 minutes\n"
+    "                (14 days, default 1440); --step in minutes (default 1)\n"
+    "  --atmosphere  the air of the degradation: the window's cosecant model\n"
+    "                (default) or the P.676-13 Annex 1 ray trace with its sky\n"
+    "                temperature; the output names the one used\n"
+    "  --json        one JSON object with home, dx, atmosphere, rows and windows\n"
+    "Exit status: 0 printed; 1 the data file could not be read; 2 bad arguments.\n";
+
 const char* AtmosphereName(TrackAtmosphere atmosphere) {
   return atmosphere == TrackAtmosphere::kRayTraced ? "ray-traced" : "cosecant";
 }
@@ -122,6 +138,10 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       o.json = true;
       continue;
     }
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+      continue;
+    }
     if (i + 1 >= args.size()) return "missing value after " + a;
     const std::string& v = args[++i];
     if (a == "--home" || a == "--dx") {
@@ -135,8 +155,9 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       (a == "--home" ? o.home_text : o.dx_text) = v;
       (a == "--home" ? have_home : have_dx) = true;
     } else if (a == "--home-height" || a == "--dx-height") {
+      const StationLimit& limit = LimitOf(&Station::height_m);
       const auto m = ParseNumber(v);
-      if (!m || *m < -500.0 || *m > 9000.0) return "bad height for " + a + ": " + v;
+      if (!m || *m < limit.min || *m > limit.max) return "bad height for " + a + ": " + v;
       (a == "--home-height" ? o.stations.home : o.stations.dx).height_m = *m;
     } else if (a == "--from") {
       o.from_utc_s = ParseUtc(v);
@@ -151,6 +172,8 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       if (!n || *n < 1 || *n > kMaxSpanMinutes) return "bad --step: " + v;
       o.step_minutes = *n;
     } else if (a == "--data") {
+      // An empty name would silently mean the default file.
+      if (v.empty()) return "--data needs a file name";
       o.data_file = v;
     } else if (a == "--atmosphere") {
       if (v == AtmosphereName(TrackAtmosphere::kCosecant)) {
@@ -164,6 +187,7 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       return "unknown argument: " + a;
     }
   }
+  if (o.help) return o;
   if (!track) return "--track is required";
   if (!have_home || !have_dx) return "--home and --dx are required";
   if (o.step_minutes > o.span_minutes) return "--step is longer than --span";
@@ -209,15 +233,17 @@ std::string TrackTable(const TrackOptions& options, const TrackEnvironment& envi
                        const Track& track) {
   std::string out;
   char line[256];
-  std::snprintf(line, sizeof line,
-                "Home %s (%.4f, %.4f, %.0f m)   DX %s (%.4f, %.4f, %.0f m)   %.3f GHz   "
-                "Atmosphere: %s\n",
-                options.home_text.c_str(), options.stations.home.latitude_deg,
-                options.stations.home.longitude_deg, options.stations.home.height_m,
-                options.dx_text.c_str(), options.stations.dx.latitude_deg,
-                options.stations.dx.longitude_deg, options.stations.dx.height_m,
-                environment.frequency_hz / 1e9, AtmosphereLabel(options.atmosphere));
-  out += line;
+  // The locators as given, whatever their length; only the figures go
+  // through the fixed buffer.
+  const auto place = [&](const char* who, const std::string& text, const Station& s) {
+    std::snprintf(line, sizeof line, " (%.4f, %.4f, %.0f m)   ", s.latitude_deg, s.longitude_deg,
+                  s.height_m);
+    out += std::string(who) + " " + text + line;
+  };
+  place("Home", options.home_text, options.stations.home);
+  place("DX", options.dx_text, options.stations.dx);
+  std::snprintf(line, sizeof line, "%.3f GHz   ", environment.frequency_hz / 1e9);
+  out += line + std::string("Atmosphere: ") + AtmosphereLabel(options.atmosphere) + "\n";
   out +=
       "UTC                   Home az    el  DX az    el  Mutual  Self Dop Hz  H>DX Dop Hz  Lib Hz  "
       "Dgrd H>DX dB\n";
@@ -265,6 +291,17 @@ int RunTrackCommand(
     return 2;
   }
   const TrackOptions& options = std::get<TrackOptions>(parsed);
+  if (options.help) {
+    out << kTrackUsage;
+    return 0;
+  }
+  // A clock outside the years the Moon is checked for is refused as a
+  // --from outside them is.
+  if (!options.from_utc_s && !WithinTrackYears(now_utc_s)) {
+    err << "quillmere-report: " << kOutsideTrackYears << " (the clock says " << FormatUtc(now_utc_s)
+        << "); give --from\n";
+    return 2;
+  }
   const std::optional<TrackEnvironment> env = environment(options.data_file);
   if (!env) {
     err << "quillmere-report: cannot use the data file"

@@ -46,7 +46,11 @@ struct TrackOptions {
   std::string data_file;  // empty: the program's usual data file
   TrackAtmosphere atmosphere = TrackAtmosphere::kCosecant;
   bool json = false;
+  bool help = false;  // --help: the usage, nothing computed
 };
+
+// What --track --help prints (also the track part of the tool's --help).
+extern const char* const kTrackUsage;
 
 // Reads the arguments that follow the program name, "--track" included.
 // Returns the options, or the message for standard error.
@@ -85,7 +89,8 @@ std::string TrackJson(const TrackOptions& options, const TrackEnvironment& envir
 std::string TrackTable(const TrackOptions& options, const TrackEnvironment& environment,
                        const Track& track);
 
-// The whole command. now_utc_s is the clock's time; environment loads the
+// The whole command. now_utc_s is the clock's time (refused with status 2
+// outside the years of WithinTrackYears when no --from is given); environment loads the
 // data file named by --data (empty: the default) and returns nothing when
 // it cannot. Exit status 0 on success, 2 for bad arguments (bad locators,
 // bad times, spans over 14 days) with a message on err, 1 when the data

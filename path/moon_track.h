@@ -86,6 +86,18 @@ struct SlantAir {
 // ray itself reads the airless elevation, one that does not the refracted.
 using SlantAirFunction = std::function<SlantAir(const Station& station, const MoonSighting& moon)>;
 
+// The moments the Moon's track is checked for, as POSIX seconds UTC:
+// 1950-01-01T00:00:00 to 2100-12-31T23:59:59, where the ephemeris was
+// compared with the full lunar theory. A start outside them, given or read
+// from the clock, is refused with kOutsideTrackYears.
+inline constexpr double kFirstTrackUtcS = -631152000.0;
+inline constexpr double kLastTrackUtcS = 4133980799.0;
+inline constexpr const char* kOutsideTrackYears =
+    "the start is outside 1950-2100, the years the Moon's track is checked for";
+inline bool WithinTrackYears(double utc_s) {
+  return utc_s >= kFirstTrackUtcS && utc_s <= kLastTrackUtcS;
+}
+
 struct TrackRequest {
   Stations stations;
   double start_utc_s = 0.0;

@@ -14,23 +14,8 @@ namespace {
 
 constexpr std::size_t kMaxTextBytes = 64 * 1024;
 constexpr std::size_t kMaxLineBytes = 8192;
-constexpr std::size_t kMaxNameBytes = 64;
 constexpr std::size_t kMaxMaskPoints = 360;
-
-// The numeric keys with their limits: the one table the parser and the
-// formatter both walk.
-struct NumberKey {
-  const char* key;
-  double Station::*member;
-  double min, max;
-};
-constexpr NumberKey kNumberKeys[] = {
-    {"HeightM", &Station::height_m, -500.0, 9000.0},
-    {"MinElevationDeg", &Station::min_elevation_deg, -5.0, 90.0},
-    {"DishDiameterM", &Station::dish_diameter_m, 0.1, 100.0},
-    {"DishEfficiency", &Station::dish_efficiency, 0.01, 1.0},
-    {"ReceiverNoiseK", &Station::receiver_noise_k, 1.0, 100000.0},
-};
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string Number(double value) {
   char buffer[64];
@@ -59,10 +44,34 @@ std::optional<std::vector<MaskPoint>> ParseMask(std::string_view text) {
   return mask;
 }
 
-bool PrintableName(std::string_view name) {
-  return name.size() <= kMaxNameBytes && std::none_of(name.begin(), name.end(), [](char c) {
-           return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-         });
+// The next code point of UTF-8 text at `at`, moving `at` past it; nothing
+// for a byte sequence that is not well-formed UTF-8 (overlong forms,
+// surrogates and values past U+10FFFF included).
+std::optional<char32_t> NextCodePoint(std::string_view s, std::size_t& at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char lead = byte(at);
+  std::size_t length = 0;
+  char32_t cp = 0, least = 0;
+  if (lead < 0x80) {
+    ++at;
+    return lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, cp = lead & 0x1F, least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, cp = lead & 0x0F, least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, cp = lead & 0x07, least = 0x10000;
+  } else {
+    return std::nullopt;
+  }
+  if (s.size() - at < length) return std::nullopt;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return std::nullopt;
+    cp = (cp << 6) | (byte(at + i) & 0x3F);
+  }
+  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+  at += length;
+  return cp;
 }
 
 void FormatStation(std::string& out, const char* section, const Station& s) {
@@ -71,7 +80,7 @@ void FormatStation(std::string& out, const char* section, const Station& s) {
   out += "]\nName=" + s.name + "\nLocation=";
   out += s.locator.empty() ? Number(s.latitude_deg) + "," + Number(s.longitude_deg) : s.locator;
   out += '\n';
-  for (const NumberKey& key : kNumberKeys) {
+  for (const StationLimit& key : kStationLimits) {
     out += key.key;
     out += '=' + Number(s.*key.member) + '\n';
   }
@@ -101,14 +110,40 @@ double MinimumElevationDeg(const Station& station, double azimuth_deg) {
   if (span <= 0.0) span += 360.0;
   if (offset < 0.0) offset += 360.0;
   // A single point is its own neighbour on both sides: a flat mask.
-  const double mask_el =
-      lo.elevation_deg + (hi.elevation_deg - lo.elevation_deg) * (offset / span);
+  const double mask_el = lo.elevation_deg + (hi.elevation_deg - lo.elevation_deg) * (offset / span);
   return std::max(station.min_elevation_deg, mask_el);
 }
 
-std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view text) {
-  if (text.size() > kMaxTextBytes) return StationsParseError{0, "the file is larger than 64 KiB"};
-  Stations stations;
+const StationLimit& LimitOf(double Station::*member) {
+  for (const StationLimit& limit : kStationLimits) {
+    if (limit.member == member) return limit;
+  }
+  return kStationLimits[0];
+}
+
+bool IsStationName(std::string_view name) {
+  std::size_t characters = 0;
+  for (std::size_t at = 0; at < name.size();) {
+    const auto cp = NextCodePoint(name, at);
+    if (!cp || *cp < 0x20 || (*cp >= 0x7F && *cp <= 0x9F)) return false;
+    if (++characters > kMaxNameCharacters) return false;
+  }
+  return true;
+}
+
+StationsRead ReadStationsIni(std::string_view text, const Stations& defaults) {
+  StationsRead read;
+  read.stations = defaults;
+  if (text.size() > kMaxTextBytes) {
+    read.whole_text_refused = true;
+    read.refused.push_back({0, "the file is larger than 64 KiB"});
+    return read;
+  }
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  Stations& stations = read.stations;
+  const auto refuse = [&](int line, std::string message) {
+    read.refused.push_back({line, std::move(message)});
+  };
   Station* current = nullptr;
   bool seen_home = false, seen_dx = false, home_located = false, dx_located = false;
   int line_number = 0;
@@ -117,51 +152,76 @@ std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view tex
     const std::size_t newline = text.find('\n');
     std::string_view line = text.substr(0, newline);
     text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
-    if (line.size() > kMaxLineBytes) return StationsParseError{line_number, "line too long"};
+    if (line.size() > kMaxLineBytes) {
+      refuse(line_number, "line too long");
+      continue;
+    }
     line = TrimBlanks(line);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
-      if (line.back() != ']') return StationsParseError{line_number, "unclosed section name"};
-      const std::string_view section = TrimBlanks(line.substr(1, line.size() - 2));
+      // Keys after a broken header belong to no section we know.
       current = nullptr;
+      if (line.back() != ']') {
+        refuse(line_number, "unclosed section name");
+        continue;
+      }
+      const std::string_view section = TrimBlanks(line.substr(1, line.size() - 2));
       if (section == "Home") current = &stations.home, seen_home = true;
       if (section == "DX") current = &stations.dx, seen_dx = true;
       continue;
     }
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-      return StationsParseError{line_number, "expected Key=Value"};
+    if (equals == std::string_view::npos) {
+      refuse(line_number, "expected Key=Value");
+      continue;
+    }
     if (current == nullptr) continue;
     const std::string_view key = TrimBlanks(line.substr(0, equals));
     const std::string_view value = TrimBlanks(line.substr(equals + 1));
     if (key == "Name") {
-      if (!PrintableName(value))
-        return StationsParseError{line_number, "name too long or not printable"};
+      if (!IsStationName(value)) {
+        refuse(line_number, "name too long or not printable");
+        continue;
+      }
       current->name = std::string(value);
     } else if (key == "Location") {
       const auto where = ParseLocation(value);
-      if (!where) return StationsParseError{line_number, "not a locator or LAT,LON"};
+      if (!where) {
+        refuse(line_number, "not a locator or LAT,LON");
+        continue;
+      }
       current->latitude_deg = where->latitude_deg;
       current->longitude_deg = where->longitude_deg;
       current->locator = value.find(',') == std::string_view::npos ? std::string(value) : "";
       (current == &stations.home ? home_located : dx_located) = true;
     } else if (key == "HorizonMask") {
       auto mask = ParseMask(value);
-      if (!mask) return StationsParseError{line_number, "bad horizon mask"};
+      if (!mask) {
+        refuse(line_number, "bad horizon mask");
+        continue;
+      }
       current->horizon_mask = std::move(*mask);
     } else {
-      for (const NumberKey& number_key : kNumberKeys) {
-        if (key != number_key.key) continue;
+      for (const StationLimit& limit : kStationLimits) {
+        if (key != limit.key) continue;
         const auto number = ParseDecimal(value);
-        if (!number || *number < number_key.min || *number > number_key.max)
-          return StationsParseError{line_number, std::string(key) + " out of range"};
-        current->*number_key.member = *number;
+        if (!number || *number < limit.min || *number > limit.max) {
+          refuse(line_number, std::string(key) + " out of range");
+          continue;
+        }
+        current->*limit.member = *number;
       }
     }
   }
-  if (!seen_home || !seen_dx) return StationsParseError{0, "both [Home] and [DX] are needed"};
-  if (!home_located || !dx_located) return StationsParseError{0, "each station needs a Location"};
-  return stations;
+  if (!seen_home || !seen_dx) refuse(0, "both [Home] and [DX] are needed");
+  if (!home_located || !dx_located) refuse(0, "each station needs a Location");
+  return read;
+}
+
+std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view text) {
+  StationsRead read = ReadStationsIni(text);
+  if (!read.refused.empty()) return read.refused.front();
+  return std::move(read.stations);
 }
 
 std::string FormatStationsIni(const Stations& stations) {

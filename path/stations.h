@@ -2,6 +2,7 @@
 // The two EME stations of the Moon planner, Home and DX, and their text form
 // in QuillmereStations.ini.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -19,7 +20,7 @@ struct MaskPoint {
 };
 
 struct Station {
-  std::string name;            // name or callsign, at most 64 printable characters
+  std::string name;            // name or callsign (IsStationName)
   std::string locator;         // as given (4, 6 or 8 characters), or empty when
                                // the location was given as latitude/longitude
   double latitude_deg = 0.0;   // geodetic (WGS84), north positive
@@ -41,26 +42,63 @@ struct Stations {
   friend bool operator==(const Stations&, const Stations&) = default;
 };
 
+// The limits of a station's numbers: the one table that the stations file,
+// the planner's editor boxes and the command line all take, so that a value
+// one of them accepts is never cut by another.
+struct StationLimit {
+  const char* key;  // in QuillmereStations.ini
+  double Station::*member;
+  double min, max;
+  int decimals;  // shown by the planner's editor
+};
+inline constexpr StationLimit kStationLimits[] = {
+    {"HeightM", &Station::height_m, -500.0, 9000.0, 0},
+    {"MinElevationDeg", &Station::min_elevation_deg, -5.0, 90.0, 1},
+    {"DishDiameterM", &Station::dish_diameter_m, 0.1, 100.0, 2},
+    {"DishEfficiency", &Station::dish_efficiency, 0.01, 1.0, 2},
+    {"ReceiverNoiseK", &Station::receiver_noise_k, 1.0, 100000.0, 0},
+};
+// The row of kStationLimits for a member.
+const StationLimit& LimitOf(double Station::*member);
+
+// A station's name: at most this many characters (Unicode code points).
+inline constexpr std::size_t kMaxNameCharacters = 64;
+// Whether `name` (UTF-8) is a name a station may have, in the file and in
+// the editor alike: well-formed UTF-8 of at most kMaxNameCharacters
+// characters, none of them a control character (C0, DEL or C1).
+bool IsStationName(std::string_view name);
+
 // The lowest usable elevation toward `azimuth_deg`: the station's minimum or
 // its mask there, whichever is higher.
 double MinimumElevationDeg(const Station& station, double azimuth_deg);
 
-// Parses the text of QuillmereStations.ini: sections [Home] and [DX], each
+// Reads the text of QuillmereStations.ini: sections [Home] and [DX], each
 // with the keys Name, Location (a locator or "LAT,LON"), HeightM,
 // MinElevationDeg, HorizonMask ("az:el" pairs separated by ';'),
-// DishDiameterM, DishEfficiency, ReceiverNoiseK. Both sections and their
-// Location are required; other keys keep their defaults when absent.
-// Unknown sections and keys are skipped, for files written by later
-// versions.
+// DishDiameterM, DishEfficiency, ReceiverNoiseK. A UTF-8 byte-order mark
+// (as some editors write) is skipped. Unknown sections and keys are
+// skipped, for files written by later versions.
 //
-// Hostile input is refused, not trusted: a text over 64 KiB, a line over
-// 8192 characters, a number that is not finite or outside its range, more
-// than 360 mask points, a control character in a name. The error names the
-// line.
+// Hostile input is refused, not trusted: a text over 64 KiB is refused
+// whole; a line over 8192 characters, a number that is not finite or outside
+// its limits (kStationLimits), more than 360 mask points, a name that is not
+// IsStationName, a line that is not "[section]" or "Key=Value", each refuses
+// its own line alone: what it would set keeps its value in `defaults`.
+// A station without a section or a Location keeps its location in
+// `defaults`, said at line 0.
 struct StationsParseError {
   int line = 0;  // 1-based; 0 for the text as a whole
   std::string message;
 };
+struct StationsRead {
+  Stations stations;
+  std::vector<StationsParseError> refused;  // in the order of the text
+  bool whole_text_refused = false;          // nothing of it was read
+};
+StationsRead ReadStationsIni(std::string_view text, const Stations& defaults = {});
+
+// The same, taking the text only when nothing of it is refused: the first
+// refusal otherwise. For the planner's editor, whose fields must all hold.
 std::variant<Stations, StationsParseError> ParseStationsIni(std::string_view text);
 
 // The text of QuillmereStations.ini for `stations`; ParseStationsIni reads

@@ -73,13 +73,25 @@ ReadResult ReadDataFile(const std::filesystem::path& path, DataRecord& buffer) {
         continue;
       }
       result.records_read = got / kRecordSize;
-      if (result.records_read == 0) return result;
+      result.size = got;
+      // Nothing to load: the window would otherwise start on zeros it
+      // never shows (0 hPa, below every limit).
+      if (result.records_read == 0) {
+        result.status = ReadResult::Status::kNoRecord;
+        result.reason = got == 0
+                            ? "it is empty"
+                            : "it holds " + std::to_string(got) +
+                                  " bytes, less than one record of " + std::to_string(kRecordSize);
+        result.message = "Could not read " + path.string() + ": " + result.reason;
+        return result;
+      }
       const auto last =
           bytes.begin() + static_cast<std::ptrdiff_t>((got / kRecordSize - 1) * kRecordSize);
       std::copy(last, last + static_cast<std::ptrdiff_t>(kRecordSize), buffer.bytes.begin());
       return result;
     }
     result.records_read = static_cast<std::size_t>(file.size() / kRecordSize);
+    result.size = file.size();
     DataRecord last;
     failure =
         file.ReadAt((file.size() / kRecordSize - 1) * kRecordSize, kRecordSize, last.bytes.data());
@@ -106,7 +118,8 @@ WriteResult WriteDataFile(const std::filesystem::path& path, const DataRecord& r
 
 ReadResult RecordBuffer::Load(const std::filesystem::path& path) {
   const ReadResult result = ReadDataFile(path, record_);
-  if (result.ok() || result.status == ReadResult::Status::kNotFound) {
+  if (result.ok() || result.status == ReadResult::Status::kNotFound ||
+      (result.status == ReadResult::Status::kNoRecord && result.size == 0)) {
     unread_.clear();
     unread_reason_.clear();
   } else {

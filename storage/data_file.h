@@ -4,6 +4,7 @@
 // last whole one counts; saving replaces the file with exactly one record.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -22,9 +23,11 @@ struct ReadResult {
     kCannotOpen,  // it exists but cannot be opened for reading (access, a loop of links, ...)
     kNotRegular,  // a folder, FIFO, socket or device (or a link to one): never read
     kReadError,   // the system failed part-way through reading
+    kNoRecord,    // empty, or shorter than one record: nothing to load
   };
   Status status = Status::kOk;
   std::size_t records_read = 0;  // whole records in the file (the last one was read)
+  std::uint64_t size = 0;        // the file's size in bytes, when it was opened
   std::string reason;            // the system's text for the failure; empty when ok
   std::string message;           // names the file and the reason; empty when ok
 
@@ -43,8 +46,9 @@ struct WriteResult {
 // record is read, so any size loads in the same short time. The file is
 // opened for reading only and without blocking, so a read-only file loads
 // and a FIFO cannot stall the program; anything but a regular file is
-// refused. A tail shorter than a record is never read, and a file without a
-// whole record leaves the buffer as it was, as does any failure. Never
+// refused. A tail shorter than a record is never read; a file without a
+// whole record (empty or short) is a failure, kNoRecord, and leaves the
+// buffer as it was, as does any failure. Never
 // throws; the bytes are not judged here (see OutOfRangeFields).
 ReadResult ReadDataFile(const std::filesystem::path& path, DataRecord& buffer);
 
@@ -72,7 +76,8 @@ class RecordBuffer {
   // file's only record. The buffer takes the new record once it is written;
   // a failed save leaves it as it was. A file whose last load failed for
   // any reason but its absence is not replaced: the user never saw what it
-  // holds, and the buffer does not hold it either.
+  // holds, and the buffer does not hold it either. An empty file holds
+  // nothing to lose and is replaced.
   WriteResult Save(const std::filesystem::path& path, const PersistedFields& fields);
 
  private:

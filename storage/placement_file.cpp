@@ -4,6 +4,8 @@
 #include <limits>
 #include <vector>
 
+#include "text_file.h"
+
 namespace quillmere {
 namespace {
 
@@ -182,7 +184,7 @@ std::string UpdatePlacement(std::string_view text, std::int64_t left, std::int64
 PlacementRead ReadPlacementFile(const std::filesystem::path& path) {
   PlacementRead out;
   std::string text;
-  out.read = ReadRegularFile(path, kMaxPlacementFileBytes, text);
+  out.read = ReadTextFile(path, kMaxPlacementFileBytes, text);
   if (out.read.ok()) out.keys = ParsePlacement(text);
   return out;
 }
@@ -190,10 +192,13 @@ PlacementRead ReadPlacementFile(const std::filesystem::path& path) {
 SaveOutcome WritePlacementFile(const std::filesystem::path& path, std::int64_t left,
                                std::int64_t top, std::int64_t width, std::int64_t height) {
   std::string text;
-  const FileReadResult read = ReadRegularFile(path, kMaxPlacementFileBytes, text);
+  bool cut_at_nul = false;
+  const FileReadResult read = ReadTextFile(path, kMaxPlacementFileBytes, text, &cut_at_nul);
   if (!read.ok() && read.status != FileReadResult::Status::kNotFound) {
     return NotReadAtStart(path, read.reason);
   }
+  // What follows a NUL byte was never read, and would be lost.
+  if (cut_at_nul) return NotReadAtStart(path, "it holds a NUL byte, which a text file does not");
   const std::string updated = UpdatePlacement(text, left, top, width, height);
   // A file the next start would not read is not worth writing.
   if (updated.size() > kMaxPlacementFileBytes) {

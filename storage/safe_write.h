@@ -9,7 +9,8 @@
 //    superuser, no write bit at all) keeps its bytes: protecting a file
 //    protects it;
 //  - a file with several hard links is updated in place, so every name sees
-//    the new contents (see below for how a record is kept whole);
+//    the new contents (see below for how a record or a text is kept whole),
+//    under the file's lock, so that two saves of it take turns;
 //  - otherwise the new contents go to an unnamed file in the same folder,
 //    flushed to the disk and only then given the file's name, so the name
 //    shows the old contents or the new, never a part;
@@ -47,7 +48,11 @@ struct SaveOutcome {
 // record: the record is first added after the last whole one (a reader
 // still takes the old one until it is complete), then written at the start,
 // and the file cut to that one record. With record_size 0 a hard-linked
-// file is overwritten in place and cut to the new length.
+// file is a text (without NUL bytes): the new text is added after the old
+// one, behind a NUL byte and with a trailer that vouches for it, then
+// written at the front, and the file cut to it, so that a reader of
+// text_file.h takes the old text or the new one at every moment, also after
+// the save is killed at any point (see text_file.h).
 SaveOutcome ReplaceFileContents(const std::filesystem::path& path, std::string_view contents,
                                 std::size_t record_size = 0);
 
@@ -60,6 +65,22 @@ SaveOutcome NotReadAtStart(const std::filesystem::path& path, const std::string&
 // killed): files named ".<name>.<pid>-<n>.tmp" beside it whose process is
 // gone. Returns how many were removed.
 int RemoveStaleTemporaries(const std::filesystem::path& path);
+
+// Completes a save of the text file at path that was killed after it had
+// added its new text whole but before it cut the file to it, so that other
+// programs too see the text alone; a file without such a text is left as it
+// is. Returns whether it completed one.
+bool FinishInterruptedTextSave(const std::filesystem::path& path);
+
+// The steps of an in-place save of a text file, and a hook called after
+// each, so that a test can stop the process there.
+enum class SaveStep {
+  kLocked,        // the file's lock taken, nothing written yet
+  kNewTextAdded,  // the new text and its trailer after the old text
+  kFrontWritten,  // the new text also at the front, the file not yet cut
+};
+using SaveStepHook = void (*)(SaveStep step);
+void SetSaveStepHookForTesting(SaveStepHook hook);
 
 // The name a save of path gives its new file while it is being put in place.
 std::string TemporaryName(const std::filesystem::path& path, long pid, unsigned serial);

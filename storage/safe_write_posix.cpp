@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -15,6 +18,7 @@
 
 #include "file_kind_posix.h"
 #include "safe_write.h"
+#include "text_file.h"
 
 namespace quillmere {
 namespace {
@@ -158,6 +162,55 @@ std::string WriteProtection(const fs::path& target, const struct stat& info) {
 
 std::atomic<unsigned> serial{0};
 
+SaveStepHook step_hook = nullptr;
+
+void Step(SaveStep step) {
+  if (step_hook != nullptr) step_hook(step);
+}
+
+// How long a save waits for another save of the same file to finish: far
+// longer than a save of a small file takes, short enough that a process
+// stopped while it saved cannot hang ours.
+constexpr int kLockWaitMs = 5000;
+
+// Takes the file's lock (shared by all its names), so that saves of it by
+// two windows or two processes take turns. 0, or the system's error.
+int LockFile(int fd) {
+  for (int waited = 0;; ++waited) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK || waited >= kLockWaitMs) return errno;
+    const timespec millisecond{0, 1000 * 1000};
+    ::nanosleep(&millisecond, nullptr);
+  }
+}
+
+// Puts `text` in place of the text of the open, locked file: added with its
+// trailer after what the file holds (so a reader still takes the old text
+// until the new one is whole), written at the front, and the file cut to it
+// (text_file.h). At every step the file reads as the old text or the new.
+int WriteTextInPlace(int fd, off_t old_size, std::string_view text) {
+  const auto length = static_cast<off_t>(text.size());
+  // Past the end of the new text too, so that writing the front never
+  // touches it; a gap reads as NUL bytes, which end the old text.
+  const off_t pending_at = std::max(old_size, length);
+  const std::string block = PendingTextBlock(text);
+  int error = WriteAllAt(fd, block.data(), block.size(), pending_at);
+  if (error == 0) error = Sync(fd);
+  if (error != 0) {
+    // A partial block no reader takes; cut it off.
+    (void)::ftruncate(fd, old_size);
+    return error;
+  }
+  Step(SaveStep::kNewTextAdded);
+  error = WriteAllAt(fd, text.data(), text.size(), 0);
+  if (error == 0) error = Sync(fd);
+  if (error != 0) return error;
+  Step(SaveStep::kFrontWritten);
+  if (::ftruncate(fd, length) != 0) return errno;
+  return Sync(fd);
+}
+
 // Updates a file that has other hard links where it is, so every name sees
 // the new contents.
 SaveOutcome UpdateInPlace(const fs::path& path, const fs::path& target, const struct stat& seen,
@@ -175,6 +228,14 @@ SaveOutcome UpdateInPlace(const fs::path& path, const fs::path& target, const st
     return FileFault(path, target, "it changed while it was being saved",
                      "the file changed while it was being saved; nothing was written");
   }
+  if (const int error = LockFile(file.get()); error != 0) {
+    return FileFault(
+        path, target, SystemText(error),
+        "another save of the file did not finish (" + SystemText(error) + "); nothing was written");
+  }
+  Step(SaveStep::kLocked);
+  // The size under the lock: another save may have changed it.
+  if (::fstat(file.get(), &info) != 0) return WritingFault(path, target, errno);
   const off_t old_size = info.st_size;
   const auto length = static_cast<off_t>(contents.size());
   int error = 0;
@@ -198,11 +259,10 @@ SaveOutcome UpdateInPlace(const fs::path& path, const fs::path& target, const st
       if (error == 0) error = Sync(file.get());
       if (error == 0 && ::ftruncate(file.get(), length) != 0) error = errno;
     }
+    if (error == 0) error = Sync(file.get());
   } else {
-    error = WriteAllAt(file.get(), contents.data(), contents.size(), 0);
-    if (error == 0 && ::ftruncate(file.get(), length) != 0) error = errno;
+    error = WriteTextInPlace(file.get(), old_size, contents);
   }
-  if (error == 0) error = Sync(file.get());
   if (error == 0) error = file.Close();
   if (error != 0) return WritingFault(path, target, error);
   return {};
@@ -295,6 +355,49 @@ SaveOutcome ReplaceByRename(const fs::path& path, const fs::path& target, bool e
 }
 
 }  // namespace
+
+void SetSaveStepHookForTesting(SaveStepHook hook) {
+  step_hook = hook;
+}
+
+bool FinishInterruptedTextSave(const fs::path& path) {
+  // The text files kept are at most 64 KiB; during a save, twice that and
+  // a trailer.
+  constexpr off_t kMostBytes = 256 * 1024;
+  // Only a regular file anyone may write is opened for writing: opening a
+  // device can do something of its own, and a protected file stays as it is.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || info.st_size < 1 ||
+      info.st_size > kMostBytes) {
+    return false;
+  }
+  const ino_t inode = info.st_ino;
+  Descriptor file(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      info.st_ino != inode || LockFile(file.get()) != 0 || ::fstat(file.get(), &info) != 0 ||
+      info.st_size > kMostBytes) {
+    return false;
+  }
+  std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n =
+        ::pread(file.get(), bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  const std::optional<std::string_view> text = PendingText(bytes);
+  if (!text) return false;
+  // The pending text is whole: put it at the front and cut the file to it,
+  // as the save would have.
+  int error = WriteAllAt(file.get(), text->data(), text->size(), 0);
+  if (error == 0) error = Sync(file.get());
+  if (error == 0 && ::ftruncate(file.get(), static_cast<off_t>(text->size())) != 0) error = errno;
+  if (error == 0) error = Sync(file.get());
+  return error == 0;
+}
 
 std::string TemporaryName(const fs::path& path, long pid, unsigned serial_number) {
   return "." + path.filename().string() + "." + std::to_string(pid) + "-" +

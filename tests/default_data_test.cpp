@@ -150,10 +150,13 @@ TEST_F(DefaultDataTest, TheVectorsLoadAsTheirNotesSay) {
   EXPECT_EQ(typical.display.Text("Panel89"), "0.185 dB/km");
   EXPECT_EQ(typical.calc.Inputs().Selected("LatitudeSelectB"), 2);
 
-  // An empty file reads nothing: the state stays as it was (zero).
+  // An empty file has nothing to load: a failure that says so, the state
+  // as it was (zero).
   Program empty;
   empty.Load(Vector("empty.dat"));
-  EXPECT_TRUE(empty.messages.lines.empty());
+  EXPECT_EQ(empty.messages.lines,
+            std::vector<std::string>{"warning: Could not read " + Vector("empty.dat").string() +
+                                     ": it is empty"});
   EXPECT_EQ(empty.state.Home.Pressure, 0);
 }
 

@@ -281,6 +281,37 @@ TEST(HelpFileOpen, ForgedCompressionParametersGiveNoPage) {
   }
 }
 
+TEST(HelpFileOpen, AResetTableThatDoesNotCoverTheCompressedSectionIsRefused) {
+  // Without a reset point before an object, the decoder inflates the
+  // section from its start for every read (a small file with pictures
+  // behind hundreds of megabytes of zeros froze the help for minutes).
+  Scratch scratch;
+  const std::string good = ReadBytes(kHelpFile);
+  const std::size_t lzxc = good.find("LZXC");
+  // The reset table's header: version 2, entries, entry size 8, offset 0x28.
+  const std::size_t table = good.find(std::string("\x08\0\0\0\x28\0\0\0", 8)) - 8;
+  ASSERT_NE(lzxc, std::string::npos);
+  ASSERT_EQ(good.compare(table, 4, std::string("\x02\0\0\0", 4)), 0);
+  ASSERT_GT(static_cast<unsigned char>(good[table + 4]), 1);
+  struct Case {
+    const char* what;
+    std::size_t at;
+    char value;
+  } cases[] = {
+      {"one entry for a section of several reset intervals", table + 4, 1},
+      {"reset points 4 MiB apart", lzxc + 8, static_cast<char>(128)},
+  };
+  const fs::path path = scratch / "forged.chm";
+  for (const Case& c : cases) {
+    std::string bad = good;
+    bad[c.at] = c.value;
+    WriteBytes(path, bad);
+    ChmOpenError error;
+    EXPECT_FALSE(ChmFile::Open(path, &error)) << c.what;
+    EXPECT_EQ(error.kind, ChmError::kDamaged) << c.what;
+  }
+}
+
 TEST(HelpFileOpen, DamagedCopiesNeverCrashTheReader) {
   // Bytes changed in the headers, the directory and the compressed pages:
   // each copy is either turned away or read without harm, whatever it holds.

@@ -104,7 +104,8 @@ TEST(ExactPathArguments, WeatherUpToItsLimits) {
     const char* weather;
     bool taken;
   } cases[] = {
-      {"0,100,0", true},        {"1100,400,100", true},    {"-0.5,288,7", false},
+      // The window's 1 hPa floor: no air, no finite line shape.
+      {"1,100,0", true},        {"1100,400,100", true},    {"0.5,288,7", false},
       {"1100.5,288,7", false},  {"1013,99.5,7", false},    {"1013,400.5,7", false},
       {"1013,288,-0.5", false}, {"1013,288,100.5", false},
   };
@@ -139,6 +140,30 @@ nlohmann::json RunCommand(std::vector<std::string_view> args, const QuillmereSta
   const auto r = ParseExactPathCommand(args, error);
   EXPECT_TRUE(r) << error;
   return nlohmann::json::parse(RunExactPathCommand(*r, state));
+}
+
+// No figure is NaN or infinite: the cosecant has none below the window's
+// own 0.1 degrees, and a station without its weather (the start state's
+// 0 hPa, no data file loaded) gives no figures but a reason.
+TEST(ExactPathRows, NoFigureIsNaNOrInfinite) {
+  const auto rows = RunCommand({"--slant", "--station", "home", "--ghz", "24", "--elevations",
+                                "4.9e-324,1e-300,0.09,0.1", "--json"},
+                               Stations())["rows"];
+  ASSERT_EQ(rows.size(), 4u);
+  for (int k : {0, 1, 2}) EXPECT_TRUE(rows[k]["cosecant_db"].is_null()) << k;
+  EXPECT_TRUE(std::isfinite(rows[3]["cosecant_db"].get<double>()));
+  QuillmereState unloaded = Stations();
+  unloaded.Home.Pressure = 0;
+  std::string error;
+  for (const bool own_weather : {true, false}) {
+    std::vector<std::string_view> args = {
+        "--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz", "1"};
+    if (!own_weather) args.insert(args.end(), {"--weather", "1013,288,7.5"});
+    const auto request = ParseExactPathCommand(args, error);
+    ASSERT_TRUE(request) << error;
+    EXPECT_EQ(ExactPathWeatherFault(*request, unloaded).has_value(), own_weather);
+    EXPECT_FALSE(ExactPathWeatherFault(*request, Stations()).has_value());
+  }
 }
 
 TEST(ExactPathRows, SpectrumAtAGivenWeatherIsExactlyThatWeather) {

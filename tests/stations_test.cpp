@@ -173,5 +173,53 @@ TEST(StationsIni, RefusesHostileOrBrokenText) {
   EXPECT_EQ(std::get<StationsParseError>(parsed).message, "bad horizon mask");
 }
 
+// A name is judged in characters, the same rule for the file and the
+// editor: 64 accented letters are a name, a 65th is too many, and bytes
+// that are not UTF-8 or C1 control characters are none.
+TEST(StationsIni, NamesAreCountedInCharacters) {
+  std::string accented;
+  for (int i = 0; i < 64; ++i) accented += "\xC3\xA9";  // e acute
+  const struct {
+    const char* what;
+    std::string name;
+    bool taken;
+  } cases[] = {
+      {"64 accented letters", accented, true},
+      {"65 accented letters", accented + "\xC3\xA9", false},
+      {"a letter outside the first plane", "\xF0\x9F\x93\xA1 G4ABC", true},
+      {"bytes that are not UTF-8", "\xFF\xFF", false},
+      {"an overlong slash", "\xC0\xAF", false},
+      {"a C1 control character",
+       "G4\xC2\x9B"
+       "2J",
+       false},
+      {"a lead byte cut short", "G4\xC3", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsStationName(c.name), c.taken) << c.what;
+}
+
+// A file as some editors save it, and one with a wrong line: the rest of the
+// file is taken, the wrong line refused and named, its key at its default.
+TEST(StationsIni, ABadLineIsRefusedAloneAndAByteOrderMarkSkipped) {
+  Stations defaults;
+  defaults.home.height_m = 12.0;
+  const StationsRead read = ReadStationsIni(
+      "\xEF\xBB\xBF[Home]\nName=G4ABC\nLocation=IO91wm\nHeightM=9500\nReceiverNoiseK=6000\n"
+      "[DX]\nName=\xFF\nLocation=FN31\nHorizonMask=0:3\n",
+      defaults);
+  EXPECT_FALSE(read.whole_text_refused);
+  ASSERT_EQ(read.refused.size(), 2u);
+  EXPECT_EQ(read.refused[0].line, 4);
+  EXPECT_EQ(read.refused[0].message, "HeightM out of range");
+  EXPECT_EQ(read.refused[1].line, 7);
+  EXPECT_EQ(read.stations.home.name, "G4ABC");
+  EXPECT_EQ(read.stations.home.height_m, 12.0);
+  EXPECT_EQ(read.stations.home.receiver_noise_k, 6000.0);
+  EXPECT_EQ(read.stations.dx.name, "");
+  EXPECT_EQ(read.stations.dx.locator, "FN31");
+  EXPECT_EQ(read.stations.dx.horizon_mask.size(), 1u);
+  EXPECT_TRUE(ReadStationsIni(std::string(70000, '\n')).whole_text_refused);
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -118,13 +118,25 @@ TEST(Read, ATailShorterThanARecordIsNeverRead) {
   EXPECT_EQ(Bytes(buffer), std::vector<std::uint8_t>(file.begin(), file.begin() + kRecordSize));
 }
 
-TEST(Read, AnEmptyFileReadsNothingAndLeavesTheBuffer) {
+// A file without a whole record has nothing to load: a failure that says
+// so, the buffer left as it was (the window would otherwise start at 0 hPa).
+TEST(Read, AFileWithoutAWholeRecordIsAFailure) {
   ASSERT_EQ(fs::file_size(kRecords / "empty.dat"), 0u);
-  DataRecord buffer = Pattern(5);
-  const ReadResult read = ReadDataFile(kRecords / "empty.dat", buffer);
-  EXPECT_TRUE(read.ok()) << read.message;
-  EXPECT_EQ(read.records_read, 0u);
-  EXPECT_EQ(buffer, Pattern(5));
+  ScratchFolder folder;
+  const fs::path short_file = folder.path() / kDataFileName;
+  testing::WriteText(short_file, std::string(100, 'x'));
+  const struct {
+    fs::path file;
+    std::string reason;
+  } cases[] = {{kRecords / "empty.dat", "it is empty"},
+               {short_file, "it holds 100 bytes, less than one record of 288"}};
+  for (const auto& c : cases) {
+    DataRecord buffer = Pattern(5);
+    const ReadResult read = ReadDataFile(c.file, buffer);
+    EXPECT_EQ(read.status, ReadResult::Status::kNoRecord);
+    EXPECT_EQ(read.message, "Could not read " + c.file.string() + ": " + c.reason);
+    EXPECT_EQ(buffer, Pattern(5));
+  }
 }
 
 TEST(Read, AReadOnlyFileLoads) {

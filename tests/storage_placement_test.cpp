@@ -167,6 +167,18 @@ TEST(WritePlacementFile, AFileOverItsLimitGivesNoKeysAndIsLeftAlone) {
   EXPECT_EQ(fs::file_size(ini), size);
 }
 
+// A NUL byte ends a text file's text (what a killed save leaves): a file
+// with one is read up to it and never rewritten, which would lose the rest.
+TEST(WritePlacementFile, AFileHoldingANulByteIsReadUpToItAndLeftAlone) {
+  ScratchFolder folder;
+  const fs::path ini = folder.path() / kPlacementFileName;
+  const std::string text = std::string("[Position]\nLeft=7\n\0[Mine]\nKept=1\n", 31);
+  testing::WriteText(ini, text);
+  EXPECT_EQ(ReadPlacementFile(ini).keys.left, 7);
+  EXPECT_FALSE(WritePlacementFile(ini, 20, 30, 640, 480).ok());
+  EXPECT_EQ(testing::FileText(ini), text);
+}
+
 TEST(WritePlacementFile, AFifoIsReadAsNoKeysWithoutWaiting) {
   ScratchFolder folder;
   const fs::path ini = folder.path() / kPlacementFileName;

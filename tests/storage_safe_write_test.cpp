@@ -23,6 +23,7 @@
 #include "process_signals.h"
 #include "safe_write.h"
 #include "support/scratch_folder.h"
+#include "text_file.h"
 
 namespace quillmere {
 namespace {
@@ -140,6 +141,41 @@ TEST(SaveThrough, AHardLinkedFileNeverShowsATornRecordToAReader) {
   }
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+}
+
+// Two processes saving their own text into one hard-linked text file (the
+// stations file of two windows) while a third reads: every read finds one
+// of the two texts whole, and the file ends as one of them, never padded
+// or mixed.
+TEST(SaveThrough, AHardLinkedTextSavedByTwoProcessesIsAlwaysOneTextWhole) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / "stations.ini";
+  const std::string longer = std::string(3000, 'a') + "\n", shorter = "[Home]\nName=b\n";
+  WriteText(file, shorter);
+  fs::create_hard_link(file, folder.path() / "stations.bak");
+  pid_t savers[2];
+  for (int k = 0; k < 2; ++k) {
+    savers[k] = ::fork();
+    if (savers[k] == 0) {
+      for (int i = 0; i < 1000; ++i) {
+        if (!ReplaceFileContents(file, k ? longer : shorter).ok()) ::_exit(1);
+      }
+      ::_exit(0);
+    }
+  }
+  int torn = 0, reads = 0, running = 2;
+  while (running > 0) {
+    std::string text;
+    const FileReadResult read = ReadTextFile(file, kMaxPlacementFileBytes, text);
+    ++reads;
+    if (!read.ok() || (text != longer && text != shorter)) ++torn;
+    running = 0;
+    for (const pid_t saver : savers) running += ::waitpid(saver, nullptr, WNOHANG) == 0;
+  }
+  EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+  const std::string last = FileText(folder.path() / "stations.bak");
+  EXPECT_TRUE(last == longer || last == shorter) << last.size() << " bytes";
+  EXPECT_EQ(fs::hard_link_count(file), 2u);
 }
 
 // Anything but a regular file in the file's place (or at the end of its
@@ -400,6 +436,76 @@ TEST(SaveLimits, KilledSavesNeverTearTheFileNorLeaveLitter) {
   }
   ASSERT_TRUE(WriteDataFile(file, Pattern(3)).ok);
   EXPECT_EQ(folder.Names(), std::set<std::string>{kDataFileName});
+}
+
+// A hard-linked text file whose save is killed after each of its steps
+// reads as the old text or the new one whole; the next start completes a
+// save whose new text was whole, so other programs see it alone.
+TEST(SaveLimits, AHardLinkedTextKilledAtEachStepIsTheOldOrTheNewText) {
+  struct Case {
+    SaveStep killed_after;
+    bool new_text;
+  };
+  const Case cases[] = {
+      {SaveStep::kLocked, false}, {SaveStep::kNewTextAdded, true}, {SaveStep::kFrontWritten, true}};
+  const std::string old_text = "[Home]\nHorizonMask=0:5;90:12;180:3\n; the mask removed\n";
+  const std::string new_text = "[Home]\nHorizonMask=\n";
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "stations.ini";
+    WriteText(file, old_text);
+    fs::create_hard_link(file, folder.path() / "other.ini");
+    static SaveStep kill_after;
+    kill_after = c.killed_after;
+    const pid_t child = ::fork();
+    if (child == 0) {
+      SetSaveStepHookForTesting([](SaveStep step) {
+        if (step == kill_after) ::raise(SIGKILL);
+      });
+      (void)ReplaceFileContents(file, new_text);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the save was not stopped";
+    const std::string& expected = c.new_text ? new_text : old_text;
+    for (const char* name : {"stations.ini", "other.ini"}) {
+      std::string text;
+      ASSERT_TRUE(ReadTextFile(folder.path() / name, kMaxPlacementFileBytes, text).ok());
+      EXPECT_EQ(text, expected) << name << ", killed after step " << int(c.killed_after);
+    }
+    EXPECT_EQ(FinishInterruptedTextSave(file), c.new_text);
+    EXPECT_EQ(FileText(folder.path() / "other.ini"), expected);
+  }
+}
+
+}  // namespace
+}  // namespace quillmere
+
+namespace quillmere {
+namespace {
+
+// What a reader takes from the bytes of a text file that a save may be
+// changing: the pending text only when its block is whole and checks.
+TEST(SavedText, ThePendingTextOnlyWhenItsBlockIsWhole) {
+  const std::string old_text = "old\n", block = PendingTextBlock("new text\n");
+  std::string forged = old_text + block;
+  forged[old_text.size() + 3] = 'X';  // one byte of the new text changed
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string text;
+  } cases[] = {
+      {"a text alone", old_text, old_text},
+      {"the block added whole", old_text + block, "new text\n"},
+      {"the block added behind a gap", old_text + std::string(20, '\0') + block, "new text\n"},
+      {"the front written, not yet cut", "new text\n" + block, "new text\n"},
+      {"the block cut short", old_text + block.substr(0, block.size() - 1), old_text},
+      {"the block half added", old_text + block.substr(0, 6), old_text},
+      {"a changed byte", forged, old_text},
+      {"the cut's zeros past the new end", "new text\n" + std::string(9, '\0'), "new text\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SavedText(c.bytes), c.text) << c.name;
 }
 
 }  // namespace

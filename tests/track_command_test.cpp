@@ -20,11 +20,12 @@ struct CommandRun {
   std::string data_file_seen;
 };
 
-CommandRun Track(std::vector<std::string> args, bool data_ok = true, bool ray_traced = true) {
+CommandRun Track(std::vector<std::string> args, bool data_ok = true, bool ray_traced = true,
+                 double now_utc_s = k2026Jan1 + 0.75) {
   CommandRun run;
   std::ostringstream out, err;
   run.status = RunTrackCommand(
-      args, k2026Jan1 + 0.75,
+      args, now_utc_s,
       [&](const std::string& data_file) -> std::optional<TrackEnvironment> {
         run.data_file_seen = data_file;
         if (!data_ok) return std::nullopt;
@@ -81,6 +82,7 @@ TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
       {"step longer than span", with({"--span", "10", "--step", "11"})},
       {"unknown option", with({"--frobnicate", "1"})},
       {"unknown atmosphere", with({"--atmosphere", "isothermal"})},
+      {"an empty data file name (not the default file)", with({"--data", ""})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -92,6 +94,38 @@ TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
   const CommandRun bad_data = Track(with({"--data", "/nonexistent/Quillmere.dat"}), false);
   EXPECT_EQ(bad_data.status, 1);
   EXPECT_EQ(bad_data.data_file_seen, "/nonexistent/Quillmere.dat");
+}
+
+// "Now" from a clock outside the years the Moon is checked for is refused
+// as such a --from is; with --from the clock does not matter.
+TEST(TrackCommand, AClockOutsideTheCheckedYearsIsRefused) {
+  const std::vector<std::string> args = {"--track", "--home", "JO22", "--dx", "FN31"};
+  const double k2262 = 9223372036.0;  // 2262-04-11T23:47:16Z, where nanoseconds wrap
+  const CommandRun run = Track(args, true, true, k2262);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_NE(run.err.find("outside 1950-2100"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("2262-04-11T23:47:16Z"), std::string::npos) << run.err;
+  std::vector<std::string> from = args;
+  from.insert(from.end(), {"--from", "2026-01-01T00:00:00", "--span", "1"});
+  EXPECT_EQ(Track(from, true, true, k2262).status, 0);
+}
+
+TEST(TrackCommand, HelpPrintsTheUsage) {
+  const CommandRun run = Track({"--track", "--help"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("usage: quillmere-report --track", 0), 0u) << run.out;
+}
+
+// The table's header holds the locators as given, however long.
+TEST(TrackCommand, TheTableHeaderIsNeverCut) {
+  const std::string home = "51." + std::string(300, '0') + "1,-0.1";
+  const CommandRun run = Track(
+      {"--track", "--home", home, "--dx", "FN31", "--from", "2026-01-01T00:00:00", "--span", "1"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string header = run.out.substr(0, run.out.find('\n'));
+  EXPECT_EQ(header.rfind("Home " + home + " (51.0000, -0.1000, 0 m)", 0), 0u) << header;
+  EXPECT_TRUE(header.ends_with("Atmosphere: window's cosecant model")) << header;
 }
 
 TEST(TrackCommand, JsonHasEveryRowAndWindow) {

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -160,6 +162,71 @@ class PlannerTest : public QObject {
     QVERIFY2(planner.StationsFileMessage().startsWith("QuillmereStations.ini, line 4"),
              qPrintable(planner.StationsFileMessage()));
     QVERIFY(planner.Calculate() == std::nullopt);
+  }
+
+  // A file the planner could not read is never saved over, and the reason
+  // stays in view while the planner computes.
+  void aStationsFileThatWasNotReadIsNeverSavedOver() {
+    const std::string kept = "[Home]\nName=G4ABC\nLocation=IO91\n" + std::string(70000, ';');
+    WriteFile(kept);
+    PlannerWindow planner(nullptr, File(), Host());
+    const QLabel* note = planner.findChild<QLabel*>(QStringLiteral("StationsFileNote"));
+    QVERIFY(note != nullptr);
+    QVERIFY2(note->text().startsWith("QuillmereStations.ini: is 70032 bytes, more than the 65536"),
+             qPrintable(note->text()));
+    planner.CalculateInBackground();
+    QVERIFY(note->isVisibleTo(&planner));
+    QTRY_VERIFY(!planner.Computing());
+    QVERIFY(note->isVisibleTo(&planner));
+    const auto error = planner.SaveStations();
+    QVERIFY(error.has_value());
+    QVERIFY2(error->contains("so it is not replaced"), qPrintable(*error));
+    QCOMPARE(ReadFile(), kept);
+  }
+
+  // The editor's boxes take what the file takes: a 6000 K receiver and the
+  // rest of a file with one refused line survive a load and a save.
+  void aFileWithinTheStationLimitsIsSavedBackUnchanged() {
+    const std::string text =
+        "[Home]\nName=G4ABC\nLocation=IO91\nHeightM=9500\nReceiverNoiseK=6000\n"
+        "[DX]\nName=W1XYZ\nLocation=FN31\nDishDiameterM=99.5\n";
+    WriteFile(text);
+    PlannerWindow planner(nullptr, File(), Host());
+    QVERIFY2(planner.StationsFileMessage().startsWith(
+                 "QuillmereStations.ini, line 4: HeightM out of range"),
+             qPrintable(planner.StationsFileMessage()));
+    QCOMPARE(planner.SaveStations(), std::nullopt);
+    const QByteArray saved = QByteArray::fromStdString(ReadFile());
+    for (const char* line :
+         {"[Home]\nName=G4ABC\nLocation=IO91\nHeightM=0\n", "ReceiverNoiseK=6000\n",
+          "[DX]\nName=W1XYZ\nLocation=FN31\n", "DishDiameterM=99.5\n"})
+      QVERIFY2(saved.contains(line), saved.constData());
+  }
+
+  // A name of 64 accented letters, typed into the editor, is a name the
+  // planner computes with; the editor takes no 65th.
+  void theEditorTakesTheNamesTheFileTakes() {
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetStationText(false, QString(64, QChar(0xE9)), QStringLiteral("JO01"));
+    QVERIFY(planner.Calculate() == std::nullopt);
+    QLineEdit* name = nullptr;
+    for (QLineEdit* line : planner.findChildren<QLineEdit*>())
+      if (line->accessibleName() == QStringLiteral("Home Name or callsign")) name = line;
+    QVERIFY(name != nullptr);
+    name->end(false);
+    name->insert(QString(QChar(0xE9)));  // as typed: through the editor's validator
+    QCOMPARE(name->text().size(), qsizetype(64));
+  }
+
+  // A clock outside the years the Moon is checked for is refused, as
+  // --from is on the command line.
+  void aClockOutsideTheCheckedYearsIsRefused() {
+    PlannerWindow::Host host = Host();
+    host.now_utc_s = [] { return 9223372036.0; };  // 2262-04-11T23:47:16Z
+    PlannerWindow planner(nullptr, File(), host);
+    const auto error = planner.Calculate();
+    QVERIFY(error.has_value());
+    QVERIFY2(error->contains("outside 1950-2100"), qPrintable(*error));
   }
 
   // --- The span ---
@@ -365,6 +432,16 @@ class PlannerTest : public QObject {
 
  private:
   static std::filesystem::path File() { return quillmere::StartFolder() / "QuillmereStations.ini"; }
+  static void WriteFile(const std::string& text) {
+    QFile file(QString::fromStdString(File().string()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), qint64(text.size()));
+  }
+  static std::string ReadFile() {
+    QFile file(QString::fromStdString(File().string()));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll().toStdString();
+  }
   PlannerWindow::Host Host() {
     PlannerWindow::Host host;
     host.state = [this] { return form_->State(); };

@@ -6,14 +6,18 @@
 // data at 24 GHz are also saved there as spectrum-elevation.png and
 // spectrum-frequency.png (the pictures in docs/).
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "default_data.h"
@@ -212,6 +216,23 @@ class SpectrumTest : public QObject {
     QVERIFY(!SpectrumWindow::WriteCsv(view.FrequencyView()->Data(),
                                       QStringLiteral("/nonexistent-folder/x.csv"))
                  .isEmpty());
+  }
+
+  // The export goes through the program's one writer: a FIFO in the file's
+  // place is refused and stays a FIFO (the writer's own table covers the
+  // rest of what may lie under a name).
+  void theCsvIsWrittenByTheOneWriter() {
+    SpectrumWindow view(form_->State());
+    view.RedrawNow();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fifo.csv"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+    const QString error = SpectrumWindow::WriteCsv(view.FrequencyView()->Data(), path);
+    QVERIFY2(
+        error.endsWith(QStringLiteral("is a FIFO (named pipe), not a file; nothing was written")),
+        qPrintable(error));
+    QVERIFY(QFileInfo(path).isFile() == false);
+    QVERIFY(std::filesystem::is_fifo(QFile::encodeName(path).toStdString()));
   }
 
   // --- Following the main window ---

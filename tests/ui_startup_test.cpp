@@ -2,6 +2,8 @@
 // start-up sequence run once, About and Exit.
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -26,6 +28,7 @@
 #include "help_viewer.h"
 #include "panel.h"
 #include "placement.h"
+#include "safe_write.h"
 #include "support/message_log.h"
 #include "support/test_window.h"
 #include "tform1.h"
@@ -334,6 +337,25 @@ class StartupTest : public QObject {
     std::vector<fs::path> beside;
     for (const fs::directory_entry& e : fs::directory_iterator(outer)) beside.push_back(e.path());
     QCOMPARE(beside, std::vector<fs::path>{folder});
+  }
+
+  // Saves of the placement and stations files killed between naming their
+  // new file and the rename leave it beside the file; the next start
+  // removes it, as the data file's load does its own.
+  void theStartRemovesWhatKilledSavesLeft() {
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::filesystem::path folder = std::filesystem::current_path();
+    std::vector<std::filesystem::path> litter;
+    for (const char* name : {"QuillmereS.ini", "QuillmereStations.ini"}) {
+      litter.push_back(folder / quillmere::TemporaryName(folder / name, gone, 0));
+      QFile file(QString::fromStdString(litter.back().string()));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    MakeForm();
+    form_->show();
+    for (const auto& path : litter) QVERIFY2(!std::filesystem::exists(path), path.c_str());
   }
 
   void exitAsksAndNoKeepsTheProgram() {

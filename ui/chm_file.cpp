@@ -365,6 +365,7 @@ std::unique_ptr<ChmFile> ChmFile::FromBytes(std::string bytes, const std::filesy
     }
   }
   if (file->units_.empty()) return damaged();
+  if (!file->ResetTableCovers()) return damaged();
   file->objects_.reserve(file->units_.size());
   for (const Unit& unit : file->units_) file->objects_.push_back(unit.path);
   file->ReadSystem();
@@ -393,7 +394,18 @@ const ChmFile::Unit* ChmFile::Find(std::string_view path) const {
 
 std::optional<std::string> ChmFile::Read(std::string_view path) {
   // The object as the directory listed it, read without a second lookup.
-  const Unit* unit = Find(path);
+  return ReadUnit(Find(path));
+}
+
+std::optional<std::string> ChmFile::ReadSystemObject(std::string_view name) {
+  // The container's own objects are named as they are stored, not as paths.
+  for (const Unit& unit : units_) {
+    if (unit.path == name) return ReadUnit(&unit);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ChmFile::ReadUnit(const Unit* unit) {
   if (unit == nullptr || unit->length > kMaxObjectBytes) return std::nullopt;
   Decoder& d = *decoder_;
   std::string bytes;
@@ -406,6 +418,61 @@ std::optional<std::string> ChmFile::Read(std::string_view path) {
   d.output = nullptr;
   if (status != MSPACK_ERR_OK || bytes.size() != unit->length) return std::nullopt;
   return bytes;
+}
+
+namespace {
+
+std::uint64_t Little(const std::string& bytes, std::size_t at, int size) {
+  std::uint64_t value = 0;
+  for (int i = size - 1; i >= 0; --i) {
+    value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  }
+  return value;
+}
+
+}  // namespace
+
+bool ChmFile::ResetTableCovers() {
+  // Where the last object of the compressed section starts: the library
+  // inflates from the reset point before an object's start, and from the
+  // section's very start when the reset table has no entry for it, so a
+  // table that stops short would make every read inflate all that lies
+  // before (hundreds of megabytes of zeros, again for every picture).
+  std::uint64_t last_start = 0;
+  bool compressed = false;
+  for (const Unit& unit : units_) {
+    if (unit.space != 1) continue;
+    compressed = true;
+    last_start = std::max(last_start, unit.start);
+  }
+  if (!compressed) return true;
+  // The LZX control data: "LZXC", its version, the reset interval and the
+  // window (in 32 KiB frames from version 2 on, in bytes before).
+  constexpr std::uint64_t kFrame = 0x8000;
+  const std::optional<std::string> control =
+      ReadSystemObject("::DataSpace/Storage/MSCompressed/ControlData");
+  if (!control || control->size() < 0x18 || control->compare(4, 4, "LZXC") != 0) return false;
+  std::uint64_t interval = Little(*control, 0x0C, 4);
+  if (Little(*control, 0x08, 4) == 2) interval *= kFrame;
+  // At most the largest LZX window between reset points: what one read
+  // inflates before its object.
+  if (interval == 0 || interval % kFrame != 0 || interval > (2u << 20)) return false;
+  // The reset table: entry count, entry size and the table's offset, then
+  // the frame length, which the library takes only when it is 32 KiB, and
+  // at most 1 000 000 bytes, past which the library ignores the table.
+  const std::optional<std::string> table = ReadSystemObject(
+      "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/"
+      "InstanceData/ResetTable");
+  if (!table || table->size() < 0x28 || table->size() > 1000000 ||
+      Little(*table, 0x20, 8) != kFrame) {
+    return false;
+  }
+  const std::uint64_t entries = Little(*table, 0x04, 4), entry_size = Little(*table, 0x08, 4);
+  const std::uint64_t offset = Little(*table, 0x0C, 4);
+  // The entry the library looks up for the last object, as it counts.
+  const std::uint64_t wanted = last_start / interval * (interval / kFrame);
+  return (entry_size == 4 || entry_size == 8) && wanted < entries && offset <= table->size() &&
+         (table->size() - offset) / entry_size > wanted;
 }
 
 void ChmFile::ReadSystem() {

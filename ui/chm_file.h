@@ -105,6 +105,12 @@ class ChmFile {
  private:
   explicit ChmFile(std::filesystem::path path);
   const Unit* Find(std::string_view path) const;
+  // Whether the LZX reset table has an entry for every object of the
+  // compressed section, and its reset points lie at most 2 MiB apart, so
+  // that no read inflates more than that before its object.
+  bool ResetTableCovers();
+  std::optional<std::string> ReadUnit(const Unit* unit);
+  std::optional<std::string> ReadSystemObject(std::string_view name);
   void ReadSystem();
   std::string FindBySuffix(std::string_view suffix) const;
 

@@ -601,9 +601,20 @@ std::optional<std::string> HelpBrowser::ReadObject(const std::string& path) {
   return file_->Read(path);
 }
 
+const std::optional<std::string>& HelpBrowser::PageObject(const std::string& path) {
+  const auto known = page_objects_.find(path);
+  if (known != page_objects_.end()) return known->second;
+  std::optional<std::string> bytes;
+  if (page_bytes_ < kMaxPageBytes) {
+    bytes = ReadObject(path);
+    if (bytes) page_bytes_ += bytes->size();
+  }
+  return page_objects_.emplace(path, std::move(bytes)).first->second;
+}
+
 QSize HelpBrowser::ImageSize(const QUrl& url) {
   if (url.scheme() != QLatin1String(kScheme)) return {};
-  const std::optional<std::string> bytes = ReadObject(url.path(QUrl::FullyDecoded).toStdString());
+  const std::optional<std::string>& bytes = PageObject(url.path(QUrl::FullyDecoded).toStdString());
   if (!bytes) return {};
   QByteArray data = QByteArray::fromRawData(bytes->data(), qsizetype(bytes->size()));
   QBuffer buffer(&data);
@@ -615,13 +626,19 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   const QUrl url = name.isRelative() ? source().resolved(name) : name;
   if (url.scheme() != QLatin1String(kScheme)) return {};
   const QString path = url.path(QUrl::FullyDecoded);
-  const std::optional<std::string> bytes = ReadObject(path.toStdString());
+  // A new page: its own objects and budget of bytes read.
+  const bool page = type == QTextDocument::UnknownResource || type == QTextDocument::HtmlResource;
+  if (page) {
+    page_objects_.clear();
+    page_bytes_ = 0;
+  }
+  const std::optional<std::string>& bytes = PageObject(path.toStdString());
   switch (type) {
     case QTextDocument::UnknownResource:
     case QTextDocument::HtmlResource: {
       if (!bytes) return NotFoundPage(path);
-      // A new page: its own picture budget, and the page checked before the
-      // browser reads a tag of it.
+      // Its own picture budget, and the page checked before the browser
+      // reads a tag of it.
       const HelpPageLimits limits;
       pixels_left_ = limits.max_pixels;
       return CheckHelpPage(
@@ -630,8 +647,8 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
           [&](const QUrl& sheet) -> QString {
             const QUrl at = url.resolved(sheet);
             if (at.scheme() != QLatin1String(kScheme)) return {};
-            const std::optional<std::string> css =
-                ReadObject(at.path(QUrl::FullyDecoded).toStdString());
+            const std::optional<std::string>& css =
+                PageObject(at.path(QUrl::FullyDecoded).toStdString());
             return css ? FromUtf8(DecodeText(*css)) : QString();
           });
     }

@@ -10,8 +10,10 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -128,9 +130,21 @@ class HelpBrowser : public QTextBrowser {
  private:
   // The size of the picture at `url` from its header, without decoding it.
   QSize ImageSize(const QUrl& url);
+  // The object at `path` for the shown page: read once for the page's life,
+  // its bytes or its failure remembered, as a page may name one picture in
+  // many tags and the layout asks for it again at each pass; past the
+  // page's budget of bytes read, a failure.
+  const std::optional<std::string>& PageObject(const std::string& path);
+
+  // The most bytes one page reads out of the help file, its pictures and
+  // style sheets included: far beyond any real page, short enough that a
+  // forged file cannot keep the window inflating for long.
+  static constexpr std::uint64_t kMaxPageBytes = 64ull << 20;
 
   ChmFile* file_ = nullptr;
   qint64 pixels_left_ = 0;  // of the shown page's picture budget
+  std::map<std::string, std::optional<std::string>> page_objects_;
+  std::uint64_t page_bytes_ = 0;  // read for the shown page so far
 };
 
 class HelpViewer : public QWidget {

@@ -31,6 +31,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <QValueAxis>
 #include <array>
 #include <cmath>
@@ -43,6 +44,7 @@
 #include "program_icon.h"
 #include "regular_file.h"
 #include "safe_write.h"
+#include "text_file.h"
 #include "track_command.h"
 #include "track_environment.h"
 #include "vector_state.h"
@@ -222,29 +224,40 @@ struct StationEditor {
   QDoubleSpinBox* noise = nullptr;
 };
 
-QDoubleSpinBox* Spin(double low, double high, int decimals, const QString& suffix) {
+// A box of a station's number, within the limits the stations file takes.
+QDoubleSpinBox* Spin(double Station::*member, const QString& suffix) {
+  const StationLimit& limit = LimitOf(member);
   auto* s = new QDoubleSpinBox;
-  s->setRange(low, high);
-  s->setDecimals(decimals);
+  s->setDecimals(limit.decimals);
+  s->setRange(limit.min, limit.max);
   s->setSuffix(suffix);
   return s;
 }
+
+// Lets a name be typed only as far as the stations file takes it.
+class NameValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& text, int&) const override {
+    return IsStationName(text.toStdString()) ? Acceptable : Invalid;
+  }
+};
 
 StationEditor MakeEditor(const QString& title) {
   StationEditor e;
   e.box = new QGroupBox(title);
   auto* form = new QFormLayout(e.box);
   e.name = new QLineEdit;
-  e.name->setMaxLength(64);
+  e.name->setValidator(new NameValidator(e.name));
   e.location = new QLineEdit;
   e.location->setPlaceholderText(QStringLiteral("JO01ab or 51.5,-0.1"));
-  e.height = Spin(-500, 9000, 0, QStringLiteral(" m"));
-  e.min_elevation = Spin(-5, 90, 1, QStringLiteral(" \u00b0"));
+  e.height = Spin(&Station::height_m, QStringLiteral(" m"));
+  e.min_elevation = Spin(&Station::min_elevation_deg, QStringLiteral(" \u00b0"));
   e.mask = new QLineEdit;
   e.mask->setPlaceholderText(QStringLiteral("az:el, az:el, ..."));
-  e.dish = Spin(0.1, 100, 2, QStringLiteral(" m"));
-  e.efficiency = Spin(0.01, 1, 2, QString());
-  e.noise = Spin(1, 5000, 0, QStringLiteral(" K"));
+  e.dish = Spin(&Station::dish_diameter_m, QStringLiteral(" m"));
+  e.efficiency = Spin(&Station::dish_efficiency, QString());
+  e.noise = Spin(&Station::receiver_noise_k, QStringLiteral(" K"));
   const auto add = [&](const QString& label, QWidget* w) {
     form->addRow(label, w);
     w->setAccessibleName(title + u' ' + QString(label).remove(u'&'));
@@ -362,6 +375,23 @@ TrackResult RunTrackJob(TrackJob job) {
   return out;
 }
 
+// The lines of the stations file that were refused, for the user:
+// "QuillmereStations.ini, line 4: HeightM out of range; line 9: ...".
+QString StationsFileRefusals(const StationsRead& read) {
+  QStringList parts;
+  for (const StationsParseError& e : read.refused) {
+    const QString what = QString::fromStdString(e.message);
+    parts << (e.line > 0 ? QStringLiteral("line %1: %2").arg(e.line).arg(what) : what);
+  }
+  if (parts.isEmpty()) return {};
+  const QString list = parts.join(QStringLiteral("; "));
+  const QString file = read.refused.front().line > 0 ? QStringLiteral("QuillmereStations.ini, ")
+                                                     : QStringLiteral("QuillmereStations.ini: ");
+  if (read.whole_text_refused) return file + list;
+  return file + list +
+         QStringLiteral(". Those lines were not taken: what they set shows its default.");
+}
+
 // After an edit, the planner waits this long for the next keystroke before
 // it computes: typing a locator starts no computation per character.
 constexpr int kSettleMs = 400;
@@ -372,6 +402,9 @@ struct PlannerWindow::Impl {
   std::filesystem::path stations_file;
   Host host;
   QString stations_message;
+  QLabel* stations_note = nullptr;
+  // Why the stations file that exists was not read, when it was not.
+  std::optional<std::string> stations_unread;
 
   StationEditor home, dx;
   QComboBox* from_choice = nullptr;
@@ -448,6 +481,9 @@ struct PlannerWindow::Impl {
     } else if (from_choice->currentIndex() == 1) {
       start = static_cast<double>(from->dateTime().toSecsSinceEpoch());
     }
+    // The Moon is checked for these years only; a clock set outside them
+    // is refused as --from is on the command line.
+    if (!WithinTrackYears(start)) return QString::fromUtf8(kOutsideTrackYears);
     job.start_utc_s = start;
     job.span_minutes = span_hours->value() * 60;
     job.step_minutes = step->value();
@@ -537,11 +573,18 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->status = new QLabel;
   d_->status->setWordWrap(true);
   d_->status->setAccessibleName(QStringLiteral("Planner status"));
+  // What the stations file held that was refused stays in view until the
+  // stations are saved, whatever the status line says meanwhile.
+  d_->stations_note = new QLabel;
+  d_->stations_note->setWordWrap(true);
+  d_->stations_note->setObjectName(QStringLiteral("StationsFileNote"));
+  d_->stations_note->setAccessibleName(QStringLiteral("Stations file"));
 
   auto* left = new QVBoxLayout;
   left->addWidget(d_->home.box);
   left->addWidget(d_->dx.box);
   left->addWidget(save);
+  left->addWidget(d_->stations_note);
   left->addWidget(span_box);
   left->addWidget(d_->ray_traced);
   left->addWidget(d_->atmosphere);
@@ -722,24 +765,37 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
     stations.dx.longitude_deg = p->longitude_deg;
   }
   std::string text;
-  const FileReadResult read = ReadRegularFile(d_->stations_file, kMaxStationsFileBytes, text);
+  bool cut_at_nul = false;
+  const FileReadResult read =
+      ReadTextFile(d_->stations_file, kMaxStationsFileBytes, text, &cut_at_nul);
+  // What follows a NUL byte was never read; a save would lose it.
+  if (cut_at_nul) d_->stations_unread = "it holds a NUL byte, which a text file does not";
   if (read.ok()) {
-    auto parsed = ParseStationsIni(text);
-    if (auto* s = std::get_if<Stations>(&parsed)) {
-      stations = std::move(*s);
+    const StationsRead parsed = ReadStationsIni(text, stations);
+    if (parsed.whole_text_refused) {
+      d_->stations_unread = parsed.refused.front().message;
     } else {
-      const auto& e = std::get<StationsParseError>(parsed);
-      d_->stations_message = QStringLiteral("QuillmereStations.ini, line %1: %2")
-                                 .arg(e.line)
-                                 .arg(QString::fromStdString(e.message));
+      stations = parsed.stations;
+    }
+    d_->stations_message = StationsFileRefusals(parsed);
+    if (cut_at_nul && d_->stations_message.isEmpty()) {
+      d_->stations_message =
+          QStringLiteral("QuillmereStations.ini: ") + QString::fromStdString(*d_->stations_unread);
     }
   } else if (read.status != FileReadResult::Status::kNotFound) {
+    d_->stations_unread = read.reason;
     d_->stations_message =
         QStringLiteral("QuillmereStations.ini: %1").arg(QString::fromStdString(read.reason));
   }
+  if (d_->stations_unread) {
+    d_->stations_message += QStringLiteral(
+        ". It was not read: the stations shown are the defaults, and Save "
+        "stations leaves the file as it is.");
+  }
+  d_->stations_note->setText(d_->stations_message);
+  d_->stations_note->setVisible(!d_->stations_message.isEmpty());
   Show(d_->home, stations.home);
   Show(d_->dx, stations.dx);
-  d_->status->setText(d_->stations_message);
   // The keyboard starts at Home's name.
   d_->home.name->setFocus();
   // As large as it was designed, but never larger than the screen it opens on.
@@ -777,8 +833,13 @@ void PlannerWindow::SetSpan(std::optional<double> from_utc_s, int span_minutes, 
 std::optional<QString> PlannerWindow::SaveStations() {
   Stations stations;
   if (auto error = d_->ReadEditor(stations)) return error;
-  const SaveOutcome saved = ReplaceFileContents(d_->stations_file, FormatStationsIni(stations));
+  // What was never read is never replaced: the user has not seen it.
+  const SaveOutcome saved =
+      d_->stations_unread ? NotReadAtStart(d_->stations_file, *d_->stations_unread)
+                          : ReplaceFileContents(d_->stations_file, FormatStationsIni(stations));
   if (!saved.ok()) return QString::fromStdString(saved.message);
+  // The file now holds what the editor shows: the refusals are past.
+  d_->stations_note->hide();
   return std::nullopt;
 }
 

@@ -11,7 +11,6 @@
 #include <QLocale>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -73,21 +72,13 @@ constexpr const char* kUsage =
     "Messages of the start-up go to standard error.\n"
     "Exit status: 0 printed; 1 the data file could not be read (the start state is\n"
     "printed) or the report not written; 2 bad options.\n"
-    "\n"
-    "usage: quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]\n"
-    "                        [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]\n"
-    "                        [--data FILE] [--atmosphere cosecant|ray-traced] [--json]\n"
-    "The Moon for both stations, step by step: azimuth, elevation, range, Doppler,\n"
-    "echo delay, libration spread, the mutual windows and the degradation of each\n"
-    "path, with each station's attenuation from the weather of the data file.\n"
-    "  LOC           a Maidenhead locator (4, 6 or 8 characters) or \"LAT,LON\"\n"
-    "  --from        UTC start (default: now); --span up to 20160 minutes (14 days,\n"
-    "                default 1440); --step in minutes (default 1)\n"
-    "  --atmosphere  the air of the degradation: the window's cosecant model\n"
-    "                (default) or the P.676-13 Annex 1 ray trace with its sky\n"
-    "                temperature; the output names the one used\n"
-    "  --json        one JSON object with home, dx, atmosphere, rows and windows\n"
-    "Exit status: 0 printed; 1 the data file could not be read; 2 bad arguments.\n";
+    "\n";
+
+// The whole usage, the track's part from the command itself.
+const std::string& Usage() {
+  static const std::string usage = std::string(kUsage) + quillmere::TrackUsage();
+  return usage;
+}
 
 enum ExitStatus { kPrinted = 0, kFailed = 1, kBadOptions = 2 };
 
@@ -240,8 +231,9 @@ int RunTrack(int argc, char** argv) {
     return window.State();
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const double now_s =
-      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+  // The program's seconds-based clock: a count of nanoseconds would wrap
+  // in 2262.
+  const auto now_s = static_cast<double>(quillmere::UnixSecondsOf(quillmere::UtcNow()));
   const int status = quillmere::RunTrackReport(args, now_s, quillmere::DefaultDataPath(), load,
                                                std::cout, std::cerr);
   std::cout.flush();
@@ -268,7 +260,7 @@ int RunExactPath(char* program, std::span<const std::string_view> args) {
   std::string error;
   const auto request = quillmere::ParseExactPathCommand(args, error);
   if (!request) {
-    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
+    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), Usage().c_str());
     return kBadOptions;
   }
   const std::filesystem::path data = request->data.value_or(quillmere::DefaultDataPath());
@@ -278,6 +270,12 @@ int RunExactPath(char* program, std::span<const std::string_view> args) {
   StandardErrorMessages messages;
   HeadlessWindow window{quillmere::UtcClock(quillmere::UtcNow)};
   window.Startup(data, messages);
+  // No figure is printed that could not be finite.
+  if (const auto fault = quillmere::ExactPathWeatherFault(*request, window.State())) {
+    if (!read.ok()) std::fprintf(stderr, "%s: %s\n", kProgram, read.message.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgram, fault->c_str());
+    return kFailed;
+  }
   const std::string out = quillmere::RunExactPathCommand(*request, window.State());
   if (!WriteAll(QByteArray::fromStdString(out))) {
     std::fprintf(stderr, "%s: could not write the report: %s\n", kProgram, std::strerror(errno));
@@ -306,11 +304,11 @@ int main(int argc, char** argv) {
   std::string error;
   const std::optional<Options> options = ParseOptions(args, error);
   if (!options) {
-    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
+    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), Usage().c_str());
     return kBadOptions;
   }
   if (options->help) {
-    std::fputs(kUsage, stdout);
+    std::fputs(Usage().c_str(), stdout);
     return kPrinted;
   }
   if (options->version) {

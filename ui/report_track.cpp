@@ -6,6 +6,10 @@
 
 namespace quillmere {
 
+const char* TrackUsage() {
+  return kTrackUsage;
+}
+
 int RunTrackReport(const std::vector<std::string>& args, double now_utc_s,
                    const std::filesystem::path& default_data, const StartStateLoader& load,
                    std::ostream& out, std::ostream& err) {

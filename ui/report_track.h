@@ -19,6 +19,9 @@ namespace quillmere {
 using StartStateLoader =
     std::function<std::optional<QuillmereState>(const std::filesystem::path& data)>;
 
+// What --track --help prints.
+const char* TrackUsage();
+
 // Runs the command on the arguments after the program name. --data names
 // the data file; without it, `default_data`. Returns the exit status.
 int RunTrackReport(const std::vector<std::string>& args, double now_utc_s,

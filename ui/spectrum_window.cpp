@@ -1,6 +1,7 @@
 #include "spectrum_window.h"
 
 #include <QChart>
+#include <QFile>
 #include <QFileDialog>
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
@@ -12,7 +13,6 @@
 #include <QLogValueAxis>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -23,6 +23,7 @@
 #include "bands.h"
 #include "itu676.h"
 #include "program_icon.h"
+#include "safe_write.h"
 #include "vector_state.h"
 
 namespace quillmere {
@@ -408,12 +409,11 @@ void SpectrumWindow::UpdateCaption() {
 }
 
 QString SpectrumWindow::WriteCsv(const ChartData& chart, const QString& path) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  const std::string csv = ChartCsv(chart);
-  if (file.write(csv.data(), qint64(csv.size())) != qint64(csv.size()) || !file.commit())
-    return file.errorString();
-  return {};
+  // Through the writer of every file the program keeps: a FIFO, a device or
+  // a protected file is refused, a link written through, a hard link kept.
+  const SaveOutcome saved = ReplaceFileContents(
+      std::filesystem::path(QFile::encodeName(path).toStdString()), ChartCsv(chart));
+  return saved.ok() ? QString() : QString::fromStdString(saved.message);
 }
 
 void SpectrumWindow::ExportClick(ReadOutChartView* view) {

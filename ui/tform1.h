@@ -213,6 +213,11 @@ class TForm1 : public QMainWindow {
   // Show event: the window placement from QuillmereS.ini, at the first
   // showing only.
   void FormShow();
+  // What saves of the placement and stations files left when they were
+  // killed part-way (a temporary beside the file, a new text not yet cut
+  // to), put right before either is read; the data file's load does the
+  // same for it.
+  void TidyInterruptedSaves();
   // Activation event: the start-up sequence, at the first activation only
   // (later activations, after a message box or the map viewer, must not
   // throw away the user's unsaved changes).

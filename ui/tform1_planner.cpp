@@ -3,7 +3,9 @@
 // while it is on, and the recalculations that the planner and the spectrum
 // view follow.
 #include "default_data.h"
+#include "placement_file.h"
 #include "planner_window.h"
+#include "safe_write.h"
 #include "spectrum_window.h"
 #include "tform1.h"
 
@@ -41,6 +43,14 @@ void TForm1::OpenPlanner() {
   planner_->show();
   planner_->raise();
   planner_->activateWindow();
+}
+
+void TForm1::TidyInterruptedSaves() {
+  for (const char* name : {kPlacementFileName, kStationsFileName}) {
+    const std::filesystem::path kept = StartFolder() / name;
+    RemoveStaleTemporaries(kept);
+    FinishInterruptedTextSave(kept);
+  }
 }
 
 void TForm1::FollowRecalculations() {

@@ -56,6 +56,7 @@ void TForm1::FormShow() {
   if (placement_restored_) return;
   placement_restored_ = true;
   state_.CurrentDirectory = StartFolder().string();
+  TidyInterruptedSaves();
   const QRect stored = ReadPlacement(PlacementPath());
   // Always reachable: the whole window, title bar included, on one screen.
   const QRect outer = FitInto(stored, AvailableAreaFor(stored));
