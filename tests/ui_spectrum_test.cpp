@@ -8,7 +8,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
 #include <QLocale>
+#include <QLogValueAxis>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -158,17 +163,90 @@ class SpectrumTest : public QObject {
 
   // --- Reading off and exporting ---
 
+  // In the legend's names and the window's own font, under the chart: not
+  // a tip, which takes the main window's bold on-screen help colours.
   void theReadOutGivesEveryCurveAtTheNearestElevation() {
-    SpectrumWindow view(form_->State());
+    form_->OpenSpectrum();
+    SpectrumWindow& view = *form_->Spectrum();
     view.RedrawNow();
     const QString text = view.AttenuationView()->ReadOutAt(0.6);
     // 0.5 degrees is the nearest sample to 0.6.
     QCOMPARE(view.AttenuationView()->Data().x[std::size_t(view.AttenuationView()->CursorIndex())],
              0.5);
-    QVERIFY2(text.startsWith(QStringLiteral("elevation_deg: 0.5\n")), qPrintable(text));
-    for (const char* name :
-         {"Home ray trace dB", "Home cosecant dB", "DX ray trace dB", "DX cosecant dB"})
-      QVERIFY2(text.contains(QLatin1String(name) + QStringLiteral(": ")), qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral("Elevation 0.5\u00b0: Home ray trace ")),
+             qPrintable(text));
+    for (const char* name : {"Home cosecant", "DX ray trace", "DX cosecant"})
+      QVERIFY2(text.contains(QStringLiteral("; ") + QLatin1String(name) + u' '), qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral(" dB")), qPrintable(text));
+    QVERIFY(view.AttenuationView()->toolTip().isEmpty());
+    QLabel* shown = nullptr;
+    for (QLabel* label : view.findChildren<QLabel*>())
+      if (label->text() == text) shown = label;
+    QVERIFY(shown != nullptr && shown->isVisible());
+    QVERIFY(!shown->font().bold());
+  }
+
+  // One entry per station in its colour and one per method in its line, by
+  // the names a reader knows, units where the chart mixes them.
+  void theLegendKeysStationsByColourAndMethodsByLine_data() {
+    QTest::addColumn<int>("chart");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("attenuation") << 0 << QStringList{"Home", "DX", "ray trace", "cosecant"};
+    QTest::newRow("sky") << 1 << QStringList{"Home", "DX", "ray trace", "cosecant"};
+    QTest::newRow("frequency") << 2
+                               << QStringList{"Home", "DX", "zenith, dB",
+                                              QStringLiteral("\u03b3 oxygen, dB/km"),
+                                              QStringLiteral("\u03b3 water vapour, dB/km")};
+  }
+  void theLegendKeysStationsByColourAndMethodsByLine() {
+    QFETCH(int, chart);
+    QFETCH(QStringList, entries);
+    form_->OpenSpectrum();
+    SpectrumWindow& view = *form_->Spectrum();
+    view.RedrawNow();
+    view.Pages()->setCurrentIndex(chart / 2);
+    // The legend lays out its entries in posted events.
+    QCoreApplication::processEvents();
+    const quillmere::ReadOutChartView* views[] = {view.AttenuationView(), view.SkyView(),
+                                                  view.FrequencyView()};
+    const QLegend* legend = views[chart]->chart()->legend();
+    // Each entry drawn as a piece of its line, not a square of colour.
+    QCOMPARE(legend->markerShape(), QLegend::MarkerShapeFromSeries);
+    QStringList labels;
+    QSet<QRgb> colours;
+    QSet<int> styles;
+    for (QLegendMarker* marker : legend->markers()) {
+      if (!marker->isVisible()) continue;
+      labels << marker->label();
+      const QPen pen = static_cast<QLineSeries*>(marker->series())->pen();
+      if (labels.size() <= 2) {
+        colours.insert(pen.color().rgb());
+      } else {
+        styles.insert(int(pen.style()));
+      }
+    }
+    QVERIFY2(labels == entries, qPrintable(labels.join(u'|')));
+    QCOMPARE(colours.size(), 2);
+    QCOMPARE(styles.size(), entries.size() - 2);
+  }
+
+  // The attenuation axis spans the decades of the curves, whatever the band.
+  void theAttenuationAxisRangesItself_data() {
+    QTest::addColumn<int>("band");
+    QTest::newRow("10 GHz") << 0;
+    QTest::newRow("122 GHz") << 5;
+  }
+  void theAttenuationAxisRangesItself() {
+    QFETCH(int, band);
+    form_->Components().FreqSelect->setItemIndex(band);
+    SpectrumWindow view(form_->State());
+    view.RedrawNow();
+    const auto range = quillmere::DecadeRange(view.AttenuationView()->Data());
+    QVERIFY(range.has_value());
+    const auto* axis =
+        static_cast<QLogValueAxis*>(view.AttenuationView()->chart()->axes(Qt::Vertical).front());
+    QCOMPARE(axis->min(), range->first);
+    QCOMPARE(axis->max(), range->second);
   }
 
   void theKeyboardMovesTheReadOut() {
@@ -181,7 +259,7 @@ class SpectrumTest : public QObject {
     QCOMPARE(chart->CursorIndex(), int(chart->Data().x.size()) - 1);
     QTest::keyClick(chart, Qt::Key_Left);
     QCOMPARE(chart->CursorIndex(), int(chart->Data().x.size()) - 2);
-    QVERIFY(chart->accessibleDescription().startsWith(QStringLiteral("elevation_deg: 88")));
+    QVERIFY(chart->accessibleDescription().startsWith(QStringLiteral("Elevation 88\u00b0: ")));
   }
 
   void theCsvHoldsAHeaderAndOneLinePerSample() {
