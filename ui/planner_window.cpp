@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <array>
@@ -291,6 +292,29 @@ std::string Section(const char* section, const StationEditor& e) {
   return out;
 }
 
+// A location field that names no place is marked in itself: a pale red
+// field, and the reason as its tip and for assistive technology. A field
+// that names one is shown as the others are.
+void MarkLocation(QLineEdit* field) {
+  const QString text = field->text().trimmed();
+  const bool valid = ParseLocation(text.toStdString()).has_value();
+  const QString reason = valid ? QString()
+                               : QStringLiteral(
+                                     "\"%1\" is neither a locator (JO01, JO01ab, JO01ab12) nor a "
+                                     "latitude,longitude (51.5,-0.1)")
+                                     .arg(text);
+  if (field->toolTip() == reason) return;
+  QPalette palette;
+  if (!valid) {
+    palette = field->palette();
+    palette.setColor(QPalette::Base, QColor(255, 215, 215));
+  }
+  // A default palette hands the field back to its parent's.
+  field->setPalette(palette);
+  field->setToolTip(reason);
+  field->setAccessibleDescription(reason);
+}
+
 QChart* NewChart(const QString& title) {
   auto* chart = new QChart;
   chart->setTitle(title);
@@ -410,6 +434,7 @@ struct PlannerWindow::Impl {
   Track track;
   QList<int> best_rows;
   TrackAtmosphere shown_atmosphere = TrackAtmosphere::kRayTraced;
+  double shown_frequency_hz = 0.0;
   std::unique_ptr<MoonTracker> tracker = std::make_unique<MoonTracker>();
 
   // The background computation: at most one runs; a change meanwhile runs
@@ -437,6 +462,7 @@ struct PlannerWindow::Impl {
   // wrong with them.
   std::variant<TrackJob, QString> MakeJob() {
     TrackJob job;
+    for (StationEditor* e : {&home, &dx}) MarkLocation(e->location);
     if (auto error = ReadEditor(job.stations)) return *error;
     double start = host.now_utc_s();
     if (from_utc_s) {
@@ -537,11 +563,19 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left->addWidget(span_box);
   left->addWidget(d_->ray_traced);
   left->addWidget(d_->atmosphere);
-  left->addWidget(calculate);
-  left->addWidget(export_csv);
-  left->addWidget(d_->follow);
-  left->addWidget(d_->status);
   left->addStretch(1);
+
+  // The commands and the status in a tool bar over the whole window: in
+  // sight however low the screen, where the editor column has to scroll.
+  auto* commands = new QToolBar;
+  commands->setAccessibleName(QStringLiteral("Planner commands"));
+  commands->addWidget(calculate);
+  commands->addWidget(export_csv);
+  commands->addSeparator();
+  commands->addWidget(d_->follow);
+  commands->addSeparator();
+  d_->status->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  commands->addWidget(d_->status);
 
   // Charts.
   auto* el_chart = NewChart(QStringLiteral("Moon elevation"));
@@ -643,9 +677,12 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left_scroll->setMinimumWidth(left_panel->sizeHint().width() +
                                left_scroll->verticalScrollBar()->sizeHint().width());
 
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(left_scroll, 0);
-  layout->addWidget(right, 1);
+  auto* panes = new QHBoxLayout;
+  panes->addWidget(left_scroll, 0);
+  panes->addWidget(right, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(commands);
+  layout->addLayout(panes, 1);
 
   // Escape closes the planner wherever the focus is in it.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -677,6 +714,11 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   for (StationEditor* e : {&d_->home, &d_->dx}) {
     for (QLineEdit* line : {e->name, e->location, e->mask})
       connect(line, &QLineEdit::textChanged, this, changed);
+    // A marked field follows the typing at once; a new mark waits for the
+    // computation, so that a locator half typed is not marked.
+    connect(e->location, &QLineEdit::textChanged, this, [field = e->location] {
+      if (!field->toolTip().isEmpty()) MarkLocation(field);
+    });
     for (QDoubleSpinBox* spin : {e->height, e->min_elevation, e->dish, e->efficiency, e->noise})
       connect(spin, &QDoubleSpinBox::valueChanged, this, changed);
   }
@@ -778,6 +820,7 @@ void PlannerWindow::Impl::Show(TrackResult result) {
   track = std::move(result.track);
   best_rows = std::move(result.best_rows);
   shown_atmosphere = result.atmosphere;
+  shown_frequency_hz = result.frequency_hz;
   if (result.air) {
     air = std::move(result.air);
     air_key = std::move(result.air_key);
@@ -786,9 +829,12 @@ void PlannerWindow::Impl::Show(TrackResult result) {
   dg_chart->setTitle(QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
                          .arg(QString::fromUtf8(AtmosphereLabel(result.atmosphere))));
   self->RedrawCharts(std::max(200, elevation_view->width()));
-  status->setText(QStringLiteral("%1 rows, %2 mutual windows at %3 GHz")
-                      .arg(track.rows.size())
-                      .arg(track.windows.size())
+  const auto count = [](std::size_t n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+  };
+  status->setText(QStringLiteral("%1, %2 at %3 GHz")
+                      .arg(count(track.rows.size(), "row", "rows"),
+                           count(track.windows.size(), "mutual window", "mutual windows"))
                       .arg(result.frequency_hz / 1e9, 0, 'f', 3));
 }
 
@@ -911,7 +957,22 @@ void PlannerWindow::RedrawCharts(int columns) {
 }
 
 QString PlannerWindow::Csv() const {
-  QString out;
+  // What the minutes were computed for, in comment lines ahead of the
+  // column names, which a CSV reader told of '#' skips.
+  const auto locator = [](const Station& s) {
+    if (!s.locator.empty()) return QString::fromStdString(s.locator);
+    const auto derived = LatLonToLocator({s.latitude_deg, s.longitude_deg}, 6);
+    return QStringLiteral("%1 (%2,%3)")
+        .arg(QString::fromStdString(derived.value_or("?")))
+        .arg(s.latitude_deg, 0, 'g', 10)
+        .arg(s.longitude_deg, 0, 'g', 10);
+  };
+  QString out = QStringLiteral("# Quillmere Moon planner, minutes of the Home\u2192DX path\n");
+  out += QStringLiteral("# band: %1 GHz\n").arg(d_->shown_frequency_hz / 1e9, 0, 'f', 3);
+  out += QStringLiteral("# home locator: %1\n").arg(locator(d_->stations.home));
+  out += QStringLiteral("# dx locator: %1\n").arg(locator(d_->stations.dx));
+  out += QStringLiteral("# atmosphere: %1\n")
+             .arg(QString::fromUtf8(AtmosphereLabel(d_->shown_atmosphere)));
   for (int c = 0; c < kColumns; ++c) {
     if (c) out += u',';
     out += QLatin1String(kCsvHeaders[static_cast<std::size_t>(c)]);

@@ -126,9 +126,9 @@ class ViewsWindowManagerTest : public QObject {
         if (marker->isVisible()) texts << marker->label();
       QVERIFY(texts.size() >= 4);  // the axes' and the legend's
       for (const QString& text : texts) {
-        QTRY_VERIFY2(DrawnTexts(*chart).contains(text),
-                     qPrintable(text + QStringLiteral(" drawn as: ") +
-                                DrawnTexts(*chart).join(u'|')));
+        QTRY_VERIFY2(
+            DrawnTexts(*chart).contains(text),
+            qPrintable(text + QStringLiteral(" drawn as: ") + DrawnTexts(*chart).join(u'|')));
       }
     }
   }
