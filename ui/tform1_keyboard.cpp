@@ -110,6 +110,9 @@ void TForm1::SetUpKeyboard() {
   // The notes can be read line by line; Tab leaves them.
   c.Memo1->setTabChangesFocus(true);
   FocusFrame::Attach(c.Memo1);
+  // The form's scroll area is a stop of its own, where the arrow and page
+  // keys scroll the whole form: framed round the form while it has the focus.
+  FocusFrame::Attach(c.FormScroll);
 
   for (const PagePair& pair : kPagePairs) {
     auto* stepper = Component<SpinButton>(QString::fromLatin1(pair.stepper));
