@@ -63,7 +63,8 @@ class ViewsWindowManagerTest : public QObject {
     quillmere::SpectrumWindow& view = *form_->Spectrum();
     VerifyFitsTheScreen(view);
     WM_VERIFY(!view.Computing() && view.Redraws() > 0, QString());
-    WM_VERIFY(InSight(*view.findChild<QWidget*>(QStringLiteral("Close"))), QString());
+    const auto* close = view.findChild<QWidget*>(QStringLiteral("Close"));
+    WM_VERIFY(close != nullptr && InSight(*close), QString());
     for (int page : {0, 1}) {
       view.Pages()->setCurrentIndex(page);
       for (QChartView* chart : view.Pages()->currentWidget()->findChildren<QChartView*>()) {
@@ -88,6 +89,7 @@ class ViewsWindowManagerTest : public QObject {
     form_->OpenPlanner();
     quillmere::PlannerWindow& planner = *form_->Planner();
     VerifyFitsTheScreen(planner);
+    if (QTest::currentTestFailed()) return;
     for (const char* name : {"Calculate the span", "Export the table of minutes as CSV",
                              "Follow the Moon in the main window", "Planner status"}) {
       QWidget* command = nullptr;
