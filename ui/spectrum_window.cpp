@@ -506,8 +506,12 @@ void SpectrumWindow::showEvent(QShowEvent* event) {
 }
 
 bool SpectrumWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
-    // Framed: the title bar's height is known now.
+  const QEvent::Type type = event->type();
+  if (watched == windowHandle() &&
+      (type == QEvent::Expose || type == QEvent::Move || type == QEvent::Resize) &&
+      !windowHandle()->frameMargins().isNull()) {
+    // Framed: the title bar's height is known now (the window manager may
+    // tell it after the first exposure, as it moves the window into its frame).
     windowHandle()->removeEventFilter(this);
     FitToScreen();
   }

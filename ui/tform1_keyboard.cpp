@@ -113,6 +113,10 @@ void TForm1::SetUpKeyboard() {
   // The form's scroll area is a stop of its own, where the arrow and page
   // keys scroll the whole form: framed round the form while it has the focus.
   FocusFrame::Attach(c.FormScroll);
+  // The keyboard starts at the first control of the command row, not on the
+  // scroll area (first in Qt's focus chain), which would frame the whole form
+  // at every start.
+  c.ColorButton2->setFocus();
 
   for (const PagePair& pair : kPagePairs) {
     auto* stepper = Component<SpinButton>(QString::fromLatin1(pair.stepper));
