@@ -50,10 +50,14 @@ void AppendStation(const char* who, const StationParams& station, double f,
                    const std::vector<double>& x, ElevationCharts& charts) {
   StationCurves c = ElevationCurves(station, f, x);
   const std::string name(who);
-  charts.attenuation.series.push_back({name + " ray trace", std::move(c.ray_db)});
-  charts.attenuation.series.push_back({name + " cosecant", std::move(c.cosecant_db)});
-  charts.sky.series.push_back({name + " ray trace", std::move(c.ray_sky_k)});
-  charts.sky.series.push_back({name + " cosecant", std::move(c.cosecant_sky_k)});
+  // The unit goes into the CSV's column names too.
+  const auto series = [&](const char* method, const char* unit, std::vector<double> y) {
+    return ChartSeries{name + ' ' + method + ' ' + unit, std::move(y), name, method, unit};
+  };
+  charts.attenuation.series.push_back(series("ray trace", "dB", std::move(c.ray_db)));
+  charts.attenuation.series.push_back(series("cosecant", "dB", std::move(c.cosecant_db)));
+  charts.sky.series.push_back(series("ray trace", "K", std::move(c.ray_sky_k)));
+  charts.sky.series.push_back(series("cosecant", "K", std::move(c.cosecant_sky_k)));
 }
 
 void AppendKey(const StationParams& s, std::vector<double>& key) {
@@ -78,8 +82,12 @@ ElevationCharts ComputeElevationCharts(const QuillmereState& state) {
   ElevationCharts charts;
   const double f = static_cast<double>(state.Frequency);
   charts.attenuation.x_name = "elevation_deg";
+  charts.attenuation.x_title = "Elevation";
+  charts.attenuation.x_unit = "\u00b0";
   charts.attenuation.x = ChartElevations();
   charts.sky.x_name = charts.attenuation.x_name;
+  charts.sky.x_title = charts.attenuation.x_title;
+  charts.sky.x_unit = charts.attenuation.x_unit;
   charts.sky.x = charts.attenuation.x;
   // The two stations on two cores.
   ElevationCharts dx;
@@ -89,24 +97,24 @@ ElevationCharts ComputeElevationCharts(const QuillmereState& state) {
   other.get();
   for (auto& s : dx.attenuation.series) charts.attenuation.series.push_back(std::move(s));
   for (auto& s : dx.sky.series) charts.sky.series.push_back(std::move(s));
-  // Unit in the names of the exported columns.
-  for (auto& s : charts.attenuation.series) s.name += " dB";
-  for (auto& s : charts.sky.series) s.name += " K";
   return charts;
 }
 
 ChartData ComputeFrequencyChart(const QuillmereState& state, int step_ghz) {
   ChartData chart;
   chart.x_name = "ghz";
+  chart.x_title = "Frequency";
+  chart.x_unit = "GHz";
   for (int f = 1; f <= 350; f += std::max(1, step_ghz)) chart.x.push_back(f);
   for (const auto& [who, station] : {std::pair{"Home", &state.Home}, std::pair{"DX", &state.DX}}) {
     const ExactStationAir air = StationAirOf(*station);
     const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
     const auto pp = p676_13::PartialPressuresOf(air.surface.P, air.surface.T, air.surface.rho);
     const p676_13::LineSpectrum lines(pp.p, pp.e, air.surface.T);
-    ChartSeries zenith{std::string(who) + " zenith dB", layers.ZenithSpectrum(chart.x)};
-    ChartSeries go{std::string(who) + " gamma_o dB/km", {}};
-    ChartSeries gw{std::string(who) + " gamma_w dB/km", {}};
+    const std::string name(who);
+    ChartSeries zenith{name + " zenith dB", layers.ZenithSpectrum(chart.x), name, "zenith", "dB"};
+    ChartSeries go{name + " gamma_o dB/km", {}, name, "\u03b3 oxygen", "dB/km"};
+    ChartSeries gw{name + " gamma_w dB/km", {}, name, "\u03b3 water vapour", "dB/km"};
     for (const double f : chart.x) {
       go.y.push_back(lines.GammaOxygen(f));
       gw.y.push_back(lines.GammaWaterVapour(f));
@@ -129,6 +137,23 @@ std::vector<double> ElevationKey(const QuillmereState& state) {
   std::vector<double> key = StationAirKey(state);
   key.push_back(static_cast<double>(state.Frequency));
   return key;
+}
+
+std::optional<std::pair<double, double>> DecadeRange(const ChartData& chart) {
+  double low = std::numeric_limits<double>::infinity(), high = 0;
+  for (const ChartSeries& s : chart.series) {
+    for (const double y : s.y) {
+      // NaN compares false: no figure, no say in the range.
+      if (y > 0 && y < std::numeric_limits<double>::infinity()) {
+        low = std::min(low, y);
+        high = std::max(high, y);
+      }
+    }
+  }
+  if (high <= 0) return std::nullopt;
+  const double bottom = std::floor(std::log10(low));
+  const double top = std::max(std::ceil(std::log10(high)), bottom + 1);
+  return std::pair{std::pow(10.0, bottom), std::pow(10.0, top)};
 }
 
 std::string ChartCsv(const ChartData& chart) {

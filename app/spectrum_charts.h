@@ -17,23 +17,39 @@
 // the 22, 118 and 183 GHz lines as the chart's few hundred pixels can show
 // them; the command line gives any finer step.
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "state.h"
 
 namespace quillmere {
 
-// One chart: curves over a shared x. A value with no figure is NaN.
+// One chart: curves over a shared x. A value with no figure is NaN. The
+// names head the CSV's columns; the station, the method and the unit are
+// what a reader sees in the legend and the read-out ("Home", "γ oxygen",
+// "dB/km").
 struct ChartSeries {
   std::string name;
   std::vector<double> y;
+  std::string station;
+  std::string method;
+  std::string unit;
 };
 struct ChartData {
   std::string x_name;
   std::vector<double> x;
   std::vector<ChartSeries> series;
+  std::string x_title;
+  std::string x_unit;
 };
+
+// The decades that hold every positive figure of the chart's curves, for a
+// logarithmic axis that ranges itself: {10^floor(log10 min),
+// 10^ceil(log10 max)}, at least one decade apart. Nothing when no curve has
+// a positive figure.
+std::optional<std::pair<double, double>> DecadeRange(const ChartData& chart);
 
 // The elevations drawn, degrees: dense below 5 degrees, where the two
 // methods part, sparser above.

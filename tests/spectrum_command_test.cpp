@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -329,10 +330,47 @@ TEST(SpectrumCharts, KeysFollowWhatTheChartsRead) {
   EXPECT_NE(ElevationKey(wetter), ElevationKey(base));
 }
 
+// A chart of named curves over no x.
+ChartData Curves(std::vector<std::pair<std::string, std::vector<double>>> curves) {
+  ChartData chart;
+  chart.x_name = "elevation_deg";
+  for (auto& [name, y] : curves) {
+    chart.series.emplace_back();
+    chart.series.back().name = std::move(name);
+    chart.series.back().y = std::move(y);
+  }
+  return chart;
+}
+
+// The attenuation axis ranges itself to whole decades around the curves'
+// figures; a zero, a gap or an endless figure has no say, as a logarithmic
+// axis cannot show it.
+TEST(SpectrumCharts, DecadeRangeHoldsEveryPositiveFigure) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    const char* what;
+    std::vector<double> a, b;
+    double low, high;
+  } rows[] = {
+      {"two curves, each holding one end", {0.013, 2}, {5, 45}, 0.01, 100},
+      {"figures on whole decades", {0.1, 1}, {10}, 0.1, 10},
+      {"one figure: one decade", {3}, {}, 1, 10},
+      {"zero, gaps and infinity left out", {0, std::nan(""), 0.5}, {inf, 20, -4}, 0.1, 100},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    const auto range = DecadeRange(Curves({{"A", row.a}, {"B", row.b}}));
+    ASSERT_TRUE(range.has_value());
+    EXPECT_NEAR(range->first, row.low, row.low * 1e-12);
+    EXPECT_NEAR(range->second, row.high, row.high * 1e-12);
+  }
+  EXPECT_FALSE(DecadeRange(Curves({{"A", {0, std::nan("")}}})).has_value());
+}
+
 // CSV: full precision with '.', a missing figure left empty.
 TEST(SpectrumCharts, CsvKeepsEveryDigitAndLeavesNoFigureEmpty) {
-  ChartData chart{
-      "elevation_deg", {0, 0.1}, {{"A dB", {std::nan(""), 1.0 / 3}}, {"B K", {2.7, 300}}}};
+  ChartData chart = Curves({{"A dB", {std::nan(""), 1.0 / 3}}, {"B K", {2.7, 300}}});
+  chart.x = {0, 0.1};
   EXPECT_EQ(ChartCsv(chart), "elevation_deg,A dB,B K\n0,,2.7\n0.1,0.3333333333333333,300\n");
 }
 

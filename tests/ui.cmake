@@ -29,6 +29,10 @@ if(TARGET quillmere_ui)
     quillmere_add_qtest(ui_${t}_test
       SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_${t}_test.cpp LIBS quillmere_ui)
   endforeach()
+  # The keyboard test opens each window's help page from the built help file.
+  if(TARGET quillmere_help)
+    add_dependencies(ui_keyboard_test quillmere_help)
+  endif()
   find_package(JPEG REQUIRED)
   quillmere_add_test(jpeg_file_tests SOURCES jpeg_file_test.cpp LIBS quillmere_jpeg JPEG::JPEG)
   # The keyboard test once more under a real window manager, where focus and

@@ -16,10 +16,14 @@
 #include <QTest>
 #include <QToolButton>
 #include <array>
+#include <functional>
 #include <memory>
 
+#include "help_viewer.h"
 #include "panel.h"
+#include "planner_window.h"
 #include "radio_group.h"
+#include "spectrum_window.h"
 #include "spin_button.h"
 #include "support/message_log.h"
 #include "support/test_window.h"
@@ -141,24 +145,20 @@ class KeyboardTest : public QObject {
              qPrintable(names.join(u' ')));
   }
 
-  // The control with the focus looks different from the same control
+  // Every Tab stop with the focus looks different from the same control
   // without it.
-  void theFocusedControlIsFramed_data() {
-    QTest::addColumn<QString>("control");
-    for (const char* name : {"TempButtonA", "Panel125", "Panel134", "TabSet2", "CloudSelectA",
-                             "ScrollBar1", "WaterIceSelectA", "ColorButton1", "FreqSelect"}) {
-      QTest::newRow(name) << QString::fromLatin1(name);
-    }
-  }
   void theFocusedControlIsFramed() {
-    QFETCH(QString, control);
-    QVERIFY(TabTo(*keys_.form, control));
-    QWidget* focused = QApplication::focusWidget();
-    const QImage with = focused->grab().toImage();
-    QTest::keyClick(focused, Qt::Key_Tab);
-    QVERIFY(QApplication::focusWidget() != focused);
-    const QImage without = focused->grab().toImage();
-    QVERIFY(with != without);
+    QStringList unframed;
+    for (QWidget* focused : TabStops(*keys_.form)) {
+      focused->setFocus(Qt::TabFocusReason);
+      const QImage with = focused->grab().toImage();
+      // No control has the focus then: a stop that holds others (the
+      // form's scroll area) shows only its own frame's going.
+      focused->clearFocus();
+      QVERIFY(QApplication::focusWidget() == nullptr);
+      if (focused->grab().toImage() == with) unframed << NameOf(focused);
+    }
+    QVERIFY2(unframed.isEmpty(), qPrintable(unframed.join(u' ')));
   }
 
   // --- Steppers ---
@@ -308,6 +308,56 @@ class KeyboardTest : public QObject {
       QCOMPARE(QString::fromStdString(keys_.log->lines[0]), says);
     }
     QCOMPARE(form.HelpWindow() != nullptr, keys[0] == QKeyCombination(Qt::Key_F1));
+  }
+
+  // --- The other windows ---
+
+  // The planner, the spectrum view, the help and the cloud map answer F1
+  // with their own help page and Ctrl+S and Ctrl+Q as the main window does;
+  // Escape closes them.
+  void everyWindowAnswersTheSameKeys_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("does");
+    const char* const pages[] = {"planner.html", "spectrum.html#reading", "index.html#help-window",
+                                 "Cloud maps.html"};
+    for (int w = 0; w < 4; ++w) {
+      QTest::addRow("F1 in window %d", w) << w << QKeySequence(Qt::Key_F1) << pages[w];
+      QTest::addRow("Ctrl+S in window %d", w) << w << QKeySequence(Qt::CTRL | Qt::Key_S)
+                                              << "info: The default Data File has been updated.";
+      QTest::addRow("Ctrl+Q in window %d", w)
+          << w << QKeySequence(Qt::CTRL | Qt::Key_Q) << "confirm: Do You wish to exit now ?";
+      QTest::addRow("Escape in window %d", w) << w << QKeySequence(Qt::Key_Escape) << "";
+    }
+  }
+  void everyWindowAnswersTheSameKeys() {
+    QFETCH(int, window);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, does);
+    TForm1& form = *keys_.form;
+    const std::function<QWidget*()> open[] = {
+        [&] { return form.OpenPlanner(), static_cast<QWidget*>(form.Planner()); },
+        [&] { return form.OpenSpectrum(), static_cast<QWidget*>(form.Spectrum()); },
+        [&] { return form.OpenHelp(), static_cast<QWidget*>(form.HelpWindow()); },
+        [&] { return form.ShowCloudMap(), static_cast<QWidget*>(&form.Form2()); }};
+    QWidget* shown = open[window]();
+    // On its own (as the map viewer always is), so that it is the active one.
+    form.hide();
+    shown->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), shown);
+    keys_.log->lines.clear();
+    QTest::keySequence(shown->focusWidget() ? shown->focusWidget() : shown, keys);
+    if (does.endsWith(QStringLiteral(".html")) || does.contains(u'#')) {
+      QVERIFY(form.HelpWindow() && form.HelpWindow()->isVisible());
+      QVERIFY(form.HelpWindow()->Message().isEmpty());
+      const QUrl at = form.HelpWindow()->Browser()->source();
+      QCOMPARE(at.fileName() + (at.hasFragment() ? u'#' + at.fragment() : QString()), does);
+    } else if (does.isEmpty()) {
+      QVERIFY(!shown->isVisible());
+      QCOMPARE(form.isVisible(), window == 3);  // the map viewer hands back
+    } else {
+      QCOMPARE(keys_.log->lines, std::vector<std::string>{does.toStdString()});
+    }
   }
 
   // --- Overlays ---

@@ -250,11 +250,20 @@ class PlannerTest : public QObject {
     QVERIFY(!table->index(0, 0).data(Qt::BackgroundRole).isValid() || best.contains(0));
   }
 
+  // Comment lines ahead of the column names say what the minutes are of:
+  // the band, both stations' locators and the air.
   void theCsvHasARowPerMinuteAndItsBestColumn() {
     PlannerWindow planner(nullptr, File(), Host());
+    planner.SetStationText(true, "W1ABC", "41.7,-72.7");
     planner.SetSpan(kNoon, 60, 1);
     QVERIFY(planner.Calculate() == std::nullopt);
-    const QStringList lines = planner.Csv().split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines = planner.Csv().split(u'\n', Qt::SkipEmptyParts);
+    QStringList header;
+    while (!lines.isEmpty() && lines[0].startsWith(u'#')) header << lines.takeFirst();
+    for (const char* said :
+         {"# band: 10.368 GHz", "# home locator: JO01", "# dx locator: FN31pq (41.7,-72.7)",
+          "# atmosphere: ray-traced (P.676-13 Annex 1)"})
+      QVERIFY2(header.contains(QString::fromUtf8(said)), qPrintable(header.join(u'\n')));
     QCOMPARE(lines.size(), 61);
     QVERIFY(lines[0].startsWith("utc,home_az,home_el,dx_az,dx_el,mutual,"));
     QVERIFY(lines[0].endsWith(",total_db,best,atmosphere"));
@@ -265,6 +274,30 @@ class PlannerTest : public QObject {
         std::filesystem::path(folder_->path().toStdString()) / "t.csv";
     QCOMPARE(planner.ExportCsv(out), std::nullopt);
     QCOMPARE(std::filesystem::file_size(out), std::uintmax_t(planner.Csv().toUtf8().size()));
+  }
+
+  // One window, not "1 mutual windows".
+  void theStatusCountsItsWindows() {
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon, 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    QCOMPARE(Labelled<QLabel>(planner, "Planner status")->text(),
+             QStringLiteral("60 rows, 1 mutual window at 10.368 GHz"));
+  }
+
+  // A location that names no place is marked in its own field, until it
+  // names one.
+  void anInvalidLocationIsMarkedInItsField() {
+    PlannerWindow planner(nullptr, File(), Host());
+    auto* home = Labelled<QLineEdit>(planner, "Home Locator or lat,lon");
+    auto* dx = Labelled<QLineEdit>(planner, "DX Locator or lat,lon");
+    const QColor normal = dx->palette().color(QPalette::Base);
+    planner.SetStationText(false, "G4XYZ", "ZZ99");
+    QVERIFY(planner.Calculate().has_value());
+    QVERIFY(home->palette().color(QPalette::Base) != normal && home->toolTip().contains("ZZ99"));
+    QVERIFY(dx->palette().color(QPalette::Base) == normal && dx->toolTip().isEmpty());
+    planner.SetStationText(false, "G4XYZ", "JO01ab");
+    QVERIFY(home->palette().color(QPalette::Base) == normal && home->toolTip().isEmpty());
   }
 
   // --- Computing without being asked ---
@@ -322,13 +355,13 @@ class PlannerTest : public QObject {
     const int low = FirstRowWithHomeAt(planner, 0.5, 1.5);
     QVERIFY(low >= 0);
     const double ray_db = planner.Table()->index(low, 11).data().toDouble();
-    QVERIFY(planner.Csv().section(u'\n', 1, 1).endsWith(",ray-traced"));
+    QVERIFY(FirstRow(planner.Csv()).endsWith(",ray-traced"));
 
     planner.SetRayTraced(false);
     QCOMPARE(planner.AtmosphereText(), QStringLiteral("Atmosphere: window's cosecant model"));
     QVERIFY(planner.Calculate() == std::nullopt);
     const double cosecant_db = planner.Table()->index(low, 11).data().toDouble();
-    QVERIFY(planner.Csv().section(u'\n', 1, 1).endsWith(",cosecant"));
+    QVERIFY(FirstRow(planner.Csv()).endsWith(",cosecant"));
     QVERIFY2(cosecant_db > ray_db,
              qPrintable(
                  QStringLiteral("%1 dB cosecant, %2 dB ray-traced").arg(cosecant_db).arg(ray_db)));
@@ -431,6 +464,20 @@ class PlannerTest : public QObject {
   }
 
  private:
+  // The first minute of a CSV text: the line after the comments and the
+  // column names.
+  static QString FirstRow(const QString& csv) {
+    QStringList lines = csv.split(u'\n');
+    while (!lines.isEmpty() && lines[0].startsWith(u'#')) lines.removeFirst();
+    return lines.value(1);
+  }
+  // The planner's control of that accessible name.
+  template <class T>
+  static T* Labelled(const PlannerWindow& planner, const char* name) {
+    for (T* w : planner.findChildren<T*>())
+      if (w->accessibleName() == QLatin1String(name)) return w;
+    return nullptr;
+  }
   static std::filesystem::path File() { return quillmere::StartFolder() / "QuillmereStations.ini"; }
   static void WriteFile(const std::string& text) {
     QFile file(QString::fromStdString(File().string()));

@@ -10,12 +10,16 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
 #include <QLocale>
+#include <QLogValueAxis>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -162,17 +166,58 @@ class SpectrumTest : public QObject {
 
   // --- Reading off and exporting ---
 
+  // In the legend's names and the window's own font, under the chart: not
+  // a tip, which takes the main window's bold on-screen help colours.
   void theReadOutGivesEveryCurveAtTheNearestElevation() {
-    SpectrumWindow view(form_->State());
+    form_->OpenSpectrum();
+    SpectrumWindow& view = *form_->Spectrum();
     view.RedrawNow();
     const QString text = view.AttenuationView()->ReadOutAt(0.6);
     // 0.5 degrees is the nearest sample to 0.6.
     QCOMPARE(view.AttenuationView()->Data().x[std::size_t(view.AttenuationView()->CursorIndex())],
              0.5);
-    QVERIFY2(text.startsWith(QStringLiteral("elevation_deg: 0.5\n")), qPrintable(text));
-    for (const char* name :
-         {"Home ray trace dB", "Home cosecant dB", "DX ray trace dB", "DX cosecant dB"})
-      QVERIFY2(text.contains(QLatin1String(name) + QStringLiteral(": ")), qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral("Elevation 0.5\u00b0: Home ray trace ")),
+             qPrintable(text));
+    for (const char* name : {"Home cosecant", "DX ray trace", "DX cosecant"})
+      QVERIFY2(text.contains(QStringLiteral("; ") + QLatin1String(name) + u' '), qPrintable(text));
+    QVERIFY(view.AttenuationView()->toolTip().isEmpty());
+    const QList<QLabel*> labels = view.findChildren<QLabel*>();
+    const auto shown = std::find_if(labels.begin(), labels.end(), [](const QLabel* l) {
+      return l->accessibleName() == QStringLiteral("Read-off of Attenuation against elevation");
+    });
+    QVERIFY(shown != labels.end() && (*shown)->text() == text && !(*shown)->font().bold());
+  }
+
+  // One entry per station and one per method, each drawn as a piece of its
+  // line, by the names a reader knows, units where the chart mixes them.
+  void theLegendKeysStationsByColourAndMethodsByLine() {
+    form_->OpenSpectrum();
+    SpectrumWindow& view = *form_->Spectrum();
+    view.RedrawNow();
+    view.Pages()->setCurrentIndex(1);
+    QCoreApplication::processEvents();  // the legend lays out in posted events
+    const QLegend* legend = view.FrequencyView()->chart()->legend();
+    QCOMPARE(legend->markerShape(), QLegend::MarkerShapeFromSeries);
+    QStringList labels;
+    QSet<int> styles;
+    for (QLegendMarker* key : legend->markers()) {
+      if (!key->isVisible()) continue;
+      labels << key->label();
+      styles << int(static_cast<QLineSeries*>(key->series())->pen().style());
+    }
+    QCOMPARE(labels, (QStringList{"Home", "DX", "zenith, dB", "\u03b3 oxygen, dB/km",
+                                  "\u03b3 water vapour, dB/km"}));
+    QCOMPARE(styles.size(), 3);  // solid, dotted, dash-dot
+  }
+
+  // The attenuation axis spans the decades of the curves.
+  void theAttenuationAxisRangesItself() {
+    SpectrumWindow view(form_->State());
+    view.RedrawNow();
+    const auto range = quillmere::DecadeRange(view.AttenuationView()->Data());
+    const QAbstractAxis* axis = view.AttenuationView()->chart()->axes(Qt::Vertical).front();
+    QCOMPARE(static_cast<const QLogValueAxis*>(axis)->min(), range.value().first);
+    QCOMPARE(static_cast<const QLogValueAxis*>(axis)->max(), range.value().second);
   }
 
   void theKeyboardMovesTheReadOut() {
@@ -185,7 +230,7 @@ class SpectrumTest : public QObject {
     QCOMPARE(chart->CursorIndex(), int(chart->Data().x.size()) - 1);
     QTest::keyClick(chart, Qt::Key_Left);
     QCOMPARE(chart->CursorIndex(), int(chart->Data().x.size()) - 2);
-    QVERIFY(chart->accessibleDescription().startsWith(QStringLiteral("elevation_deg: 88")));
+    QVERIFY(chart->accessibleDescription().startsWith(QStringLiteral("Elevation 88\u00b0: ")));
   }
 
   void theCsvHoldsAHeaderAndOneLinePerSample() {

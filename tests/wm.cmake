@@ -39,3 +39,12 @@ if(TARGET quillmere_ui)
     QUILLMERE_SHIPPED_PLACEMENT="${PROJECT_SOURCE_DIR}/assets/QuillmereS.ini")
   add_dependencies(ui_wm_test quillmere_shipped_data)
 endif()
+
+# The spectrum view and the planner on screens of 768 rows.
+if(TARGET quillmere_ui)
+  quillmere_add_wm_test(ui_views_wm_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/wm/ui_views_wm_test.cpp LIBS quillmere_ui
+    SCREENS 1024x768x24 1366x768x24)
+  target_compile_definitions(ui_views_wm_test PRIVATE
+    QUILLMERE_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+endif()

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextBlock>
@@ -688,6 +689,11 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Quillmere Help"));
   // An open help window never keeps the program running on its own.
   setAttribute(Qt::WA_QuitOnClose, false);
+  // Escape closes the help wherever the focus is in it, as it closes the
+  // program's other windows.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
 
   const auto tool = [this](const QString& name, const QString& text, QStyle::StandardPixmap icon) {
     auto* button = new QToolButton(this);

@@ -1,6 +1,7 @@
 #include "planner_window.h"
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QAreaSeries>
 #include <QBrush>
 #include <QChart>
@@ -30,6 +31,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <QValidator>
 #include <QValueAxis>
@@ -305,6 +307,29 @@ std::string Section(const char* section, const StationEditor& e) {
   return out;
 }
 
+// A location field that names no place is marked in itself: a pale red
+// field, and the reason as its tip and for assistive technology. A field
+// that names one is shown as the others are.
+void MarkLocation(QLineEdit* field) {
+  const QString text = field->text().trimmed();
+  const bool valid = ParseLocation(text.toStdString()).has_value();
+  const QString reason = valid ? QString()
+                               : QStringLiteral(
+                                     "\"%1\" is neither a locator (JO01, JO01ab, JO01ab12) nor a "
+                                     "latitude,longitude (51.5,-0.1)")
+                                     .arg(text);
+  if (field->toolTip() == reason) return;
+  QPalette palette;
+  if (!valid) {
+    palette = field->palette();
+    palette.setColor(QPalette::Base, QColor(255, 215, 215));
+  }
+  // A default palette hands the field back to its parent's.
+  field->setPalette(palette);
+  field->setToolTip(reason);
+  field->setAccessibleDescription(reason);
+}
+
 QChart* NewChart(const QString& title) {
   auto* chart = new QChart;
   chart->setTitle(title);
@@ -414,6 +439,7 @@ struct PlannerWindow::Impl {
   QCheckBox* follow = nullptr;
   // While following: which station's Moon is down, and when it rises.
   QLabel* follow_note = nullptr;
+  QAction* follow_note_action = nullptr;
   MoonFollower follower;
   QCheckBox* ray_traced = nullptr;
   QLabel* atmosphere = nullptr;
@@ -447,6 +473,7 @@ struct PlannerWindow::Impl {
   Track track;
   QList<int> best_rows;
   TrackAtmosphere shown_atmosphere = TrackAtmosphere::kRayTraced;
+  double shown_frequency_hz = 0.0;
   std::unique_ptr<MoonTracker> tracker = std::make_unique<MoonTracker>();
 
   // The background computation: at most one runs; a change meanwhile runs
@@ -474,6 +501,7 @@ struct PlannerWindow::Impl {
   // wrong with them.
   std::variant<TrackJob, QString> MakeJob() {
     TrackJob job;
+    for (StationEditor* e : {&home, &dx}) MarkLocation(e->location);
     if (auto error = ReadEditor(job.stations)) return *error;
     double start = host.now_utc_s();
     if (from_utc_s) {
@@ -557,9 +585,7 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
       QStringLiteral("Every minute, set each station's elevation in the main window to its Moon "
                      "elevation and the Moon distance to the current one"));
   d_->follow_note = new QLabel;
-  d_->follow_note->setWordWrap(true);
   d_->follow_note->setAccessibleName(QStringLiteral("Follow the Moon"));
-  d_->follow_note->hide();
   d_->ray_traced = new QCheckBox(QStringLiteral("&Ray-traced atmosphere (P.676-13)"));
   d_->ray_traced->setChecked(true);
   d_->ray_traced->setAccessibleName(QStringLiteral("Ray-traced atmosphere"));
@@ -588,12 +614,22 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left->addWidget(span_box);
   left->addWidget(d_->ray_traced);
   left->addWidget(d_->atmosphere);
-  left->addWidget(calculate);
-  left->addWidget(export_csv);
-  left->addWidget(d_->follow);
-  left->addWidget(d_->follow_note);
-  left->addWidget(d_->status);
   left->addStretch(1);
+
+  // The commands and the status in a tool bar over the whole window: in
+  // sight however low the screen, where the editor column has to scroll.
+  auto* commands = new QToolBar;
+  commands->setAccessibleName(QStringLiteral("Planner commands"));
+  commands->addWidget(calculate);
+  commands->addWidget(export_csv);
+  commands->addSeparator();
+  commands->addWidget(d_->follow);
+  // A tool bar shows and hides its widgets through their actions.
+  d_->follow_note_action = commands->addWidget(d_->follow_note);
+  d_->follow_note_action->setVisible(false);
+  commands->addSeparator();
+  d_->status->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  commands->addWidget(d_->status);
 
   // Charts.
   auto* el_chart = NewChart(QStringLiteral("Moon elevation"));
@@ -695,9 +731,12 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left_scroll->setMinimumWidth(left_panel->sizeHint().width() +
                                left_scroll->verticalScrollBar()->sizeHint().width());
 
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(left_scroll, 0);
-  layout->addWidget(right, 1);
+  auto* panes = new QHBoxLayout;
+  panes->addWidget(left_scroll, 0);
+  panes->addWidget(right, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(commands);
+  layout->addLayout(panes, 1);
 
   // Escape closes the planner wherever the focus is in it.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -729,6 +768,11 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   for (StationEditor* e : {&d_->home, &d_->dx}) {
     for (QLineEdit* line : {e->name, e->location, e->mask})
       connect(line, &QLineEdit::textChanged, this, changed);
+    // A marked field follows the typing at once; a new mark waits for the
+    // computation, so that a locator half typed is not marked.
+    connect(e->location, &QLineEdit::textChanged, this, [field = e->location] {
+      if (!field->toolTip().isEmpty()) MarkLocation(field);
+    });
     for (QDoubleSpinBox* spin : {e->height, e->min_elevation, e->dish, e->efficiency, e->noise})
       connect(spin, &QDoubleSpinBox::valueChanged, this, changed);
   }
@@ -848,6 +892,7 @@ void PlannerWindow::Impl::Show(TrackResult result) {
   track = std::move(result.track);
   best_rows = std::move(result.best_rows);
   shown_atmosphere = result.atmosphere;
+  shown_frequency_hz = result.frequency_hz;
   if (result.air) {
     air = std::move(result.air);
     air_key = std::move(result.air_key);
@@ -856,9 +901,12 @@ void PlannerWindow::Impl::Show(TrackResult result) {
   dg_chart->setTitle(QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
                          .arg(QString::fromUtf8(AtmosphereLabel(result.atmosphere))));
   self->RedrawCharts(std::max(200, elevation_view->width()));
-  status->setText(QStringLiteral("%1 rows, %2 mutual windows at %3 GHz")
-                      .arg(track.rows.size())
-                      .arg(track.windows.size())
+  const auto count = [](std::size_t n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+  };
+  status->setText(QStringLiteral("%1, %2 at %3 GHz")
+                      .arg(count(track.rows.size(), "row", "rows"),
+                           count(track.windows.size(), "mutual window", "mutual windows"))
                       .arg(result.frequency_hz / 1e9, 0, 'f', 3));
 }
 
@@ -981,7 +1029,22 @@ void PlannerWindow::RedrawCharts(int columns) {
 }
 
 QString PlannerWindow::Csv() const {
-  QString out;
+  // What the minutes were computed for, in comment lines ahead of the
+  // column names, which a CSV reader told of '#' skips.
+  const auto locator = [](const Station& s) {
+    if (!s.locator.empty()) return QString::fromStdString(s.locator);
+    const auto derived = LatLonToLocator({s.latitude_deg, s.longitude_deg}, 6);
+    return QStringLiteral("%1 (%2,%3)")
+        .arg(QString::fromStdString(derived.value_or("?")))
+        .arg(s.latitude_deg, 0, 'g', 10)
+        .arg(s.longitude_deg, 0, 'g', 10);
+  };
+  QString out = QStringLiteral("# Quillmere Moon planner, minutes of the Home\u2192DX path\n");
+  out += QStringLiteral("# band: %1 GHz\n").arg(d_->shown_frequency_hz / 1e9, 0, 'f', 3);
+  out += QStringLiteral("# home locator: %1\n").arg(locator(d_->stations.home));
+  out += QStringLiteral("# dx locator: %1\n").arg(locator(d_->stations.dx));
+  out += QStringLiteral("# atmosphere: %1\n")
+             .arg(QString::fromUtf8(AtmosphereLabel(d_->shown_atmosphere)));
   for (int c = 0; c < kColumns; ++c) {
     if (c) out += u',';
     out += QLatin1String(kCsvHeaders[static_cast<std::size_t>(c)]);
@@ -1027,7 +1090,7 @@ void PlannerWindow::SetFollowing(bool on) {
   } else {
     d_->follow_timer->stop();
     d_->follow_note->clear();
-    d_->follow_note->hide();
+    d_->follow_note_action->setVisible(false);
   }
   if (d_->host.following_changed) d_->host.following_changed(on);
   if (on) FollowTick();
@@ -1050,7 +1113,7 @@ void PlannerWindow::FollowTick() {
   const FollowStep step = d_->follower.Step(stations, d_->host.now_utc_s());
   const QString note = QString::fromStdString(step.note);
   d_->follow_note->setText(note);
-  d_->follow_note->setVisible(!note.isEmpty());
+  d_->follow_note_action->setVisible(!note.isEmpty());
   if (d_->host.follow) d_->host.follow(step.home.elevation_deg, step.dx.elevation_deg, note);
 }
 

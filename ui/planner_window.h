@@ -1,7 +1,9 @@
 #pragma once
 // The Moon planner: the two EME stations, the Moon's elevation for both
 // against time with the mutual windows, what each minute costs, the table of
-// minutes, and the switch that makes the main window follow the Moon.
+// minutes, and the switch that makes the main window follow the Moon. The
+// commands and the status line sit in a tool bar over the window, in sight
+// on any screen; a location that names no place is marked in its field.
 
 #include <QString>
 #include <QWidget>
@@ -68,7 +70,9 @@ class PlannerWindow : public QWidget {
   // "Atmosphere: ray-traced (P.676-13 Annex 1)" or "Atmosphere: window's
   // cosecant model", as the planner shows it.
   QString AtmosphereText() const;
-  // The table of minutes as CSV text, and written to a file.
+  // The table of minutes as CSV text, after '#' comment lines naming the
+  // band frequency, both stations' locators and the atmosphere; and written
+  // to a file.
   QString Csv() const;
   std::optional<QString> ExportCsv(const std::filesystem::path& file) const;
 

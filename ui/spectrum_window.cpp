@@ -14,14 +14,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
 #include "bands.h"
 #include "itu676.h"
+#include "placement.h"
 #include "program_icon.h"
 #include "safe_write.h"
 #include "vector_state.h"
@@ -35,14 +36,23 @@ namespace {
 constexpr int kSketchStepGhz = 5;
 
 // Home in the main window's Home colours' darker kin, DX likewise; the ray
-// trace solid, the window's cosecant figure dashed.
+// trace solid, the window's cosecant figure dashed. The legend shows each
+// method's line in a neutral grey.
 const QColor kHomeColour(178, 34, 34);
 const QColor kDxColour(0, 100, 0);
+const QColor kMethodColour(90, 90, 90);
+
+// A figure and its unit as a reader writes them: "0.5°", "60 GHz".
+QString WithUnit(double value, const std::string& unit) {
+  const QString u = QString::fromStdString(unit);
+  return QString::number(value, 'g', 4) + (u == QStringLiteral("\u00b0") ? u : u' ' + u);
+}
 
 QPen SeriesPen(const std::string& name) {
   const bool dx = name.starts_with("DX");
   QPen pen(dx ? kDxColour : kHomeColour);
   pen.setWidthF(2);
+  pen.setCapStyle(Qt::FlatCap);
   if (name.find("cosecant") != std::string::npos) pen.setStyle(Qt::DashLine);
   if (name.find("gamma_o") != std::string::npos) pen.setStyle(Qt::DotLine);
   if (name.find("gamma_w") != std::string::npos) pen.setStyle(Qt::DashDotLine);
@@ -58,6 +68,9 @@ ReadOutChartView::ReadOutChartView(QWidget* parent) : QChartView(new QChart, par
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   chart()->legend()->setAlignment(Qt::AlignBottom);
+  // Each entry drawn as a piece of its curve: solid, dashed and dotted read
+  // apart where the colours are the station's alone.
+  chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   cursor_line_ = new QGraphicsLineItem;
   cursor_line_->setPen(QPen(Qt::gray, 1, Qt::SolidLine));
   cursor_line_->setZValue(20);
@@ -97,6 +110,7 @@ void ReadOutChartView::SetAxes(const Axis& x, const Axis& y) {
   chart()->addAxis(MakeAxis(y.title, y.log, y.min, y.max, y.ticks), Qt::AlignLeft);
   log_x_ = x.log;
   log_y_ = y.log;
+  fit_y_ = y.log && y.fit;
   y_max_ = y.max;
 }
 
@@ -136,8 +150,11 @@ void ReadOutChartView::SetData(const ChartData& data) {
   data_ = data;
   const auto axes_x = chart()->axes(Qt::Horizontal);
   const auto axes_y = chart()->axes(Qt::Vertical);
-  const bool fresh = chart()->series().size() != qsizetype(data.series.size());
-  if (fresh) chart()->removeAllSeries();
+  const bool fresh = curves_ != qsizetype(data.series.size());
+  if (fresh) {
+    chart()->removeAllSeries();
+    curves_ = qsizetype(data.series.size());
+  }
   for (std::size_t s = 0; s < data.series.size(); ++s) {
     QList<QPointF> points;
     points.reserve(qsizetype(data.x.size()));
@@ -150,7 +167,6 @@ void ReadOutChartView::SetData(const ChartData& data) {
     QLineSeries* series;
     if (fresh) {
       series = new QLineSeries;
-      series->setName(QString::fromStdString(data.series[s].name));
       series->setPen(SeriesPen(data.series[s].name));
       chart()->addSeries(series);
       if (!axes_x.isEmpty()) series->attachAxis(axes_x.front());
@@ -161,8 +177,46 @@ void ReadOutChartView::SetData(const ChartData& data) {
     // One replace redraws once, where appending point by point would not.
     series->replace(points);
   }
+  if (fresh) MakeLegend(data);
+  if (const auto range = DecadeRange(data); fit_y_ && range && !axes_y.isEmpty()) {
+    axes_y.front()->setRange(range->first, range->second);
+    y_max_ = range->second;
+  }
   PlaceMarks();
   if (cursor_ >= 0 && cursor_ < int(data_.x.size())) ShowCursor(cursor_);
+}
+
+void ReadOutChartView::MakeLegend(const ChartData& data) {
+  // The curves' own entries give way to one entry per station, in its
+  // colour, and one per method, in its line: four short names where eight
+  // long ones would be cut short on a small screen.
+  for (QAbstractSeries* curve : chart()->series())
+    for (QLegendMarker* marker : chart()->legend()->markers(curve)) marker->setVisible(false);
+  // Units in the legend where the chart mixes them (dB and dB/km);
+  // otherwise the axis's title says it once.
+  const bool mixed = std::any_of(data.series.begin(), data.series.end(), [&](const ChartSeries& s) {
+    return s.unit != data.series[0].unit;
+  });
+  QStringList shown;
+  const auto entry = [&](const QString& label, const QPen& pen) {
+    if (shown.contains(label)) return;
+    shown << label;
+    // A curve without points: only its legend entry shows.
+    auto* key = new QLineSeries;
+    key->setName(label);
+    key->setPen(pen);
+    chart()->addSeries(key);
+  };
+  for (const ChartSeries& s : data.series) {
+    QPen pen = SeriesPen(s.name);
+    pen.setStyle(Qt::SolidLine);
+    entry(QString::fromStdString(s.station), pen);
+  }
+  for (const ChartSeries& s : data.series) {
+    QPen pen = SeriesPen(s.name);
+    pen.setColor(kMethodColour);
+    entry(QString::fromStdString(mixed ? s.method + ", " + s.unit : s.method), pen);
+  }
 }
 
 QString ReadOutChartView::ReadOutAt(double x) {
@@ -171,21 +225,23 @@ QString ReadOutChartView::ReadOutAt(double x) {
   int k = int(it - data_.x.begin());
   if (k == int(data_.x.size()) || (k > 0 && x - data_.x[k - 1] < data_.x[k] - x)) --k;
   ShowCursor(k);
-  return toolTip();
+  return accessibleDescription();
 }
 
 void ReadOutChartView::ShowCursor(int index) {
   cursor_ = index;
-  QString text = QString::fromStdString(data_.x_name) + QStringLiteral(": ") +
-                 QString::number(data_.x[index], 'g', 6);
+  QStringList figures;
   for (const auto& s : data_.series) {
     const double y = s.y[index];
-    text += u'\n' + QString::fromStdString(s.name) + QStringLiteral(": ") +
-            (std::isnan(y) ? QStringLiteral("-") : QString::number(y, 'g', 4));
+    figures << QString::fromStdString(s.station + ' ' + s.method) + u' ' +
+                   (std::isnan(y) ? QStringLiteral("-") : WithUnit(y, s.unit));
   }
-  setToolTip(text);
+  const QString text = QString::fromStdString(data_.x_title) + u' ' +
+                       WithUnit(data_.x[index], data_.x_unit) + QStringLiteral(": ") +
+                       figures.join(QStringLiteral("; "));
   // Assistive technology reads the same figures as the eye.
   setAccessibleDescription(text);
+  emit ReadOutChanged(text);
   if (!chart()->series().isEmpty()) {
     const QRectF area = chart()->plotArea();
     const double px = PositionOf(data_.x[index]);
@@ -197,8 +253,7 @@ void ReadOutChartView::ShowCursor(int index) {
 void ReadOutChartView::mouseMoveEvent(QMouseEvent* event) {
   const QPointF pos = event->position();
   if (!chart()->series().isEmpty() && chart()->plotArea().contains(pos)) {
-    const double x = chart()->mapToValue(pos, chart()->series().front()).x();
-    QToolTip::showText(event->globalPosition().toPoint(), ReadOutAt(x), this);
+    ReadOutAt(chart()->mapToValue(pos, chart()->series().front()).x());
   }
   QChartView::mouseMoveEvent(event);
 }
@@ -225,8 +280,6 @@ void ReadOutChartView::keyPressEvent(QKeyEvent* event) {
   }
   if (last < 0) return;
   ShowCursor(k);
-  const QPointF at = cursor_line_->line().p1();
-  QToolTip::showText(mapToGlobal(mapFromScene(at)), toolTip(), this);
 }
 
 void ReadOutChartView::resizeEvent(QResizeEvent* event) {
@@ -244,7 +297,7 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   // Closing the main window ends the program even while the view is open.
   setAttribute(Qt::WA_QuitOnClose, false);
   setAccessibleName(QStringLiteral("Spectrum and elevation"));
-  resize(900, 760);
+  resize(kWantedSize);
 
   caption_ = new QLabel;
   caption_->setAccessibleName(QStringLiteral("Stations' weather"));
@@ -257,11 +310,18 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
     auto* button = new QPushButton(QStringLiteral("Export CSV..."));
     button->setAccessibleName(QStringLiteral("Export ") + name + QStringLiteral(" as CSV"));
     connect(button, &QPushButton::clicked, this, [this, view] { ExportClick(view); });
+    // The read-off in the window's own font, beside the button.
+    auto* read_out = new QLabel;
+    read_out->setWordWrap(true);
+    read_out->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    read_out->setAccessibleName(QStringLiteral("Read-off of ") + name);
+    read_out->setText(QStringLiteral("Point at the chart, or Tab to it and press Left or Right."));
+    connect(view, &ReadOutChartView::ReadOutChanged, read_out, &QLabel::setText);
     auto* box = new QVBoxLayout;
     box->addWidget(view, 1);
     auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(button);
+    row->addWidget(read_out, 1);
+    row->addWidget(button, 0, Qt::AlignTop);
     box->addLayout(row);
     return box;
   };
@@ -271,12 +331,13 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   // methods part, take a third of the width; the horizon itself is the
   // plot's left edge (and the first row of the CSV).
   const ReadOutChartView::Axis elevation{QStringLiteral("Elevation, degrees"), true, 0.25, 90};
-  attenuation_->SetAxes(elevation, {QStringLiteral("Gaseous attenuation, dB"), true, 0.1, 1000});
+  attenuation_->SetAxes(elevation,
+                        {QStringLiteral("Gaseous attenuation, dB"), true, 0.1, 1000, 5, true});
   sky_ = new ReadOutChartView;
   sky_->SetAxes(elevation, {QStringLiteral("Sky temperature, K"), false, 0, 300, 7});
   frequency_ = new ReadOutChartView;
   frequency_->SetAxes({QStringLiteral("Frequency, GHz"), false, 0, 350, 8},
-                      {QStringLiteral("dB (zenith), dB/km"), true, 1e-4, 1e4});
+                      {QStringLiteral("Zenith attenuation, dB; \u03b3, dB/km"), true, 1e-4, 1e4});
   // The eight bands of the window, at the frequencies its models use.
   std::vector<std::pair<double, QString>> bands;
   for (const BandRow& band : BandTable) {
@@ -285,10 +346,12 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   }
   frequency_->SetMarks(std::move(bands));
 
+  // Side by side: a screen of 768 rows leaves too little height for two
+  // charts one above the other, and most screens are wider than high.
   auto* elevation_page = new QWidget;
-  auto* elevation_box = new QVBoxLayout(elevation_page);
-  elevation_box->addLayout(chart_with_export(attenuation_, "Attenuation against elevation"), 3);
-  elevation_box->addLayout(chart_with_export(sky_, "Sky temperature against elevation"), 2);
+  auto* elevation_box = new QHBoxLayout(elevation_page);
+  elevation_box->addLayout(chart_with_export(attenuation_, "Attenuation against elevation"), 1);
+  elevation_box->addLayout(chart_with_export(sky_, "Sky temperature against elevation"), 1);
   pages_->addTab(elevation_page, QStringLiteral("&Elevation"));
   auto* frequency_page = new QWidget;
   auto* frequency_box = new QVBoxLayout(frequency_page);
@@ -296,6 +359,7 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   pages_->addTab(frequency_page, QStringLiteral("&Frequency"));
 
   auto* close = new QPushButton(QStringLiteral("&Close"));
+  close->setObjectName(QStringLiteral("Close"));
   close->setAccessibleName(QStringLiteral("Close"));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   auto* bottom = new QHBoxLayout;
@@ -425,9 +489,33 @@ void SpectrumWindow::ExportClick(ReadOutChartView* view) {
     QMessageBox::warning(this, QStringLiteral("Export CSV"), error);
 }
 
+void SpectrumWindow::FitToScreen() {
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const QRect outer = frameGeometry();
+  const QRect fitted = FitInto(outer, AvailableAreaFor(outer));
+  if (fitted == outer) return;
+  resize(fitted.size().shrunkBy(frame));
+  move(fitted.topLeft());
+}
+
 void SpectrumWindow::showEvent(QShowEvent* event) {
+  FitToScreen();
+  if (QWindow* window = windowHandle()) window->installEventFilter(this);
   QWidget::showEvent(event);
   Follow();
+}
+
+bool SpectrumWindow::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched == windowHandle() &&
+      (type == QEvent::Expose || type == QEvent::Move || type == QEvent::Resize) &&
+      !windowHandle()->frameMargins().isNull()) {
+    // Framed: the title bar's height is known now (the window manager may
+    // tell it after the first exposure, as it moves the window into its frame).
+    windowHandle()->removeEventFilter(this);
+    FitToScreen();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void SpectrumWindow::keyPressEvent(QKeyEvent* event) {

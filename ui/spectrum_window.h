@@ -8,10 +8,14 @@
 // from spectrum_charts.h.
 //
 // Under the mouse pointer, or with Left and Right on a focused chart, a
-// vertical cursor reads off every curve at that x; each chart exports what
-// it shows as CSV. Escape closes the view.
+// vertical cursor reads off every curve at that x, in a line under the
+// chart; each chart exports what it shows as CSV. Escape closes the view.
+// The view opens as large as the screen's available area allows, title bar
+// included, the two elevation charts side by side, so that a screen of 768
+// rows shows every title whole.
 
 #include <QChartView>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <future>
@@ -38,7 +42,8 @@ class ReadOutChartView : public QChartView {
   const ChartData& Data() const { return data_; }
 
   // Puts the cursor on the sample nearest x and returns the read-off there:
-  // x and every curve's value (or "-" where it has none).
+  // x and every curve's value (or "-" where it has none), by the names of
+  // the legend ("Elevation 0.5°: Home ray trace 2.31 dB; ...").
   QString ReadOutAt(double x);
   int CursorIndex() const { return cursor_; }
 
@@ -46,12 +51,17 @@ class ReadOutChartView : public QChartView {
     QString title;
     bool log = false;
     double min = 0, max = 1;
-    int ticks = 5;  // of a linear axis
+    int ticks = 5;     // of a linear axis
+    bool fit = false;  // a logarithmic y axis: ranged to the data's decades
   };
   // Set before the first SetData.
   void SetAxes(const Axis& x, const Axis& y);
   // Vertical marks with labels at these x (the bands).
   void SetMarks(std::vector<std::pair<double, QString>> marks);
+
+ signals:
+  // The read-off of the cursor moved.
+  void ReadOutChanged(const QString& text);
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -61,12 +71,15 @@ class ReadOutChartView : public QChartView {
  private:
   void ShowCursor(int index);
   void PlaceMarks();
+  // The legend of the stations' colours and the methods' lines.
+  void MakeLegend(const ChartData& data);
   // The scene x of a value of x.
   double PositionOf(double x) const;
 
   ChartData data_;
+  qsizetype curves_ = 0;  // the first series of the chart; legend keys follow
   int cursor_ = -1;
-  bool log_x_ = false, log_y_ = false;
+  bool log_x_ = false, log_y_ = false, fit_y_ = false;
   double y_max_ = 1;
   QGraphicsLineItem* cursor_line_ = nullptr;
   std::vector<std::pair<double, QString>> marks_;
@@ -107,8 +120,15 @@ class SpectrumWindow : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The size the view opens at, client area, where the screen has room.
+  static constexpr QSize kWantedSize{1240, 800};
+  // Moves and shrinks the window into its screen's available area, frame
+  // and title bar included (the frame counts once the window manager has
+  // drawn it: until then the window is fitted again at its first exposure).
+  void FitToScreen();
   struct Results {
     bool elevation = false, frequency = false;
     ElevationCharts elevation_charts;

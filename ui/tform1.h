@@ -198,8 +198,10 @@ class TForm1 : public QMainWindow {
   static constexpr const char* kFollowingTitle = " \u2014 following the Moon";
   // The Help tab: "Quillmere Attenuation.chm" (its extension also in
   // capitals) from the current folder, else the installed data folder, shown
-  // at its table of contents in the help window, which this window owns.
-  void OpenHelp();
+  // at its table of contents in the help window, which this window owns; or
+  // at `page` ("planner.html", "index.html#help-window"), in the file
+  // already shown if it is.
+  void OpenHelp(const QString& page = QString());
   // The help window, once the Help tab has opened it.
   HelpViewer* HelpWindow() const { return help_viewer_.get(); }
   // Asks "Do You wish to exit now ?" and ends the program on Yes.
@@ -249,6 +251,10 @@ class TForm1 : public QMainWindow {
   // Keyboard use: focus policies, Tab order, the steppers' Page Up/Page
   // Down pairs and the window's shortcuts (tform1_keyboard.cpp).
   void SetUpKeyboard();
+  // The keys every window of the program answers alike: F1 its help page
+  // (`help_page`; empty: the contents), Ctrl+S Save default Data, Ctrl+Q
+  // Exit with its question. Escape, which closes a window, is its own.
+  void GiveWindowKeys(QWidget* window, const QString& help_page);
   // Accessible names of every component (tform1_accessibility.cpp).
   void NameComponentsForAccessibility();
   // A press anywhere outside an open overlay (and outside the button that

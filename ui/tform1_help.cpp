@@ -1,5 +1,6 @@
 // The Help tab of the main window: the program's help file in the help
 // window.
+#include <QFile>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -10,7 +11,7 @@
 
 namespace quillmere {
 
-void TForm1::OpenHelp() {
+void TForm1::OpenHelp(const QString& page) {
   // HTML Help took the help file by its extension in any case; on a file
   // system that tells case apart, ".CHM" is looked for beside ".chm". A copy
   // in the current folder wins over the installed one, whatever its case.
@@ -29,8 +30,15 @@ void TForm1::OpenHelp() {
   // Not found anywhere: the window says so, naming the current folder.
   if (path.empty()) path = here / name;
 
-  if (!help_viewer_) help_viewer_.reset(new HelpViewer(this));
-  help_viewer_->OpenFile(path);
+  if (!help_viewer_) {
+    help_viewer_.reset(new HelpViewer(this));
+    GiveWindowKeys(help_viewer_.get(), QStringLiteral("index.html#help-window"));
+  }
+  // A page of the file already shown keeps the window's Back and Forward.
+  const QString shown = QFile::decodeName(QByteArray::fromStdString(path.string()));
+  if (page.isEmpty() || help_viewer_->FilePath() != shown || !help_viewer_->Message().isEmpty())
+    help_viewer_->OpenFile(path);
+  help_viewer_->ShowPage(page);
   help_viewer_->show();
   help_viewer_->raise();
   help_viewer_->activateWindow();

@@ -110,6 +110,13 @@ void TForm1::SetUpKeyboard() {
   // The notes can be read line by line; Tab leaves them.
   c.Memo1->setTabChangesFocus(true);
   FocusFrame::Attach(c.Memo1);
+  // The form's scroll area is a stop of its own, where the arrow and page
+  // keys scroll the whole form: framed round the form while it has the focus.
+  FocusFrame::Attach(c.FormScroll);
+  // The keyboard starts at the first control of the command row, not on the
+  // scroll area (first in Qt's focus chain), which would frame the whole form
+  // at every start.
+  c.ColorButton2->setFocus();
 
   for (const PagePair& pair : kPagePairs) {
     auto* stepper = Component<SpinButton>(QString::fromLatin1(pair.stepper));
@@ -171,18 +178,36 @@ void TForm1::SetUpKeyboard() {
   qApp->installEventFilter(this);
 
   // Shortcuts of the window.
-  auto shortcut = [this](const QKeySequence& keys, QWidget* window, auto action) {
+  GiveWindowKeys(this, QString());
+  auto shortcut = [this](const QKeySequence& keys, auto action) {
+    auto* s = new QShortcut(keys, this);
+    s->setContext(Qt::WindowShortcut);
+    connect(s, &QShortcut::activated, this, action);
+  };
+  shortcut(QKeySequence(Qt::Key_F2), [this] { OpenPlanner(); });
+  shortcut(QKeySequence(Qt::Key_Escape), [this] { CloseTopOverlay(); });
+  // The map viewer closes with Escape as with its "Close" (seen by the
+  // application's filter above: a key the viewer does not take itself).
+  GiveWindowKeys(form2_.get(), QStringLiteral("Cloud maps.html"));
+}
+
+void TForm1::GiveWindowKeys(QWidget* window, const QString& help_page) {
+  // Each window's own: a window's shortcut works while that window is the
+  // active one.
+  const auto shortcut = [this, window](const QKeySequence& keys, auto action) {
     auto* s = new QShortcut(keys, window);
     s->setContext(Qt::WindowShortcut);
     connect(s, &QShortcut::activated, this, action);
   };
-  shortcut(QKeySequence(Qt::Key_F1), this, [this] { TabSet2Click(0); });
-  shortcut(QKeySequence(Qt::Key_F2), this, [this] { OpenPlanner(); });
-  shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this, [this] { ColorButton1Click(); });
-  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, [this] { TabSet2Click(2); });
-  shortcut(QKeySequence(Qt::Key_Escape), this, [this] { CloseTopOverlay(); });
-  // The map viewer closes with Escape as with its "Close" (seen by the
-  // application's filter above: a key the viewer does not take itself).
+  shortcut(QKeySequence(Qt::Key_F1), [this, help_page] {
+    if (help_page.isEmpty()) {
+      TabSet2Click(0);
+    } else {
+      OpenHelp(help_page);
+    }
+  });
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { ColorButton1Click(); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { TabSet2Click(2); });
 }
 
 bool TForm1::CloseTopOverlay() {

@@ -38,6 +38,7 @@ void TForm1::OpenPlanner() {
     // Beside the data file, in the start folder.
     planner_ =
         std::make_unique<PlannerWindow>(this, StartFolder() / kStationsFileName, std::move(host));
+    GiveWindowKeys(planner_.get(), QStringLiteral("planner.html"));
   }
   FollowRecalculations();
   planner_->show();

@@ -124,7 +124,10 @@ void TForm1::TabSet2Click(int tab) {
 }
 
 void TForm1::OpenSpectrum() {
-  if (!spectrum_) spectrum_ = std::make_unique<SpectrumWindow>(state_);
+  if (!spectrum_) {
+    spectrum_ = std::make_unique<SpectrumWindow>(state_);
+    GiveWindowKeys(spectrum_.get(), QStringLiteral("spectrum.html#reading"));
+  }
   FollowRecalculations();
   spectrum_->show();
   spectrum_->raise();
