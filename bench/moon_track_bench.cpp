@@ -39,3 +39,19 @@ void BM_OneSighting(benchmark::State& state) {
 BENCHMARK(BM_OneSighting);
 
 }  // namespace
+
+// Follow the Moon's search for the next rise when the Moon stays down for
+// the whole fortnight (a far-northern station at the Moon's southern
+// standstill): the longest search, 20 160 minutes. It runs once, when a
+// station's Moon goes down, not every minute.
+void BM_NextMoonRiseNoneInAFortnight(benchmark::State& state) {
+  MoonTracker tracker;
+  Station station;
+  station.latitude_deg = 78.2;
+  station.longitude_deg = 15.6;
+  station.min_elevation_deg = 60.0;  // never reached: the whole span searched
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(NextMoonRise(tracker, station, kStartUtc));
+  }
+}
+BENCHMARK(BM_NextMoonRiseNoneInAFortnight)->Unit(benchmark::kMillisecond);
