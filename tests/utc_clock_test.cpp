@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -89,9 +90,16 @@ TEST(ParseUtcTest, AParsedMomentSetsTheComponent) {
 // fields are a moment of the calendar (the seconds they count give them back).
 TEST(UtcNowTest, IsTheSystemUtcClockInCalendarFields) {
   const UtcClock clock = UtcNow;
-  const std::time_t before = std::time(nullptr);
+  // The same clock as the program's, not time(), which reads the kernel's
+  // coarse clock and may still show the second before.
+  const auto seconds = [] {
+    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now())
+        .time_since_epoch()
+        .count();
+  };
+  const std::int64_t before = seconds();
   const UtcDateTime now = clock();
-  const std::time_t after = std::time(nullptr);
+  const std::int64_t after = seconds();
   EXPECT_GE(UnixSecondsOf(now), before);
   EXPECT_LE(UnixSecondsOf(now), after);
   ASSERT_GE(now.millisecond, 0);
