@@ -30,8 +30,6 @@
 namespace quillmere {
 namespace {
 
-// How often a shown view looks at the main window's state, ms: well inside
-// the 50 ms in which a change of weather should show.
 // The step of the spectrum's first sketch, GHz.
 constexpr int kSketchStepGhz = 5;
 
