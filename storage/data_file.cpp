@@ -66,12 +66,8 @@ ReadResult ReadDataFile(const std::filesystem::path& path, DataRecord& buffer) {
       // Room for a record added since the size was taken.
       std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 2 * kRecordSize);
       std::size_t got = 0;
-      failure = file.ReadOnce(0, bytes.size(), bytes.data(), got);
+      failure = file.ReadWholeOnce(bytes.size(), bytes.data(), got);
       if (!failure.ok()) continue;
-      if (file.CurrentSize() != got) {
-        failure = {FileReadResult::Status::kReadError, "the file changed while it was read"};
-        continue;
-      }
       result.records_read = got / kRecordSize;
       result.size = got;
       // Nothing to load: the window would otherwise start on zeros it

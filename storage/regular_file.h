@@ -63,6 +63,10 @@ class RegularFile {
   // what the file held at one moment; `got` says how many there were.
   FileReadResult ReadOnce(std::uint64_t offset, std::size_t count, std::uint8_t* out,
                           std::size_t& got) const;
+  // ReadOnce from the start, up to count bytes, and a read error when the
+  // file's size is not what was read: a save changed it meanwhile, and the
+  // caller reads again.
+  FileReadResult ReadWholeOnce(std::size_t count, std::uint8_t* out, std::size_t& got) const;
 
  private:
   int fd_ = -1;

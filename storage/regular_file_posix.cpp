@@ -106,6 +106,15 @@ FileReadResult RegularFile::ReadOnce(std::uint64_t offset, std::size_t count, st
   }
 }
 
+FileReadResult RegularFile::ReadWholeOnce(std::size_t count, std::uint8_t* out,
+                                          std::size_t& got) const {
+  FileReadResult result = ReadOnce(0, count, out, got);
+  if (result.ok() && CurrentSize() != got) {
+    result = {FileReadResult::Status::kReadError, "the file changed while it was read"};
+  }
+  return result;
+}
+
 FileReadResult ReadRegularFile(const std::filesystem::path& path, std::uint64_t max_bytes,
                                std::string& contents) {
   contents.clear();

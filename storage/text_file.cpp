@@ -83,12 +83,8 @@ FileReadResult ReadTextFile(const std::filesystem::path& path, std::uint64_t max
     if (!failure.ok()) return failure;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(room) + 1);
     std::size_t got = 0;
-    failure = file.ReadOnce(0, bytes.size(), bytes.data(), got);
+    failure = file.ReadWholeOnce(bytes.size(), bytes.data(), got);
     if (!failure.ok()) continue;
-    if (file.CurrentSize() != got) {
-      failure = {FileReadResult::Status::kReadError, "the file changed while it was read"};
-      continue;
-    }
     const std::string_view whole(reinterpret_cast<const char*>(bytes.data()), got);
     const std::string_view text = SavedText(whole);
     if (cut_at_nul != nullptr) *cut_at_nul = !PendingText(whole) && text.size() < got;
