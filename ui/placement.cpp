@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cstdint>
 
@@ -73,6 +74,15 @@ QRect AvailableAreaFor(const QRect& outer) {
     }
   }
   return best ? best->availableGeometry() : QRect();
+}
+
+std::optional<QMargins> KnownFrame(const QWindow* window) {
+  if (window == nullptr) return std::nullopt;
+  const QMargins m = window->frameMargins();
+  if (m.isNull() || m.left() < 0 || m.top() < 0 || m.right() < 0 || m.bottom() < 0) {
+    return std::nullopt;
+  }
+  return m;
 }
 
 }  // namespace quillmere

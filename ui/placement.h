@@ -7,6 +7,9 @@
 #include <QSize>
 #include <QString>
 #include <filesystem>
+#include <optional>
+
+class QWindow;
 
 namespace quillmere {
 
@@ -32,5 +35,11 @@ QRect FitInto(const QRect& outer, const QRect& available);
 // of the screen that shows the largest part of `outer`; the primary
 // screen's when none shows any of it. Needs the application object.
 QRect AvailableAreaFor(const QRect& outer);
+
+// The frame the window manager has put round `window`, once it is known:
+// nothing before the window is framed, and nothing for the moment, while
+// it reparents the window, when the X server still reports a 1 x 1 window
+// and the margins come out negative.
+std::optional<QMargins> KnownFrame(const QWindow* window);
 
 }  // namespace quillmere

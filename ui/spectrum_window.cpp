@@ -487,13 +487,17 @@ void SpectrumWindow::ExportClick(ReadOutChartView* view) {
     QMessageBox::warning(this, QStringLiteral("Export CSV"), error);
 }
 
-void SpectrumWindow::FitToScreen() {
-  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-  const QRect outer = frameGeometry();
+bool SpectrumWindow::FitToScreen() {
+  // The frame as the window manager reports it: the widget's own copy of it
+  // can still be the bare client area for a moment after framing.
+  const QWindow* window = windowHandle();
+  const QMargins frame = KnownFrame(window).value_or(QMargins());
+  const QRect outer = KnownFrame(window) ? window->frameGeometry() : geometry();
   const QRect fitted = FitInto(outer, AvailableAreaFor(outer));
-  if (fitted == outer) return;
+  if (fitted == outer) return true;
   resize(fitted.size().shrunkBy(frame));
   move(fitted.topLeft());
+  return false;
 }
 
 void SpectrumWindow::showEvent(QShowEvent* event) {
@@ -507,11 +511,12 @@ bool SpectrumWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (watched == windowHandle() &&
       (type == QEvent::Expose || type == QEvent::Move || type == QEvent::Resize) &&
-      !windowHandle()->frameMargins().isNull()) {
+      KnownFrame(windowHandle())) {
     // Framed: the title bar's height is known now (the window manager may
-    // tell it after the first exposure, as it moves the window into its frame).
-    windowHandle()->removeEventFilter(this);
-    FitToScreen();
+    // tell it after the first exposure, as it moves the window into its
+    // frame). Watched until the framed window is seen to fit, so that a
+    // resize the window manager answers late is fitted too.
+    if (FitToScreen()) windowHandle()->removeEventFilter(this);
   }
   return QWidget::eventFilter(watched, event);
 }

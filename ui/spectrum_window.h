@@ -127,8 +127,9 @@ class SpectrumWindow : public QWidget {
   static constexpr QSize kWantedSize{1240, 800};
   // Moves and shrinks the window into its screen's available area, frame
   // and title bar included (the frame counts once the window manager has
-  // drawn it: until then the window is fitted again at its first exposure).
-  void FitToScreen();
+  // drawn it: until then the window is fitted again once framed). True
+  // when it already fitted.
+  bool FitToScreen();
   struct Results {
     bool elevation = false, frequency = false;
     ElevationCharts elevation_charts;

@@ -169,7 +169,7 @@ void TForm1::NoteFramedPlacement() {
   // the frame away first, and the rectangle Qt then reports is the client
   // area, which read back as the outer one would shrink the window at every
   // start.
-  if (window && window->isVisible() && window->isExposed() && !window->frameMargins().isNull()) {
+  if (window && window->isVisible() && window->isExposed() && KnownFrame(window)) {
     framed_placement_ = window->frameGeometry();
   }
 }

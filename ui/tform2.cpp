@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "placement.h"
+
 #include "jpeg_file.h"
 
 namespace quillmere {
@@ -60,7 +62,7 @@ void TForm2::FitToScreen() {
   const QRect area = where->availableGeometry();
   // The frame is known once the window manager has framed the window; before
   // that it counts as nothing and the first exposure fits the window again.
-  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const QMargins frame = KnownFrame(windowHandle()).value_or(QMargins());
   const QSize client = kContentSize.boundedTo(area.size().shrunkBy(frame));
   setFixedSize(client);
   setGeometry(QRect(area.topLeft() + QPoint(frame.left(), frame.top()), client));
@@ -74,7 +76,8 @@ void TForm2::showEvent(QShowEvent* event) {
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
-    windowHandle()->removeEventFilter(this);
+    // Fitted again at every exposure until the window manager has framed it.
+    if (KnownFrame(windowHandle())) windowHandle()->removeEventFilter(this);
     FitToScreen();
   }
   return QWidget::eventFilter(watched, event);

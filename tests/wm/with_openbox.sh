@@ -66,10 +66,13 @@ if ! wait_for grep -q '^[0-9][0-9]*$' "$work/display"; then
 fi
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# The window manager announces itself on the root window once it manages it.
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
+# The window manager announces itself on the root window as soon as it
+# takes the screen, but it can still be loading its theme and menus then,
+# and a window mapped meanwhile may never be framed, nor even shown. It runs
+# the --startup command only once it is fully up: that is the sign awaited.
+openbox --sm-disable --startup "touch $work/ready" >"$work/openbox.log" 2>&1 &
 wm_pid=$!
-managed() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && [ -e "$work/ready" ]; }
 if ! wait_for managed; then
   echo "with_openbox: openbox did not take the screen:" >&2
   cat "$work/openbox.log" >&2
