@@ -21,21 +21,9 @@
 #include <variant>
 #include <vector>
 
-#include "moon_track.h"
+#include "planner_model.h"
 
 namespace quillmere {
-
-// The air of the track's degradation.
-enum class TrackAtmosphere {
-  kCosecant,   // the window's models: P.676-9 Annex 2 zenith / sin(elevation)
-  kRayTraced,  // P.676-13 Annex 1 ray trace with its sky temperature
-};
-// Its name in the CSV, the JSON and on the command line: "cosecant" or
-// "ray-traced".
-const char* AtmosphereName(TrackAtmosphere atmosphere);
-// And for people: "ray-traced (P.676-13 Annex 1)" or "window's cosecant
-// model".
-const char* AtmosphereLabel(TrackAtmosphere atmosphere);
 
 struct TrackOptions {
   std::string home_text, dx_text;  // the LOC arguments as given
@@ -55,39 +43,6 @@ extern const char* const kTrackUsage;
 // Reads the arguments that follow the program name, "--track" included.
 // Returns the options, or the message for standard error.
 std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args);
-
-// The slant attenuation above Home (dx false) or DX (dx true) toward an
-// elevation in degrees, dB.
-using StationAttenuation = std::function<double(bool dx, double elevation_deg)>;
-
-// What the data file gives the track: the band and each station's slant
-// attenuation from its weather, as the main window computes them.
-// The ray-traced air above Home (dx false) or DX toward the Moon.
-using StationAir = std::function<SlantAir(bool dx, const MoonSighting& moon)>;
-
-struct TrackEnvironment {
-  double frequency_hz = 10368.0e6;
-  StationAttenuation attenuation_db;  // the cosecant model; none: no atmosphere
-  // Builds the ray-traced air of both stations (tens of milliseconds), for
-  // TrackAtmosphere::kRayTraced; none: not available.
-  std::function<StationAir()> ray_traced;
-};
-
-// The track's attenuation callable for `request`, which must outlive it:
-// the track hands over its request's own stations, so each is told apart by
-// where it lives.
-AttenuationFunction AttenuationFor(const TrackRequest& request, StationAttenuation attenuation);
-// The same for the ray-traced air.
-SlantAirFunction SlantAirFor(const TrackRequest& request, StationAir air);
-
-// The JSON document of a computed track: `home` and `dx` (lat, lon,
-// height_m), `atmosphere` (its name), `rows` and `windows`.
-std::string TrackJson(const TrackOptions& options, const TrackEnvironment& environment,
-                      const Track& track);
-
-// The same as a table for reading.
-std::string TrackTable(const TrackOptions& options, const TrackEnvironment& environment,
-                       const Track& track);
 
 // The whole command. now_utc_s is the clock's time (refused with status 2
 // outside the years of WithinTrackYears when no --from is given); environment loads the

@@ -40,14 +40,14 @@
 #include <future>
 #include <string>
 
+#include "background_work.h"
 #include "chart_decimation.h"
 #include "maidenhead.h"
 #include "moon_follow.h"
 #include "program_icon.h"
-#include "regular_file.h"
 #include "safe_write.h"
-#include "text_file.h"
-#include "track_command.h"
+#include "stations_store.h"
+#include "track_columns.h"
 #include "track_environment.h"
 #include "vector_state.h"
 
@@ -55,164 +55,47 @@ namespace quillmere {
 namespace {
 
 constexpr int kMinuteMs = 60 * 1000;
-constexpr int kMaxSpanMinutes = 14 * 24 * 60;
-// QuillmereStations.ini is small; anything larger is not ours.
-constexpr std::uint64_t kMaxStationsFileBytes = 64 * 1024;
 // The lowest elevation the elevation chart shows, degrees.
 constexpr double kChartFloorDeg = -10.0;
-
-// The columns of the table and of the CSV file.
-enum Column {
-  kUtc,
-  kHomeAz,
-  kHomeEl,
-  kDxAz,
-  kDxEl,
-  kMutual,
-  kDopplerSelf,
-  kDopplerHomeDx,
-  kDelay,
-  kLibration,
-  kDistanceDb,
-  kAttTxDb,
-  kAttRxDb,
-  kSkyDb,
-  kMoonDb,
-  kTotalDb,
-  kColumns
-};
-constexpr std::array<const char*, kColumns> kHeaders = {
-    "UTC",          "Home az \u00b0", "Home el \u00b0",  "DX az \u00b0",
-    "DX el \u00b0", "Mutual",         "Self Doppler Hz", "Home\u2192DX Doppler Hz",
-    "Delay s",      "Libration Hz",   "Distance dB",     "Atten Home dB",
-    "Atten DX dB",  "Sky noise dB",   "Moon noise dB",   "Total dB"};
-constexpr std::array<const char*, kColumns> kCsvHeaders = {"utc",
-                                                           "home_az",
-                                                           "home_el",
-                                                           "dx_az",
-                                                           "dx_el",
-                                                           "mutual",
-                                                           "doppler_self_hz",
-                                                           "doppler_home_dx_hz",
-                                                           "delay_s",
-                                                           "libration_hz",
-                                                           "distance_db",
-                                                           "attenuation_home_db",
-                                                           "attenuation_dx_db",
-                                                           "sky_noise_db",
-                                                           "moon_noise_db",
-                                                           "total_db"};
-
-QString Utc(double utc_s) {
-  return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(utc_s)), Qt::UTC)
-      .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
-}
-
-// A figure of a row; nothing where the Moon is below a station's horizon.
-std::optional<double> Figure(const TrackRow& r, int column) {
-  const Degradation& d = r.home_dx;
-  const bool valid = r.home_dx_valid;
-  switch (column) {
-    case kHomeAz:
-      return r.home.azimuth_deg;
-    case kHomeEl:
-      return r.home.elevation_refracted_deg;
-    case kDxAz:
-      return r.dx.azimuth_deg;
-    case kDxEl:
-      return r.dx.elevation_refracted_deg;
-    case kDopplerSelf:
-      return r.doppler_self_home_hz;
-    case kDopplerHomeDx:
-      return r.doppler_home_dx_hz;
-    case kDelay:
-      return r.delay_home_dx_s;
-    case kLibration:
-      return r.libration_home_dx_hz;
-    case kDistanceDb:
-      return valid ? std::optional(d.distance_db) : std::nullopt;
-    case kAttTxDb:
-      return valid ? std::optional(d.attenuation_tx_db) : std::nullopt;
-    case kAttRxDb:
-      return valid ? std::optional(d.attenuation_rx_db) : std::nullopt;
-    case kSkyDb:
-      return valid ? std::optional(d.sky_noise_db) : std::nullopt;
-    case kMoonDb:
-      return valid ? std::optional(d.moon_noise_db) : std::nullopt;
-    case kTotalDb:
-      return valid ? std::optional(d.total_db) : std::nullopt;
-    default:
-      return std::nullopt;
-  }
-}
-
-int Decimals(int column) {
-  switch (column) {
-    case kDopplerSelf:
-    case kDopplerHomeDx:
-    case kLibration:
-      return 1;
-    case kDelay:
-      return 4;
-    default:
-      return 2;
-  }
-}
 
 // The table of minutes over the computed track: 20 160 rows cost one model,
 // not a widget each.
 class TrackModel final : public QAbstractTableModel {
  public:
-  void Reset(const Track* track, QList<int> best) {
+  void Reset(const PlannedTrack* planned) {
     beginResetModel();
-    track_ = track;
-    best_ = std::move(best);
+    planned_ = planned;
     endResetModel();
   }
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() || !track_ ? 0 : static_cast<int>(track_->rows.size());
+    return parent.isValid() || !planned_ ? 0 : static_cast<int>(planned_->track.rows.size());
   }
   int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : kColumns;
+    return parent.isValid() ? 0 : static_cast<int>(TableColumnCount());
   }
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
-    if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumns) {
-      return QString::fromUtf8(kHeaders[section]);
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount()) {
+      return QString::fromUtf8(TrackColumns()[static_cast<std::size_t>(section)].header);
     }
     return QAbstractTableModel::headerData(section, o, role);
   }
   QVariant data(const QModelIndex& index, int role) const override {
-    if (!track_ || !index.isValid()) return {};
-    const TrackRow& r = track_->rows[static_cast<std::size_t>(index.row())];
-    if (role == Qt::BackgroundRole && best_.contains(index.row())) {
+    if (!planned_ || !index.isValid()) return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    if (role == Qt::BackgroundRole && IsBestRow(*planned_, row)) {
       return QBrush(QColor(255, 230, 140));
     }
-    if (role == Qt::ToolTipRole && best_.contains(index.row())) {
+    if (role == Qt::ToolTipRole && IsBestRow(*planned_, row)) {
       return QStringLiteral("Best minute of its mutual window");
     }
     if (role != Qt::DisplayRole) return {};
-    return Text(r, index.column());
-  }
-  static QString Text(const TrackRow& r, int column) {
-    if (column == kUtc) return Utc(r.utc_s);
-    if (column == kMutual) return r.mutual ? QStringLiteral("yes") : QStringLiteral("no");
-    const std::optional<double> v = Figure(r, column);
-    return v ? QString::number(*v, 'f', Decimals(column)) : QString();
+    return QString::fromStdString(CellText(TrackColumns()[static_cast<std::size_t>(index.column())],
+                                           planned_->track.rows[row], planned_->frequency_hz));
   }
 
  private:
-  const Track* track_ = nullptr;
-  QList<int> best_;
+  const PlannedTrack* planned_ = nullptr;
 };
-
-// "az:el, az:el" for the editor, from the mask and back to the file's form.
-QString MaskText(const std::vector<MaskPoint>& mask) {
-  QStringList parts;
-  for (const MaskPoint& p : mask) {
-    parts << QString::number(p.azimuth_deg) + u':' + QString::number(p.elevation_deg);
-  }
-  return parts.join(QStringLiteral(", "));
-}
 
 struct StationEditor {
   QGroupBox* box = nullptr;
@@ -276,35 +159,28 @@ StationEditor MakeEditor(const QString& title) {
 }
 
 void Show(StationEditor& e, const Station& s) {
-  e.name->setText(QString::fromStdString(s.name));
-  e.location->setText(s.locator.empty() ? QString::number(s.latitude_deg, 'g', 10) + u',' +
-                                              QString::number(s.longitude_deg, 'g', 10)
-                                        : QString::fromStdString(s.locator));
-  e.height->setValue(s.height_m);
-  e.min_elevation->setValue(s.min_elevation_deg);
-  e.mask->setText(MaskText(s.horizon_mask));
-  e.dish->setValue(s.dish_diameter_m);
-  e.efficiency->setValue(s.dish_efficiency);
-  e.noise->setValue(s.receiver_noise_k);
+  const StationFields f = FieldsOf(s);
+  e.name->setText(QString::fromStdString(f.name));
+  e.location->setText(QString::fromStdString(f.location));
+  e.height->setValue(f.height_m);
+  e.min_elevation->setValue(f.min_elevation_deg);
+  e.mask->setText(QString::fromStdString(f.mask));
+  e.dish->setValue(f.dish_diameter_m);
+  e.efficiency->setValue(f.dish_efficiency);
+  e.noise->setValue(f.receiver_noise_k);
 }
 
-// One station's section of QuillmereStations.ini from the editor, so that
-// the file's own parser judges the fields as it judges the file.
-std::string Section(const char* section, const StationEditor& e) {
-  const auto number = [](double v) { return QString::number(v, 'g', 17).toStdString(); };
-  QString mask = e.mask->text().trimmed();
-  mask.replace(u',', u';');
-  mask.remove(u' ');
-  std::string out = std::string("[") + section + "]\n";
-  out += "Name=" + e.name->text().trimmed().toStdString() + "\n";
-  out += "Location=" + e.location->text().trimmed().toStdString() + "\n";
-  out += "HeightM=" + number(e.height->value()) + "\n";
-  out += "MinElevationDeg=" + number(e.min_elevation->value()) + "\n";
-  out += "HorizonMask=" + mask.toStdString() + "\n";
-  out += "DishDiameterM=" + number(e.dish->value()) + "\n";
-  out += "DishEfficiency=" + number(e.efficiency->value()) + "\n";
-  out += "ReceiverNoiseK=" + number(e.noise->value()) + "\n\n";
-  return out;
+StationFields Fields(const StationEditor& e) {
+  StationFields f;
+  f.name = e.name->text().toStdString();
+  f.location = e.location->text().toStdString();
+  f.mask = e.mask->text().toStdString();
+  f.height_m = e.height->value();
+  f.min_elevation_deg = e.min_elevation->value();
+  f.dish_diameter_m = e.dish->value();
+  f.dish_efficiency = e.efficiency->value();
+  f.receiver_noise_k = e.noise->value();
+  return f;
 }
 
 // A location field that names no place is marked in itself: a pale red
@@ -344,77 +220,22 @@ QChart* NewChart(const QString& title) {
 // What one computation of the span needs, copied so that it can run on a
 // worker thread while the window goes on.
 struct TrackJob {
-  Stations stations;
-  double start_utc_s = 0.0;
-  int span_minutes = 60;
-  int step_minutes = 1;
+  PlannerRequest request;
   QuillmereState state;
-  TrackAtmosphere atmosphere = TrackAtmosphere::kRayTraced;
-  std::vector<double> air_key;  // TrackAirKey of the state for that air
+  std::vector<double> air_key;  // RayTracedAirKey of the state
   StationAir air;               // the ray-traced air when already built
 };
 
 struct TrackResult {
-  Stations stations;
-  Track track;
-  QList<int> best_rows;
-  double frequency_hz = 0.0;
-  TrackAtmosphere atmosphere = TrackAtmosphere::kRayTraced;
+  PlannedTrack planned;
   std::vector<double> air_key;
-  StationAir air;
 };
 
 TrackResult RunTrackJob(TrackJob job) {
   ClearUpperVectorState();
-  TrackResult out;
-  // The request lives here: the air callables find each station by its
-  // address in it.
-  TrackRequest request;
-  request.stations = job.stations;
-  request.start_utc_s = std::floor(job.start_utc_s);
-  request.span_minutes = job.span_minutes;
-  request.step_minutes = job.step_minutes;
-  const TrackEnvironment env = TrackEnvironmentOf(job.state);
-  request.frequency_hz = env.frequency_hz;
-  if (job.atmosphere == TrackAtmosphere::kRayTraced) {
-    // One table per station and weather, kept across spans and stations.
-    if (!job.air) job.air = env.ray_traced();
-    request.slant_air = SlantAirFor(request, job.air);
-  } else {
-    request.attenuation_db = AttenuationFor(request, env.attenuation_db);
-  }
-  out.track = ComputeTrack(request);
-  // The best minute of each window is one of the rows.
-  for (const MutualWindow& w : out.track.windows) {
-    const auto at = std::lower_bound(out.track.rows.begin(), out.track.rows.end(), w.best_utc_s,
-                                     [](const TrackRow& r, double t) { return r.utc_s < t; });
-    if (at != out.track.rows.end()) {
-      out.best_rows << static_cast<int>(at - out.track.rows.begin());
-    }
-  }
-  out.stations = std::move(job.stations);
-  out.frequency_hz = env.frequency_hz;
-  out.atmosphere = job.atmosphere;
-  out.air_key = std::move(job.air_key);
-  out.air = std::move(job.air);
-  return out;
-}
-
-// The lines of the stations file that were refused, for the user:
-// "QuillmereStations.ini, line 4: HeightM out of range; line 9: ...".
-QString StationsFileRefusals(const StationsRead& read) {
-  QStringList parts;
-  for (const StationsParseError& e : read.refused) {
-    const QString what = QString::fromStdString(e.message);
-    parts << (e.line > 0 ? QStringLiteral("line %1: %2").arg(e.line).arg(what) : what);
-  }
-  if (parts.isEmpty()) return {};
-  const QString list = parts.join(QStringLiteral("; "));
-  const QString file = read.refused.front().line > 0 ? QStringLiteral("QuillmereStations.ini, ")
-                                                     : QStringLiteral("QuillmereStations.ini: ");
-  if (read.whole_text_refused) return file + list;
-  return file + list +
-         QStringLiteral(". Those lines were not taken: what they set shows its default.");
+  // One table per station and weather, kept across spans and stations.
+  return {PlanTrack(job.request, TrackEnvironmentOf(job.state), std::move(job.air)),
+          std::move(job.air_key)};
 }
 
 // After an edit, the planner waits this long for the next keystroke before
@@ -424,12 +245,10 @@ constexpr int kSettleMs = 400;
 }  // namespace
 
 struct PlannerWindow::Impl {
-  std::filesystem::path stations_file;
+  // The stations file as it was read when the planner opened.
+  StationsFile stations_file;
   Host host;
-  QString stations_message;
   QLabel* stations_note = nullptr;
-  // Why the stations file that exists was not read, when it was not.
-  std::optional<std::string> stations_unread;
 
   StationEditor home, dx;
   QComboBox* from_choice = nullptr;
@@ -469,24 +288,17 @@ struct PlannerWindow::Impl {
   QTableView* table = nullptr;
 
   std::optional<double> from_utc_s;  // set by SetSpan; otherwise the editor's choice
-  Stations stations;
-  Track track;
-  QList<int> best_rows;
-  TrackAtmosphere shown_atmosphere = TrackAtmosphere::kRayTraced;
-  double shown_frequency_hz = 0.0;
-  std::unique_ptr<MoonTracker> tracker = std::make_unique<MoonTracker>();
+  // The span shown in the table and the charts.
+  PlannedTrack shown;
 
-  // The background computation: at most one runs; a change meanwhile runs
-  // the next when it is done. Results of an older generation are dropped.
-  bool computing = false;
-  bool rerun = false;
-  unsigned generation = 0;
-  std::future<void> worker;
   // The ray-traced air of the last weather and band, and its key.
   std::vector<double> air_key;
   StationAir air;
   // What the last computation read of the main window.
   std::vector<double> state_key;
+  // The background computation: at most one runs; a change meanwhile runs
+  // the next when it is done.
+  std::unique_ptr<BackgroundWork> work;
 
   PlannerWindow* self = nullptr;
 
@@ -502,45 +314,41 @@ struct PlannerWindow::Impl {
   std::variant<TrackJob, QString> MakeJob() {
     TrackJob job;
     for (StationEditor* e : {&home, &dx}) MarkLocation(e->location);
-    if (auto error = ReadEditor(job.stations)) return *error;
-    double start = host.now_utc_s();
+    auto stations = ReadEditor();
+    if (const QString* error = std::get_if<QString>(&stations)) return *error;
+    job.request.stations = std::get<Stations>(std::move(stations));
+    job.request.start_utc_s = host.now_utc_s();
     if (from_utc_s) {
-      start = *from_utc_s;
+      job.request.start_utc_s = *from_utc_s;
     } else if (from_choice->currentIndex() == 1) {
-      start = static_cast<double>(from->dateTime().toSecsSinceEpoch());
+      job.request.start_utc_s = static_cast<double>(from->dateTime().toSecsSinceEpoch());
     }
-    // The Moon is checked for these years only; a clock set outside them
-    // is refused as --from is on the command line.
-    if (!WithinTrackYears(start)) return QString::fromUtf8(kOutsideTrackYears);
-    job.start_utc_s = start;
-    job.span_minutes = span_hours->value() * 60;
-    job.step_minutes = step->value();
+    job.request.span_minutes = span_hours->value() * 60;
+    job.request.step_minutes = step->value();
+    job.request.atmosphere = Atmosphere();
+    // A clock set outside the years the Moon is checked for is refused as
+    // --from is on the command line.
+    if (const auto fault = RequestFault(job.request)) return QString::fromStdString(*fault);
     job.state = host.state();
-    job.atmosphere = Atmosphere();
     job.air_key = RayTracedAirKey(job.state);
     if (air && air_key == job.air_key) job.air = air;
-    state_key = TrackAirKey(job.state, job.atmosphere);
+    state_key = TrackAirKey(job.state, job.request.atmosphere);
     return job;
   }
 
-  std::optional<QString> ReadEditor(Stations& out) const {
-    const std::string text = Section("Home", home) + Section("DX", dx);
-    const auto parsed = ParseStationsIni(text);
-    if (const auto* error = std::get_if<StationsParseError>(&parsed)) {
-      const bool in_dx = error->line > 9;  // a section is nine lines and a blank
-      return QStringLiteral("%1: %2").arg(in_dx ? QStringLiteral("DX") : QStringLiteral("Home"),
-                                          QString::fromStdString(error->message));
-    }
-    out = std::get<Stations>(parsed);
-    return std::nullopt;
+  std::variant<Stations, QString> ReadEditor() const {
+    auto stations = StationsFromFields(Fields(home), Fields(dx));
+    if (const std::string* error = std::get_if<std::string>(&stations))
+      return QString::fromStdString(*error);
+    return std::get<Stations>(std::move(stations));
   }
 };
 
 PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_file, Host host)
     : QWidget(parent, Qt::Window), d_(std::make_unique<Impl>()) {
   d_->self = this;
-  d_->stations_file = std::move(stations_file);
   d_->host = std::move(host);
+  d_->work = std::make_unique<BackgroundWork>(this, [this] { CalculateInBackground(); });
   setObjectName(QStringLiteral("PlannerWindow"));
   setWindowTitle(QStringLiteral("Quillmere Moon Planner"));
   setWindowIcon(ProgramIcon());
@@ -795,49 +603,11 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   });
 
   // The stations kept beside the data file; defaults when there are none.
-  Stations stations;
-  stations.home.name = "Home";
-  stations.home.locator = "JO01";
-  stations.dx.name = "DX";
-  stations.dx.locator = "FN31";
-  if (const auto p = LocatorToLatLon("JO01")) {
-    stations.home.latitude_deg = p->latitude_deg;
-    stations.home.longitude_deg = p->longitude_deg;
-  }
-  if (const auto p = LocatorToLatLon("FN31")) {
-    stations.dx.latitude_deg = p->latitude_deg;
-    stations.dx.longitude_deg = p->longitude_deg;
-  }
-  std::string text;
-  bool cut_at_nul = false;
-  const FileReadResult read =
-      ReadTextFile(d_->stations_file, kMaxStationsFileBytes, text, &cut_at_nul);
-  // What follows a NUL byte was never read; a save would lose it.
-  if (cut_at_nul) d_->stations_unread = "it holds a NUL byte, which a text file does not";
-  if (read.ok()) {
-    const StationsRead parsed = ReadStationsIni(text, stations);
-    if (parsed.whole_text_refused) {
-      d_->stations_unread = parsed.refused.front().message;
-    } else {
-      stations = parsed.stations;
-    }
-    d_->stations_message = StationsFileRefusals(parsed);
-    if (cut_at_nul && d_->stations_message.isEmpty()) {
-      d_->stations_message =
-          QStringLiteral("QuillmereStations.ini: ") + QString::fromStdString(*d_->stations_unread);
-    }
-  } else if (read.status != FileReadResult::Status::kNotFound) {
-    d_->stations_unread = read.reason;
-    d_->stations_message =
-        QStringLiteral("QuillmereStations.ini: %1").arg(QString::fromStdString(read.reason));
-  }
-  if (d_->stations_unread) {
-    d_->stations_message += QStringLiteral(
-        ". It was not read: the stations shown are the defaults, and Save "
-        "stations leaves the file as it is.");
-  }
-  d_->stations_note->setText(d_->stations_message);
-  d_->stations_note->setVisible(!d_->stations_message.isEmpty());
+  d_->stations_file = LoadStationsFile(stations_file);
+  const QString message = QString::fromStdString(d_->stations_file.message);
+  d_->stations_note->setText(message);
+  d_->stations_note->setVisible(!message.isEmpty());
+  const Stations& stations = d_->stations_file.stations;
   Show(d_->home, stations.home);
   Show(d_->dx, stations.dx);
   // The keyboard starts at Home's name.
@@ -850,12 +620,10 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   resize(size);
 }
 
-PlannerWindow::~PlannerWindow() {
-  if (d_->worker.valid()) d_->worker.wait();
-}
+PlannerWindow::~PlannerWindow() = default;
 
 QString PlannerWindow::StationsFileMessage() const {
-  return d_->stations_message;
+  return QString::fromStdString(d_->stations_file.message);
 }
 
 void PlannerWindow::SetStationText(bool dx, const QString& name, const QString& location) {
@@ -875,12 +643,9 @@ void PlannerWindow::SetSpan(std::optional<double> from_utc_s, int span_minutes, 
 }
 
 std::optional<QString> PlannerWindow::SaveStations() {
-  Stations stations;
-  if (auto error = d_->ReadEditor(stations)) return error;
-  // What was never read is never replaced: the user has not seen it.
-  const SaveOutcome saved =
-      d_->stations_unread ? NotReadAtStart(d_->stations_file, *d_->stations_unread)
-                          : ReplaceFileContents(d_->stations_file, FormatStationsIni(stations));
+  auto stations = d_->ReadEditor();
+  if (const QString* error = std::get_if<QString>(&stations)) return *error;
+  const SaveOutcome saved = SaveStationsFile(d_->stations_file, std::get<Stations>(stations));
   if (!saved.ok()) return QString::fromStdString(saved.message);
   // The file now holds what the editor shows: the refusals are past.
   d_->stations_note->hide();
@@ -888,33 +653,29 @@ std::optional<QString> PlannerWindow::SaveStations() {
 }
 
 void PlannerWindow::Impl::Show(TrackResult result) {
-  stations = std::move(result.stations);
-  track = std::move(result.track);
-  best_rows = std::move(result.best_rows);
-  shown_atmosphere = result.atmosphere;
-  shown_frequency_hz = result.frequency_hz;
-  if (result.air) {
-    air = std::move(result.air);
+  shown = std::move(result.planned);
+  if (shown.air) {
+    air = shown.air;
     air_key = std::move(result.air_key);
   }
-  model.Reset(&track, best_rows);
+  model.Reset(&shown);
   dg_chart->setTitle(QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
-                         .arg(QString::fromUtf8(AtmosphereLabel(result.atmosphere))));
+                         .arg(QString::fromUtf8(AtmosphereLabel(shown.request.atmosphere))));
   self->RedrawCharts(std::max(200, elevation_view->width()));
   const auto count = [](std::size_t n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
   };
   status->setText(QStringLiteral("%1, %2 at %3 GHz")
-                      .arg(count(track.rows.size(), "row", "rows"),
-                           count(track.windows.size(), "mutual window", "mutual windows"))
-                      .arg(result.frequency_hz / 1e9, 0, 'f', 3));
+                      .arg(count(shown.track.rows.size(), "row", "rows"),
+                           count(shown.track.windows.size(), "mutual window", "mutual windows"))
+                      .arg(shown.frequency_hz / 1e9, 0, 'f', 3));
 }
 
 std::optional<QString> PlannerWindow::Calculate() {
   auto job = d_->MakeJob();
   if (const QString* error = std::get_if<QString>(&job)) return *error;
   // Whatever runs in the background is older than this.
-  ++d_->generation;
+  d_->work->Overtake();
   d_->settle->stop();
   d_->Show(RunTrackJob(std::move(std::get<TrackJob>(job))));
   return std::nullopt;
@@ -922,37 +683,22 @@ std::optional<QString> PlannerWindow::Calculate() {
 
 void PlannerWindow::CalculateInBackground() {
   d_->settle->stop();
-  if (d_->computing) {
-    d_->rerun = true;
-    return;
-  }
+  if (d_->work->AgainOnceDone()) return;
   auto job = d_->MakeJob();
   if (const QString* error = std::get_if<QString>(&job)) {
     d_->status->setText(*error);
     return;
   }
-  d_->computing = true;
-  d_->rerun = false;
   d_->status->setText(QStringLiteral("Computing\u2026"));
-  const unsigned generation = ++d_->generation;
-  d_->worker = std::async(
-      std::launch::async, [this, generation, job = std::move(std::get<TrackJob>(job))]() mutable {
+  d_->work->Start(
+      [this, job = std::move(std::get<TrackJob>(job))](const BackgroundWork::Post& post) mutable {
         auto result = std::make_shared<TrackResult>(RunTrackJob(std::move(job)));
-        // The destructor waits for this task, so the window is alive when the
-        // result is posted; Qt drops it if the window is deleted before it runs.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, result] {
-              d_->computing = false;
-              if (generation == d_->generation) d_->Show(std::move(*result));
-              if (d_->rerun) CalculateInBackground();
-            },
-            Qt::QueuedConnection);
+        post([this, result] { d_->Show(std::move(*result)); }, true);
       });
 }
 
 bool PlannerWindow::Computing() const {
-  return d_->computing;
+  return d_->work->Running();
 }
 
 void PlannerWindow::StateChanged() {
@@ -973,7 +719,7 @@ QString PlannerWindow::AtmosphereText() const {
 }
 
 void PlannerWindow::RedrawCharts(int columns) {
-  const std::vector<TrackRow>& rows = d_->track.rows;
+  const std::vector<TrackRow>& rows = d_->shown.track.rows;
   const auto ms = [&](std::size_t i) { return rows[i].utc_s * 1000.0; };
   d_->home_el->replace(DecimateMinMax(
       rows.size(), ms, [&](std::size_t i) { return rows[i].home.elevation_refracted_deg; },
@@ -982,12 +728,12 @@ void PlannerWindow::RedrawCharts(int columns) {
       rows.size(), ms, [&](std::size_t i) { return rows[i].dx.elevation_refracted_deg; }, columns));
 
   QList<QPointF> upper, lower, best_el, best_total;
-  for (const MutualWindow& w : d_->track.windows) {
+  for (const MutualWindow& w : d_->shown.track.windows) {
     upper << QPointF(w.start_utc_s * 1000, kChartFloorDeg) << QPointF(w.start_utc_s * 1000, 90)
           << QPointF(w.end_utc_s * 1000, 90) << QPointF(w.end_utc_s * 1000, kChartFloorDeg);
   }
-  for (int row : d_->best_rows) {
-    const TrackRow& r = rows[static_cast<std::size_t>(row)];
+  for (const std::size_t row : d_->shown.best_rows) {
+    const TrackRow& r = rows[row];
     best_el << QPointF(r.utc_s * 1000,
                        std::min(r.home.elevation_refracted_deg, r.dx.elevation_refracted_deg));
     best_total << QPointF(r.utc_s * 1000, r.home_dx.total_db);
@@ -1029,52 +775,11 @@ void PlannerWindow::RedrawCharts(int columns) {
 }
 
 QString PlannerWindow::Csv() const {
-  // What the minutes were computed for, in comment lines ahead of the
-  // column names, which a CSV reader told of '#' skips.
-  const auto locator = [](const Station& s) {
-    if (!s.locator.empty()) return QString::fromStdString(s.locator);
-    const auto derived = LatLonToLocator({s.latitude_deg, s.longitude_deg}, 6);
-    return QStringLiteral("%1 (%2,%3)")
-        .arg(QString::fromStdString(derived.value_or("?")))
-        .arg(s.latitude_deg, 0, 'g', 10)
-        .arg(s.longitude_deg, 0, 'g', 10);
-  };
-  QString out = QStringLiteral("# Quillmere Moon planner, minutes of the Home\u2192DX path\n");
-  out += QStringLiteral("# band: %1 GHz\n").arg(d_->shown_frequency_hz / 1e9, 0, 'f', 3);
-  out += QStringLiteral("# home locator: %1\n").arg(locator(d_->stations.home));
-  out += QStringLiteral("# dx locator: %1\n").arg(locator(d_->stations.dx));
-  out += QStringLiteral("# atmosphere: %1\n")
-             .arg(QString::fromUtf8(AtmosphereLabel(d_->shown_atmosphere)));
-  for (int c = 0; c < kColumns; ++c) {
-    if (c) out += u',';
-    out += QLatin1String(kCsvHeaders[static_cast<std::size_t>(c)]);
-  }
-  // The air of the degradation on every line, so that a line read alone
-  // still says it.
-  out += QStringLiteral(",best,atmosphere\n");
-  const QString atmosphere = QString::fromUtf8(AtmosphereName(d_->shown_atmosphere));
-  for (std::size_t i = 0; i < d_->track.rows.size(); ++i) {
-    const TrackRow& r = d_->track.rows[i];
-    for (int c = 0; c < kColumns; ++c) {
-      if (c) out += u',';
-      // The full precision the table rounds for the eye.
-      if (c == kUtc || c == kMutual) {
-        out += TrackModel::Text(r, c);
-      } else if (const auto v = Figure(r, c)) {
-        out += QString::number(*v, 'f', Decimals(c) + 2);
-      }
-    }
-    out += d_->best_rows.contains(static_cast<int>(i)) ? QStringLiteral(",yes,")
-                                                       : QStringLiteral(",no,");
-    out += atmosphere + u'\n';
-  }
-  return out;
+  return QString::fromStdString(TrackCsv(d_->shown));
 }
 
 std::optional<QString> PlannerWindow::ExportCsv(const std::filesystem::path& file) const {
-  const QByteArray bytes = Csv().toUtf8();
-  const SaveOutcome saved =
-      ReplaceFileContents(file, std::string_view(bytes.constData(), size_t(bytes.size())));
+  const SaveOutcome saved = ReplaceFileContents(file, TrackCsv(d_->shown));
   if (!saved.ok()) return QString::fromStdString(saved.message);
   return std::nullopt;
 }
@@ -1105,12 +810,12 @@ QString PlannerWindow::FollowNote() const {
 }
 
 void PlannerWindow::FollowTick() {
-  Stations stations;
-  if (auto error = d_->ReadEditor(stations)) {
+  auto stations = d_->ReadEditor();
+  if (const QString* error = std::get_if<QString>(&stations)) {
     d_->status->setText(QStringLiteral("Follow the Moon: ") + *error);
     return;
   }
-  const FollowStep step = d_->follower.Step(stations, d_->host.now_utc_s());
+  const FollowStep step = d_->follower.Step(std::get<Stations>(stations), d_->host.now_utc_s());
   const QString note = QString::fromStdString(step.note);
   d_->follow_note->setText(note);
   d_->follow_note_action->setVisible(!note.isEmpty());
@@ -1122,11 +827,13 @@ QAbstractItemModel* PlannerWindow::Table() const {
 }
 
 int PlannerWindow::RowCount() const {
-  return static_cast<int>(d_->track.rows.size());
+  return static_cast<int>(d_->shown.track.rows.size());
 }
 
 QList<int> PlannerWindow::BestRows() const {
-  return d_->best_rows;
+  QList<int> rows;
+  for (const std::size_t row : d_->shown.best_rows) rows << static_cast<int>(row);
+  return rows;
 }
 
 void PlannerWindow::keyPressEvent(QKeyEvent* event) {
@@ -1141,13 +848,14 @@ void PlannerWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // The charts are filled as the window opens, and again when it comes back
   // after the stations or the weather changed while it was hidden.
-  if (d_->track.rows.empty() || TrackAirKey(d_->host.state(), d_->Atmosphere()) != d_->state_key)
+  if (d_->shown.track.rows.empty() ||
+      TrackAirKey(d_->host.state(), d_->Atmosphere()) != d_->state_key)
     CalculateInBackground();
 }
 
 void PlannerWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (!d_->track.rows.empty()) RedrawCharts(std::max(200, d_->elevation_view->width()));
+  if (!d_->shown.track.rows.empty()) RedrawCharts(std::max(200, d_->elevation_view->width()));
 }
 
 }  // namespace quillmere

@@ -370,13 +370,11 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   layout->addLayout(bottom);
 }
 
-SpectrumWindow::~SpectrumWindow() {
-  if (worker_.valid()) worker_.wait();
-}
+SpectrumWindow::~SpectrumWindow() = default;
 
 void SpectrumWindow::RedrawNow() {
   // Whatever is in flight is older than this.
-  ++generation_;
+  work_.Overtake();
   elevation_key_ = ElevationKey(state_);
   air_key_ = StationAirKey(state_);
   ClearUpperVectorState();
@@ -392,53 +390,37 @@ void SpectrumWindow::StateChanged() {
 }
 
 void SpectrumWindow::Follow() {
-  if (computing_) {
-    rerun_ = true;
-    return;
-  }
-  rerun_ = false;
+  if (work_.AgainOnceDone()) return;
   const bool elevation = ElevationKey(state_) != elevation_key_;
   const bool frequency = StationAirKey(state_) != air_key_;
   if (!elevation && !frequency) return;
   elevation_key_ = ElevationKey(state_);
   air_key_ = StationAirKey(state_);
-  computing_ = true;
   // The worker gets its own copy: the main window may change the state
   // meanwhile.
-  worker_ = std::async(
-      std::launch::async, [this, copy = state_, elevation, frequency, generation = generation_] {
-        ClearUpperVectorState();
-        const auto post = [this, generation](std::shared_ptr<Results> results, bool last) {
-          // The destructor waits for this task, so the view is alive when the
-          // results are posted; Qt drops them if it is deleted before they run.
-          QMetaObject::invokeMethod(
-              this,
-              [this, results, generation, last] {
-                if (last) computing_ = false;
-                if (generation == generation_) Apply(std::move(*results));
-                // What changed while this one ran.
-                if (last && rerun_) Follow();
-              },
-              Qt::QueuedConnection);
-        };
-        // The elevation charts and a sketch of the spectrum at 5 GHz steps side
-        // by side on the two cores, drawn at once; then the spectrum at 1 GHz,
-        // which takes five times as long.
-        auto first = std::make_shared<Results>();
-        first->elevation = elevation;
-        first->frequency = frequency;
-        auto charts = std::async(std::launch::async, [&] {
-          if (elevation) first->elevation_charts = ComputeElevationCharts(copy);
-        });
-        if (frequency) first->frequency_chart = ComputeFrequencyChart(copy, kSketchStepGhz);
-        charts.get();
-        post(first, !frequency);
-        if (!frequency) return;
-        auto fine = std::make_shared<Results>();
-        fine->frequency = true;
-        fine->frequency_chart = ComputeFrequencyChart(copy);
-        post(fine, true);
-      });
+  work_.Start([this, copy = state_, elevation, frequency](const BackgroundWork::Post& done) {
+    ClearUpperVectorState();
+    const auto post = [this, &done](std::shared_ptr<Results> results, bool last) {
+      done([this, results] { Apply(std::move(*results)); }, last);
+    };
+    // The elevation charts and a sketch of the spectrum at 5 GHz steps side
+    // by side on the two cores, drawn at once; then the spectrum at 1 GHz,
+    // which takes five times as long.
+    auto first = std::make_shared<Results>();
+    first->elevation = elevation;
+    first->frequency = frequency;
+    auto charts = std::async(std::launch::async, [&] {
+      if (elevation) first->elevation_charts = ComputeElevationCharts(copy);
+    });
+    if (frequency) first->frequency_chart = ComputeFrequencyChart(copy, kSketchStepGhz);
+    charts.get();
+    post(first, !frequency);
+    if (!frequency) return;
+    auto fine = std::make_shared<Results>();
+    fine->frequency = true;
+    fine->frequency_chart = ComputeFrequencyChart(copy);
+    post(fine, true);
+  });
 }
 
 void SpectrumWindow::Apply(Results r) {

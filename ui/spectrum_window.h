@@ -18,9 +18,9 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
-#include <future>
 #include <vector>
 
+#include "background_work.h"
 #include "spectrum_charts.h"
 #include "state.h"
 
@@ -104,7 +104,7 @@ class SpectrumWindow : public QWidget {
   // The main window has recalculated: Follow, while the view is shown (a
   // hidden view catches up when it is shown again).
   void StateChanged();
-  bool Computing() const { return computing_; }
+  bool Computing() const { return work_.Running(); }
   // How many times the charts have been redrawn.
   int Redraws() const { return redraws_; }
 
@@ -144,11 +144,10 @@ class SpectrumWindow : public QWidget {
   QLabel* caption_;
   QTabWidget* pages_;
   ReadOutChartView *attenuation_, *sky_, *frequency_;
-  bool computing_ = false;
-  bool rerun_ = false;  // asked to Follow while computing
   int redraws_ = 0;
-  unsigned generation_ = 0;  // of the drawn charts; a result of another is dropped
-  std::future<void> worker_;
+  // The charts' computation off the window's thread; declared last, so
+  // that it ends before anything it draws into is gone.
+  BackgroundWork work_{this, [this] { Follow(); }};
 };
 
 }  // namespace quillmere
