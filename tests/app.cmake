@@ -17,3 +17,7 @@ target_include_directories(recalc_reference_tests PRIVATE ${CMAKE_CURRENT_SOURCE
 
 # Follow the Moon's minutes, without the window.
 quillmere_add_test(moon_follow_tests SOURCES moon_follow_test.cpp LIBS quillmere_planner_model)
+
+# The planner's model: its stations file, its request and its output columns.
+quillmere_add_test(planner_model_tests SOURCES planner_model_test.cpp
+  LIBS quillmere_planner_model nlohmann_json::nlohmann_json)
