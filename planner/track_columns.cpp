@@ -205,6 +205,10 @@ std::string TrackCsv(const PlannedTrack& planned) {
   return out;
 }
 
+SaveOutcome ExportTrackCsv(const std::filesystem::path& file, const PlannedTrack& planned) {
+  return ReplaceFileContents(file, TrackCsv(planned));
+}
+
 std::string TrackJson(const PlannedTrack& planned) {
   const double f = planned.frequency_hz;
   json rows = json::array();

@@ -6,12 +6,14 @@
 // it shows.
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <variant>
 
 #include "planner_model.h"
+#include "safe_write.h"
 
 namespace quillmere {
 
@@ -52,6 +54,8 @@ std::string CellText(const TrackColumn& column, const TrackRow& row, double freq
 // locators and the atmosphere, the column names, then a line a row with
 // "best" (yes/no) and the atmosphere's name at its end.
 std::string TrackCsv(const PlannedTrack& planned);
+// And written to `file` through the one writer of the program's files.
+SaveOutcome ExportTrackCsv(const std::filesystem::path& file, const PlannedTrack& planned);
 
 // The JSON document: `home` and `dx` (lat, lon, height_m), `frequency_hz`,
 // `atmosphere` (its name), `rows` and `windows`.

@@ -45,7 +45,6 @@
 #include "maidenhead.h"
 #include "moon_follow.h"
 #include "program_icon.h"
-#include "safe_write.h"
 #include "stations_store.h"
 #include "track_columns.h"
 #include "track_environment.h"
@@ -779,7 +778,7 @@ QString PlannerWindow::Csv() const {
 }
 
 std::optional<QString> PlannerWindow::ExportCsv(const std::filesystem::path& file) const {
-  const SaveOutcome saved = ReplaceFileContents(file, TrackCsv(d_->shown));
+  const SaveOutcome saved = ExportTrackCsv(file, d_->shown);
   if (!saved.ok()) return QString::fromStdString(saved.message);
   return std::nullopt;
 }
