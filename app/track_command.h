@@ -1,7 +1,7 @@
 #pragma once
 // quillmere-report --track: the Moon for two stations, minute by minute, as
-// JSON or as a readable table. The command's logic without the process
-// around it: arguments in, text and an exit status out.
+// JSON or as a readable table: the options as the command line reads them,
+// the track's environment and its output.
 //
 //   quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]
 //                    [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]
@@ -49,13 +49,6 @@ struct TrackOptions {
   bool help = false;  // --help: the usage, nothing computed
 };
 
-// What --track --help prints (also the track part of the tool's --help).
-extern const char* const kTrackUsage;
-
-// Reads the arguments that follow the program name, "--track" included.
-// Returns the options, or the message for standard error.
-std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args);
-
 // The slant attenuation above Home (dx false) or DX (dx true) toward an
 // elevation in degrees, dB.
 using StationAttenuation = std::function<double(bool dx, double elevation_deg)>;
@@ -88,16 +81,5 @@ std::string TrackJson(const TrackOptions& options, const TrackEnvironment& envir
 // The same as a table for reading.
 std::string TrackTable(const TrackOptions& options, const TrackEnvironment& environment,
                        const Track& track);
-
-// The whole command. now_utc_s is the clock's time (refused with status 2
-// outside the years of WithinTrackYears when no --from is given); environment loads the
-// data file named by --data (empty: the default) and returns nothing when
-// it cannot. Exit status 0 on success, 2 for bad arguments (bad locators,
-// bad times, spans over 14 days) with a message on err, 1 when the data
-// file cannot be used (or gives no ray-traced air when that is asked for).
-int RunTrackCommand(
-    const std::vector<std::string>& args, double now_utc_s,
-    const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
-    std::ostream& out, std::ostream& err);
 
 }  // namespace quillmere

@@ -1,0 +1,47 @@
+#pragma once
+// quillmere-report --track: the Moon track of the two stations given on the
+// command line, with each station's attenuation from the weather of the data
+// file as the window's start-up leaves it. Its options and its run; the
+// computing and the output are the track command's own (track_command.h).
+//
+//   quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]
+//                    [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]
+//                    [--data FILE] [--atmosphere cosecant|ray-traced] [--json]
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "track_command.h"
+
+namespace quillmere {
+
+// What --track --help prints (also the track part of the tool's --help).
+extern const char* const kTrackUsage;
+
+// Reads the arguments that follow the program name, "--track" included.
+// Returns the options, or the message for standard error.
+std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args);
+
+// The whole command. now_utc_s is the clock's time (refused with status 2
+// outside the years of WithinTrackYears when no --from is given); environment loads the
+// data file named by --data (empty: the default) and returns nothing when
+// it cannot. Exit status 0 on success, 2 for bad arguments (bad locators,
+// bad times, spans over 14 days) with a message on err, 1 when the data
+// file cannot be used (or gives no ray-traced air when that is asked for).
+int RunTrackCommand(
+    const std::vector<std::string>& args, double now_utc_s,
+    const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
+    std::ostream& out, std::ostream& err);
+
+// The mode as quillmere-report runs it: the program's clock, and the
+// window's start-up on the data file (default: Quillmere.dat in the start
+// folder) for each station's weather. `args` follow the program's name.
+int RunTrackMode(char* program, std::span<const std::string_view> args);
+
+}  // namespace quillmere
