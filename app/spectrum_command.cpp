@@ -1,6 +1,5 @@
 #include "spectrum_command.h"
 
-#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -10,7 +9,6 @@
 #include "itu676.h"
 #include "itu676_13.h"
 #include "itu676_13_slant.h"
-#include "option_reader.h"
 
 namespace quillmere {
 namespace {
@@ -20,192 +18,11 @@ using atmosphere::Reference;
 using atmosphere::StationAtmosphere;
 using atmosphere::StationWeather;
 
-// The line tables hold from 1 GHz to 1 THz; no more rows than a chart or a
-// file could use.
-constexpr double kLowestGhz = 1, kHighestGhz = 1000;
-constexpr std::size_t kMaxRows = 100000;
-// The lowest pressure and elevation the window takes; below them the
-// figures are not finite.
-constexpr double kLowestPressureHpa = static_cast<double>(input_limits::kPressure.low);
+// The lowest elevation the window takes; below it the cosecant is not
+// finite.
 constexpr double kLowestCosecantDeg = static_cast<double>(input_limits::kElevation.low);
 
-// A whole argument as one finite number, in the C locale.
-std::optional<double> Number(std::string_view text) {
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
-std::optional<std::vector<double>> Numbers(std::string_view text) {
-  std::vector<double> out;
-  for (;;) {
-    const auto comma = text.find(',');
-    const auto n = Number(text.substr(0, comma));
-    if (!n) return std::nullopt;
-    out.push_back(*n);
-    if (comma == std::string_view::npos) return out;
-    text.remove_prefix(comma + 1);
-  }
-}
-
-std::string Quoted(std::string_view s) {
-  return "\"" + std::string(s) + "\"";
-}
-
 }  // namespace
-
-bool IsExactPathCommand(std::span<const std::string_view> args) {
-  for (std::string_view a : args)
-    if (a == "--spectrum" || a == "--slant") return true;
-  return false;
-}
-
-std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::string_view> args,
-                                                      std::string& error) {
-  ExactPathRequest r;
-  bool spectrum = false, slant = false, station = false, from = false, to = false, step = false,
-       ghz = false, elevations = false;
-  OptionReader options(args);
-  while (options.Next()) {
-    const std::string_view arg = options.Name();
-    const auto value = [&] { return options.Value(error); };
-    // A number option within [lo, hi].
-    const auto number = [&](double lo, double hi, double& out) {
-      const auto text = value();
-      if (!text) return false;
-      const auto n = Number(*text);
-      if (!n || *n < lo || *n > hi) {
-        std::ostringstream s;
-        s << arg << " wants a number from " << lo << " to " << hi << ", not " << Quoted(*text);
-        error = s.str();
-        return false;
-      }
-      out = *n;
-      return true;
-    };
-    if (options.IsFlag("--spectrum")) {
-      spectrum = true;
-      r.kind = ExactPathRequest::Kind::kSpectrum;
-    } else if (options.IsFlag("--slant")) {
-      slant = true;
-      r.kind = ExactPathRequest::Kind::kSlant;
-    } else if (options.IsFlag("--json")) {
-      r.json = true;
-    } else if (arg == "--station") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      if (*v != "home" && *v != "dx") {
-        error = "--station wants home or dx, not " + Quoted(*v);
-        return std::nullopt;
-      }
-      r.dx = *v == "dx";
-      station = true;
-    } else if (arg == "--profile") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      if (*v != "station" && *v != "global") {
-        error = "--profile wants station or global, not " + Quoted(*v);
-        return std::nullopt;
-      }
-      r.global_profile = *v == "global";
-    } else if (arg == "--data") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      if (v->empty()) {
-        error = "--data needs a file name";
-        return std::nullopt;
-      }
-      r.data = std::filesystem::path(*v);
-    } else if (arg == "--from-ghz") {
-      if (!number(kLowestGhz, kHighestGhz, r.from_ghz)) return std::nullopt;
-      from = true;
-    } else if (arg == "--to-ghz") {
-      if (!number(kLowestGhz, kHighestGhz, r.to_ghz)) return std::nullopt;
-      to = true;
-    } else if (arg == "--step-ghz") {
-      if (!number(1e-6, kHighestGhz, r.step_ghz)) return std::nullopt;
-      step = true;
-    } else if (arg == "--ghz") {
-      if (!number(kLowestGhz, kHighestGhz, r.ghz)) return std::nullopt;
-      ghz = true;
-    } else if (arg == "--weather") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = Numbers(*v);
-      // Dry-air pressure, temperature and vapour density of air on Earth,
-      // generously bounded: the line shapes are meaningless outside. The
-      // pressure keeps to the window's 1 hPa floor: in a vacuum the line
-      // shapes divide by nothing.
-      if (!n || n->size() != 3 || (*n)[0] < kLowestPressureHpa || (*n)[0] > 1100 || (*n)[1] < 100 ||
-          (*n)[1] > 400 || (*n)[2] < 0 || (*n)[2] > 100) {
-        error =
-            "--weather wants P,T,RHO: dry-air pressure 1..1100 hPa, temperature "
-            "100..400 K, vapour density 0..100 g/m3; not " +
-            Quoted(*v);
-        return std::nullopt;
-      }
-      r.weather = ExactPathRequest::Weather{(*n)[0], (*n)[1], (*n)[2]};
-    } else if (arg == "--elevations") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      const auto n = Numbers(*v);
-      bool ok = n && !n->empty() && n->size() <= 1000;
-      if (ok)
-        for (double e : *n) ok = ok && e >= 0 && e <= 90;
-      if (!ok) {
-        error =
-            "--elevations wants up to 1000 angles from 0 to 90 degrees, separated by "
-            "commas; not " +
-            Quoted(*v);
-        return std::nullopt;
-      }
-      r.elevations = *n;
-      elevations = true;
-    } else {
-      error = "unknown option " + Quoted(options.Given());
-      return std::nullopt;
-    }
-  }
-
-  if (spectrum == slant) {
-    error = "give one of --spectrum and --slant";
-    return std::nullopt;
-  }
-  if (!station) {
-    error = "--station home or --station dx is needed";
-    return std::nullopt;
-  }
-  if (spectrum) {
-    if (!from || !to || !step) {
-      error = "--spectrum needs --from-ghz, --to-ghz and --step-ghz";
-      return std::nullopt;
-    }
-    if (r.to_ghz < r.from_ghz) {
-      error = "--to-ghz is below --from-ghz";
-      return std::nullopt;
-    }
-    if ((r.to_ghz - r.from_ghz) / r.step_ghz >= kMaxRows) {
-      error = "--step-ghz is too fine: more than 100000 frequencies";
-      return std::nullopt;
-    }
-    if (ghz || elevations) {
-      error = "--ghz and --elevations belong to --slant";
-      return std::nullopt;
-    }
-  } else {
-    if (!ghz || !elevations) {
-      error = "--slant needs --ghz and --elevations";
-      return std::nullopt;
-    }
-    if (from || to || step || r.weather) {
-      error = "--from-ghz, --to-ghz, --step-ghz and --weather belong to --spectrum";
-      return std::nullopt;
-    }
-  }
-  return r;
-}
 
 std::vector<double> SpectrumFrequencies(const ExactPathRequest& request) {
   // Each frequency from its index, so no rounding piles up along the sweep.

@@ -1,5 +1,6 @@
 #pragma once
-// The exact-method commands of the report tool, without Qt:
+// The exact-method commands of the report tool, without Qt (the command
+// line reads their options):
 //
 //   --spectrum --station home|dx [--data FILE] --from-ghz A --to-ghz B
 //              --step-ghz S [--profile station|global] [--weather P,T,RHO] [--json]
@@ -51,6 +52,7 @@ struct ExactPathRequest {
   std::optional<std::filesystem::path> data;
   bool global_profile = false;  // --profile global
   bool json = false;
+  bool help = false;  // --help: the usage, nothing computed
   // --spectrum
   double from_ghz = 0, to_ghz = 0, step_ghz = 0;
   struct Weather {
@@ -63,16 +65,6 @@ struct ExactPathRequest {
   double ghz = 0;
   std::vector<double> elevations;  // geometric, degrees
 };
-
-// Whether the arguments (without the program name) ask for --spectrum or
-// --slant, so the report tool hands them here rather than to the window.
-bool IsExactPathCommand(std::span<const std::string_view> args);
-
-// Reads the arguments (without the program name); on a bad one returns
-// nothing and says why in `error` (the tool then exits with status 2).
-// "--name VALUE" and "--name=VALUE" both work.
-std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::string_view> args,
-                                                      std::string& error);
 
 // The frequencies of a spectrum request: A, A + S, ... up to B (B itself
 // when it falls on a step, within 1e-9 of a step).

@@ -8,7 +8,7 @@
 
 #include "fortnight.h"
 #include "track_air.h"
-#include "track_command.h"
+#include "planner_model.h"
 
 namespace {
 

@@ -100,7 +100,7 @@ if(QUILLMERE_RSVG_CONVERT)
           COMPONENT ${QUILLMERE_COMPONENT})
 endif()
 
-# The report tool (ui/) is optional: whether it exists is decided once every
+# The report tool (cli/) is optional: whether it exists is decided once every
 # directory has been read, wherever this file is included from.
 function(quillmere_install_report_tool)
   if(NOT TARGET quillmere-report)

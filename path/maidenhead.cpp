@@ -3,9 +3,10 @@
 
 #include "maidenhead.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+
+#include "parse_text.h"
 
 namespace quillmere {
 namespace {
@@ -102,13 +103,7 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 std::optional<double> ParseDecimal(std::string_view s) {
-  s = TrimBlanks(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
+  return ParseNumber(TrimBlanks(s));
 }
 
 }  // namespace quillmere

@@ -38,9 +38,8 @@ std::optional<LatLon> ParseLatLon(std::string_view text);
 // tabs and carriage returns around it.
 std::string_view TrimBlanks(std::string_view text);
 
-// A decimal number in text, '.' as the decimal point whatever the locale, a
-// leading '+' allowed, blanks around it ignored. Returns nothing unless the
-// whole text is one finite number.
+// A decimal number as typed: ParseNumber of the text without the blanks
+// around it.
 std::optional<double> ParseDecimal(std::string_view text);
 
 // A station's location as the user typed it: a locator or "LAT,LON".

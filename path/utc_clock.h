@@ -6,16 +6,10 @@
 #include <optional>
 #include <string_view>
 
+// UtcDateTime and ParseUtc, the one reading of a typed UTC moment.
+#include "parse_text.h"
+
 namespace quillmere {
-
-// A UTC calendar date and time of day (proleptic Gregorian calendar).
-struct UtcDateTime {
-  int year, month, day;      // e.g. 2024, 4, 8
-  int hour, minute, second;  // 0..23, 0..59, 0..59
-  int millisecond;           // 0..999
-
-  friend bool operator==(const UtcDateTime&, const UtcDateTime&) = default;
-};
 
 // A reading of the system's clock: whole seconds since 1970-01-01 00:00:00
 // UTC (Unix time, which counts no leap seconds) and the nanoseconds into the
@@ -47,15 +41,6 @@ std::int64_t UnixSecondsOf(const UtcDateTime& t);
 // seconds: during one it repeats a second, which the calculator, working to
 // whole seconds, cannot tell apart.
 UtcDateTime UtcNow();
-
-// Reads a moment written "YYYY-MM-DDTHH:MM:SS" (exactly that: four-digit
-// year 0001..9999, two digits for every other field, an upper-case T, no
-// zone suffix, no fraction). Returns nothing unless every field is in range:
-// month 1..12, day 1..the days of that month (29 February only in leap
-// years of the Gregorian rule), hour 0..23, minute 0..59, second 0..59.
-// A leap second (:60) is refused, as the calculator cannot know whether a
-// given day ended in one. The milliseconds of the result are 0.
-std::optional<UtcDateTime> ParseUtc(std::string_view text);
 
 // Where the calculator takes "now" from: UtcNow in the program, a fixed
 // moment for a command-line --utc option or a test.

@@ -9,7 +9,7 @@
 
 #include "station_totals.h"
 #include "track_air.h"
-#include "track_command.h"
+#include "planner_model.h"
 
 namespace quillmere {
 

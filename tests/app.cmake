@@ -5,9 +5,9 @@ quillmere_add_test(default_data_tests SOURCES default_data_test.cpp record_state
   LIBS quillmere_defaults)
 target_include_directories(default_data_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 
-# quillmere-report --track, without the process around it.
-quillmere_add_test(track_command_tests SOURCES track_command_test.cpp track_air_test.cpp
-  LIBS quillmere_track_command nlohmann_json::nlohmann_json)
+# The track's ray-traced air.
+quillmere_add_test(track_air_tests SOURCES track_air_test.cpp
+  LIBS quillmere_planner_model nlohmann_json::nlohmann_json)
 
 # The whole recalculation against the reference cases of an independent
 # implementation (tests/data/reference).

@@ -120,6 +120,7 @@ TEST(Location, LatLonText) {
       {"plain pair", "52.1,-0.25", true, 52.1, -0.25},
       {"spaces around the numbers", "  -33.9 , 151.2 ", true, -33.9, 151.2},
       {"plus sign", "+10,+20", true, 10.0, 20.0},
+      {"two signs", "+-10,20", false, 0, 0},
       {"pole and date line", "-90,180", true, -90.0, 180.0},
       {"latitude just beyond the north pole", "90.05,0", false, 0, 0},
       {"latitude just beyond the south pole", "-90.05,0", false, 0, 0},

@@ -677,6 +677,33 @@ class ReportTest : public QObject {
     QVERIFY(run.out.contains("usage: quillmere-report --track --home LOC --dx LOC"));
   }
 
+  // After a mode, --help prints that mode's usage alone.
+  void helpOfAModeIsItsOwn_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("opens");
+    QTest::addColumn<QByteArray>("other");
+    QTest::newRow("track") << QStringList{"--track", "--help"}
+                           << QByteArray("usage: quillmere-report --track --home LOC")
+                           << QByteArray("--spectrum");
+    QTest::newRow("spectrum") << QStringList{"--spectrum", "--help"}
+                              << QByteArray("usage: quillmere-report --spectrum --station")
+                              << QByteArray("--track");
+    QTest::newRow("slant, after an option")
+        << QStringList{"--station=dx", "--slant", "--help"}
+        << QByteArray("usage: quillmere-report --spectrum") << QByteArray("--utc");
+  }
+  void helpOfAModeIsItsOwn() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, opens);
+    QFETCH(QByteArray, other);
+    Run run;
+    Report(args, run);
+    QCOMPARE(run.exit_code, 0);
+    QVERIFY2(run.out.startsWith(opens), run.out.constData());
+    QVERIFY2(!run.out.contains(other), run.out.constData());
+    QVERIFY2(run.err.isEmpty(), run.err.constData());
+  }
+
   // --- The Moon track of two stations ---
 
   void trackWithoutItsDataFileFails() {

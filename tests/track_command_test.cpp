@@ -1,6 +1,6 @@
 // quillmere-report --track: arguments, exit status and the JSON document.
 
-#include "track_command.h"
+#include "track.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
 // The main window's event handlers: every control's signal is connected
 // here, once, to the handler named after the control and its event.
-#include <QCoreApplication>
-#include <QFile>
 #include <QScrollBar>
 #include <filesystem>
 #include <iterator>
@@ -15,6 +13,7 @@
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
+#include "startup.h"
 #include "tab_set.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -270,27 +269,14 @@ constexpr const char* kMapFiles[] = {"Fig2 LiquidWater 0.1%.jpg",  "Fig3 LiquidW
                                      "Fig4 LiquidWater 1.0%.jpg",  "Fig5 LiquidWater 5.0%.jpg",
                                      "Fig6 LiquidWater 10.0%.jpg", "Fig7 LiquidWater 20.0%.jpg"};
 
-bool Exists(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
-
 }  // namespace
 
 std::filesystem::path TForm1::MapPath(const std::string& file_name) {
-  // The current folder first, as the program always looked there; then the
-  // data folder installed beside the program (or the build's share folder).
   // Every name stays in the system's bytes: a folder whose name is not
   // valid UTF-8 is found like any other.
-  const std::filesystem::path here = StartFolder() / file_name;
-  if (Exists(here)) return here;
-  const std::filesystem::path program(
-      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
-  for (const char* folder : {"../share/quillmere", "../../share/quillmere", "../share"}) {
-    const std::filesystem::path candidate = (program / folder).lexically_normal() / file_name;
-    if (Exists(candidate)) return candidate;
-  }
-  return here;  // not found: the viewer says so, naming the current folder
+  const std::optional<std::filesystem::path> found = FindShippedFile({&file_name, 1});
+  // Not found: the viewer says so, naming the current folder.
+  return found.value_or(StartFolder() / file_name);
 }
 
 void TForm1::PercentageDisplayClick(int item) {

@@ -3,10 +3,10 @@
 #include <QFile>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "default_data.h"
 #include "help_viewer.h"
+#include "startup.h"
 #include "tform1.h"
 
 namespace quillmere {
@@ -16,19 +16,9 @@ void TForm1::OpenHelp(const QString& page) {
   // system that tells case apart, ".CHM" is looked for beside ".chm". A copy
   // in the current folder wins over the installed one, whatever its case.
   const std::string name = kHelpFileName;
-  const std::string capitals = name.substr(0, name.size() - 3) + "CHM";
-  const std::filesystem::path here = StartFolder();
-  std::filesystem::path path;
-  for (const std::filesystem::path& candidate :
-       {here / name, here / capitals, MapPath(name), MapPath(capitals)}) {
-    std::error_code ec;
-    if (std::filesystem::exists(candidate, ec)) {
-      path = candidate;
-      break;
-    }
-  }
+  const std::string names[] = {name, name.substr(0, name.size() - 3) + "CHM"};
   // Not found anywhere: the window says so, naming the current folder.
-  if (path.empty()) path = here / name;
+  const std::filesystem::path path = FindShippedFile(names).value_or(StartFolder() / name);
 
   if (!help_viewer_) {
     help_viewer_.reset(new HelpViewer(this));

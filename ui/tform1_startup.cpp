@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLocale>
 #include <QShowEvent>
 #include <QStringList>
@@ -17,6 +16,7 @@
 #include "placement.h"
 #include "placement_file.h"
 #include "spectrum_window.h"
+#include "startup.h"
 #include "tform1.h"
 #include "ui_tform1.h"
 #include "widget_display.h"
@@ -84,15 +84,7 @@ void TForm1::Startup() {
 }
 
 void TForm1::StartupRoutine() {
-  version_ = ReadVersionInfo();
-  display_->SetText(component::Form1, "Quillmere Absorbtion Attenuation Ver " +
-                                          ProgramVersion(FileVersion(version_)));
-  const QFileInfo program(QCoreApplication::applicationFilePath());
-  state_.BuildFileAge = program.exists() ? program.lastModified().toSecsSinceEpoch() : -1;
-  state_.Home.VapourOverWater = 1;
-  state_.DX.VapourOverWater = 1;
-  state_.CurrentDirectory = StartFolder().string();
-  LoadDefaults(*calc_, *display_, ProcessRecordBuffer(), DataPath(), *messages_);
+  version_ = RunStartup(*calc_, *display_, DataPath(), *messages_);
 }
 
 std::filesystem::path TForm1::DataPath() const {

@@ -1,3 +1,9 @@
+# The command line, quillmere-report: its option reader and each mode's
+# options and run without the process around them.
+quillmere_add_test(cli_tests
+  SOURCES cli_options_test.cpp cli_spectrum_test.cpp track_command_test.cpp
+  LIBS quillmere_cli nlohmann_json::nlohmann_json)
+
 # The headless report tool, run as a child process the way a user runs it:
 # its JSON and sheet for a known data file and moment, its failures, its exit
 # statuses, and that it writes no file.

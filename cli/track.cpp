@@ -1,57 +1,21 @@
-// quillmere-report --track.
+#include "track.h"
 
-#include "track_command.h"
-
-#include <charconv>
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <string_view>
+#include <iostream>
 
+#include "data_file.h"
+#include "headless.h"
 #include "maidenhead.h"
+#include "option_reader.h"
+#include "parse_text.h"
 #include "track_columns.h"
+#include "track_environment.h"
+#include "utc_clock.h"
 
 namespace quillmere {
-namespace {
-
-std::optional<double> ParseNumber(const std::string& s) {
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
-std::optional<int> ParseCount(const std::string& s) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-  return value;
-}
-
-// "YYYY-MM-DDTHH:MM:SS", UTC, as POSIX seconds. Every field is digits
-// alone (no sign, no blank), checked against the pattern before any is read.
-std::optional<double> ParseUtc(const std::string& s) {
-  constexpr std::string_view kPattern = "dddd-dd-ddTdd:dd:dd";
-  if (s.size() != kPattern.size()) return std::nullopt;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const bool digit = s[i] >= '0' && s[i] <= '9';
-    if (kPattern[i] == 'd' ? !digit : s[i] != kPattern[i]) return std::nullopt;
-  }
-  auto field = [&](std::size_t at, std::size_t n) { return *ParseCount(s.substr(at, n)); };
-  const int y = field(0, 4), mo = field(5, 2), d = field(8, 2);
-  const int h = field(11, 2), mi = field(14, 2), se = field(17, 2);
-  using namespace std::chrono;
-  const year_month_day date{year{y}, month{static_cast<unsigned>(mo)},
-                            day{static_cast<unsigned>(d)}};
-  if (!date.ok() || h > 23 || mi > 59 || se > 59) return std::nullopt;
-  const auto t = sys_days{date} + hours{h} + minutes{mi} + seconds{se};
-  const auto utc_s = static_cast<double>(duration_cast<seconds>(t.time_since_epoch()).count());
-  if (!WithinTrackYears(utc_s)) return std::nullopt;
-  return utc_s;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 const char* const kTrackUsage =
     "usage: quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]\n"
@@ -70,24 +34,33 @@ const char* const kTrackUsage =
     "Exit status: 0 printed; 1 the data file could not be read; 2 bad arguments.\n";
 
 std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args) {
+  const std::vector<std::string_view> views(args.begin(), args.end());
+  OptionReader reader(views);
   TrackOptions o;
   bool track = false, have_home = false, have_dx = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--track") {
+  std::string error;
+  while (reader.Next()) {
+    if (reader.IsFlag("--track")) {
       track = true;
       continue;
     }
-    if (a == "--json") {
+    if (reader.IsFlag("--json")) {
       o.json = true;
       continue;
     }
-    if (a == "--help" || a == "-h") {
+    if (reader.IsFlag("--help") || reader.IsFlag("-h")) {
       o.help = true;
       continue;
     }
-    if (i + 1 >= args.size()) return "missing value after " + a;
-    const std::string& v = args[++i];
+    const std::string a(reader.Name());
+    constexpr std::string_view kWithValue[] = {"--home",      "--dx",   "--home-height",
+                                               "--dx-height", "--from", "--span",
+                                               "--step",      "--data", "--atmosphere"};
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), a) == std::end(kWithValue))
+      return "unknown argument: " + std::string(reader.Given());
+    const std::optional<std::string_view> value = reader.Value(error);
+    if (!value) return error;
+    const std::string v(*value);
     if (a == "--home" || a == "--dx") {
       const auto where = ParseLocation(v);
       if (!where) return "bad locator for " + a + ": " + v;
@@ -104,22 +77,25 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       if (!m || *m < limit.min || *m > limit.max) return "bad height for " + a + ": " + v;
       (a == "--home-height" ? o.stations.home : o.stations.dx).height_m = *m;
     } else if (a == "--from") {
-      o.from_utc_s = ParseUtc(v);
-      if (!o.from_utc_s) return "bad time for --from (YYYY-MM-DDTHH:MM:SS, UTC, 1950-2100): " + v;
+      const std::optional<UtcDateTime> from = ParseUtc(v);
+      if (from) o.from_utc_s = static_cast<double>(UnixSecondsOf(*from));
+      if (!o.from_utc_s || !WithinTrackYears(*o.from_utc_s)) {
+        return "bad time for --from (YYYY-MM-DDTHH:MM:SS, UTC, 1950-2100): " + v;
+      }
     } else if (a == "--span") {
-      const auto n = ParseCount(v);
+      const auto n = ParseWholeNumber(v);
       if (!n || *n < 1 || *n > kMaxSpanMinutes)
         return "bad --span: " + v + " (1 to 20160 minutes, 14 days)";
       o.span_minutes = *n;
     } else if (a == "--step") {
-      const auto n = ParseCount(v);
+      const auto n = ParseWholeNumber(v);
       if (!n || *n < 1 || *n > kMaxSpanMinutes) return "bad --step: " + v;
       o.step_minutes = *n;
     } else if (a == "--data") {
       // An empty name would silently mean the default file.
       if (v.empty()) return "--data needs a file name";
       o.data_file = v;
-    } else if (a == "--atmosphere") {
+    } else {  // --atmosphere
       if (v == AtmosphereName(TrackAtmosphere::kCosecant)) {
         o.atmosphere = TrackAtmosphere::kCosecant;
       } else if (v == AtmosphereName(TrackAtmosphere::kRayTraced)) {
@@ -127,8 +103,6 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
       } else {
         return "bad --atmosphere: " + v + " (cosecant or ray-traced)";
       }
-    } else {
-      return "unknown argument: " + a;
     }
   }
   if (o.help) return o;
@@ -179,6 +153,37 @@ int RunTrackCommand(
   out << (options.json ? TrackJson(planned)
                        : TrackTable(planned, options.home_text, options.dx_text));
   return 0;
+}
+
+int RunTrackMode(char* program, std::span<const std::string_view> args) {
+  HeadlessApplication app(program);
+  StandardErrorMessages messages;
+  // The window's start-up on the data file gives each station's weather,
+  // exactly as the report's own start-up does.
+  const auto environment = [&](const std::string& data_file) -> std::optional<TrackEnvironment> {
+    const std::filesystem::path data = DataFileOrDefault(
+        data_file.empty() ? std::nullopt : std::optional<std::filesystem::path>(data_file));
+    DataRecord probe{};
+    const ReadResult read = ReadDataFile(data, probe);
+    if (!read.ok()) {
+      std::fprintf(stderr, "%s: %s\n", kReportProgram, read.message.c_str());
+      return std::nullopt;
+    }
+    HeadlessWindow window{UtcClock(UtcNow)};
+    window.Startup(data, messages);
+    return TrackEnvironmentOf(window.State());
+  };
+  const std::vector<std::string> arguments(args.begin(), args.end());
+  // The program's seconds-based clock: a count of nanoseconds would wrap
+  // in 2262.
+  const auto now_s = static_cast<double>(UnixSecondsOf(UtcNow()));
+  const int status = RunTrackCommand(arguments, now_s, environment, std::cout, std::cerr);
+  std::cout.flush();
+  if (status == kPrinted && !std::cout) {
+    SayNotWritten("track");
+    return kFailed;
+  }
+  return status;
 }
 
 }  // namespace quillmere

@@ -1,23 +1,20 @@
 #pragma once
-// quillmere-report --track: the Moon for two stations, minute by minute, as
-// JSON or as a readable table. The command's logic without the process
-// around it: arguments in, text and an exit status out.
+// quillmere-report --track: the Moon track of the two stations given on the
+// command line, with each station's attenuation from the weather of the data
+// file as the window's start-up leaves it. Its options and its run; the
+// computing and the output are the planner model's (planner_model.h,
+// track_columns.h), the same as the planner window's.
 //
 //   quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]
 //                    [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]
 //                    [--data FILE] [--atmosphere cosecant|ray-traced] [--json]
-//
-// LOC is a Maidenhead locator (4, 6 or 8 characters) or "LAT,LON". --from
-// is UTC and defaults to now; --span defaults to 1440 minutes (a day) and
-// may not exceed 14 days; --step defaults to 1 minute. --atmosphere chooses
-// the air of the degradation: the window's cosecant model (the default, so
-// that a minute can be checked against the window's own figures) or the
-// P.676-13 Annex 1 ray trace; the output names the one used.
 
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -54,5 +51,10 @@ int RunTrackCommand(
     const std::vector<std::string>& args, double now_utc_s,
     const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
     std::ostream& out, std::ostream& err);
+
+// The mode as quillmere-report runs it: the program's clock, and the
+// window's start-up on the data file (default: Quillmere.dat in the start
+// folder) for each station's weather. `args` follow the program's name.
+int RunTrackMode(char* program, std::span<const std::string_view> args);
 
 }  // namespace quillmere

@@ -1,7 +1,7 @@
 #pragma once
-// The report tool's options, read one argument at a time the way every one
-// of its commands takes them: "--name VALUE" and "--name=VALUE" alike, a
-// flag only without "=".
+// quillmere-report's options, read one argument at a time the way every one
+// of its modes takes them: "--name VALUE" and "--name=VALUE" alike (GNU's
+// two ways), a flag only without "=".
 
 #include <cstddef>
 #include <optional>

@@ -1,0 +1,126 @@
+// The one reading of typed numbers and UTC moments, for the window and the
+// command line alike.
+
+#include "parse_text.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string_view>
+
+namespace quillmere {
+namespace {
+
+TEST(ParseNumberTest, ReadsTheWholeTextOrNothing) {
+  struct Case {
+    std::string_view text;
+    std::optional<double> expected;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"52.1", 52.1, "plain decimal"},
+      {"-0.25", -0.25, "negative"},
+      {"+10", 10.0, "plus sign, as typed locations take it"},
+      {"1e3", 1000.0, "exponent"},
+      {".5", 0.5, "no digit before the point"},
+      {"", std::nullopt, "empty"},
+      {" 1", std::nullopt, "blank before: the caller trims typed text"},
+      {"1 ", std::nullopt, "blank after"},
+      {"+-5", std::nullopt, "two signs"},
+      {"+", std::nullopt, "a sign alone"},
+      {"1,5", std::nullopt, "decimal comma"},
+      {"12x", std::nullopt, "trailing text"},
+      {"inf", std::nullopt, "infinity"},
+      {"nan", std::nullopt, "not a number"},
+      {"1e999", std::nullopt, "beyond a double"},
+      {"0x10", std::nullopt, "hexadecimal"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseNumber(c.text), c.expected) << c.why << ": \"" << c.text << '"';
+  }
+}
+
+TEST(ParseNumberTest, WholeNumbersTakeDigitsAlone) {
+  struct Case {
+    std::string_view text;
+    std::optional<int> expected;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"1440", 1440, "plain"},
+      {"-3", -3, "negative, left to the caller's range"},
+      {"+7", 7, "plus sign"},
+      {"1.5", std::nullopt, "a fraction"},
+      {"1e3", std::nullopt, "an exponent"},
+      {"99999999999", std::nullopt, "beyond an int"},
+      {"", std::nullopt, "empty"},
+      {"+-1", std::nullopt, "two signs"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseWholeNumber(c.text), c.expected) << c.why << ": \"" << c.text << '"';
+  }
+}
+
+struct ValidCase {
+  std::string_view text;
+  UtcDateTime expected;
+};
+
+const ValidCase kValidTexts[] = {
+    {"2017-08-21T18:26:40", {2017, 8, 21, 18, 26, 40, 0}},
+    {"2024-02-29T23:59:59", {2024, 2, 29, 23, 59, 59, 0}},  // leap year
+    {"2000-02-29T00:00:00", {2000, 2, 29, 0, 0, 0, 0}},     // leap by the 400-year rule
+    {"2023-12-31T12:00:00", {2023, 12, 31, 12, 0, 0, 0}},
+    {"2024-04-30T07:05:09", {2024, 4, 30, 7, 5, 9, 0}},
+    {"0001-01-01T00:00:00", {1, 1, 1, 0, 0, 0, 0}},
+    {"9999-12-31T23:59:59", {9999, 12, 31, 23, 59, 59, 0}},
+};
+
+TEST(ParseUtcTest, ReadsValidMoments) {
+  for (const ValidCase& c : kValidTexts) {
+    const std::optional<UtcDateTime> parsed = ParseUtc(c.text);
+    ASSERT_TRUE(parsed.has_value()) << c.text;
+    EXPECT_EQ(*parsed, c.expected) << c.text;
+  }
+}
+
+struct InvalidCase {
+  std::string_view text;
+  const char* why;
+};
+
+const InvalidCase kInvalidTexts[] = {
+    {"2023-02-29T00:00:00", "29 February of a common year"},
+    {"1900-02-29T12:00:00", "29 February of a century year that is not leap"},
+    {"2024-04-31T00:00:00", "31 April"},
+    {"2024-06-31T00:00:00", "31 June"},
+    {"2024-01-32T00:00:00", "day 32"},
+    {"2024-01-00T00:00:00", "day 0"},
+    {"2024-13-01T00:00:00", "month 13"},
+    {"2024-00-10T00:00:00", "month 0"},
+    {"0000-01-01T00:00:00", "year 0"},
+    {"2024-01-01T24:00:00", "hour 24"},
+    {"2024-01-01T23:60:00", "minute 60"},
+    {"2016-12-31T23:59:60", "leap second"},
+    {"2024-01-01 00:00:00", "space for T"},
+    {"2024-01-01t00:00:00", "lower-case t"},
+    {"2024-01-01T00:00:00Z", "zone suffix"},
+    {"2024-01-01T00:00:00.5", "fraction"},
+    {"2024-1-01T00:00:00", "one-digit month"},
+    {"2024-01-01T0:00:00", "one-digit hour"},
+    {"+024-01-01T00:00:00", "sign in the year"},
+    {"2024-01-01T00:00:0", "short"},
+    {"2024/01/01T00:00:00", "slashes"},
+    {"2024-01-01T00-00-00", "dashes in the time"},
+    {"2024-0a-01T00:00:00", "letter in a field"},
+    {"", "empty"},
+};
+
+TEST(ParseUtcTest, RefusesMalformedOrOutOfRangeMoments) {
+  for (const InvalidCase& c : kInvalidTexts) {
+    EXPECT_FALSE(ParseUtc(c.text).has_value()) << c.why << ": " << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace quillmere
