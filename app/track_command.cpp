@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "constants.h"
 #include "maidenhead.h"
 
 namespace quillmere {
@@ -79,7 +80,7 @@ json Place(const Station& s) {
 }
 
 json Sighting(const MoonSighting& m, double f) {
-  constexpr double kC = 299792.458;
+  constexpr double kC = static_cast<double>(kSpeedOfLight) / 1000.0;  // km/s
   return {{"az", Round(m.azimuth_deg, 1e-3)},
           {"el", Round(m.elevation_deg, 1e-3)},
           {"el_refracted", Round(m.elevation_refracted_deg, 1e-3)},
