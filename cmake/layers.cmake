@@ -53,5 +53,8 @@ if(QUILLMERE_TESTS)
     COMMAND ${QUILLMERE_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/layers_check.py
             --readme ${PROJECT_SOURCE_DIR}/README.md
             --targets ${PROJECT_BINARY_DIR}/layer_targets.txt)
-  set_tests_properties(layers PROPERTIES LABELS layers)
+  # The check itself, on a made-up project with one fault at a time.
+  add_test(NAME layers_check_test
+    COMMAND ${QUILLMERE_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/layers_check_test.py)
+  set_tests_properties(layers layers_check_test PROPERTIES LABELS layers)
 endif()
