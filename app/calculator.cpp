@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "constants.h"
 #include "form_components.h"
 #include "input_limits.h"
 #include "itu676.h"
@@ -280,7 +281,6 @@ constexpr std::string_view kEmeOnly[] = {
     C::Panel31,  C::Panel59,  C::Panel62,  C::Label3,       C::Label4,   C::Label5,
     C::Label6,   C::Label47,  C::Label50,  C::Label51,      C::Label54};
 
-constexpr Real kKelvin = 273.15L;
 // Steps of 0.1 accumulate in binary floating point: a value that should
 // come back to exactly 0 can stay a few units in the 19th decimal above it.
 // Anything below half the smallest step is such a remnant of zero.
@@ -371,7 +371,7 @@ void Calculator::UpdateHaslValues(Station s) {
   if (!ReferenceProfileAt(controls_.Selected(c.latitude_group), st.Season, st.HeightAsl, a)) {
     return;
   }
-  ShowFixed(c.hasl_celsius, a.T - kKelvin, 8, 0, " \u00b0c");
+  ShowFixed(c.hasl_celsius, a.T - kZeroCelsius, 8, 0, " \u00b0c");
   ShowFixed(c.hasl_kelvin, a.T, 8, 2, " K");
   ShowFixed(c.hasl_pressure, a.P, 8, 0, " hPa");
   ShowFixed(c.hasl_vapour, a.rho, 8, state_.DisplayDecimals, " g/m\u00b3");
@@ -440,7 +440,7 @@ void Calculator::Recalculate() {
   StationFigures figures[2]{};
   const auto fill = [&g](StationFigures& f, const StationParams& st, Real zenith) {
     f.temperature = st.Temperature;
-    f.kelvin = st.Temperature + kKelvin;
+    f.kelvin = st.Temperature + kZeroCelsius;
     f.pressure = st.Pressure;
     f.humidity = st.Humidity;
     f.height_asl = st.HeightAsl;
@@ -670,7 +670,7 @@ void Calculator::TempButtonUpClick(Station s) {
   if (st.Temperature > L::kTemperature.high) st.Temperature = L::kTemperature.high;
   // Quirk kept: " °c" here, "°c " from the recalculation that follows.
   ShowFixed(ComponentsOf(s).temperature, st.Temperature, 4, 0, " \u00b0c");
-  st.TemperatureKelvin = st.Temperature + kKelvin;
+  st.TemperatureKelvin = st.Temperature + kZeroCelsius;
   Recalculate();
 }
 
@@ -679,7 +679,7 @@ void Calculator::TempButtonDownClick(Station s) {
   st.Temperature -= 1;
   if (st.Temperature < L::kTemperature.low) st.Temperature = L::kTemperature.low;
   ShowFixed(ComponentsOf(s).temperature, st.Temperature, 4, 0, " \u00b0c");
-  st.TemperatureKelvin = st.Temperature + kKelvin;
+  st.TemperatureKelvin = st.Temperature + kZeroCelsius;
   Recalculate();
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "atmosphere_profile.h"
+#include "constants.h"
 #include "input_limits.h"
 #include "itu676.h"
 #include "itu676_13.h"
@@ -61,8 +62,9 @@ Setting SettingOf(const ExactPathRequest& request, const StationParams& station)
     // 273.15.
     const double rho = static_cast<double>(
         VapourDensityAt(station.Temperature, station.Humidity, station.VapourOverWater != 0));
-    s.blend = StationWeather{s.height_km, static_cast<double>(station.Temperature) + 273.15,
-                             static_cast<double>(station.Pressure), rho};
+    s.blend = StationWeather{
+        s.height_km, static_cast<double>(station.Temperature) + static_cast<double>(kZeroCelsius),
+        static_cast<double>(station.Pressure), rho};
   }
   if (s.blend) {
     s.surface = {s.blend->P, s.blend->T, s.blend->rho};
@@ -100,7 +102,7 @@ const char* ReferenceName(Reference r) {
 
 // The window's own P.676-9 Annex 2 model: its ratios use 273 and 1013.
 std::optional<double> CosecantZenithAttenuation(double f, const AtmosphereState& surface) {
-  const Real t = static_cast<Real>(surface.T) - 273.15L;
+  const Real t = static_cast<Real>(surface.T) - kZeroCelsius;
   const Real rp = static_cast<Real>(surface.P) / 1013;
   const Real rt = 288 / (t + 273);
   const auto go = DryAirAttenuation(f, rp, rt);

@@ -1,6 +1,7 @@
 #include "station_steps.h"
 
 #include "bands.h"
+#include "constants.h"
 #include "itu838.h"
 #include "itu840.h"
 
@@ -61,7 +62,7 @@ void UpdateRainAttenuation(StationParams& station, ItemIndex frequency_index, Re
 
 Real UpdateCloudAndFog(StationParams& station, Real f) {
   // The water is taken at the station's surface temperature.
-  station.TemperatureKelvin = station.Temperature + 273.15L;
+  station.TemperatureKelvin = station.Temperature + kZeroCelsius;
   const CloudAndFog c = CloudAndFogAttenuation(f, station.TemperatureKelvin, station.CloudContent,
                                                station.Elevation, station.FogDensity);
   station.CloudAttenuation = c.cloud_db;

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "constants.h"
+
 namespace quillmere {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kSpeedOfLight = 299792458.0;  // m/s
 
 // Krotikov & Troitsky's disk mean at centimetre waves, K.
 constexpr double kMoonMeanK = 211.0;
@@ -30,7 +31,7 @@ double SkyTemperatureK(double attenuation_db, double t_atm_k) {
 }
 
 double MoonBrightnessK(double f_hz, double phase) {
-  const double lambda_cm = kSpeedOfLight / f_hz * 100.0;
+  const double lambda_cm = static_cast<double>(kSpeedOfLight) / f_hz * 100.0;
   const double delta = kDeltaPerCm * lambda_cm;
   const double amplitude = kMoonHarmonic / std::sqrt(1.0 + 2.0 * delta + 2.0 * delta * delta);
   const double lag = std::atan(delta / (1.0 + delta));
@@ -40,7 +41,7 @@ double MoonBrightnessK(double f_hz, double phase) {
 }
 
 double BeamFillingFactor(double f_hz, double dish_diameter_m, double disk_diameter_deg) {
-  const double hpbw_deg = 70.0 * (kSpeedOfLight / f_hz) / dish_diameter_m;
+  const double hpbw_deg = 70.0 * (static_cast<double>(kSpeedOfLight) / f_hz) / dish_diameter_m;
   const double ratio = disk_diameter_deg / hpbw_deg;
   return 1.0 - std::exp(-std::log(2.0) * ratio * ratio);
 }

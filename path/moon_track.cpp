@@ -10,13 +10,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "constants.h"
 #include "moon_ephemeris.h"
 #include "sunmoon.h"
 
 namespace quillmere {
 namespace {
 
-constexpr double kSpeedOfLightKmS = ERFA_CMPS / 1000.0;
+constexpr double kSpeedOfLightKmS = static_cast<double>(kSpeedOfLight) / 1000.0;
 constexpr double kPosixEpochJd = 2440587.5;
 // The Earth's rotation rate, rad/s: the rate of the Earth rotation angle
 // (IERS Conventions 2010, eq. 5.15), 2 pi * 1.00273781191135448 per UT1 day.

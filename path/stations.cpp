@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "ini_text.h"
 #include "maidenhead.h"
 
 namespace quillmere {
@@ -15,7 +16,6 @@ namespace {
 constexpr std::size_t kMaxTextBytes = 64 * 1024;
 constexpr std::size_t kMaxLineBytes = 8192;
 constexpr std::size_t kMaxMaskPoints = 360;
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string Number(double value) {
   char buffer[64];
@@ -139,45 +139,39 @@ StationsRead ReadStationsIni(std::string_view text, const Stations& defaults) {
     read.refused.push_back({0, "the file is larger than 64 KiB"});
     return read;
   }
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   Stations& stations = read.stations;
   const auto refuse = [&](int line, std::string message) {
     read.refused.push_back({line, std::move(message)});
   };
   Station* current = nullptr;
   bool seen_home = false, seen_dx = false, home_located = false, dx_located = false;
-  int line_number = 0;
-  while (!text.empty()) {
-    ++line_number;
-    const std::size_t newline = text.find('\n');
-    std::string_view line = text.substr(0, newline);
-    text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
-    if (line.size() > kMaxLineBytes) {
+  const IniText ini = SplitIniText(text);
+  for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+    const int line_number = static_cast<int>(i) + 1;
+    const IniLine& line = ini.lines[i];
+    if (line.text.size() > kMaxLineBytes) {
       refuse(line_number, "line too long");
       continue;
     }
-    line = TrimBlanks(line);
-    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-    if (line.front() == '[') {
+    if (line.kind == IniLine::Kind::kBlank || line.kind == IniLine::Kind::kComment) continue;
+    if (line.kind == IniLine::Kind::kBrokenSection || line.kind == IniLine::Kind::kSection) {
       // Keys after a broken header belong to no section we know.
       current = nullptr;
-      if (line.back() != ']') {
+      if (line.kind == IniLine::Kind::kBrokenSection) {
         refuse(line_number, "unclosed section name");
         continue;
       }
-      const std::string_view section = TrimBlanks(line.substr(1, line.size() - 2));
-      if (section == "Home") current = &stations.home, seen_home = true;
-      if (section == "DX") current = &stations.dx, seen_dx = true;
+      if (line.name == "Home") current = &stations.home, seen_home = true;
+      if (line.name == "DX") current = &stations.dx, seen_dx = true;
       continue;
     }
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) {
+    if (line.kind != IniLine::Kind::kKey) {
       refuse(line_number, "expected Key=Value");
       continue;
     }
     if (current == nullptr) continue;
-    const std::string_view key = TrimBlanks(line.substr(0, equals));
-    const std::string_view value = TrimBlanks(line.substr(equals + 1));
+    const std::string_view key = line.name;
+    const std::string_view value = line.value;
     if (key == "Name") {
       if (!IsStationName(value)) {
         refuse(line_number, "name too long or not printable");

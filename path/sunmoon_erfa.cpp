@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 
+#include "constants.h"
 #include "moon_ephemeris.h"
 #include "moon_path.h"
 #include "real.h"
@@ -182,7 +183,7 @@ class ErfaSunMoon final : public SunMoonLibrary {
         static_cast<double>(2.0L * std::asin(kMoonRadiusKm / distance_km)) * ERFA_DR2D;
     loss_db_ = static_cast<double>(EmePathLoss(distance_km, kLossFrequencyGHz));
     // First order in v/c; the second-order term is below 0.002 Hz.
-    doppler_hz_ = static_cast<double>(-2.0L * range_rate / ERFA_CMPS * kDopplerFrequencyHz);
+    doppler_hz_ = static_cast<double>(-2.0L * range_rate / kSpeedOfLight * kDopplerFrequencyHz);
     phase_ = phase;
   }
 

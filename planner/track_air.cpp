@@ -4,6 +4,7 @@
 #include <future>
 #include <memory>
 
+#include "constants.h"
 #include "itu676_13_slant_table.h"
 #include "itu840.h"
 #include "spectrum_command.h"
@@ -31,7 +32,7 @@ std::vector<p676_13::AttenuationBand> WeatherBands(const StationParams& station,
   // The ground as the ray trace takes it: the station height, never below
   // sea level.
   const double ground = std::max(0.0, static_cast<double>(station.HeightAsl) / 1000);
-  const Real t_k = station.Temperature + 273.15L;
+  const Real t_k = station.Temperature + kZeroCelsius;
   const double kl = static_cast<double>(LiquidWaterCoefficient(f_ghz, t_k).Kl);
   const double cloud = static_cast<double>(station.CloudContent) * kl / kCloudDepthKm;
   std::vector<p676_13::AttenuationBand> bands;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "constants.h"
 #include "maidenhead.h"
 
 namespace quillmere {
@@ -13,7 +14,7 @@ namespace {
 using nlohmann::json;
 
 // The speed of light, km/s, for the echo of each station's own sighting.
-constexpr double kC = 299792.458;
+constexpr double kC = static_cast<double>(kSpeedOfLight) / 1000.0;
 
 // The cells, one function a figure.
 TrackCell Utc(const TrackRow& r, double) {

@@ -27,7 +27,7 @@ struct PlacementKeys {
   std::optional<std::int64_t> left, top, width, height;
 };
 
-// Reads the keys from INI text as the private-profile reader does: section
+// Reads the keys from INI text (ini_text.h) as the private-profile reader does: section
 // and key names without regard to case, blanks around them and the value
 // ignored, the first section "Position" and in it the first line of each key
 // taken. A value is its leading decimal integer (an optional sign, then

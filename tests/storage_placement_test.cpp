@@ -68,6 +68,14 @@ const ParseCase kParseCases[] = {
      "Width=-9223372036854775808\n",
      {kMax, kMin, kMin, std::nullopt}},
     {"no_section_no_keys", "Left=1\n", {}},
+    // The INI lines are those of every INI file the program reads (ini_text.h).
+    {"a_byte_order_mark_before_the_section",
+     "\xEF\xBB\xBF[Position]\nLeft=3\n",
+     {3, std::nullopt, std::nullopt, std::nullopt}},
+    {"an_unclosed_section_header_ends_the_section",
+     "[Position]\nLeft=1\n[Other\nTop=2\n",
+     {1, std::nullopt, std::nullopt, std::nullopt}},
+    {"text_after_a_section_header_breaks_it", "[Position] old\nLeft=1\n", {}},
 };
 
 class ParsePlacementCase : public ::testing::TestWithParam<ParseCase> {};
@@ -104,6 +112,8 @@ const UpdateCase kUpdateCases[] = {
      "[Position]\r\nLeft=1\r\nTop=2\r\nWidth=3\r\nHeight=4\r\n"},
     {"a_plain_text_file_keeps_its_lines", "dear diary\nno ini here\n",
      "dear diary\nno ini here\n[Position]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"},
+    {"a_byte_order_mark_stays_before_the_section", "\xEF\xBB\xBF[Position]\nLeft=0\n",
+     "\xEF\xBB\xBF[Position]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"},
 };
 
 class UpdatePlacementCase : public ::testing::TestWithParam<UpdateCase> {};
