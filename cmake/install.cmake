@@ -3,7 +3,9 @@
 #   PREFIX/bin/quillmere                 launcher: starts the program in the
 #                                        user's working folder
 #   PREFIX/bin/quillmere-report          link to the report tool (when built)
-#   PREFIX/lib/quillmere/                the program and the report tool
+#   PREFIX/lib/quillmere/                the program, its views library
+#                                        (loaded from the program's folder) and
+#                                        the report tool
 #   PREFIX/share/quillmere/              shipped files: default data, window
 #                                        placement (later help and cloud maps)
 #   PREFIX/share/applications/quillmere.desktop
@@ -43,9 +45,11 @@ set(QUILLMERE_SHARED_FILES
   "${PROJECT_BINARY_DIR}/share/Quillmere Attenuation.chm"
 )
 
-# The program.
-install(TARGETS quillmere
+# The program, and beside it the library of the views it opens on request,
+# which it looks for in its own folder.
+install(TARGETS quillmere quillmere_views
         RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
+        LIBRARY DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
         COMPONENT ${QUILLMERE_COMPONENT})
 
 install(FILES ${QUILLMERE_SHARED_FILES}
@@ -80,7 +84,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.svg
 # Everything an installation needs built, for a build of selected targets:
 #   cmake --build BUILD --target quillmere_installables
 add_custom_target(quillmere_installables)
-add_dependencies(quillmere_installables quillmere quillmere_shipped_data quillmere_cloud_maps)
+add_dependencies(quillmere_installables quillmere quillmere_views quillmere_shipped_data
+  quillmere_cloud_maps)
 
 # Menus and docks that cannot draw SVG take the PNG. Rendered only when
 # rsvg-convert (librsvg2-bin) happens to be there; nothing depends on it.

@@ -1,0 +1,24 @@
+#pragma once
+// Loading the views library (view_factory.h) when a view is first opened.
+
+#include <QString>
+
+#include "view_factory.h"
+
+namespace quillmere {
+
+// The factory, or why there is none: the library missing or unloadable (a
+// library it needs is not installed), no entry point, or built for another
+// version of the program.
+struct LoadedViews {
+  ViewFactory* factory = nullptr;
+  QString message;
+};
+
+// Loads libquillmere_views.so from `folder` (the program's own), or, when
+// there is none there, takes the one a program linked with it (the tests)
+// has loaded already. A library once loaded stays loaded: the windows it
+// made live on.
+LoadedViews LoadViewFactory(const QString& folder);
+
+}  // namespace quillmere
