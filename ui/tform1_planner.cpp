@@ -2,10 +2,10 @@
 // which sets both stations' elevations and the Moon distance every minute
 // while it is on, and the recalculations that the planner and the spectrum
 // view follow.
-#include "default_data.h"
-#include "placement_file.h"
 #include <QCoreApplication>
 
+#include "default_data.h"
+#include "placement_file.h"
 #include "planner_window.h"
 #include "safe_write.h"
 #include "tform1.h"
@@ -22,7 +22,8 @@ ViewFactory* TForm1::Views(const QString& view) {
   if (!views_) {
     const LoadedViews loaded = LoadViewFactory(QCoreApplication::applicationDirPath());
     if (!loaded.factory) {
-      messages_->Error((view + QStringLiteral(" cannot be opened: ") + loaded.message).toStdString());
+      messages_->Error(
+          (view + QStringLiteral(" cannot be opened: ") + loaded.message).toStdString());
       return nullptr;
     }
     views_ = loaded.factory;

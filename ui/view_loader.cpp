@@ -10,13 +10,13 @@ LoadedViews LoadViewFactory(const QString& folder) {
   const QString beside = QDir(folder).filePath(QString::fromLatin1(kViewsLibraryFile));
   // By its bare name the dynamic loader finds the library already loaded by
   // a program linked with it, under its soname.
-  const QString name =
-      QFileInfo::exists(beside) ? beside : QString::fromLatin1(kViewsLibraryFile);
+  const QString name = QFileInfo::exists(beside) ? beside : QString::fromLatin1(kViewsLibraryFile);
   QLibrary library(name);
   library.setLoadHints(QLibrary::PreventUnloadHint);
   LoadedViews loaded;
   if (!library.load()) {
-    loaded.message = QStringLiteral("%1 could not be loaded (%2).").arg(beside, library.errorString());
+    loaded.message =
+        QStringLiteral("%1 could not be loaded (%2).").arg(beside, library.errorString());
     return loaded;
   }
   const auto entry = reinterpret_cast<ViewFactoryEntry>(library.resolve(kViewFactoryEntry));
@@ -26,7 +26,8 @@ LoadedViews LoadViewFactory(const QString& folder) {
   }
   loaded.factory = entry(kViewFactoryVersion);
   if (!loaded.factory)
-    loaded.message = QStringLiteral("%1 belongs to another version of Quillmere.").arg(library.fileName());
+    loaded.message =
+        QStringLiteral("%1 belongs to another version of Quillmere.").arg(library.fileName());
   return loaded;
 }
 
