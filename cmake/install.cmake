@@ -3,9 +3,9 @@
 #   PREFIX/bin/quillmere                 launcher: starts the program in the
 #                                        user's working folder
 #   PREFIX/bin/quillmere-report          link to the report tool (when built)
-#   PREFIX/lib/quillmere/                the program, its views library
-#                                        (loaded from the program's folder) and
-#                                        the report tool
+#   PREFIX/lib/quillmere/                the program and the report tool
+#   PREFIX/lib/quillmere/views/          the library of the views the program
+#                                        opens on request
 #   PREFIX/share/quillmere/              shipped files: default data, window
 #                                        placement (later help and cloud maps)
 #   PREFIX/share/applications/quillmere.desktop
@@ -45,11 +45,13 @@ set(QUILLMERE_SHARED_FILES
   "${PROJECT_BINARY_DIR}/share/Quillmere Attenuation.chm"
 )
 
-# The program, and beside it the library of the views it opens on request,
-# which it looks for in its own folder.
+# The program, and in the folder views/ beside it the library of the views
+# it opens on request. The library is the program's own, in a folder of its
+# own: no business of the dynamic loader's cache (no ldconfig in the
+# package).
 install(TARGETS quillmere quillmere_views
-        RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
-        LIBRARY DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
+        RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR} COMPONENT ${QUILLMERE_COMPONENT}
+        LIBRARY DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}/views
         COMPONENT ${QUILLMERE_COMPONENT})
 
 install(FILES ${QUILLMERE_SHARED_FILES}

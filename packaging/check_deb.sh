@@ -40,7 +40,7 @@ dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//; s/ -> .*$//; s|^\./|/|; s|/$||' 
 for path in \
   /usr/bin/quillmere /usr/bin/quillmere-report \
   /usr/lib/quillmere/quillmere /usr/lib/quillmere/quillmere-report \
-  /usr/lib/quillmere/libquillmere_views.so \
+  /usr/lib/quillmere/views/libquillmere_views.so \
   /usr/share/quillmere/Quillmere.dat /usr/share/quillmere/QuillmereS.ini \
   "/usr/share/quillmere/Quillmere Attenuation.chm" \
   "/usr/share/quillmere/Fig2 LiquidWater 0.1%.jpg" "/usr/share/quillmere/Fig7 LiquidWater 20.0%.jpg" \

@@ -1,5 +1,5 @@
 // The views library as the main window loads it when a view is first
-// opened: found beside the program, or a clear message, never a crash, when
+// opened: found in its folder, or a clear message, never a crash, when
 // it is missing, broken, not ours or from another build. This program is
 // not linked with the library, as the program itself is not.
 #include <QApplication>

@@ -20,7 +20,8 @@ constexpr const char* kStationsFileName = "QuillmereStations.ini";
 
 ViewFactory* TForm1::Views(const QString& view) {
   if (!views_) {
-    const LoadedViews loaded = LoadViewFactory(QCoreApplication::applicationDirPath());
+    const LoadedViews loaded = LoadViewFactory(QCoreApplication::applicationDirPath() + u'/' +
+                                               QLatin1StringView(kViewsFolder));
     if (!loaded.factory) {
       messages_->Error(
           (view + QStringLiteral(" cannot be opened: ") + loaded.message).toStdString());

@@ -1,10 +1,11 @@
 #pragma once
 // The views the main window opens on request rather than at start: the
 // "Spectrum and elevation" view and the Moon planner. They draw with Qt
-// Charts, which takes longer to load than the whole main window, so they
-// live in a library of their own (libquillmere_views.so, beside the
-// program) that the main window loads when the user first opens one of them
-// (view_loader.h). This header is all the main window sees of them.
+// Charts, which with Qt OpenGL under it is a large part of what a start
+// would otherwise load and relocate, for views most starts never open; so
+// they live in a library of their own (views/libquillmere_views.so in the
+// program's folder) that the main window loads when the user first opens one
+// of them (view_loader.h). This header is all the main window sees of them.
 
 #include <QWidget>
 #include <filesystem>

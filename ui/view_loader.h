@@ -15,9 +15,13 @@ struct LoadedViews {
   QString message;
 };
 
-// Loads libquillmere_views.so from `folder` (the program's own), or, when
-// there is none there, takes the one a program linked with it (the tests)
-// has loaded already. A library once loaded stays loaded: the windows it
+// The views library's folder, within the program's: a folder of its own,
+// as the library is the program's alone and no other program's to find.
+inline constexpr const char* kViewsFolder = "views";
+
+// Loads libquillmere_views.so from `folder` (kViewsFolder in the program's),
+// or, when there is none there, takes the one a program linked with it (the
+// tests) has loaded already. A library once loaded stays loaded: the windows it
 // made live on.
 LoadedViews LoadViewFactory(const QString& folder);
 
