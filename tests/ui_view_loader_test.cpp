@@ -2,6 +2,8 @@
 // opened: found in its folder, or a clear message, never a crash, when
 // it is missing, broken, not ours or from another build. This program is
 // not linked with the library, as the program itself is not.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -25,6 +27,8 @@ class ViewLoaderTest : public QObject {
     QTest::addColumn<QString>("library");  // copied in as libquillmere_views.so
     QTest::addColumn<QString>("message");  // what the message says after the path
     QTest::newRow("none in the folder") << QString() << QStringLiteral(" could not be loaded (");
+    QTest::newRow("a FIFO by its name, which would block the loader")
+        << QStringLiteral(":fifo") << QStringLiteral(" is not a file.");
     QTest::newRow("a text file by its name")
         << QStringLiteral(":text") << QStringLiteral(" could not be loaded (");
     QTest::newRow("a library without the entry point")
@@ -40,7 +44,9 @@ class ViewLoaderTest : public QObject {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString target = folder.filePath(QStringLiteral("libquillmere_views.so"));
-    if (library == QStringLiteral(":text")) {
+    if (library == QStringLiteral(":fifo")) {
+      QVERIFY(mkfifo(QFile::encodeName(target).constData(), 0600) == 0);
+    } else if (library == QStringLiteral(":text")) {
       QFile file(target);
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write("not a library\n");

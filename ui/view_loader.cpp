@@ -8,12 +8,21 @@ namespace quillmere {
 
 LoadedViews LoadViewFactory(const QString& folder) {
   const QString beside = QDir(folder).filePath(QString::fromLatin1(kViewsLibraryFile));
+  LoadedViews loaded;
   // By its bare name the dynamic loader finds the library already loaded by
   // a program linked with it, under its soname.
-  const QString name = QFileInfo::exists(beside) ? beside : QString::fromLatin1(kViewsLibraryFile);
+  QString name = QString::fromLatin1(kViewsLibraryFile);
+  const QFileInfo file(beside);
+  if (file.exists()) {
+    // The loader opens what it is given and waits on a FIFO for a writer.
+    if (!file.isFile()) {
+      loaded.message = QStringLiteral("%1 is not a file.").arg(beside);
+      return loaded;
+    }
+    name = beside;
+  }
   QLibrary library(name);
   library.setLoadHints(QLibrary::PreventUnloadHint);
-  LoadedViews loaded;
   if (!library.load()) {
     loaded.message =
         QStringLiteral("%1 could not be loaded (%2).").arg(beside, library.errorString());
