@@ -4,6 +4,8 @@
 #                                        user's working folder
 #   PREFIX/bin/quillmere-report          link to the report tool (when built)
 #   PREFIX/lib/quillmere/                the program and the report tool
+#   PREFIX/lib/quillmere/views/          the library of the views the program
+#                                        opens on request
 #   PREFIX/share/quillmere/              shipped files: default data, window
 #                                        placement (later help and cloud maps)
 #   PREFIX/share/applications/quillmere.desktop
@@ -43,9 +45,13 @@ set(QUILLMERE_SHARED_FILES
   "${PROJECT_BINARY_DIR}/share/Quillmere Attenuation.chm"
 )
 
-# The program.
-install(TARGETS quillmere
-        RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}
+# The program, and in the folder views/ beside it the library of the views
+# it opens on request. The library is the program's own, in a folder of its
+# own: no business of the dynamic loader's cache (no ldconfig in the
+# package).
+install(TARGETS quillmere quillmere_views
+        RUNTIME DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR} COMPONENT ${QUILLMERE_COMPONENT}
+        LIBRARY DESTINATION ${QUILLMERE_INSTALL_PROGRAMDIR}/views
         COMPONENT ${QUILLMERE_COMPONENT})
 
 install(FILES ${QUILLMERE_SHARED_FILES}
@@ -80,7 +86,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.svg
 # Everything an installation needs built, for a build of selected targets:
 #   cmake --build BUILD --target quillmere_installables
 add_custom_target(quillmere_installables)
-add_dependencies(quillmere_installables quillmere quillmere_shipped_data quillmere_cloud_maps)
+add_dependencies(quillmere_installables quillmere quillmere_views quillmere_shipped_data
+  quillmere_cloud_maps)
 
 # Menus and docks that cannot draw SVG take the PNG. Rendered only when
 # rsvg-convert (librsvg2-bin) happens to be there; nothing depends on it.

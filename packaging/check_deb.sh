@@ -40,6 +40,7 @@ dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//; s/ -> .*$//; s|^\./|/|; s|/$||' 
 for path in \
   /usr/bin/quillmere /usr/bin/quillmere-report \
   /usr/lib/quillmere/quillmere /usr/lib/quillmere/quillmere-report \
+  /usr/lib/quillmere/views/libquillmere_views.so \
   /usr/share/quillmere/Quillmere.dat /usr/share/quillmere/QuillmereS.ini \
   "/usr/share/quillmere/Quillmere Attenuation.chm" \
   "/usr/share/quillmere/Fig2 LiquidWater 0.1%.jpg" "/usr/share/quillmere/Fig7 LiquidWater 20.0%.jpg" \
@@ -63,6 +64,8 @@ check "installs nothing outside /usr" sh -c "! grep -v -e '^/usr' -e '^/\$' -e '
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "# Depends: $depends"
 check "depends on Qt's widgets, as the binaries need" sh -c "echo '$depends' | grep -q libqt6widgets6"
+check "depends on Qt Charts, which the views library links" \
+  sh -c "echo '$depends' | grep -q libqt6charts6"
 check "depends on the libraries the binaries link (ERFA, libjpeg)" \
   sh -c "echo '$depends' | grep -q liberfa && echo '$depends' | grep -q libjpeg"
 

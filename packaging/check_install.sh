@@ -36,6 +36,8 @@ shared="$prefix/$sharedir"
 echo "# the installed tree"
 check "launcher bin/quillmere is executable" test -x "$launcher"
 check "program is executable in $programdir" test -x "$prefix/$programdir/quillmere"
+check "the views library is in views/ beside the program" \
+  test -s "$prefix/$programdir/views/libquillmere_views.so"
 for name in Quillmere.dat QuillmereS.ini; do
   check "shipped $name in $sharedir" test -s "$shared/$name"
 done

@@ -29,6 +29,22 @@ if(TARGET quillmere_ui)
     quillmere_add_qtest(ui_${t}_test
       SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_${t}_test.cpp LIBS quillmere_ui)
   endforeach()
+  # The views library as the program loads it: this test links the main
+  # window alone, as the program does, and puts libraries in the views
+  # library's place that must be refused.
+  quillmere_add_qtest(ui_view_loader_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_view_loader_test.cpp LIBS quillmere_main_window)
+  add_library(view_library_stub_without_entry MODULE
+    ${CMAKE_CURRENT_LIST_DIR}/support/view_library_stub.cpp)
+  add_library(view_library_stub_other_version MODULE
+    ${CMAKE_CURRENT_LIST_DIR}/support/view_library_stub.cpp)
+  target_compile_definitions(view_library_stub_other_version PRIVATE QUILLMERE_STUB_ENTRY)
+  add_dependencies(ui_view_loader_test quillmere_views view_library_stub_without_entry
+    view_library_stub_other_version)
+  target_compile_definitions(ui_view_loader_test PRIVATE
+    QUILLMERE_VIEWS_LIBRARY="$<TARGET_FILE:quillmere_views>"
+    QUILLMERE_STUB_WITHOUT_ENTRY="$<TARGET_FILE:view_library_stub_without_entry>"
+    QUILLMERE_STUB_OTHER_VERSION="$<TARGET_FILE:view_library_stub_other_version>")
   # The keyboard test opens each window's help page from the built help file.
   if(TARGET quillmere_help)
     add_dependencies(ui_keyboard_test quillmere_help)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "planner_host.h"
 #include "state.h"
 
 class QAbstractItemModel;
@@ -24,22 +25,7 @@ class PlannerWindow : public QWidget {
 
  public:
   // What the planner asks of the main window.
-  struct Host {
-    // The main window's state as its last recalculation left it: the band
-    // and each station's weather.
-    std::function<QuillmereState()> state;
-    // The clock, POSIX seconds UTC.
-    std::function<double()> now_utc_s;
-    // Follow the Moon was switched on or off.
-    std::function<void(bool on)> following_changed;
-    // A minute of Follow the Moon: each station's Moon elevation now,
-    // degrees (refracted: where the dish points), or nothing while the Moon
-    // is below that station's horizon; and what to tell the user of that
-    // ("Moon below DX horizon, rises 18:04 UTC"), or nothing.
-    std::function<void(std::optional<double> home_elevation_deg,
-                       std::optional<double> dx_elevation_deg, const QString& note)>
-        follow;
-  };
+  using Host = PlannerHost;
 
   // `stations_file` is QuillmereStations.ini, read at once when it exists.
   PlannerWindow(QWidget* parent, std::filesystem::path stations_file, Host host);

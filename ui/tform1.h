@@ -24,6 +24,7 @@
 #include "sunmoon.h"
 #include "utc_clock.h"
 #include "version_info.h"
+#include "view_factory.h"
 
 namespace Ui {
 class TForm1;
@@ -182,8 +183,8 @@ class TForm1 : public QMainWindow {
   static std::filesystem::path MapPath(const std::string& file_name);
   TForm2& Form2() { return *form2_; }
   // The "Spectrum and elevation" view, made at its first opening (null
-  // before).
-  SpectrumWindow* Spectrum() const { return spectrum_.get(); }
+  // before). Defined in the views library: only what links it may ask.
+  SpectrumWindow* Spectrum() const;
   void OpenSpectrum();
   void Panel134Click() { ResetScreenSize(); }
   // The tab strip: 0 "Help", 1 "About", 2 "Exit", 3 "Planner".
@@ -191,7 +192,8 @@ class TForm1 : public QMainWindow {
   // The Moon planner (the "Planner" tab and F2), made at its first opening,
   // with QuillmereStations.ini in the start folder.
   void OpenPlanner();
-  PlannerWindow* Planner() const { return planner_.get(); }
+  // Defined in the views library, as Spectrum() is.
+  PlannerWindow* Planner() const;
   // Follow the Moon, switched in the planner: the title says so while it is
   // on.
   bool FollowingTheMoon() const { return following_moon_; }
@@ -295,7 +297,11 @@ class TForm1 : public QMainWindow {
   bool started_ = false;
   std::filesystem::path data_path_;
   std::unique_ptr<TForm2> form2_;
-  std::unique_ptr<SpectrumWindow> spectrum_;
+  // The views library, loaded at the first opening of a view; the message
+  // of what failed, naming `view`, when it cannot be had.
+  ViewFactory* Views(const QString& view);
+  ViewFactory* views_ = nullptr;
+  OpenedView spectrum_;
   std::string map_path_;
   QList<QWidget*> components_;
   QHash<QString, QWidget*> by_name_;
@@ -309,7 +315,7 @@ class TForm1 : public QMainWindow {
   void FollowRecalculations();
   UtcClock clock_;
   bool following_moon_ = false;
-  std::unique_ptr<PlannerWindow> planner_;
+  OpenedView planner_;
   // Last, so that the help window is closed first when this window goes.
   HelpViewerPtr help_viewer_;
 };

@@ -2,12 +2,13 @@
 // which sets both stations' elevations and the Moon distance every minute
 // while it is on, and the recalculations that the planner and the spectrum
 // view follow.
+#include <QCoreApplication>
+
 #include "default_data.h"
 #include "placement_file.h"
-#include "planner_window.h"
 #include "safe_write.h"
-#include "spectrum_window.h"
 #include "tform1.h"
+#include "view_loader.h"
 
 namespace quillmere {
 namespace {
@@ -16,9 +17,25 @@ constexpr const char* kStationsFileName = "QuillmereStations.ini";
 
 }  // namespace
 
+ViewFactory* TForm1::Views(const QString& view) {
+  if (!views_) {
+    const LoadedViews loaded = LoadViewFactory(QCoreApplication::applicationDirPath() + u'/' +
+                                               QLatin1StringView(kViewsFolder));
+    if (!loaded.factory) {
+      messages_->Error(
+          (view + QStringLiteral(" cannot be opened: ") + loaded.message).toStdString());
+      return nullptr;
+    }
+    views_ = loaded.factory;
+  }
+  return views_;
+}
+
 void TForm1::OpenPlanner() {
-  if (!planner_) {
-    PlannerWindow::Host host;
+  if (!planner_.window) {
+    ViewFactory* views = Views(QStringLiteral("The Planner"));
+    if (!views) return;
+    PlannerHost host;
     host.state = [this] { return state_; };
     host.now_utc_s = [this] { return static_cast<double>(UnixSecondsOf(clock_())); };
     host.following_changed = [this](bool on) {
@@ -36,14 +53,13 @@ void TForm1::OpenPlanner() {
       SetFollowingTheMoon(following_moon_);  // a recalculation may rewrite the title
     };
     // Beside the data file, in the start folder.
-    planner_ =
-        std::make_unique<PlannerWindow>(this, StartFolder() / kStationsFileName, std::move(host));
-    GiveWindowKeys(planner_.get(), QStringLiteral("planner.html"));
+    planner_ = views->MakePlanner(this, StartFolder() / kStationsFileName, std::move(host));
+    GiveWindowKeys(planner_.window.get(), QStringLiteral("planner.html"));
   }
   FollowRecalculations();
-  planner_->show();
-  planner_->raise();
-  planner_->activateWindow();
+  planner_.window->show();
+  planner_.window->raise();
+  planner_.window->activateWindow();
 }
 
 void TForm1::TidyInterruptedSaves() {
@@ -56,8 +72,8 @@ void TForm1::TidyInterruptedSaves() {
 
 void TForm1::FollowRecalculations() {
   calc_->on_recalculated = [this] {
-    if (spectrum_) spectrum_->StateChanged();
-    if (planner_) planner_->StateChanged();
+    if (spectrum_.window) spectrum_.state_changed();
+    if (planner_.window) planner_.state_changed();
   };
 }
 

@@ -15,7 +15,6 @@
 #include "form_components.h"
 #include "placement.h"
 #include "placement_file.h"
-#include "spectrum_window.h"
 #include "startup.h"
 #include "tform1.h"
 #include "ui_tform1.h"
@@ -116,14 +115,16 @@ void TForm1::TabSet2Click(int tab) {
 }
 
 void TForm1::OpenSpectrum() {
-  if (!spectrum_) {
-    spectrum_ = std::make_unique<SpectrumWindow>(state_);
-    GiveWindowKeys(spectrum_.get(), QStringLiteral("spectrum.html#reading"));
+  if (!spectrum_.window) {
+    ViewFactory* views = Views(QStringLiteral("The Spectrum view"));
+    if (!views) return;
+    spectrum_ = views->MakeSpectrum(state_);
+    GiveWindowKeys(spectrum_.window.get(), QStringLiteral("spectrum.html#reading"));
   }
   FollowRecalculations();
-  spectrum_->show();
-  spectrum_->raise();
-  spectrum_->activateWindow();
+  spectrum_.window->show();
+  spectrum_.window->raise();
+  spectrum_.window->activateWindow();
 }
 
 QString TForm1::AboutText() const {

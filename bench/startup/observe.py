@@ -20,6 +20,10 @@ PropertyNotify; both arrive as events, so nothing here polls. The window is
 then closed through its close box (WM_DELETE_WINDOW), as a user would, and
 /usr/bin/time reports the program's peak memory (maximum resident set size).
 
+With --bare, a bare Qt window (bare_window.cpp) takes its turn after every
+run of the program and is timed the same way, its title being the main
+window's; the summary then sets the program's median and peak beside it.
+
 Prints one line per run and a summary; the exit status is 0 when every run
 produced figures, 1 otherwise.
 """
@@ -193,9 +197,26 @@ def read_rss_mb(path):
         return None
 
 
+def summarise(name, results, failures):
+    """Prints the medians of one program's runs; returns (median shown ms,
+    peak MB or None)."""
+    med = [statistics.median(r[k] for r in results) for k in range(3)]
+    rss_values = [r[3] for r in results if r[3] is not None]
+    print(f"{name}: {len(results)} runs, {failures} failed")
+    print(f"  median ms: title {med[0]:.1f}, shown {med[1]:.1f}, settled {med[2]:.1f}"
+          f" (fastest shown {min(r[1] for r in results):.1f},"
+          f" slowest {max(r[1] for r in results):.1f})")
+    peak = max(rss_values) if rss_values else None
+    if rss_values:
+        print(f"  peak memory (maximum resident set size): {peak:.1f} MB at most,"
+              f" median {statistics.median(rss_values):.1f} MB")
+    return med[1], peak
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--program", required=True)
+    ap.add_argument("--bare", help="the bare window to time beside the program, run for run")
     ap.add_argument("--data", required=True, help="the data file to start with (Quillmere.dat)")
     ap.add_argument("--placement", required=True, help="the window placement file (QuillmereS.ini)")
     ap.add_argument("--workdir", required=True, help="an empty folder to run in")
@@ -204,51 +225,67 @@ def main():
     ap.add_argument("--quiet-ms", type=float, default=250.0)
     ap.add_argument("--target-ms", type=float, default=300.0)
     ap.add_argument("--target-mb", type=float, default=60.0)
+    ap.add_argument("--target-ratio", type=float, default=1.3,
+                    help="the program's median shown over the bare window's, at most")
+    ap.add_argument("--target-extra-mb", type=float, default=5.0,
+                    help="the program's peak memory over the bare window's, at most")
     ap.add_argument("--log", required=True, help="where the program's own output goes")
     args = ap.parse_args()
 
     obs = Observer()
     rss_file = os.path.join(args.workdir, ".maxrss")
-    results, failures = [], 0
-    print(f"{'run':>4} {'title ms':>9} {'shown ms':>9} {'settled ms':>11} {'max RSS MB':>12}")
+    programs = [("program", args.program)] + ([("bare", args.bare)] if args.bare else [])
+    results = {name: [] for name, _ in programs}
+    failures = {name: 0 for name, _ in programs}
+    print(f"{'run':>4} {'':<8} {'title ms':>9} {'shown ms':>9} {'settled ms':>11} {'max RSS MB':>12}")
     with open(args.log, "ab") as log:
         for i in range(1, args.runs + 1):
-            # Every run starts from the same files: closing the window writes
-            # the placement back.
-            for src, name in ((args.data, "Quillmere.dat"), (args.placement, "QuillmereS.ini")):
-                shutil.copyfile(src, os.path.join(args.workdir, name))
-            if os.path.exists(rss_file):
-                os.remove(rss_file)
-            try:
-                title, shown, settled = obs.run_once(
-                    args.program, args.workdir, rss_file, log, args.timeout, args.quiet_ms)
-            except RunFailed as e:
-                failures += 1
-                print(f"{i:>4} failed: {e}")
-                continue
-            rss = read_rss_mb(rss_file)
-            results.append((title, shown, settled, rss))
-            rss_text = f"{rss:12.1f}" if rss is not None else f"{'?':>12}"
-            print(f"{i:>4} {title:9.1f} {shown:9.1f} {settled:11.1f} {rss_text}", flush=True)
+            # The program and the bare window take turns, so that both see
+            # the machine as it is at that moment.
+            for name, program in programs:
+                # Every run starts from the same files: closing the window
+                # writes the placement back.
+                for src, file_name in ((args.data, "Quillmere.dat"),
+                                       (args.placement, "QuillmereS.ini")):
+                    shutil.copyfile(src, os.path.join(args.workdir, file_name))
+                if os.path.exists(rss_file):
+                    os.remove(rss_file)
+                try:
+                    title, shown, settled = obs.run_once(
+                        program, args.workdir, rss_file, log, args.timeout, args.quiet_ms)
+                except RunFailed as e:
+                    failures[name] += 1
+                    print(f"{i:>4} {name:<8} failed: {e}")
+                    continue
+                rss = read_rss_mb(rss_file)
+                results[name].append((title, shown, settled, rss))
+                rss_text = f"{rss:12.1f}" if rss is not None else f"{'?':>12}"
+                print(f"{i:>4} {name:<8} {title:9.1f} {shown:9.1f} {settled:11.1f} {rss_text}",
+                      flush=True)
 
-    if not results:
-        print("no run produced figures")
+    if any(not r for r in results.values()):
+        print("no run of " + ", ".join(n for n, r in results.items() if not r) + " produced figures")
         return 1
-    med = [statistics.median(r[k] for r in results) for k in range(3)]
-    rss_values = [r[3] for r in results if r[3] is not None]
-    print(f"\n{len(results)} runs, {failures} failed")
-    print(f"median ms: title {med[0]:.1f}, shown {med[1]:.1f}, settled {med[2]:.1f}"
-          f" (fastest shown {min(r[1] for r in results):.1f}, slowest {max(r[1] for r in results):.1f})")
-    verdict = "within" if med[1] <= args.target_ms else "OVER"
+    print()
+    shown, peak = summarise("program", results["program"], failures["program"])
+    verdict = "within" if shown <= args.target_ms else "OVER"
     print(f"start-up, process start to the window shown with the stored figures:"
-          f" median {med[1]:.0f} ms, {verdict} the target of {args.target_ms:g} ms")
-    if rss_values:
-        peak = max(rss_values)
+          f" median {shown:.0f} ms, {verdict} the target of {args.target_ms:g} ms")
+    if peak is not None:
         verdict = "within" if peak <= args.target_mb else "OVER"
-        print(f"peak memory (maximum resident set size): {peak:.1f} MB at most,"
-              f" median {statistics.median(rss_values):.1f} MB, {verdict} the target of"
-              f" {args.target_mb:g} MB")
-    return 1 if failures else 0
+        print(f"peak memory: {peak:.1f} MB, {verdict} the target of {args.target_mb:g} MB")
+    if args.bare:
+        bare_shown, bare_peak = summarise("bare window", results["bare"], failures["bare"])
+        ratio = shown / bare_shown
+        verdict = "within" if ratio <= args.target_ratio else "OVER"
+        print(f"start-up against the bare window: {shown:.1f} / {bare_shown:.1f} ms ="
+              f" {ratio:.2f}x, {verdict} the target of {args.target_ratio:g}x")
+        if peak is not None and bare_peak is not None:
+            extra = peak - bare_peak
+            verdict = "within" if extra <= args.target_extra_mb else "OVER"
+            print(f"peak memory against the bare window: {peak:.1f} - {bare_peak:.1f} MB ="
+                  f" {extra:+.1f} MB, {verdict} the target of {args.target_extra_mb:g} MB")
+    return 1 if any(failures.values()) else 0
 
 
 if __name__ == "__main__":
