@@ -65,7 +65,9 @@ TEST_F(StationsFileTest, RefusalsAreSaidAndAFileNotReadIsNeverSavedOver) {
     EXPECT_EQ(file.message.substr(0, std::string(c.message_start).size()), c.message_start)
         << file.message;
     EXPECT_EQ(SaveStationsFile(file, file.stations).ok(), c.saved_over);
-    if (!c.saved_over) EXPECT_EQ(Read(), c.text);
+    if (!c.saved_over) {
+      EXPECT_EQ(Read(), c.text);
+    }
   }
 }
 
