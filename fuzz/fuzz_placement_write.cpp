@@ -61,14 +61,15 @@ void Write(const fs::path& path, std::string_view text) {
 }
 
 // An independent reading of INI lines: blanks are spaces, tabs and '\r';
-// names compare without regard to case.
+// names compare without regard to case; a UTF-8 byte-order mark before the
+// first line is not part of it.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' ||
-                        s.front() == '\f' || s.front() == '\v')) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) {
     s.remove_prefix(1);
   }
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' ||
-                        s.back() == '\f' || s.back() == '\v')) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
     s.remove_suffix(1);
   }
   return s;
@@ -88,6 +89,7 @@ bool Same(std::string_view a, std::string_view b) {
 // The lines of the text that are not the placement's own: the first
 // section "Position"'s header and the first line of each of its four keys.
 std::vector<std::string_view> OtherLines(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   std::vector<std::string_view> lines;
   for (std::size_t start = 0; start < text.size();) {
     const auto end = text.find('\n', start);
@@ -101,10 +103,13 @@ std::vector<std::string_view> OtherLines(std::string_view text) {
   static constexpr std::array<std::string_view, 4> kKeys = {"Left", "Top", "Width", "Height"};
   for (const std::string_view line : lines) {
     const std::string_view t = Trim(line);
-    const bool header = !t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos;
+    // A '[' first opens a section, or, without its ']' last, ends the one
+    // before it and opens none.
+    const bool header = !t.empty() && t.front() == '[';
     if (header) {
       if (state == 1) state = 2;
-      if (state == 0 && Same(Trim(t.substr(1, t.find(']') - 1)), "Position")) {
+      if (state == 0 && t.size() >= 2 && t.back() == ']' &&
+          Same(Trim(t.substr(1, t.size() - 2)), "Position")) {
         state = 1;
         continue;
       }
@@ -178,5 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (OtherLines(before) != OtherLines(after))
     Fail("a line of the user's file was lost or changed");
+  if (before.starts_with(kByteOrderMark) != after.starts_with(kByteOrderMark))
+    Fail("the byte-order mark was not kept as it was");
   return 0;
 }
