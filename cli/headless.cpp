@@ -80,4 +80,17 @@ void SayNotWritten(const char* what) {
                std::strerror(errno));
 }
 
+int PrintedStatus(bool written, const ReadResult& read, bool data_given, const char* shown) {
+  if (!written) {
+    SayNotWritten("report");
+    return kFailed;
+  }
+  if (!read.ok()) {
+    std::fprintf(stderr, "%s: %s%s; %s\n", kReportProgram, read.message.c_str(),
+                 data_given ? "" : " (give the data file with --data FILE)", shown);
+    return kFailed;
+  }
+  return kPrinted;
+}
+
 }  // namespace quillmere

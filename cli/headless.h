@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "data_file.h"
 #include "form_view.h"
 #include "messages.h"
 #include "state.h"
@@ -80,5 +81,11 @@ bool WriteAll(std::string_view bytes);
 
 // Says on standard error that the output could not be written.
 void SayNotWritten(const char* what);
+
+// The status of a mode that printed its figures after start-up read the
+// data file with `read`: output not all written, or a data file start-up
+// could not read, is kFailed, said on standard error (`shown` tells what
+// the output then holds); else kPrinted.
+int PrintedStatus(bool written, const ReadResult& read, bool data_given, const char* shown);
 
 }  // namespace quillmere

@@ -157,17 +157,8 @@ int RunWindowReportMode(char* program, std::span<const std::string_view> args,
 
   const ComponentReport report = ReportOf(window.View());
   const QByteArray out = options->json ? report.Json() : report.Sheet();
-  if (!WriteAll({out.constData(), static_cast<std::size_t>(out.size())})) {
-    SayNotWritten("report");
-    return kFailed;
-  }
-  if (!read.ok()) {
-    std::fprintf(stderr, "%s: %s%s; the report shows the start state\n", kReportProgram,
-                 read.message.c_str(),
-                 options->data ? "" : " (give the data file with --data FILE)");
-    return kFailed;
-  }
-  return kPrinted;
+  return PrintedStatus(WriteAll({out.constData(), static_cast<std::size_t>(out.size())}), read,
+                       options->data.has_value(), "the report shows the start state");
 }
 
 }  // namespace quillmere

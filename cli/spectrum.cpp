@@ -68,6 +68,18 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       out = *n;
       return true;
     };
+    // An option of two words: whether it is the second, or nothing.
+    const auto either = [&](std::string_view first,
+                            std::string_view second) -> std::optional<bool> {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      if (*v != first && *v != second) {
+        error = std::string(arg) + " wants " + std::string(first) + " or " + std::string(second) +
+                ", not " + Quoted(*v);
+        return std::nullopt;
+      }
+      return *v == second;
+    };
     if (options.IsFlag("--spectrum")) {
       spectrum = true;
       r.kind = ExactPathRequest::Kind::kSpectrum;
@@ -79,22 +91,14 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
     } else if (options.IsFlag("--help") || options.IsFlag("-h")) {
       r.help = true;
     } else if (arg == "--station") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      if (*v != "home" && *v != "dx") {
-        error = "--station wants home or dx, not " + Quoted(*v);
-        return std::nullopt;
-      }
-      r.dx = *v == "dx";
+      const auto dx = either("home", "dx");
+      if (!dx) return std::nullopt;
+      r.dx = *dx;
       station = true;
     } else if (arg == "--profile") {
-      const auto v = value();
-      if (!v) return std::nullopt;
-      if (*v != "station" && *v != "global") {
-        error = "--profile wants station or global, not " + Quoted(*v);
-        return std::nullopt;
-      }
-      r.global_profile = *v == "global";
+      const auto global = either("station", "global");
+      if (!global) return std::nullopt;
+      r.global_profile = *global;
     } else if (arg == "--data") {
       const auto v = value();
       if (!v) return std::nullopt;
@@ -244,17 +248,8 @@ int RunExactPathMode(char* program, std::span<const std::string_view> args,
     std::fprintf(stderr, "%s: %s\n", kReportProgram, fault->c_str());
     return kFailed;
   }
-  if (!WriteAll(RunExactPathCommand(*request, window.State()))) {
-    SayNotWritten("report");
-    return kFailed;
-  }
-  if (!read.ok()) {
-    std::fprintf(stderr, "%s: %s%s; the figures are those of the start state\n", kReportProgram,
-                 read.message.c_str(),
-                 request->data ? "" : " (give the data file with --data FILE)");
-    return kFailed;
-  }
-  return kPrinted;
+  return PrintedStatus(WriteAll(RunExactPathCommand(*request, window.State())), read,
+                       request->data.has_value(), "the figures are those of the start state");
 }
 
 }  // namespace quillmere

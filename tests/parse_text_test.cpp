@@ -11,53 +11,43 @@
 namespace quillmere {
 namespace {
 
+// Reals and whole numbers follow the same rules; a whole number takes
+// digits alone.
 TEST(ParseNumberTest, ReadsTheWholeTextOrNothing) {
+  constexpr std::nullopt_t no = std::nullopt;
   struct Case {
     std::string_view text;
-    std::optional<double> expected;
+    std::optional<double> real;
+    std::optional<int> whole;
     const char* why;
   };
   const Case cases[] = {
-      {"52.1", 52.1, "plain decimal"},
-      {"-0.25", -0.25, "negative"},
-      {"+10", 10.0, "plus sign, as typed locations take it"},
-      {"1e3", 1000.0, "exponent"},
-      {".5", 0.5, "no digit before the point"},
-      {"", std::nullopt, "empty"},
-      {" 1", std::nullopt, "blank before: the caller trims typed text"},
-      {"1 ", std::nullopt, "blank after"},
-      {"+-5", std::nullopt, "two signs"},
-      {"+", std::nullopt, "a sign alone"},
-      {"1,5", std::nullopt, "decimal comma"},
-      {"12x", std::nullopt, "trailing text"},
-      {"inf", std::nullopt, "infinity"},
-      {"nan", std::nullopt, "not a number"},
-      {"1e999", std::nullopt, "beyond a double"},
-      {"0x10", std::nullopt, "hexadecimal"},
+      {"52.1", 52.1, no, "plain decimal"},
+      {"1440", 1440.0, 1440, "plain"},
+      {"-0.25", -0.25, no, "negative"},
+      {"-3", -3.0, -3, "negative, left to the caller's range"},
+      {"+10", 10.0, 10, "plus sign, as typed locations take it"},
+      {"+7", 7.0, 7, "plus sign"},
+      {"1e3", 1000.0, no, "exponent"},
+      {".5", 0.5, no, "no digit before the point"},
+      {"1.5", 1.5, no, "a fraction"},
+      {"", no, no, "empty"},
+      {" 1", no, no, "blank before: the caller trims typed text"},
+      {"1 ", no, no, "blank after"},
+      {"+-5", no, no, "two signs"},
+      {"+-1", no, no, "two signs"},
+      {"+", no, no, "a sign alone"},
+      {"1,5", no, no, "decimal comma"},
+      {"12x", no, no, "trailing text"},
+      {"inf", no, no, "infinity"},
+      {"nan", no, no, "not a number"},
+      {"1e999", no, no, "beyond a double"},
+      {"99999999999", 99999999999.0, no, "beyond an int"},
+      {"0x10", no, no, "hexadecimal"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ParseNumber(c.text), c.expected) << c.why << ": \"" << c.text << '"';
-  }
-}
-
-TEST(ParseNumberTest, WholeNumbersTakeDigitsAlone) {
-  struct Case {
-    std::string_view text;
-    std::optional<int> expected;
-    const char* why;
-  };
-  const Case cases[] = {
-      {"1440", 1440, "plain"},
-      {"-3", -3, "negative, left to the caller's range"},
-      {"+7", 7, "plus sign"},
-      {"1.5", std::nullopt, "a fraction"},
-      {"1e3", std::nullopt, "an exponent"},
-      {"99999999999", std::nullopt, "beyond an int"},
-      {"", std::nullopt, "empty"},
-      {"+-1", std::nullopt, "two signs"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ParseWholeNumber(c.text), c.expected) << c.why << ": \"" << c.text << '"';
+    EXPECT_EQ(ParseNumber(c.text), c.real) << c.why << ": \"" << c.text << '"';
+    EXPECT_EQ(ParseWholeNumber(c.text), c.whole) << c.why << ": \"" << c.text << '"';
   }
 }
 
