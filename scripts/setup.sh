@@ -8,7 +8,7 @@ packages=(
   cmake g++ make pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # the icon is drawn from its SVG (Qt SVG)
+  # the icon is rendered from its SVG when the program is built (Qt SVG)
   qt6-svg-dev
   # the planner's and the spectrum view's charts (Qt Charts)
   qt6-charts-dev libqt6opengl6-dev

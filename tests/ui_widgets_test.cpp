@@ -5,12 +5,16 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "clickable_label.h"
 #include "color_button.h"
+#include "design_scaler.h"
 #include "panel.h"
 #include "radio_group.h"
 #include "spin_button.h"
@@ -72,6 +76,9 @@ class WidgetsTest : public QObject {
   void panelClickOnBackgroundOnly();
   void panelCaptionRepaintsOnlyOnChange();
   void clickableLabelClicks();
+
+  void groupFrameAsTheBaseStyleDrawsIt_data();
+  void groupFrameAsTheBaseStyleDrawsIt();
 
   void fontSubstitutes_data();
   void fontSubstitutes();
@@ -219,6 +226,41 @@ void WidgetsTest::spinButtonArrows() {
   QTest::mouseClick(arrow, Qt::LeftButton);
   QCOMPARE(ups.count(), up ? 2 : 0);
   QCOMPARE(downs.count(), up ? 0 : 2);
+}
+
+void WidgetsTest::groupFrameAsTheBaseStyleDrawsIt_data() {
+  QTest::addColumn<QString>("title");
+  QTest::newRow("titled") << QStringLiteral("Latitude");
+  QTest::newRow("untitled") << QString();
+}
+
+// The form's style paints a group's frame itself rather than decode the base
+// style's image of it; the two agree but for the antialiasing of the corners.
+void WidgetsTest::groupFrameAsTheBaseStyleDrawsIt() {
+  QFETCH(QString, title);
+  std::unique_ptr<QStyle> base(QStyleFactory::create(QStringLiteral("Fusion")));
+  quillmere::DesignScaleStyle ours;
+  const auto grab = [&](QStyle* style) {
+    RadioGroup group;
+    group.setStyle(style);
+    group.setTitle(title);
+    group.setItems({QStringLiteral("N"), QStringLiteral("S")});
+    for (QRadioButton* item : group.findChildren<QRadioButton*>()) item->setStyle(style);
+    group.resize(120, 70);
+    return group.grab().toImage();
+  };
+  const QImage expected = grab(base.get());
+  const QImage got = grab(&ours);
+  QCOMPARE(got.size(), expected.size());
+  int worst = 0;
+  for (int y = 0; y < got.height(); ++y) {
+    for (int x = 0; x < got.width(); ++x) {
+      const QColor a = got.pixelColor(x, y), b = expected.pixelColor(x, y);
+      worst = std::max({worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                        std::abs(a.blue() - b.blue())});
+    }
+  }
+  QVERIFY2(worst <= 12, qPrintable(QStringLiteral("worst channel difference %1").arg(worst)));
 }
 
 void WidgetsTest::tabSetClearsSelectionAfterEachChoice() {

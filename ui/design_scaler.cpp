@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QGroupBox>
 #include <QPainter>
 #include <QPolygonF>
 #include <QStyleFactory>
@@ -15,6 +16,9 @@ namespace {
 
 // The dynamic property that carries a control's factor to its painting.
 constexpr const char* kScaleProperty = "designScale";
+
+// The base style's space between a group's title and the top of its frame.
+constexpr int kGroupFrameGap = 3;
 
 }  // namespace
 
@@ -187,6 +191,30 @@ void DesignScaleStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
       painter->setBrush(option->palette.color(enabled ? QPalette::Active : QPalette::Disabled,
                                               QPalette::ButtonText));
       painter->drawPolygon(arrow);
+      painter->restore();
+      return;
+    }
+    case PE_FrameGroupBox: {
+      // The base style's group frame, a faint rounded outline over a faint
+      // shade, is drawn from an image file; decoding it loads every image
+      // format plugin at the window's first paint. Painted directly, it
+      // looks the same and costs nothing.
+      int top = kGroupFrameGap;
+      const auto* group = qobject_cast<const QGroupBox*>(widget);
+      if (group == nullptr || group->isCheckable() || !group->title().isEmpty()) {
+        top += std::max(baseStyle()->pixelMetric(PM_ExclusiveIndicatorHeight, nullptr, nullptr),
+                        option->fontMetrics.height());
+      }
+      const QRectF outline =
+          QRectF(option->rect.adjusted(0, top, 0, 0)).adjusted(1.5, 1.5, -0.5, -0.5);
+      painter->save();
+      painter->setRenderHint(QPainter::Antialiasing);
+      painter->setPen(QColor(0x75, 0x75, 0x75, 0x32));
+      painter->setBrush(QColor(0, 0, 0, 3));
+      painter->drawRoundedRect(outline, 1.5, 1.5);
+      painter->setPen(QColor(0, 0, 0, 7));
+      painter->setBrush(Qt::NoBrush);
+      painter->drawRect(outline.adjusted(1, 1, -1, -1));
       painter->restore();
       return;
     }

@@ -1,32 +1,22 @@
 #include "program_icon.h"
 
-#include <QPainter>
+#include <QImage>
 #include <QPixmap>
-#include <QSvgRenderer>
 
-// The resource lives in a static library: it is pulled in by name, as
-// nothing else refers to it.
-static void InitIconResource() {
-  Q_INIT_RESOURCE(quillmere);
-}
+#include "program_icon_pixels.h"
 
 namespace quillmere {
 
 QIcon ProgramIcon() {
-  // Drawn here rather than left to Qt's SVG icon engine, which is a plugin
-  // that may be missing where the program runs.
+  // Rendered when the program was built: the first window shows the icon
+  // without an SVG renderer or an image decoder loaded.
   static const QIcon icon = [] {
-    InitIconResource();
     QIcon drawn;
-    QSvgRenderer svg(QStringLiteral(":/quillmere/quillmere.svg"));
-    if (!svg.isValid()) return drawn;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-      QPixmap pixmap(size, size);
-      pixmap.fill(Qt::transparent);
-      QPainter painter(&pixmap);
-      svg.render(&painter);
-      painter.end();
-      drawn.addPixmap(pixmap);
+    for (int i = 0; i < kProgramIconPixelsCount; ++i) {
+      const IconPixels& pixels = kProgramIconPixels[i];
+      const QImage image(pixels.rgba, pixels.size, pixels.size, pixels.size * 4,
+                         QImage::Format_RGBA8888_Premultiplied);
+      drawn.addPixmap(QPixmap::fromImage(image));
     }
     return drawn;
   }();

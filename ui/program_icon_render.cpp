@@ -1,0 +1,62 @@
+// Build step: renders the program's SVG icon at the sizes desktops ask for
+// and writes them as a C++ source of pixel arrays (program_icon_pixels.h).
+//
+//   quillmere-render-icon ICON.svg OUT.cpp
+//
+// Exit status: 0 written; 1 the icon could not be read or the source not
+// written; 2 wrong arguments.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+// The sizes of the freedesktop icon theme, up to the largest a launcher shows.
+constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fputs("usage: quillmere-render-icon ICON.svg OUT.cpp\n", stderr);
+    return 2;
+  }
+  // Rendering needs no screen.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
+  if (!svg.isValid()) {
+    std::fprintf(stderr, "quillmere-render-icon: cannot read the icon %s\n", argv[1]);
+    return 1;
+  }
+  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+  out << "// Written by quillmere-render-icon from the program's SVG icon.\n"
+         "#include \"program_icon_pixels.h\"\n\nnamespace quillmere {\nnamespace {\n";
+  for (const int size : kSizes) {
+    QImage image(size, size, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    svg.render(&painter);
+    painter.end();
+    out << "alignas(4) const unsigned char kIcon" << size << "[] = {";
+    for (int y = 0; y < size; ++y) {
+      const uchar* row = image.constScanLine(y);
+      out << "\n";
+      for (int i = 0; i < size * 4; ++i) out << int(row[i]) << ',';
+    }
+    out << "};\n";
+  }
+  out << "}  // namespace\n\nconst IconPixels kProgramIconPixels[] = {\n";
+  for (const int size : kSizes) out << "    {" << size << ", kIcon" << size << "},\n";
+  out << "};\nconst int kProgramIconPixelsCount = " << std::size(kSizes) << ";\n\n"
+      << "}  // namespace quillmere\n";
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "quillmere-render-icon: cannot write %s\n", argv[2]);
+    return 1;
+  }
+  return 0;
+}
