@@ -22,8 +22,6 @@ constexpr double kPosixEpochJd = 2440587.5;
 // The Earth's rotation rate, rad/s: the rate of the Earth rotation angle
 // (IERS Conventions 2010, eq. 5.15), 2 pi * 1.00273781191135448 per UT1 day.
 constexpr double kEarthRotationRadS = ERFA_D2PI * 1.00273781191135448 / ERFA_DAYSEC;
-// Mean radius of the Moon (IAU), km.
-constexpr double kMoonRadiusKm = 1737.4;
 // How long the precession-nutation matrix is reused either side of the whole
 // hour it is made for, s.
 constexpr double kPrecessionHoldS = 1800.0;
@@ -52,6 +50,9 @@ void CelestialToIntermediate(double tt1, double tt2, double rc2i[3][3]) {
   eraC2ixys(x, y, eraS06(tt1, tt2, x, y), rc2i);
 }
 
+MoonSighting Topocentric(const double body[2][3], const double rc2t_in[3][3], double latitude_deg,
+                         double longitude_deg, double height_m);
+
 }  // namespace
 
 double RefractedElevationDeg(double airless_deg) {
@@ -74,6 +75,7 @@ struct MoonTracker::Impl {
   double rc2i_tt = 0.0;  // TT of rc2i, days since J2000
   double rc2t[3][3] = {};
   double moon[2][3] = {};  // GCRS, km and km/s
+  double sun[2][3] = {};   // GCRS, km and km/s
   std::unique_ptr<SunMoonLibrary> sunmoon = MakeErfaSunMoon();
   bool phase_known = false;
   double phase_utc_s = 0.0;
@@ -94,6 +96,15 @@ void MoonTracker::SetMoment(double utc_s) {
   eraTaitt(tai1, tai2, &m.tt1, &m.tt2);
 
   CorrectedGeocentricMoon(m.tt1, m.tt2, m.moon);
+  // The Sun seen from the Earth's centre: minus the Earth's heliocentric
+  // position and velocity (au, au/day).
+  double earth_helio[2][3], earth_bary[2][3];
+  eraEpv00(m.tt1, m.tt2, earth_helio, earth_bary);
+  constexpr double kAuKm = ERFA_DAU / 1000.0;
+  for (int i = 0; i < 3; ++i) {
+    m.sun[0][i] = -earth_helio[0][i] * kAuKm;
+    m.sun[1][i] = -earth_helio[1][i] * kAuKm / ERFA_DAYSEC;
+  }
 
   // Precession-nutation at the nearest whole hour of TT.
   const double tt_days = (m.tt1 - ERFA_DJ00) + m.tt2;
@@ -111,7 +122,30 @@ void MoonTracker::SetMoment(double utc_s) {
 }
 
 MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double height_m) const {
-  const Impl& m = *impl_;
+  return Topocentric(impl_->moon, impl_->rc2t, latitude_deg, longitude_deg, height_m);
+}
+
+MoonSighting MoonTracker::SeeSun(double latitude_deg, double longitude_deg, double height_m) const {
+  return Topocentric(impl_->sun, impl_->rc2t, latitude_deg, longitude_deg, height_m);
+}
+
+double SeparationDeg(const MoonSighting& a, const MoonSighting& b) {
+  double u[3] = {a.direction[0], a.direction[1], a.direction[2]};
+  double v[3] = {b.direction[0], b.direction[1], b.direction[2]};
+  return eraSepp(u, v) * ERFA_DR2D;
+}
+
+double DiskDiameterDeg(double radius_km, double range_km) {
+  return 2.0 * std::asin(std::min(1.0, radius_km / range_km)) * ERFA_DR2D;
+}
+
+namespace {
+
+// A body at `body` (GCRS position and velocity from the Earth's centre, km
+// and km/s) from a station, with the celestial-to-terrestrial matrix
+// `rc2t_in` of the moment.
+MoonSighting Topocentric(const double body[2][3], const double rc2t_in[3][3], double latitude_deg,
+                         double longitude_deg, double height_m) {
   const double phi = latitude_deg * ERFA_DD2R, lambda = longitude_deg * ERFA_DD2R;
   double station_m[3] = {0.0, 0.0, 0.0};
   eraGd2gc(ERFA_WGS84, lambda, phi, height_m, station_m);
@@ -122,7 +156,7 @@ MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double 
   sdot_itrs[1] = kEarthRotationRadS * s_itrs[0];
   sdot_itrs[2] = 0.0;
   double rc2t[3][3];
-  std::copy(&m.rc2t[0][0], &m.rc2t[0][0] + 9, &rc2t[0][0]);
+  std::copy(&rc2t_in[0][0], &rc2t_in[0][0] + 9, &rc2t[0][0]);
   double s_gcrs[3], sdot_gcrs[3];
   eraTrxp(rc2t, s_itrs, s_gcrs);
   eraTrxp(rc2t, sdot_itrs, sdot_gcrs);
@@ -130,8 +164,8 @@ MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double 
   // Topocentric position and velocity in the GCRS.
   double rho[3], rhodot[3];
   for (int i = 0; i < 3; ++i) {
-    rho[i] = m.moon[0][i] - s_gcrs[i];
-    rhodot[i] = m.moon[1][i] - sdot_gcrs[i];
+    rho[i] = body[0][i] - s_gcrs[i];
+    rhodot[i] = body[1][i] - sdot_gcrs[i];
   }
   MoonSighting out;
   out.range_km = eraPm(rho);
@@ -155,6 +189,8 @@ MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double 
   out.elevation_refracted_deg = RefractedElevationDeg(out.elevation_deg);
   return out;
 }
+
+}  // namespace
 
 double MoonTracker::GeocentricDistanceKm() const {
   return eraPm(impl_->moon[0]);

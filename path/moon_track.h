@@ -30,6 +30,16 @@ struct MoonSighting {
   double direction_rate[3] = {};
 };
 
+// The angle between the directions of two sightings from one station,
+// degrees (the Sun-Moon separation that the dish's sidelobes see).
+double SeparationDeg(const MoonSighting& a, const MoonSighting& b);
+
+// The apparent diameter of a body of radius `radius_km` at `range_km`,
+// degrees.
+double DiskDiameterDeg(double radius_km, double range_km);
+inline constexpr double kSunRadiusKm = 695700.0;  // IAU 2015 nominal
+inline constexpr double kMoonRadiusKm = 1737.4;   // mean radius, IAU
+
 // Elevation with atmospheric refraction from the airless elevation, degrees:
 // Saemundsson's formula (Sky & Telescope 72, 1986, p. 70), the inverse of
 // Bennett's (J. Navigation 35, 1982), for 1010 hPa and 10 degC:
@@ -58,6 +68,12 @@ class MoonTracker {
   // The Moon from a station at (geodetic WGS84) latitude, longitude and
   // height above the ellipsoid, for the moment last set.
   MoonSighting See(double latitude_deg, double longitude_deg, double height_m) const;
+  // The Sun from that station at that moment, in the same terms (range and
+  // rate from the station to the Sun's centre). The Sun's geometric
+  // geocentric place from the Earth's heliocentric position (ERFA's epv00,
+  // a few arcseconds over 1900-2100); its light time and aberration (some
+  // 20 arcseconds) are left out.
+  MoonSighting SeeSun(double latitude_deg, double longitude_deg, double height_m) const;
 
   double GeocentricDistanceKm() const;
   // Fraction of the synodic cycle (0 new Moon, 0.5 full Moon), from the

@@ -66,6 +66,40 @@ TEST(Refraction, InverseOfBennettNearTheHorizonAndAbove) {
 
 // The rates the tracker forms from the Moon's and the station's velocities
 // against central differences of its own positions, over a day.
+// The Sun from a station, and its separation from the Moon, against an
+// independent ephemeris (Astronomy Engine 2.1, topocentric, of date, without
+// aberration; the separation from its apparent places of both bodies).
+TEST(Sun, PlaceAndSeparationFromTheMoonAgreeWithAnIndependentEphemeris) {
+  struct Case {
+    const char* what;
+    double lat, lon, height_m, utc_s, az, el, separation;
+  };
+  const Case cases[] = {
+      {"JO01, 8 December 2026 13:16", 51.5, 1, 0, 1796735760.0, 200.8082, 13.2699, 7.8562},
+      {"FN31, the same minute", 41.5, -73, 0, 1796735760.0, 132.5113, 9.7378, 7.2052},
+      {"Quito at 2850 m, the Sun just set", -0.2, -78.5, 2850, 10797300.0, 286.3492, -1.1030,
+       6.0980},
+      {"Sydney, two degrees from a new Moon", -33.87, 151.21, 50, 1743242400.0, 255.2855, -26.7027,
+       2.0482},
+      {"Tromso at midwinter noon", 69.65, 18.96, 100, 1894705200.0, 181.4957, -0.7248, 132.0959},
+      {"Honolulu in 2099, the Sun near the zenith", 21.3, -157.85, 10, 4086887400.0, 44.1409,
+       87.9504, 152.8291},
+  };
+  MoonTracker tracker;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tracker.SetMoment(c.utc_s);
+    const MoonSighting sun = tracker.SeeSun(c.lat, c.lon, c.height_m);
+    const MoonSighting moon = tracker.See(c.lat, c.lon, c.height_m);
+    // Azimuth loses its meaning at the zenith: compared along the sky.
+    EXPECT_NEAR(std::remainder(sun.azimuth_deg - c.az, 360.0) * std::cos(c.el * kDeg), 0.0, 0.01);
+    EXPECT_NEAR(sun.elevation_deg, c.el, 0.01);
+    EXPECT_NEAR(SeparationDeg(sun, moon), c.separation, 0.05);
+    // The disk between aphelion (0.5242 degrees) and perihelion (0.5423).
+    EXPECT_NEAR(DiskDiameterDeg(kSunRadiusKm, sun.range_km), 0.53325, 0.0092);
+  }
+}
+
 TEST(MoonRates, RangeRateAndDirectionRateMatchFiniteDifferences) {
   constexpr double kH = 5.0;  // s
   const Station home = At("IO91wm"), dx = At("QF56od");
