@@ -75,6 +75,40 @@ double MainBeamEfficiency(double aperture_efficiency);
 double MoonInBeamK(double moon_brightness_k, double f_hz, double dish_diameter_m,
                    double aperture_efficiency, double disk_diameter_deg);
 
+// The quiet Sun's disk-averaged brightness temperature, K: the curve of
+// ITU-R P.372 (radio noise, the Sun's brightness) as measured, in closed
+// form. Up to 18 GHz the fit of Zirin, Baumert & Hurford (Astrophys. J.
+// 370, 1991) to their 1.4-18 GHz spectrum, 140077 f^-2.1 + 10880 K (f in
+// GHz: about 12 000 K at 10 GHz); then straight on log-log scales through
+// the disk-centre values measured with ALMA, 7300 K at 100 GHz and 5900 K
+// at 239 GHz (White et al., Solar Physics 292, 2017), and 5900 K beyond.
+// The active Sun and its bursts are brighter: this is the least it adds.
+double QuietSunBrightnessK(double f_hz);
+
+// A dish's gain toward a direction `off_axis_deg` from its axis, dBi: the
+// reference pattern of ITU-R F.699 (peak envelope of the sidelobes, for
+// D / lambda from about 10 up), with the main lobe's peak from the dish's
+// own aperture efficiency, 10 log10(eta (pi D / lambda)^2), instead of the
+// Recommendation's 20 log10(D / lambda) + 7.7. F.699 rather than S.580:
+// S.580 is a design objective for large earth-station antennas toward the
+// geostationary orbit (D / lambda of 50 or more, 29 - 25 log phi), while the
+// dishes of amateur stations, 1 to 10 metres at 10 to 241 GHz, span
+// D / lambda from 30 to several thousand and are rarely built to it; F.699
+// covers that whole range, and as an envelope of the sidelobe peaks it
+// errs toward warning of the Sun.
+double DishGainDbi(double f_hz, double dish_diameter_m, double aperture_efficiency,
+                   double off_axis_deg);
+
+// The Sun's noise that a dish pointed at the Moon receives, K above the
+// atmosphere: T_B Omega_sun G(theta) / 4 pi for a disk small against the
+// pattern's features at the separation theta, and never more than the main
+// beam full of the Sun (MainBeamEfficiency x T_B).
+double SunInBeamK(double sun_brightness_k, double f_hz, double dish_diameter_m,
+                  double aperture_efficiency, double separation_deg, double sun_diameter_deg);
+
+// Minutes where the Sun costs more than this are marked, dB.
+inline constexpr double kSunMarkDb = 0.5;
+
 // The degradation of one EME path, dB, term by term.
 struct Degradation {
   double distance_db = 0.0;        // DistanceTermDb
@@ -82,7 +116,10 @@ struct Degradation {
   double attenuation_rx_db = 0.0;  // slant attenuation at the receiver's Moon elevation
   double sky_noise_db = 0.0;       // 10 log10((Trx + Tsky) / (Trx + 2.7))
   double moon_noise_db = 0.0;      // 10 log10((Trx + Tsky + Tmoon) / (Trx + Tsky))
-  double total_db = 0.0;           // the sum of the five
+  // 10 log10((Trx + Tsky + Tmoon + Tsun) / (Trx + Tsky + Tmoon)): the Sun in
+  // the receiving dish's pattern, dimmed by the air toward it.
+  double sun_noise_db = 0.0;
+  double total_db = 0.0;  // the sum of the six
 };
 
 // One path, sender a to receiver b (the same station for its own echoes).
@@ -96,12 +133,15 @@ struct Degradation {
 // The receiver's noise rise, 10 log10((Trx + Tsky + Tmoon,in beam) /
 // (Trx + 2.7)), is split in two: the sky's part and the Moon's, the Moon's
 // noise dimmed by the receiver's atmosphere like the echo.
+//   sun_at_receiver_k the Sun's noise in the receiving dish after the air
+//                     toward the Sun (SunInBeamK dimmed), K; 0 with the Sun
+//                     below the receiver's horizon
 Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
                             double attenuation_b_db, double sky_b_k, double receiver_noise_k,
-                            double moon_in_beam_k);
+                            double moon_in_beam_k, double sun_at_receiver_k = 0.0);
 
 // The same with the sky from the receiver's attenuation by SkyTemperatureK
-// (an isothermal atmosphere at 275 K).
+// (an isothermal atmosphere at 275 K), and no Sun.
 Degradation PathDegradation(double range_a_km, double range_b_km, double attenuation_a_db,
                             double attenuation_b_db, double receiver_noise_k,
                             double moon_in_beam_k);

@@ -258,6 +258,14 @@ double LibrationSpreadHz(const MoonSighting& a, const MoonSighting& b, double f_
   return 2.0 * f_hz * eraPm(w_sum) * kMoonRadiusKm / kSpeedOfLightKmS;
 }
 
+double SunCostDb(const TrackRow& row) {
+  double cost = 0.0;
+  if (row.home_dx_valid) cost = std::max(cost, row.home_dx.sun_noise_db);
+  if (row.self_home_valid) cost = std::max(cost, row.self_home.sun_noise_db);
+  if (row.self_dx_valid) cost = std::max(cost, row.self_dx.sun_noise_db);
+  return cost;
+}
+
 bool UsableMoon(const Station& station, const MoonSighting& moon) {
   return moon.elevation_refracted_deg > MinimumElevationDeg(station, moon.azimuth_deg);
 }
@@ -302,83 +310,102 @@ double FindChange(MoonTracker& tracker, const Stations& stations, double lo, dou
 
 }  // namespace
 
+TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, double utc_s) {
+  const double f = request.frequency_hz;
+  const Station& home = request.stations.home;
+  const Station& dx = request.stations.dx;
+  TrackRow row;
+  row.utc_s = utc_s;
+  tracker.SetMoment(row.utc_s);
+  row.home = tracker.See(home.latitude_deg, home.longitude_deg, home.height_m);
+  row.dx = tracker.See(dx.latitude_deg, dx.longitude_deg, dx.height_m);
+  row.home_usable = UsableMoon(home, row.home);
+  row.dx_usable = UsableMoon(dx, row.dx);
+  row.mutual = row.home_usable && row.dx_usable;
+  row.moon_phase = tracker.Phase();
+  row.home_sun = tracker.SeeSun(home.latitude_deg, home.longitude_deg, home.height_m);
+  row.dx_sun = tracker.SeeSun(dx.latitude_deg, dx.longitude_deg, dx.height_m);
+  row.home_sun_separation_deg = SeparationDeg(row.home_sun, row.home);
+  row.dx_sun_separation_deg = SeparationDeg(row.dx_sun, row.dx);
+
+  // Doppler shift of a bistatic echo, first order in v/c: -(rdot_tx +
+  // rdot_rx) f / c, the rate at which the whole path shortens (Willis,
+  // Bistatic Radar, 1991); the second-order term is below 0.01 Hz at
+  // 241 GHz. Echo delay: the path over c.
+  row.doppler_self_home_hz = -2.0 * row.home.range_rate_km_s * f / kSpeedOfLightKmS;
+  row.doppler_self_dx_hz = -2.0 * row.dx.range_rate_km_s * f / kSpeedOfLightKmS;
+  row.doppler_home_dx_hz =
+      -(row.home.range_rate_km_s + row.dx.range_rate_km_s) * f / kSpeedOfLightKmS;
+  row.delay_self_home_s = 2.0 * row.home.range_km / kSpeedOfLightKmS;
+  row.delay_self_dx_s = 2.0 * row.dx.range_km / kSpeedOfLightKmS;
+  row.delay_home_dx_s = (row.home.range_km + row.dx.range_km) / kSpeedOfLightKmS;
+  row.libration_home_dx_hz = LibrationSpreadHz(row.home, row.dx, f, row.utc_s);
+  row.libration_self_home_hz = LibrationSpreadHz(row.home, row.home, f, row.utc_s);
+  row.libration_self_dx_hz = LibrationSpreadHz(row.dx, row.dx, f, row.utc_s);
+
+  // The degradation where the Moon is above the stations' horizon.
+  const bool home_up = row.home.elevation_refracted_deg > 0.0;
+  const bool dx_up = row.dx.elevation_refracted_deg > 0.0;
+  const double brightness = MoonBrightnessK(f, row.moon_phase);
+  const double sun_brightness = QuietSunBrightnessK(f);
+  auto air = [&](const Station& s, const MoonSighting& m) {
+    SlantAir a;
+    if (request.slant_air) {
+      a = request.slant_air(s, m);
+    } else if (request.attenuation_db) {
+      a.attenuation_db = request.attenuation_db(s, m.elevation_refracted_deg);
+    }
+    if (std::isnan(a.sky_temperature_k)) a.sky_temperature_k = SkyTemperatureK(a.attenuation_db);
+    return a;
+  };
+  auto moon_in_beam = [&](const Station& s, const MoonSighting& m) {
+    const double disk_deg = DiskDiameterDeg(kMoonRadiusKm, m.range_km);
+    return MoonInBeamK(brightness, f, s.dish_diameter_m, s.dish_efficiency, disk_deg);
+  };
+  // The Sun in the pattern of a receiver pointed at the Moon, through the
+  // air toward the Sun; nothing while it is below the horizon.
+  auto sun_at = [&](const Station& s, const MoonSighting& sun, double separation_deg) {
+    if (sun.elevation_refracted_deg <= 0.0) return 0.0;
+    const double in_beam =
+        SunInBeamK(sun_brightness, f, s.dish_diameter_m, s.dish_efficiency, separation_deg,
+                   DiskDiameterDeg(kSunRadiusKm, sun.range_km));
+    return in_beam * std::pow(10.0, -air(s, sun).attenuation_db / 10.0);
+  };
+  const SlantAir air_home = home_up ? air(home, row.home) : SlantAir{};
+  const SlantAir air_dx = dx_up ? air(dx, row.dx) : SlantAir{};
+  const double a_home = air_home.attenuation_db, a_dx = air_dx.attenuation_db;
+  const double sun_home = home_up ? sun_at(home, row.home_sun, row.home_sun_separation_deg) : 0.0;
+  const double sun_dx = dx_up ? sun_at(dx, row.dx_sun, row.dx_sun_separation_deg) : 0.0;
+  if (home_up) {
+    row.self_home_valid = true;
+    row.self_home = PathDegradation(row.home.range_km, row.home.range_km, a_home, a_home,
+                                    air_home.sky_temperature_k, home.receiver_noise_k,
+                                    moon_in_beam(home, row.home), sun_home);
+  }
+  if (dx_up) {
+    row.self_dx_valid = true;
+    row.self_dx =
+        PathDegradation(row.dx.range_km, row.dx.range_km, a_dx, a_dx, air_dx.sky_temperature_k,
+                        dx.receiver_noise_k, moon_in_beam(dx, row.dx), sun_dx);
+  }
+  if (home_up && dx_up) {
+    row.home_dx_valid = true;
+    row.home_dx = PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx,
+                                  air_dx.sky_temperature_k, dx.receiver_noise_k,
+                                  moon_in_beam(dx, row.dx), sun_dx);
+  }
+  return row;
+}
+
 Track ComputeTrack(const TrackRequest& request) {
   Track track;
   const int step = std::max(1, request.step_minutes);
   const int count = std::max(1, request.span_minutes / step);
-  const double f = request.frequency_hz;
-  const Station& home = request.stations.home;
-  const Station& dx = request.stations.dx;
   MoonTracker tracker;
   track.rows.reserve(static_cast<std::size_t>(count));
 
-  for (int k = 0; k < count; ++k) {
-    TrackRow row;
-    row.utc_s = request.start_utc_s + 60.0 * step * k;
-    tracker.SetMoment(row.utc_s);
-    row.home = tracker.See(home.latitude_deg, home.longitude_deg, home.height_m);
-    row.dx = tracker.See(dx.latitude_deg, dx.longitude_deg, dx.height_m);
-    row.home_usable = UsableMoon(home, row.home);
-    row.dx_usable = UsableMoon(dx, row.dx);
-    row.mutual = row.home_usable && row.dx_usable;
-    row.moon_phase = tracker.Phase();
-
-    // Doppler shift of a bistatic echo, first order in v/c: -(rdot_tx +
-    // rdot_rx) f / c, the rate at which the whole path shortens (Willis,
-    // Bistatic Radar, 1991); the second-order term is below 0.01 Hz at
-    // 241 GHz. Echo delay: the path over c.
-    row.doppler_self_home_hz = -2.0 * row.home.range_rate_km_s * f / kSpeedOfLightKmS;
-    row.doppler_self_dx_hz = -2.0 * row.dx.range_rate_km_s * f / kSpeedOfLightKmS;
-    row.doppler_home_dx_hz =
-        -(row.home.range_rate_km_s + row.dx.range_rate_km_s) * f / kSpeedOfLightKmS;
-    row.delay_self_home_s = 2.0 * row.home.range_km / kSpeedOfLightKmS;
-    row.delay_self_dx_s = 2.0 * row.dx.range_km / kSpeedOfLightKmS;
-    row.delay_home_dx_s = (row.home.range_km + row.dx.range_km) / kSpeedOfLightKmS;
-    row.libration_home_dx_hz = LibrationSpreadHz(row.home, row.dx, f, row.utc_s);
-    row.libration_self_home_hz = LibrationSpreadHz(row.home, row.home, f, row.utc_s);
-    row.libration_self_dx_hz = LibrationSpreadHz(row.dx, row.dx, f, row.utc_s);
-
-    // The degradation where the Moon is above the stations' horizon.
-    const bool home_up = row.home.elevation_refracted_deg > 0.0;
-    const bool dx_up = row.dx.elevation_refracted_deg > 0.0;
-    const double brightness = MoonBrightnessK(f, row.moon_phase);
-    auto air = [&](const Station& s, const MoonSighting& m) {
-      SlantAir a;
-      if (request.slant_air) {
-        a = request.slant_air(s, m);
-      } else if (request.attenuation_db) {
-        a.attenuation_db = request.attenuation_db(s, m.elevation_refracted_deg);
-      }
-      if (std::isnan(a.sky_temperature_k)) a.sky_temperature_k = SkyTemperatureK(a.attenuation_db);
-      return a;
-    };
-    auto moon_in_beam = [&](const Station& s, const MoonSighting& m) {
-      const double disk_deg = 2.0 * std::asin(kMoonRadiusKm / m.range_km) * ERFA_DR2D;
-      return MoonInBeamK(brightness, f, s.dish_diameter_m, s.dish_efficiency, disk_deg);
-    };
-    const SlantAir air_home = home_up ? air(home, row.home) : SlantAir{};
-    const SlantAir air_dx = dx_up ? air(dx, row.dx) : SlantAir{};
-    const double a_home = air_home.attenuation_db, a_dx = air_dx.attenuation_db;
-    if (home_up) {
-      row.self_home_valid = true;
-      row.self_home = PathDegradation(row.home.range_km, row.home.range_km, a_home, a_home,
-                                      air_home.sky_temperature_k, home.receiver_noise_k,
-                                      moon_in_beam(home, row.home));
-    }
-    if (dx_up) {
-      row.self_dx_valid = true;
-      row.self_dx =
-          PathDegradation(row.dx.range_km, row.dx.range_km, a_dx, a_dx, air_dx.sky_temperature_k,
-                          dx.receiver_noise_k, moon_in_beam(dx, row.dx));
-    }
-    if (home_up && dx_up) {
-      row.home_dx_valid = true;
-      row.home_dx =
-          PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx,
-                          air_dx.sky_temperature_k, dx.receiver_noise_k, moon_in_beam(dx, row.dx));
-    }
-    track.rows.push_back(row);
-  }
+  for (int k = 0; k < count; ++k)
+    track.rows.push_back(ComputeTrackRow(tracker, request, request.start_utc_s + 60.0 * step * k));
 
   // Windows: runs of mutual steps, each edge searched to the second between
   // the steps either side of it.

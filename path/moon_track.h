@@ -145,7 +145,17 @@ struct TrackRow {
   // stations concerned; otherwise valid is false.
   bool home_dx_valid = false, self_home_valid = false, self_dx_valid = false;
   Degradation home_dx, self_home, self_dx;
+  // The Sun from each station and its separation from the Moon, degrees.
+  MoonSighting home_sun, dx_sun;
+  double home_sun_separation_deg = 0.0, dx_sun_separation_deg = 0.0;
 };
+
+// The most the Sun costs on any of the row's paths, dB (0 with no path).
+double SunCostDb(const TrackRow& row);
+// Whether the Sun costs more than kSunMarkDb on one of them.
+inline bool SunMarked(const TrackRow& row) {
+  return SunCostDb(row) > kSunMarkDb;
+}
 
 struct MutualWindow {
   double start_utc_s = 0.0;    // first mutual moment, to the second
@@ -193,6 +203,11 @@ inline constexpr double kRiseSearchS = 14 * 86400.0;
 // of the Moon (about a quarter of a degree) can be missed.
 std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
                                    double within_s = kRiseSearchS);
+
+// One moment of the track: the Moon and the Sun for both stations, the
+// Doppler, delays and spreads, and the degradation of each path, as a row
+// of ComputeTrack gives them (the moment need not be a whole minute).
+TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, double utc_s);
 
 // Every step of the span for both stations, and the mutual windows with
 // edges found to the second. The attenuation callable is handed the

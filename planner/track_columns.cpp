@@ -23,6 +23,9 @@ TrackCell Utc(const TrackRow& r, double) {
 TrackCell Mutual(const TrackRow& r, double) {
   return r.mutual;
 }
+TrackCell SunMark(const TrackRow& r, double) {
+  return SunMarked(r);
+}
 template <MoonSighting TrackRow::*station, double MoonSighting::*figure>
 TrackCell Seen(const TrackRow& r, double) {
   return (r.*station).*figure;
@@ -63,6 +66,8 @@ using D = Degradation;
    &Term<&R::valid, &R::path, &D::sky_noise_db>},                                           \
   {nullptr, nullptr, 0, "dgrd_db/" key "/moon_noise", 1e-3, nullptr, nullptr,               \
    &Term<&R::valid, &R::path, &D::moon_noise_db>},                                          \
+  {nullptr, nullptr, 0, "dgrd_db/" key "/sun_noise", 1e-3, nullptr, nullptr,                \
+   &Term<&R::valid, &R::path, &D::sun_noise_db>},                                           \
   {nullptr, nullptr, 0, "dgrd_db/" key "/total", 1e-3, nullptr, nullptr,                    \
    &Term<&R::valid, &R::path, &D::total_db>}
 
@@ -71,7 +76,13 @@ using D = Degradation;
   {nullptr, nullptr, 0, #who "/el", 1e-3, nullptr, nullptr, &Seen<&R::who, &M::elevation_deg>}, \
   {nullptr, nullptr, 0, #who "/range_km", 0.1, nullptr, nullptr, &Seen<&R::who, &M::range_km>}, \
   {nullptr, nullptr, 0, #who "/doppler_self_hz", 0.1, nullptr, nullptr, &EchoDoppler<&R::who>}, \
-  {nullptr, nullptr, 0, #who "/delay_s", 1e-6, nullptr, nullptr, &EchoDelay<&R::who>}
+  {nullptr, nullptr, 0, #who "/delay_s", 1e-6, nullptr, nullptr, &EchoDelay<&R::who>},         \
+  {nullptr, nullptr, 0, #who "/libration_self_hz", 0.01, nullptr, nullptr,                  \
+   &Row<&R::libration_self_##who##_hz>},                                                    \
+  {nullptr, nullptr, 0, #who "/sun/az", 1e-3, nullptr, nullptr,                             \
+   &Seen<&R::who##_sun, &M::azimuth_deg>},                                                  \
+  {nullptr, nullptr, 0, #who "/sun/el", 1e-3, nullptr, nullptr,                             \
+   &Seen<&R::who##_sun, &M::elevation_deg>}
 // clang-format on
 
 constexpr TrackColumn kColumns[] = {
@@ -103,15 +114,22 @@ constexpr TrackColumn kColumns[] = {
      &Term<&R::home_dx_valid, &R::home_dx, &D::sky_noise_db>},
     {"Moon noise dB", "moon_noise_db", 2, "dgrd_db/home_dx/moon_noise", 1e-3, nullptr, nullptr,
      &Term<&R::home_dx_valid, &R::home_dx, &D::moon_noise_db>},
+    {"Sun noise dB", "sun_noise_db", 2, "dgrd_db/home_dx/sun_noise", 1e-3, "  Sun dB", "  %6.2f",
+     &Term<&R::home_dx_valid, &R::home_dx, &D::sun_noise_db>},
     {"Total dB", "total_db", 2, "dgrd_db/home_dx/total", 1e-3, "  Dgrd H>DX dB", "  %.2f",
      &Term<&R::home_dx_valid, &R::home_dx, &D::total_db>},
+    {"Sun–Moon Home °", "sun_moon_home_deg", 1, "home/sun/moon_sep_deg", 1e-3, nullptr, nullptr,
+     &Row<&R::home_sun_separation_deg>},
+    {"Sun–Moon DX °", "sun_moon_dx_deg", 1, "dx/sun/moon_sep_deg", 1e-3, nullptr, nullptr,
+     &Row<&R::dx_sun_separation_deg>},
     // The JSON's further figures.
+    {nullptr, nullptr, 0, "sun_marked", 0, nullptr, nullptr, &SunMark},
     QUILLMERE_SIGHTING(home),
     QUILLMERE_SIGHTING(dx),
     QUILLMERE_TERMS(self_home_valid, self_home, "home_self"),
     QUILLMERE_TERMS(self_dx_valid, self_dx, "dx_self"),
 };
-constexpr std::size_t kTableColumns = 16;
+constexpr std::size_t kTableColumns = 19;
 
 #undef QUILLMERE_TERMS
 #undef QUILLMERE_SIGHTING

@@ -19,5 +19,5 @@ target_include_directories(recalc_reference_tests PRIVATE ${CMAKE_CURRENT_SOURCE
 quillmere_add_test(moon_follow_tests SOURCES moon_follow_test.cpp LIBS quillmere_planner_model)
 
 # The planner's model: its stations file, its request and its output columns.
-quillmere_add_test(planner_model_tests SOURCES planner_model_test.cpp
+quillmere_add_test(planner_model_tests SOURCES planner_model_test.cpp now_test.cpp
   LIBS quillmere_planner_model nlohmann_json::nlohmann_json)

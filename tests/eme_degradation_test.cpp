@@ -135,6 +135,52 @@ TEST(PathDegradation, TakesTheSkyTemperatureGiven) {
   }
 }
 
+// The quiet Sun's brightness at the bands, and a dish's gain toward it by
+// the reference pattern of ITU-R F.699 (3 m at 10.368 GHz: D / lambda
+// 103.75, peak 48.04 dBi at 60 % efficiency; 1.2 m: D / lambda 41.50).
+TEST(SunNoise, BrightnessAndTheDishPattern) {
+  struct Brightness {
+    double f_ghz, want_k;
+  };
+  const Brightness brightness[] = {
+      {10.0, 11992.67},  // 140077 * 10^-2.1 + 10880
+      {18.0, 11203.81},  // the fit's upper end
+      {24.048,
+       10421.68},  // log-log from 18 to 100 GHz {100.0, 7300.0}, {239.0, 5900.0}, {1000.0, 5900.0},
+  };
+  for (const auto& c : brightness) {
+    SCOPED_TRACE(c.f_ghz);
+    EXPECT_NEAR(QuietSunBrightnessK(c.f_ghz * 1e9), c.want_k, 1.0);
+  }
+  struct Gain {
+    const char* what;
+    double dish_m, efficiency, off_axis_deg, want_dbi;
+  };
+  const Gain gains[] = {
+      {"on the axis: the dish's own peak", 3.0, 0.6, 0.0, 48.0444},
+      {"in the main lobe: Gmax - 2.5e-3 (D phi / lambda)^2", 3.0, 0.6, 0.5, 41.3167},
+      {"the first sidelobe: 2 + 15 log10(D / lambda)", 3.0, 0.6, 0.9, 32.2399},
+      {"the sidelobes: 32 - 25 log10(phi)", 3.0, 0.6, 7.86, 9.6144},
+      {"behind the dish", 3.0, 0.6, 60.0, -10.0},
+      {"a small dish: 52 - 10 log10(D / lambda) - 25 log10(phi)", 1.2, 0.55, 10.0, 10.8194},
+      {"a small dish, behind: 10 - 10 log10(D / lambda)", 1.2, 0.55, 90.0, -6.1806},
+  };
+  for (const auto& c : gains) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(DishGainDbi(10.368e9, c.dish_m, c.efficiency, c.off_axis_deg), c.want_dbi, 1e-3);
+  }
+  // The Sun (12 000 K, 0.541 degrees) 7.86 degrees off a 3 m dish's axis
+  // gives 0.61 K; 2 degrees off, 18.7 K; on the axis the main beam is full.
+  EXPECT_NEAR(SunInBeamK(12000.0, 10.368e9, 3.0, 0.6, 7.86, 0.541), 0.6119, 1e-3);
+  EXPECT_NEAR(SunInBeamK(12000.0, 10.368e9, 3.0, 0.6, 2.0, 0.541), 18.734, 1e-2);
+  EXPECT_NEAR(SunInBeamK(12000.0, 10.368e9, 3.0, 0.6, 0.0, 0.541), 4262.4, 0.5);
+  EXPECT_NEAR(SunInBeamK(12000.0, 10.368e9, 30.0, 0.6, 0.0, 0.541), 0.796996 * 12000.0, 1.0);
+  // Its term: 18.7 K over a 50 K receiver and a 10 K sky is 1.18 dB.
+  const Degradation d = PathDegradation(356400, 356400, 0, 0, 10.0, 50.0, 0.0, 18.734);
+  EXPECT_NEAR(d.sun_noise_db, 10 * std::log10(78.734 / 60.0), kDbTol);
+  EXPECT_NEAR(d.total_db, d.sky_noise_db + d.sun_noise_db, kDbTol);
+}
+
 TEST(PathDegradation, EveryTermSeparatelyAndTheTotal) {
   struct Case {
     const char* what;
@@ -142,8 +188,15 @@ TEST(PathDegradation, EveryTermSeparatelyAndTheTotal) {
     Degradation want;
   };
   const Case cases[] = {
-      {"ideal: nothing", 356400, 356400, 0, 0, 50, 0, {0, 0, 0, 0, 0, 0}},
-      {"the sender's air is a loss, not a noise", 356400, 356400, 2, 0, 50, 0, {0, 2, 0, 0, 0, 2}},
+      {"ideal: nothing", 356400, 356400, 0, 0, 50, 0, {0, 0, 0, 0, 0, 0, 0}},
+      {"the sender's air is a loss, not a noise",
+       356400,
+       356400,
+       2,
+       0,
+       50,
+       0,
+       {0, 2, 0, 0, 0, 0, 2}},
       // Receiver under 3 dB of air: Tsky = 138.85 K.
       {"the receiver's air is a loss and a noise",
        356400,
@@ -152,7 +205,7 @@ TEST(PathDegradation, EveryTermSeparatelyAndTheTotal) {
        10 * std::log10(2.0),
        50,
        0,
-       {0, 0, 3.0103, 5.5431, 0, 8.5534}},
+       {0, 0, 3.0103, 5.5431, 0, 0, 8.5534}},
       // 100 K of Moon dimmed to 50 K above a 138.85 K sky and 50 K receiver.
       {"the Moon's noise on top of the sky's",
        406700,
@@ -161,7 +214,7 @@ TEST(PathDegradation, EveryTermSeparatelyAndTheTotal) {
        10 * std::log10(2.0),
        50,
        100,
-       {2.2935, 0, 3.0103, 5.5431, 1.0201, 11.8669}},
+       {2.2935, 0, 3.0103, 5.5431, 1.0201, 0, 11.8669}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -332,10 +332,19 @@ TEST(TrackRows, TermsComeFromTheRightStation) {
     const double disk = 2 * std::asin(1737.4 / r.dx.range_km) / kDeg;
     const double moon_k = MoonBrightnessK(24.048e9, r.moon_phase) * MainBeamEfficiency(0.45) *
                           BeamFillingFactor(24.048e9, 10.0, disk);
-    const Degradation want =
-        PathDegradation(r.home.range_km, r.dx.range_km, a_home, a_dx, 150.0, moon_k);
+    // The Sun in the receiver's (DX's) pattern, through DX's air toward it.
+    const double sun_k =
+        r.dx_sun.elevation_refracted_deg <= 0
+            ? 0.0
+            : SunInBeamK(QuietSunBrightnessK(24.048e9), 24.048e9, 10.0, 0.45,
+                         SeparationDeg(r.dx_sun, r.dx),
+                         DiskDiameterDeg(kSunRadiusKm, r.dx_sun.range_km)) *
+                  std::pow(10.0, -0.05 / std::sin(r.dx_sun.elevation_refracted_deg * kDeg));
+    const Degradation want = PathDegradation(r.home.range_km, r.dx.range_km, a_home, a_dx,
+                                             SkyTemperatureK(a_dx), 150.0, moon_k, sun_k);
     EXPECT_NEAR(r.home_dx.sky_noise_db, want.sky_noise_db, 1e-9);
     EXPECT_NEAR(r.home_dx.moon_noise_db, want.moon_noise_db, 1e-9);
+    EXPECT_NEAR(r.home_dx.sun_noise_db, want.sun_noise_db, 1e-9);
     EXPECT_NEAR(r.home_dx.total_db, want.total_db, 1e-9);
   }
   EXPECT_GT(both_up, 10);

@@ -4,6 +4,7 @@
 // the JSON.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -152,11 +153,12 @@ TEST(TrackColumns, TheCsvAndTheJsonShowTheSameMinutes) {
   EXPECT_EQ(lines[0],
             "utc,home_az,home_el,dx_az,dx_el,mutual,doppler_self_hz,doppler_home_dx_hz,delay_s,"
             "libration_hz,distance_db,attenuation_home_db,attenuation_dx_db,sky_noise_db,"
-            "moon_noise_db,total_db,best,atmosphere");
+            "moon_noise_db,sun_noise_db,total_db,sun_moon_home_deg,sun_moon_dx_deg,best,"
+            "atmosphere");
   const std::size_t best = planned.best_rows[0];
   for (std::size_t i = 0; i < 60; ++i) {
     const std::string& line = lines[i + 1];
-    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 17) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 20) << line;
     EXPECT_TRUE(line.ends_with(i == best ? ",yes,cosecant" : ",no,cosecant")) << line;
   }
   EXPECT_EQ(lines[1].substr(0, 21), "2026-12-07T12:00:00Z,");
@@ -165,7 +167,9 @@ TEST(TrackColumns, TheCsvAndTheJsonShowTheSameMinutes) {
   ASSERT_EQ(json["rows"].size(), 60u);
   EXPECT_EQ(json["windows"][0]["best"], json["rows"][best]["utc"]);
   // The window's total, rounded for the eye, is the JSON's.
-  const TrackColumn& total = TrackColumns()[TableColumnCount() - 1];
+  const TrackColumn& total = *std::find_if(
+      TrackColumns().begin(), TrackColumns().end(),
+      [](const TrackColumn& c) { return c.csv != nullptr && std::string(c.csv) == "total_db"; });
   EXPECT_EQ(CellText(total, planned.track.rows[best], planned.frequency_hz), [&] {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f",

@@ -736,7 +736,10 @@ class ReportTest : public QObject {
     }
     const QJsonObject terms = row.value("dgrd_db").toObject().value("home_dx").toObject();
     QCOMPARE(terms.keys(), QStringList({"attenuation_rx", "attenuation_tx", "distance",
-                                        "moon_noise", "sky_noise", "total"}));
+                                        "moon_noise", "sky_noise", "sun_noise", "total"}));
+    // The Sun from each station, and its separation from the Moon.
+    const QJsonObject sun = row.value("home").toObject().value("sun").toObject();
+    QCOMPARE(sun.keys(), QStringList({"az", "el", "moon_sep_deg"}));
     // Both stations see the Moon through this hour: one window, open at
     // both ends of the span.
     const QJsonArray windows = track.value("windows").toArray();

@@ -10,7 +10,10 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <cstdio>
-#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "safe_write.h"
 
 namespace {
 
@@ -32,30 +35,32 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillmere-render-icon: cannot read the icon %s\n", argv[1]);
     return 1;
   }
-  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out << "// Written by quillmere-render-icon from the program's SVG icon.\n"
-         "#include \"program_icon_pixels.h\"\n\nnamespace quillmere {\nnamespace {\n";
+  std::string out;
+  out +=
+      "// Written by quillmere-render-icon from the program's SVG icon.\n"
+      "#include \"program_icon_pixels.h\"\n\nnamespace quillmere {\nnamespace {\n";
   for (const int size : kSizes) {
     QImage image(size, size, QImage::Format_RGBA8888_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     svg.render(&painter);
     painter.end();
-    out << "alignas(4) const unsigned char kIcon" << size << "[] = {";
+    out += "alignas(4) const unsigned char kIcon" + std::to_string(size) + "[] = {";
     for (int y = 0; y < size; ++y) {
       const uchar* row = image.constScanLine(y);
-      out << "\n";
-      for (int i = 0; i < size * 4; ++i) out << int(row[i]) << ',';
+      out += '\n';
+      for (int i = 0; i < size * 4; ++i) out += std::to_string(int(row[i])) + ',';
     }
-    out << "};\n";
+    out += "};\n";
   }
-  out << "}  // namespace\n\nconst IconPixels kProgramIconPixels[] = {\n";
-  for (const int size : kSizes) out << "    {" << size << ", kIcon" << size << "},\n";
-  out << "};\nconst int kProgramIconPixelsCount = " << std::size(kSizes) << ";\n\n"
-      << "}  // namespace quillmere\n";
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "quillmere-render-icon: cannot write %s\n", argv[2]);
+  out += "}  // namespace\n\nconst IconPixels kProgramIconPixels[] = {\n";
+  for (const int size : kSizes)
+    out += "    {" + std::to_string(size) + ", kIcon" + std::to_string(size) + "},\n";
+  out += "};\nconst int kProgramIconPixelsCount = " + std::to_string(std::size(kSizes)) +
+         ";\n\n}  // namespace quillmere\n";
+  const quillmere::SaveOutcome saved = quillmere::ReplaceFileContents(argv[2], out);
+  if (!saved.ok()) {
+    std::fprintf(stderr, "quillmere-render-icon: %s\n", saved.message.c_str());
     return 1;
   }
   return 0;
