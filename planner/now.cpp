@@ -176,6 +176,57 @@ NowState ComputeNow(MoonTracker& tracker, const TrackRequest& request, double ut
   return now;
 }
 
+NowLines LinesOf(const NowState& now, int offset_s) {
+  const TrackRow& r = now.row;
+  NowLines lines;
+  const Civil utc = CivilOf(r.utc_s, 0), local = CivilOf(r.utc_s, offset_s);
+  char text[256];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d UTC   %02d:%02d:%02d local", utc.hour,
+                utc.minute, utc.second, local.hour, local.minute, local.second);
+  lines.time = text;
+  auto station = [&](const MoonSighting& moon, const MoonSighting& sun, double separation,
+                     bool usable) {
+    const char* why = usable                                ? ""
+                      : moon.elevation_refracted_deg <= 0.0 ? " (below the horizon)"
+                                                            : " (below the minimum)";
+    std::snprintf(text, sizeof text,
+                  "Moon az %.1f° el %.1f°%s   Sun az %.1f° el %.1f°   "
+                  "Sun–Moon %.1f°",
+                  moon.azimuth_deg, moon.elevation_refracted_deg, why, sun.azimuth_deg,
+                  sun.elevation_refracted_deg, separation);
+    return std::string(text);
+  };
+  lines.home = station(r.home, r.home_sun, r.home_sun_separation_deg, r.home_usable);
+  lines.dx = station(r.dx, r.dx_sun, r.dx_sun_separation_deg, r.dx_usable);
+  auto hz = [](double v) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%s%.0f Hz", v < 0 ? "−" : "+", std::fabs(v));
+    return std::string(t);
+  };
+  std::snprintf(text, sizeof text, "RX %.6f MHz (%s)   TX %.6f MHz (%s)", now.dial.rx_hz / 1e6,
+                hz(now.dial.rx_correction_hz).c_str(), now.dial.tx_hz / 1e6,
+                hz(now.dial.tx_correction_hz).c_str());
+  lines.dial = text;
+  if (r.home_dx_valid) {
+    const Degradation& d = r.home_dx;
+    std::snprintf(text, sizeof text,
+                  "Echo %.3f s   libration %.1f Hz   degradation %.2f dB: distance %.2f, air "
+                  "%.2f + %.2f, sky %.2f, Moon %.2f, Sun %.2f",
+                  r.delay_home_dx_s, r.libration_home_dx_hz, d.total_db, d.distance_db,
+                  d.attenuation_tx_db, d.attenuation_rx_db, d.sky_noise_db, d.moon_noise_db,
+                  d.sun_noise_db);
+    lines.path = text;
+  } else {
+    std::snprintf(text, sizeof text,
+                  "Echo %.3f s   libration %.1f Hz   Moon not up at both stations",
+                  r.delay_home_dx_s, r.libration_home_dx_hz);
+    lines.path = text;
+  }
+  lines.window = now.window_text;
+  lines.sun_marked = SunMarked(r);
+  return lines;
+}
+
 std::string NowJson(const NowState& now, const Stations& stations, int offset_s) {
   using nlohmann::json;
   const TrackRow& r = now.row;

@@ -79,6 +79,22 @@ NowState ComputeNow(MoonTracker& tracker, const TrackRequest& request, double ut
                     DopplerMode mode, const std::vector<MutualWindow>& windows,
                     double span_end_utc_s, int offset_s = 0);
 
+// The strip's lines, as it shows them (UTF-8):
+//   time     "13:16:05 UTC   14:16:05 local"
+//   home, dx "Moon az 200.8° el 13.3°   Sun az 201.6° el 5.5°   Sun–Moon 7.9°"
+//            (" (below the horizon)" or " (below the minimum)" after the
+//            Moon's elevation where the station cannot use it)
+//   dial     "RX 10368.101234 MHz (+1234 Hz)   TX 10368.098766 MHz (−1234 Hz)"
+//   path     "Echo 2.512 s   libration 12.3 Hz   degradation 16.72 dB: distance
+//            0.81, air 0.30 + 0.52, sky 0.41, Moon 0.10, Sun 0.02" (the
+//            Home->DX path; "Moon not up at both stations" without one)
+//   window   WindowStateText
+struct NowLines {
+  std::string time, home, dx, dial, path, window;
+  bool sun_marked = false;  // the Sun costs more than kSunMarkDb now
+};
+NowLines LinesOf(const NowState& now, int offset_s);
+
 // The state as one JSON object (quillmere-report --now), `offset_s` the
 // local time's offset from UTC.
 std::string NowJson(const NowState& now, const Stations& stations, int offset_s);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "planner_model.h"
@@ -140,6 +141,15 @@ TEST(Now, IsThePlannersRowAtThatSecond) {
   EXPECT_NEAR(json["dgrd_db"]["home_dx"]["sun_noise"].get<double>(), minute.home_dx.sun_noise_db,
               5e-4);
   EXPECT_EQ(json["window"], now.window_text);
+  // The strip's lines: the time in both clocks, the dial with its signs.
+  const NowLines lines = LinesOf(now, -5 * 3600);
+  EXPECT_EQ(lines.time, "13:16:00 UTC   08:16:00 local");
+  char dial[128];
+  std::snprintf(dial, sizeof dial, "RX %.6f MHz (%s%.0f Hz)", now.dial.rx_hz / 1e6,
+                now.doppler.home_dx_hz < 0 ? "\u2212" : "+", std::fabs(now.doppler.home_dx_hz));
+  EXPECT_TRUE(lines.dial.starts_with(dial)) << lines.dial;
+  EXPECT_TRUE(lines.home.starts_with("Moon az ")) << lines.home;
+  EXPECT_NE(lines.path.find("degradation"), std::string::npos) << lines.path;
 }
 
 }  // namespace

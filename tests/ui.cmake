@@ -29,6 +29,9 @@ if(TARGET quillmere_ui)
     quillmere_add_qtest(ui_${t}_test
       SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_${t}_test.cpp LIBS quillmere_ui)
   endforeach()
+  # now: the "Now" strip and its compact window, over the planner's model.
+  quillmere_add_qtest(ui_now_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_now_test.cpp LIBS quillmere_ui quillmere_planner_model)
   # The views library as the program loads it: this test links the main
   # window alone, as the program does, and puts libraries in the views
   # library's place that must be refused.
