@@ -441,7 +441,11 @@ void PlannerCharts::ReplaceVertical(QLineSeries* line, std::optional<double> utc
   const bool elevation = line == el_now_ || line == el_marked_;
   const double low = elevation ? kChartFloorDeg : dg_low_;
   const double high = elevation ? kChartTopDeg : dg_high_;
-  if (!utc_s) {
+  // A moment outside the span is not drawn: the plot shows the span alone.
+  const bool inside = planned_ && !planned_->track.rows.empty() && utc_s &&
+                      *utc_s >= planned_->track.rows.front().utc_s &&
+                      *utc_s <= planned_->track.rows.back().utc_s;
+  if (!inside) {
     if (line->count() > 0) line->clear();
     return;
   }
