@@ -390,8 +390,8 @@ void PlannerCharts::Redraw(int columns) {
     }
   }
   const int rows_of_labels =
-      std::max(2, static_cast<int>(dg_chart_->plotArea().height()) / kValueLabelPx);
-  const double step = NiceStep(high - low, std::clamp(rows_of_labels, 2, 8));
+      std::max(3, static_cast<int>(dg_chart_->plotArea().height()) / kValueLabelPx);
+  const double step = NiceStep(high - low, std::clamp(rows_of_labels, 3, 8));
   dg_low_ = std::floor(low / step) * step;
   dg_high_ = std::ceil(high / step) * step;
   dg_axis_->setRange(dg_low_, dg_high_);
