@@ -1,18 +1,20 @@
 // The Moon planner for a fortnight at one-minute steps (20 160 rows for both
 // stations): the whole computation with the ray-traced or the window's air,
 // and the charts redrawn: the series
-// thinned and replaced, and the whole window painted after it (Qt's
-// offscreen platform).
+// thinned and replaced, the two charts painted, the Now line moved with the
+// clock, and the whole window painted after it (Qt's offscreen platform).
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QChartView>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <filesystem>
 #include <memory>
 
 #include "default_data.h"
+#include "planner_charts.h"
 #include "planner_window.h"
 #include "tform1.h"
 #include "widget_display.h"
@@ -23,6 +25,7 @@ constexpr double k2026Dec7 = 1796601600.0;
 
 std::unique_ptr<quillmere::TForm1> g_form;
 std::unique_ptr<quillmere::PlannerWindow> g_planner;
+double g_now = k2026Dec7 + 3600;  // the planner's clock, s
 
 class Quiet final : public quillmere::Messages {
  public:
@@ -42,7 +45,7 @@ void Prepare() {
                           std::filesystem::path(QUILLMERE_BENCH_DATA) / "typical.dat", g_quiet);
   quillmere::PlannerWindow::Host host;
   host.state = [] { return g_form->State(); };
-  host.now_utc_s = [] { return k2026Dec7 + 3600; };
+  host.now_utc_s = [] { return g_now; };
   g_planner = std::make_unique<quillmere::PlannerWindow>(
       nullptr, std::filesystem::temp_directory_path() / "quillmere-bench-stations.ini",
       std::move(host));
@@ -80,6 +83,37 @@ void BM_PlannerChartSeries(benchmark::State& state) {
   state.counters["rows"] = g_planner->RowCount();
 }
 BENCHMARK(BM_PlannerChartSeries)->Unit(benchmark::kMillisecond);
+
+// The fortnight's charts redrawn and painted, the two chart views alone:
+// what a resize or a new span costs the charts. Target: one frame, 16 ms.
+void BM_PlannerChartsRedrawAndPaint(benchmark::State& state) {
+  Prepare();
+  QWidget* views[] = {g_planner->Charts().ElevationView(), g_planner->Charts().DegradationView()};
+  for (auto _ : state) {
+    g_planner->RedrawCharts(800);
+    for (QWidget* view : views) {
+      const QPixmap shot = view->grab();
+      benchmark::DoNotOptimize(shot.cacheKey());
+    }
+  }
+}
+BENCHMARK(BM_PlannerChartsRedrawAndPaint)->Unit(benchmark::kMillisecond);
+
+// The clock's tick over the fortnight: the Now line moved a second and the
+// charts painted again; the series stay as they are.
+void BM_PlannerNowTick(benchmark::State& state) {
+  Prepare();
+  QWidget* views[] = {g_planner->Charts().ElevationView(), g_planner->Charts().DegradationView()};
+  for (auto _ : state) {
+    g_now += 1;
+    g_planner->NowTick();
+    for (QWidget* view : views) {
+      const QPixmap shot = view->grab();
+      benchmark::DoNotOptimize(shot.cacheKey());
+    }
+  }
+}
+BENCHMARK(BM_PlannerNowTick)->Unit(benchmark::kMillisecond);
 
 // The series and the paint of the whole window that shows them.
 void BM_PlannerRedrawAndPaint(benchmark::State& state) {

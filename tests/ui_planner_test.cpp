@@ -1,24 +1,38 @@
 // The Moon planner: opened from the tab strip and by F2, its stations kept
 // in QuillmereStations.ini, the span's table with the best minutes marked
 // and its CSV, the charts' thinning, and Follow the Moon driving the main
-// window on an injected clock.
+// window on an injected clock; the charts: their colours, round ticks in UTC
+// or local time, the line of the present moment moving with the clock, a
+// click and the go-to buttons selecting rows, a span from now rolling on.
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QRegularExpression>
+#include <QScatterSeries>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "chart_decimation.h"
 #include "default_data.h"
+#include "planner_charts.h"
 #include "planner_window.h"
 #include "radio_group.h"
 #include "tform1.h"
@@ -48,6 +62,43 @@ int FirstRowWithHomeAt(const PlannerWindow& planner, double low, double high) {
   return -1;
 }
 
+// The time zone of the local time for one test, as the TZ variable gives
+// it, and the one before it back afterwards.
+class ZoneFor {
+ public:
+  explicit ZoneFor(const char* zone)
+      : before_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+  }
+  ~ZoneFor() {
+    if (had_) {
+      qputenv("TZ", before_);
+    } else {
+      qunsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  QByteArray before_;
+  bool had_;
+};
+
+// What a series is drawn with: its colour and its line's style.
+struct Look {
+  QColor colour;
+  Qt::PenStyle style;
+  qreal width;
+};
+Look LookOf(QAbstractSeries* s) {
+  if (auto* scatter = qobject_cast<QScatterSeries*>(s)) return {scatter->color(), Qt::NoPen, 0};
+  if (auto* line = qobject_cast<QLineSeries*>(s))
+    return {line->pen().color(), line->pen().style(), line->pen().widthF()};
+  if (auto* area = qobject_cast<QAreaSeries*>(s)) return {area->color(), Qt::NoPen, 0};
+  return {};
+}
+
 class SilentMessages final : public quillmere::Messages {
  public:
   void Information(std::string_view) override {}
@@ -63,6 +114,7 @@ class PlannerTest : public QObject {
 
  private slots:
   void init() {
+    now_ = kNoon;
     folder_ = std::make_unique<QTemporaryDir>();
     QVERIFY(folder_->isValid());
     QVERIFY(QDir::setCurrent(folder_->path()));
@@ -406,6 +458,303 @@ class PlannerTest : public QObject {
     QCOMPARE(points[1], QPointF(2, 3));
   }
 
+  // --- The charts ---
+
+  // Each quantity has a colour of its own in its chart; Home and DX of one
+  // quantity share it, Home solid and DX dashed; the total is bold.
+  void eachQuantityHasItsOwnColour_data() {
+    QTest::addColumn<bool>("degradation");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("dx");
+    QTest::newRow("elevation") << false << QStringLiteral("Home") << QStringLiteral("DX");
+    QTest::newRow("degradation") << true << QStringLiteral("Attenuation Home")
+                                 << QStringLiteral("Attenuation DX");
+  }
+  void eachQuantityHasItsOwnColour() {
+    QFETCH(bool, degradation);
+    QFETCH(QString, home);
+    QFETCH(QString, dx);
+    PlannerWindow planner(nullptr, File(), Host());
+    Shown(planner);
+    planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    QChart* chart =
+        (degradation ? planner.Charts().DegradationView() : planner.Charts().ElevationView())
+            ->chart();
+    std::map<QString, Look> looks;
+    for (QLegendMarker* marker : chart->legend()->markers())
+      if (marker->isVisible()) looks[marker->series()->name()] = LookOf(marker->series());
+    QVERIFY(looks.size() >= 4);
+    QCOMPARE(looks[home].colour, looks[dx].colour);
+    QCOMPARE(looks[home].style, Qt::SolidLine);
+    QCOMPARE(looks[dx].style, Qt::DashLine);
+    for (const auto& [a, look_a] : looks) {
+      for (const auto& [b, look_b] : looks) {
+        if (a < b && !(QStringList{home, dx}.contains(a) && QStringList{home, dx}.contains(b)))
+          QVERIFY2(look_a.colour.rgb() != look_b.colour.rgb(), qPrintable(a + " and " + b));
+      }
+    }
+    if (degradation) {
+      for (const auto& [name, look] : looks)
+        if (name != "Total") QVERIFY2(looks["Total"].width > look.width, qPrintable(name));
+    }
+  }
+
+  void valueAxesStepOneTwoFive_data() {
+    QTest::addColumn<double>("span");
+    QTest::addColumn<int>("most");
+    QTest::addColumn<double>("step");
+    QTest::newRow("the elevation's 100 degrees") << 100.0 << 6 << 20.0;
+    QTest::newRow("17.3 dB in 8 steps") << 17.3 << 8 << 5.0;
+    QTest::newRow("3.2 dB in 8 steps") << 3.2 << 8 << 0.5;
+    QTest::newRow("exactly 4 of 10") << 40.0 << 4 << 10.0;
+    QTest::newRow("a fifth of a dB") << 1.0 << 5 << 0.2;
+  }
+  void valueAxesStepOneTwoFive() {
+    QFETCH(double, span);
+    QFETCH(int, most);
+    QFETCH(double, step);
+    QCOMPARE(quillmere::NiceStep(span, most), step);
+  }
+
+  // The time axis ticks on round hours (or days) of UTC or of the local
+  // time, each labelled with its date.
+  void theTimeAxisTicksOnRoundHours_data() {
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("hours");
+    QTest::addColumn<int>("most");
+    QTest::addColumn<QByteArray>("zone");  // empty: UTC
+    QTest::addColumn<QStringList>("labels");
+    const double dec7 = kNoon - 12 * 3600;
+    QTest::newRow("a day every 6 h")
+        << dec7 << 24.0 << 5 << QByteArray()
+        << QStringList{"07 Dec 00:00", "07 Dec 06:00", "07 Dec 12:00", "07 Dec 18:00"};
+    QTest::newRow("from an odd minute, every 2 h")
+        << dec7 + 13 * 60 << 8.0 << 5 << QByteArray()
+        << QStringList{"07 Dec 02:00", "07 Dec 04:00", "07 Dec 06:00", "07 Dec 08:00"};
+    QTest::newRow("a fortnight every 2 days")
+        << dec7 << 14 * 24.0 << 10 << QByteArray()
+        << QStringList{"07 Dec", "09 Dec", "11 Dec", "13 Dec", "15 Dec", "17 Dec", "19 Dec"};
+    QTest::newRow("a day every 6 h of India's time, UTC+05:30")
+        << dec7 << 24.0 << 5 << QByteArray("Asia/Kolkata")
+        << QStringList{"07 Dec 06:00", "07 Dec 12:00", "07 Dec 18:00", "08 Dec 00:00"};
+    QTest::newRow("Sydney's summer time, UTC+11")
+        << dec7 << 12.0 << 5 << QByteArray("Australia/Sydney")
+        << QStringList{"07 Dec 12:00", "07 Dec 15:00", "07 Dec 18:00", "07 Dec 21:00"};
+  }
+  void theTimeAxisTicksOnRoundHours() {
+    QFETCH(double, from);
+    QFETCH(double, hours);
+    QFETCH(int, most);
+    QFETCH(QByteArray, zone);
+    QFETCH(QStringList, labels);
+    // UTC whatever the local time is.
+    ZoneFor in(zone.isEmpty() ? "Europe/Paris" : zone.constData());
+    QStringList got;
+    for (const quillmere::TimeTick& tick :
+         quillmere::TimeTicks(from, from + hours * 3600 - 60, most, !zone.isEmpty())) {
+      QCOMPARE(std::fmod(tick.utc_s, 1800.0), 0.0);
+      got << tick.label;
+    }
+    QCOMPARE(got, labels);
+  }
+
+  // "Local time" relabels the axes and the read-out; off, UTC again.
+  void localTimeRelabelsTheChartsAndTheReadOut() {
+    ZoneFor in("Asia/Kolkata");
+    PlannerWindow planner(nullptr, File(), Host());
+    Shown(planner);
+    planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    quillmere::PlannerCharts& charts = planner.Charts();
+    QCOMPARE(charts.TimeTitle(), QStringLiteral("UTC"));
+    QCOMPARE(charts.TimeLabels().value(0), QStringLiteral("07 Dec 00:00"));
+    QVERIFY(charts.ReadOutAt(kNoon).startsWith("07 Dec 12:00 UTC \u2014 Moon "));
+    Labelled<QCheckBox>(planner, "Charts in local time")->click();
+    QCOMPARE(charts.TimeTitle(), QStringLiteral("Local time (IST, UTC+05:30)"));
+    // A step of at most 6 hours from 05:30 local time.
+    QCOMPARE(charts.TimeLabels().value(0), QStringLiteral("07 Dec 06:00"));
+    QVERIFY2(charts.ReadOutAt(kNoon).startsWith("07 Dec 17:30 IST \u2014 Moon "),
+             qPrintable(charts.ReadOutAt(kNoon)));
+    planner.SetLocalTime(false);
+    QCOMPARE(charts.TimeLabels().value(0), QStringLiteral("07 Dec 00:00"));
+  }
+
+  // The read-out of a minute in words, its figures those of the table.
+  void theReadOutSaysTheMinuteInWords_data() {
+    QTest::addColumn<bool>("up");
+    QTest::newRow("both see the Moon") << true;
+    QTest::newRow("the Moon down for one") << false;
+  }
+  void theReadOutSaysTheMinuteInWords() {
+    QFETCH(bool, up);
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    const QAbstractItemModel* t = planner.Table();
+    int row = 0;
+    while (row < t->rowCount() && t->index(row, 15).data().toString().isEmpty() == up) ++row;
+    QVERIFY(row < t->rowCount());
+    const QString text = planner.Charts().ReadOutAt(kNoon - 12 * 3600 + row * 60);
+    const QRegularExpression words(QStringLiteral(
+        "^07 Dec (\\d\\d:\\d\\d) UTC \u2014 Moon (-?\\d+\\.\\d)\u00b0 at Home, "
+        "(-?\\d+\\.\\d)\u00b0 "
+        "at DX \u2014 (Home\u2192DX (\\d+\\.\\d) dB|no Home\u2192DX echo: the Moon is down)$"));
+    const QRegularExpressionMatch m = words.match(text);
+    QVERIFY2(m.hasMatch(), qPrintable(text));
+    QCOMPARE(m.captured(1), t->index(row, 0).data().toString().mid(11, 5));
+    // One decimal against the table's two: within half the last digit.
+    const auto near = [&](int group, int column) {
+      return std::abs(m.captured(group).toDouble() - t->index(row, column).data().toDouble()) <=
+             0.0501;
+    };
+    QVERIFY2(near(2, 2) && near(3, 4), qPrintable(text));
+    QCOMPARE(m.captured(5).isEmpty(), !up);
+    if (up) QVERIFY2(near(5, 15), qPrintable(text));
+  }
+
+  // The pointer over a chart reads its minute out; a click selects that
+  // minute's row in the table and marks it on the charts.
+  void aClickOnAChartSelectsItsMinute_data() {
+    QTest::addColumn<bool>("degradation");
+    QTest::addColumn<int>("minute");
+    QTest::newRow("on the elevation") << false << 30;
+    QTest::newRow("on the degradation") << true << 95;
+  }
+  void aClickOnAChartSelectsItsMinute() {
+    QFETCH(bool, degradation);
+    QFETCH(int, minute);
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon, 120, 1);
+    Shown(planner);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    QChartView* view =
+        degradation ? planner.Charts().DegradationView() : planner.Charts().ElevationView();
+    QChart* chart = view->chart();
+    const double t = kNoon + minute * 60;
+    const QPointF x = chart->mapToPosition(QPointF(t, 0));
+    const QPoint at =
+        view->mapFromScene(chart->mapToScene(QPointF(x.x(), chart->plotArea().center().y())));
+    QTest::mouseMove(view->viewport(), at);
+    QTRY_COMPARE(planner.Charts().ReadOut()->text(), planner.Charts().ReadOutAt(t));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(planner.SelectedRow(), minute);
+    QCOMPARE(planner.Charts().MarkedMinute(), std::optional<double>(t));
+  }
+
+  // "Go to now" selects the present minute; "Go to best minute" the best
+  // minute of the window open now or next to open, the first when all are
+  // past, and pressed again the next window's.
+  void goToNowAndBestSelectTheirRows_data() {
+    QTest::addColumn<double>("hours");  // the clock, from the span's start
+    QTest::newRow("at the start") << 0.0;
+    QTest::newRow("at noon") << 12.0;
+    QTest::newRow("in the evening") << 19.25;
+    QTest::newRow("near the end") << 23.9;
+  }
+  void goToNowAndBestSelectTheirRows() {
+    QFETCH(double, hours);
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    now_ = kNoon - 12 * 3600 + hours * 3600;
+    planner.GoToNow();
+    const int now_row = int(std::lround(hours * 60));
+    QCOMPARE(planner.SelectedRow(), now_row);
+    QCOMPARE(Labelled<QTableView>(planner, "Table of minutes")->currentIndex().row(), now_row);
+    // The reference: the windows as the table's "mutual" column shows them.
+    const QList<int> best = planner.BestRows();
+    QVERIFY(!best.isEmpty());
+    const QAbstractItemModel* t = planner.Table();
+    const auto mutual = [&](int row) { return t->index(row, 5).data().toString() == "yes"; };
+    int window_start = now_row;
+    while (window_start > 0 && mutual(window_start) && mutual(window_start - 1)) --window_start;
+    int expected = best[0];
+    for (int row : best) {
+      if (row >= window_start && (row >= now_row || mutual(now_row))) {
+        expected = row;
+        break;
+      }
+    }
+    planner.GoToBestMinute();
+    QCOMPARE(planner.SelectedRow(), expected);
+    planner.GoToBestMinute();
+    QCOMPARE(planner.SelectedRow(), best[(best.indexOf(expected) + 1) % best.size()]);
+  }
+
+  void goToNowOutsideTheSpanSaysSo() {
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon, 60, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    now_ = kNoon + 3 * 3600;
+    planner.GoToNow();
+    QCOMPARE(planner.SelectedRow(), -1);
+    QCOMPARE(Labelled<QLabel>(planner, "Planner status")->text(),
+             QStringLiteral("Now is outside the span shown."));
+  }
+
+  // The line of the present moment follows the clock; the series are not
+  // drawn again for it.
+  void theNowLineMovesWithTheClock_data() {
+    QTest::addColumn<double>("later");
+    QTest::newRow("a second") << 1.0;
+    QTest::newRow("an hour and a half") << 5400.0;
+  }
+  void theNowLineMovesWithTheClock() {
+    QFETCH(double, later);
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(kNoon - 3600, 180, 1);
+    QVERIFY(planner.Calculate() == std::nullopt);
+    QLineSeries* now_line = planner.Charts().NowLine();
+    QCOMPARE(now_line->at(0).x(), kNoon);
+    QSignalSpy home(planner.Charts().HomeElevation(), &QXYSeries::pointsReplaced);
+    QSignalSpy total(planner.Charts().TermLine(5), &QXYSeries::pointsReplaced);
+    now_ = kNoon + later;
+    planner.NowTick();
+    QCOMPARE(now_line->at(0).x(), kNoon + later);
+    QCOMPARE(now_line->at(1).x(), kNoon + later);
+    QCOMPARE(home.count(), 0);
+    QCOMPARE(total.count(), 0);
+  }
+
+  // A span from now moves on with the clock; the table keeps its selected
+  // minute and the minute at its top.
+  void aSpanFromNowRollsOnKeepingTheSelection() {
+    PlannerWindow planner(nullptr, File(), Host());
+    planner.SetSpan(std::nullopt, 120, 1);
+    planner.resize(1280, 900);
+    planner.show();
+    QTRY_VERIFY_WITH_TIMEOUT(planner.RowCount() == 120 && !planner.Computing(), kWaitMs);
+    auto* table = Labelled<QTableView>(planner, "Table of minutes");
+    planner.SelectMinute(kNoon + 40 * 60);
+    table->scrollTo(planner.Table()->index(30, 0), QAbstractItemView::PositionAtTop);
+    QCOMPARE(table->rowAt(0), 30);
+    now_ = kNoon + 59;
+    planner.NowTick();
+    QVERIFY(!planner.Computing());
+    now_ = kNoon + 60;
+    planner.NowTick();
+    QTRY_VERIFY_WITH_TIMEOUT(!planner.Computing() && planner.Table()->index(0, 0).data() ==
+                                                         QStringLiteral("2026-12-07T12:01:00Z"),
+                             kWaitMs);
+    QCOMPARE(planner.SelectedRow(), 39);
+    QCOMPARE(table->rowAt(0), 29);
+  }
+
+  // A term's line stops where the Moon sets for a station and starts again
+  // where it rises: the stretches of figures.
+  void gapsSplitALineIntoStretches() {
+    const std::vector<bool> up = {false, true, true, false, true, false, false, true};
+    const auto runs = quillmere::Runs(up.size(), [&](std::size_t i) { return bool(up[i]); });
+    QCOMPARE(runs.size(), std::size_t(3));
+    QCOMPARE(runs[0].begin, std::size_t(1));
+    QCOMPARE(runs[0].end, std::size_t(3));
+    QCOMPARE(runs[1].begin, std::size_t(4));
+    QCOMPARE(runs[1].end, std::size_t(5));
+    QCOMPARE(runs[2].begin, std::size_t(7));
+    QCOMPARE(runs[2].end, std::size_t(8));
+  }
+
  private:
   // The first minute of a CSV text: the line after the comments and the
   // column names.
@@ -413,6 +762,12 @@ class PlannerTest : public QObject {
     QStringList lines = csv.split(u'\n');
     while (!lines.isEmpty() && lines[0].startsWith(u'#')) lines.removeFirst();
     return lines.value(1);
+  }
+  // The planner on the screen at its designed size, its charts laid out.
+  static void Shown(PlannerWindow& planner) {
+    planner.resize(1280, 900);
+    planner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&planner));
   }
   // The planner's control of that accessible name.
   template <class T>
@@ -435,11 +790,12 @@ class PlannerTest : public QObject {
   PlannerWindow::Host Host() {
     PlannerWindow::Host host;
     host.state = [this] { return form_->State(); };
-    host.now_utc_s = [] { return kNoon; };
+    host.now_utc_s = [this] { return now_; };
     return host;
   }
 
   SilentMessages messages_;
+  double now_ = kNoon;  // the planner's clock
   std::unique_ptr<QTemporaryDir> folder_;
   std::unique_ptr<TForm1> form_;
 };

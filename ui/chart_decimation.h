@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 namespace quillmere {
 
@@ -38,6 +39,29 @@ QList<QPointF> DecimateMinMax(std::size_t count, X x, Y y, int columns) {
     if (second != first) out.append(QPointF(x(second), y(second)));
   }
   return out;
+}
+
+// A stretch of indices [begin, end).
+struct IndexRun {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// The stretches of 0..count-1 where `in(i)` holds, in order: where a
+// series has figures, so that each is drawn as a line of its own and no
+// line joins the ends of a gap.
+template <class In>
+std::vector<IndexRun> Runs(std::size_t count, In in) {
+  std::vector<IndexRun> runs;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!in(i)) continue;
+    if (!runs.empty() && runs.back().end == i) {
+      runs.back().end = i + 1;
+    } else {
+      runs.push_back({i, i + 1});
+    }
+  }
+  return runs;
 }
 
 }  // namespace quillmere

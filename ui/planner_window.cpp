@@ -2,14 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QAction>
-#include <QAreaSeries>
 #include <QBrush>
-#include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -20,9 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -34,16 +29,15 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QValidator>
-#include <QValueAxis>
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <future>
 #include <string>
 
 #include "background_work.h"
-#include "chart_decimation.h"
 #include "maidenhead.h"
 #include "moon_follow.h"
+#include "planner_charts.h"
 #include "program_icon.h"
 #include "stations_store.h"
 #include "track_columns.h"
@@ -54,8 +48,8 @@ namespace quillmere {
 namespace {
 
 constexpr int kMinuteMs = 60 * 1000;
-// The lowest elevation the elevation chart shows, degrees.
-constexpr double kChartFloorDeg = -10.0;
+// The line of the present moment moves with the clock's seconds.
+constexpr int kNowTickMs = 1000;
 
 // The table of minutes over the computed track: 20 160 rows cost one model,
 // not a widget each.
@@ -205,17 +199,6 @@ void MarkLocation(QLineEdit* field) {
   field->setAccessibleDescription(reason);
 }
 
-QChart* NewChart(const QString& title) {
-  auto* chart = new QChart;
-  chart->setTitle(title);
-  chart->legend()->setAlignment(Qt::AlignBottom);
-  chart->setMargins(QMargins(4, 4, 4, 4));
-  // The series are replaced whole on every redraw; animating them would
-  // cost more than drawing them.
-  chart->setAnimationOptions(QChart::NoAnimation);
-  return chart;
-}
-
 // What one computation of the span needs, copied so that it can run on a
 // worker thread while the window goes on.
 struct TrackJob {
@@ -265,23 +248,9 @@ struct PlannerWindow::Impl {
   QTimer* follow_timer = nullptr;
   QTimer* settle = nullptr;
 
-  QChartView* elevation_view = nullptr;
-  QChartView* degradation_view = nullptr;
-  QLineSeries* home_el = nullptr;
-  QLineSeries* dx_el = nullptr;
-  QLineSeries* window_upper = nullptr;
-  QLineSeries* window_lower = nullptr;
-  QLineSeries* now_line = nullptr;
-  QScatterSeries* best_el = nullptr;
-  QDateTimeAxis* el_time = nullptr;
-  QValueAxis* el_axis = nullptr;
-  // Dots, not lines: a term has no value while the Moon is down for
-  // either station, and a line would join the ends of the gap.
-  std::array<QScatterSeries*, 6> terms{};
-  QScatterSeries* best_total = nullptr;
-  QDateTimeAxis* dg_time = nullptr;
-  QValueAxis* dg_axis = nullptr;
-  QChart* dg_chart = nullptr;
+  PlannerCharts* charts = nullptr;
+  QCheckBox* local_time = nullptr;
+  QTimer* now_timer = nullptr;
 
   TrackModel model;
   QTableView* table = nullptr;
@@ -303,6 +272,22 @@ struct PlannerWindow::Impl {
 
   // Puts a computed span in the table and the charts.
   void Show(TrackResult result);
+  // Selects a row of the table and marks its minute on the charts; brings
+  // it into view when `scroll`.
+  void SelectRow(int row, bool scroll);
+  // The moment of a row of the span shown, or nothing.
+  std::optional<double> RowUtc(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= shown.track.rows.size()) return std::nullopt;
+    return shown.track.rows[static_cast<std::size_t>(row)].utc_s;
+  }
+  // The row of exactly that moment, or -1.
+  int RowOf(double utc_s) const {
+    const int row = charts->RowNearest(utc_s);
+    const auto at = RowUtc(row);
+    return at && std::abs(*at - utc_s) < 0.5 ? row : -1;
+  }
+  // Whether the span starts at the present moment, and so moves with it.
+  bool FromNow() const { return !from_utc_s && from_choice->currentIndex() == 0; }
 
   TrackAtmosphere Atmosphere() const {
     return ray_traced->isChecked() ? TrackAtmosphere::kRayTraced : TrackAtmosphere::kCosecant;
@@ -438,79 +423,27 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->status->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   commands->addWidget(d_->status);
 
-  // Charts.
-  auto* el_chart = NewChart(QStringLiteral("Moon elevation"));
-  // An area series does not own its edges: they are its children here.
-  auto* windows = new QAreaSeries;
-  d_->window_upper = new QLineSeries(windows);
-  d_->window_lower = new QLineSeries(windows);
-  windows->setUpperSeries(d_->window_upper);
-  windows->setLowerSeries(d_->window_lower);
-  windows->setName(QStringLiteral("Mutual windows"));
-  windows->setColor(QColor(120, 200, 120, 90));
-  windows->setBorderColor(Qt::transparent);
-  d_->home_el = new QLineSeries;
-  d_->home_el->setName(QStringLiteral("Home"));
-  d_->dx_el = new QLineSeries;
-  d_->dx_el->setName(QStringLiteral("DX"));
-  d_->now_line = new QLineSeries;
-  d_->now_line->setName(QStringLiteral("Now"));
-  d_->now_line->setColor(Qt::red);
-  d_->best_el = new QScatterSeries;
-  d_->best_el->setName(QStringLiteral("Best minute"));
-  d_->best_el->setMarkerSize(9);
-  d_->best_el->setColor(QColor(230, 140, 0));
-  for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{windows, d_->home_el, d_->dx_el,
-                                                                    d_->now_line, d_->best_el}) {
-    el_chart->addSeries(s);
-  }
-  d_->el_time = new QDateTimeAxis;
-  d_->el_time->setFormat(QStringLiteral("dd HH:mm"));
-  d_->el_time->setTitleText(QStringLiteral("UTC"));
-  d_->el_axis = new QValueAxis;
-  d_->el_axis->setRange(kChartFloorDeg, 90);
-  d_->el_axis->setTickCount(6);  // every 20 degrees
-  d_->el_axis->setLabelFormat(QStringLiteral("%d"));
-  d_->el_axis->setTitleText(QStringLiteral("elevation \u00b0"));
-  el_chart->addAxis(d_->el_time, Qt::AlignBottom);
-  el_chart->addAxis(d_->el_axis, Qt::AlignLeft);
-  for (QAbstractSeries* s : el_chart->series()) {
-    s->attachAxis(d_->el_time);
-    s->attachAxis(d_->el_axis);
-  }
-  d_->elevation_view = new QChartView(el_chart);
-  d_->elevation_view->setAccessibleName(QStringLiteral("Chart of the Moon's elevation"));
-  d_->elevation_view->setMinimumHeight(220);
-
-  auto* dg_chart = NewChart(QStringLiteral("Home\u2192DX degradation, dB"));
-  d_->dg_chart = dg_chart;
-  const char* term_names[] = {"Distance",  "Attenuation Home", "Attenuation DX",
-                              "Sky noise", "Moon noise",       "Total"};
-  for (std::size_t i = 0; i < d_->terms.size(); ++i) {
-    d_->terms[i] = new QScatterSeries;
-    d_->terms[i]->setName(QString::fromLatin1(term_names[i]));
-    d_->terms[i]->setMarkerSize(i + 1 == d_->terms.size() ? 4 : 3);
-    d_->terms[i]->setBorderColor(Qt::transparent);
-    dg_chart->addSeries(d_->terms[i]);
-  }
-  d_->best_total = new QScatterSeries;
-  d_->best_total->setName(QStringLiteral("Best minute"));
-  d_->best_total->setMarkerSize(11);
-  d_->best_total->setColor(QColor(230, 140, 0));
-  dg_chart->addSeries(d_->best_total);
-  d_->dg_time = new QDateTimeAxis;
-  d_->dg_time->setFormat(QStringLiteral("dd HH:mm"));
-  d_->dg_axis = new QValueAxis;
-  d_->dg_axis->setTitleText(QStringLiteral("dB"));
-  dg_chart->addAxis(d_->dg_time, Qt::AlignBottom);
-  dg_chart->addAxis(d_->dg_axis, Qt::AlignLeft);
-  for (QAbstractSeries* s : dg_chart->series()) {
-    s->attachAxis(d_->dg_time);
-    s->attachAxis(d_->dg_axis);
-  }
-  d_->degradation_view = new QChartView(dg_chart);
-  d_->degradation_view->setAccessibleName(QStringLiteral("Chart of the degradation terms"));
-  d_->degradation_view->setMinimumHeight(200);
+  // Charts, and over them what moves about in them.
+  d_->charts = new PlannerCharts(this);
+  auto* go_now = new QPushButton(QStringLiteral("Go to no&w"));
+  go_now->setAccessibleName(QStringLiteral("Select the present minute in the table"));
+  auto* go_best = new QPushButton(QStringLiteral("Go to &best minute"));
+  go_best->setAccessibleName(
+      QStringLiteral("Select the best minute of the next mutual window in the table"));
+  go_best->setToolTip(
+      QStringLiteral("The best minute of the mutual window now open or next to "
+                     "open; pressed again, of the window after it"));
+  d_->local_time = new QCheckBox(QStringLiteral("Local &time"));
+  d_->local_time->setAccessibleName(QStringLiteral("Charts in local time"));
+  d_->local_time->setToolTip(
+      QStringLiteral("Label the charts' time axes and the read-out in "
+                     "this computer's local time instead of UTC"));
+  auto* chart_bar = new QHBoxLayout;
+  chart_bar->addWidget(go_now);
+  chart_bar->addWidget(go_best);
+  chart_bar->addWidget(d_->local_time);
+  chart_bar->addSpacing(8);
+  chart_bar->addWidget(d_->charts->ReadOut(), 1);
 
   d_->table = new QTableView;
   d_->table->setModel(&d_->model);
@@ -522,9 +455,14 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->table->setSelectionBehavior(QAbstractItemView::SelectRows);
 
   auto* right = new QSplitter(Qt::Vertical);
-  right->addWidget(d_->elevation_view);
-  right->addWidget(d_->degradation_view);
+  right->addWidget(d_->charts->ElevationView());
+  right->addWidget(d_->charts->DegradationView());
   right->addWidget(d_->table);
+  auto* right_pane = new QWidget;
+  auto* right_column = new QVBoxLayout(right_pane);
+  right_column->setContentsMargins(0, 0, 0, 0);
+  right_column->addLayout(chart_bar);
+  right_column->addWidget(right, 1);
 
   // The editor column scrolls where the screen is lower than it (768 rows
   // hold the charts but not every station field and the buttons below them).
@@ -540,7 +478,7 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
 
   auto* panes = new QHBoxLayout;
   panes->addWidget(left_scroll, 0);
-  panes->addWidget(right, 1);
+  panes->addWidget(right_pane, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(commands);
   layout->addLayout(panes, 1);
@@ -554,6 +492,17 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   d_->follow_timer->setInterval(kMinuteMs);
   connect(d_->follow_timer, &QTimer::timeout, this, &PlannerWindow::FollowTick);
   connect(d_->follow, &QCheckBox::toggled, this, &PlannerWindow::SetFollowing);
+  d_->now_timer = new QTimer(this);
+  d_->now_timer->setInterval(kNowTickMs);
+  connect(d_->now_timer, &QTimer::timeout, this, &PlannerWindow::NowTick);
+  connect(go_now, &QPushButton::clicked, this, &PlannerWindow::GoToNow);
+  connect(go_best, &QPushButton::clicked, this, &PlannerWindow::GoToBestMinute);
+  connect(d_->local_time, &QCheckBox::toggled, this, &PlannerWindow::SetLocalTime);
+  connect(d_->charts, &PlannerCharts::MinuteClicked, this,
+          [this](double utc_s) { d_->SelectRow(d_->RowOf(utc_s), true); });
+  connect(
+      d_->table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+      [this](const QModelIndex& current) { d_->charts->MarkMinute(d_->RowUtc(current.row())); });
   connect(save, &QPushButton::clicked, this, [this] {
     const auto error = SaveStations();
     d_->status->setText(error ? *error : QStringLiteral("Stations saved."));
@@ -652,15 +601,29 @@ std::optional<QString> PlannerWindow::SaveStations() {
 }
 
 void PlannerWindow::Impl::Show(TrackResult result) {
+  // The table keeps the minute it had selected and the minute at its top,
+  // where the new span has them: a span that rolls forward with the clock,
+  // or one computed again for new weather, stays where the operator left it.
+  const QModelIndex current = table->selectionModel()->currentIndex();
+  const std::optional<double> selected = table->selectionModel()->isRowSelected(current.row(), {})
+                                             ? RowUtc(current.row())
+                                             : std::nullopt;
+  const std::optional<double> top = RowUtc(table->rowAt(0));
   shown = std::move(result.planned);
   if (shown.air) {
     air = shown.air;
     air_key = std::move(result.air_key);
   }
   model.Reset(&shown);
-  dg_chart->setTitle(QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
-                         .arg(QString::fromUtf8(AtmosphereLabel(shown.request.atmosphere))));
-  self->RedrawCharts(std::max(200, elevation_view->width()));
+  charts->Show(&shown, QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
+                           .arg(QString::fromUtf8(AtmosphereLabel(shown.request.atmosphere))));
+  charts->SetNow(host.now_utc_s());
+  self->RedrawCharts(std::max(200, charts->ElevationView()->width()));
+  if (top) {
+    if (const int row = RowOf(*top); row >= 0)
+      table->scrollTo(model.index(row, 0), QAbstractItemView::PositionAtTop);
+  }
+  SelectRow(selected ? RowOf(*selected) : -1, false);
   const auto count = [](std::size_t n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
   };
@@ -718,59 +681,83 @@ QString PlannerWindow::AtmosphereText() const {
 }
 
 void PlannerWindow::RedrawCharts(int columns) {
+  d_->charts->Redraw(columns);
+}
+
+void PlannerWindow::Impl::SelectRow(int row, bool scroll) {
+  if (row < 0) {
+    table->clearSelection();
+    charts->MarkMinute(std::nullopt);
+    return;
+  }
+  const QModelIndex index = model.index(row, 0);
+  table->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  charts->MarkMinute(RowUtc(row));
+  if (scroll) table->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+int PlannerWindow::SelectedRow() const {
+  const QModelIndex current = d_->table->selectionModel()->currentIndex();
+  return d_->table->selectionModel()->isRowSelected(current.row(), {}) ? current.row() : -1;
+}
+
+void PlannerWindow::SelectMinute(double utc_s) {
+  d_->SelectRow(d_->RowOf(utc_s), true);
+}
+
+void PlannerWindow::GoToNow() {
+  const double now = d_->host.now_utc_s();
   const std::vector<TrackRow>& rows = d_->shown.track.rows;
-  const auto ms = [&](std::size_t i) { return rows[i].utc_s * 1000.0; };
-  d_->home_el->replace(DecimateMinMax(
-      rows.size(), ms, [&](std::size_t i) { return rows[i].home.elevation_refracted_deg; },
-      columns));
-  d_->dx_el->replace(DecimateMinMax(
-      rows.size(), ms, [&](std::size_t i) { return rows[i].dx.elevation_refracted_deg; }, columns));
+  // Half a step either side of the span still reads as its nearest minute.
+  const double half_step = d_->shown.request.step_minutes * 30.0;
+  if (rows.empty() || now < rows.front().utc_s - half_step || now > rows.back().utc_s + half_step) {
+    d_->status->setText(QStringLiteral("Now is outside the span shown."));
+    return;
+  }
+  d_->SelectRow(d_->charts->RowNearest(now), true);
+}
 
-  QList<QPointF> upper, lower, best_el, best_total;
-  for (const MutualWindow& w : d_->shown.track.windows) {
-    upper << QPointF(w.start_utc_s * 1000, kChartFloorDeg) << QPointF(w.start_utc_s * 1000, 90)
-          << QPointF(w.end_utc_s * 1000, 90) << QPointF(w.end_utc_s * 1000, kChartFloorDeg);
+void PlannerWindow::GoToBestMinute() {
+  const std::vector<std::size_t>& best = d_->shown.best_rows;
+  const std::vector<MutualWindow>& windows = d_->shown.track.windows;
+  if (best.empty() || best.size() != windows.size()) {
+    d_->status->setText(QStringLiteral("No mutual window in the span shown."));
+    return;
   }
-  for (const std::size_t row : d_->shown.best_rows) {
-    const TrackRow& r = rows[row];
-    best_el << QPointF(r.utc_s * 1000,
-                       std::min(r.home.elevation_refracted_deg, r.dx.elevation_refracted_deg));
-    best_total << QPointF(r.utc_s * 1000, r.home_dx.total_db);
+  // The window open now or the next to open (the first when all are past);
+  // from a best minute already selected, the window after it.
+  std::size_t next = 0;
+  const auto selected = std::find(best.begin(), best.end(), SelectedRow());
+  if (SelectedRow() >= 0 && selected != best.end()) {
+    next = (static_cast<std::size_t>(selected - best.begin()) + 1) % best.size();
+  } else {
+    const double now = d_->host.now_utc_s();
+    while (next < windows.size() && windows[next].end_utc_s < now) ++next;
+    if (next == windows.size()) next = 0;
   }
-  if (!rows.empty()) {
-    lower << QPointF(ms(0), kChartFloorDeg) << QPointF(ms(rows.size() - 1), kChartFloorDeg);
-  }
-  d_->window_upper->replace(upper);
-  d_->window_lower->replace(lower);
-  d_->best_el->replace(best_el);
-  d_->best_total->replace(best_total);
-  const double now_ms = d_->host.now_utc_s() * 1000;
-  d_->now_line->replace({QPointF(now_ms, kChartFloorDeg), QPointF(now_ms, 90)});
+  d_->SelectRow(static_cast<int>(best[next]), true);
+}
 
-  double low = 0, high = 1;
-  for (std::size_t t = 0; t < d_->terms.size(); ++t) {
-    const auto term = [&](std::size_t i) {
-      const TrackRow& r = rows[i];
-      if (!r.home_dx_valid) return std::nan("");
-      const Degradation& g = r.home_dx;
-      const double v[] = {g.distance_db,  g.attenuation_tx_db, g.attenuation_rx_db,
-                          g.sky_noise_db, g.moon_noise_db,     g.total_db};
-      return v[t];
-    };
-    const QList<QPointF> points = DecimateMinMax(rows.size(), ms, term, columns);
-    for (const QPointF& p : points) {
-      low = std::min(low, p.y());
-      high = std::max(high, p.y());
-    }
-    d_->terms[t]->replace(points);
+void PlannerWindow::SetLocalTime(bool on) {
+  if (d_->local_time->isChecked() != on) {
+    d_->local_time->setChecked(on);  // comes back here through toggled
+    return;
   }
-  if (!rows.empty()) {
-    const QDateTime first = QDateTime::fromMSecsSinceEpoch(qint64(ms(0)), Qt::UTC);
-    const QDateTime last = QDateTime::fromMSecsSinceEpoch(qint64(ms(rows.size() - 1)), Qt::UTC);
-    d_->el_time->setRange(first, last);
-    d_->dg_time->setRange(first, last);
-  }
-  d_->dg_axis->setRange(std::floor(low), std::ceil(high));
+  d_->charts->SetLocalTime(on);
+}
+
+PlannerCharts& PlannerWindow::Charts() const {
+  return *d_->charts;
+}
+
+void PlannerWindow::NowTick() {
+  const double now = d_->host.now_utc_s();
+  d_->charts->SetNow(now);
+  // A span from now rolls forward with the clock, a minute at a time.
+  if (isVisible() && d_->FromNow() && !d_->shown.track.rows.empty() && !Computing() &&
+      now - d_->shown.request.start_utc_s >= 60)
+    CalculateInBackground();
 }
 
 QString PlannerWindow::Csv() const {
@@ -845,6 +832,7 @@ void PlannerWindow::keyPressEvent(QKeyEvent* event) {
 
 void PlannerWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  d_->now_timer->start();
   // The charts are filled as the window opens, and again when it comes back
   // after the stations or the weather changed while it was hidden.
   if (d_->shown.track.rows.empty() ||
@@ -852,9 +840,15 @@ void PlannerWindow::showEvent(QShowEvent* event) {
     CalculateInBackground();
 }
 
+void PlannerWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  d_->now_timer->stop();
+}
+
 void PlannerWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (!d_->shown.track.rows.empty()) RedrawCharts(std::max(200, d_->elevation_view->width()));
+  if (!d_->shown.track.rows.empty())
+    RedrawCharts(std::max(200, d_->charts->ElevationView()->width()));
 }
 
 }  // namespace quillmere

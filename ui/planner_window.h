@@ -20,6 +20,8 @@ class QTimer;
 
 namespace quillmere {
 
+class PlannerCharts;
+
 class PlannerWindow : public QWidget {
   Q_OBJECT
 
@@ -65,6 +67,24 @@ class PlannerWindow : public QWidget {
   // Redraws both charts from the computed rows for a plot `columns` pixels
   // wide.
   void RedrawCharts(int columns);
+  // The charts, to look at what they show.
+  PlannerCharts& Charts() const;
+
+  // The row the table has selected (its minute marked on the charts), or -1.
+  int SelectedRow() const;
+  // Selects and shows the row of that minute, as a click on a chart does.
+  void SelectMinute(double utc_s);
+  // Selects and shows the present minute, or says that the span does not
+  // hold it.
+  void GoToNow();
+  // Selects and shows the best minute of the mutual window open now or next
+  // to open; from a best minute selected, of the window after it.
+  void GoToBestMinute();
+  // Labels the charts' time and their read-out in local time, or UTC.
+  void SetLocalTime(bool on);
+  // The clock's tick: the line of the present moment moves, and a span from
+  // now rolls forward once the clock has passed its first minute.
+  void NowTick();
 
   // Follow the Moon.
   void SetFollowing(bool on);
@@ -89,6 +109,7 @@ class PlannerWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   struct Impl;
