@@ -100,6 +100,40 @@ TEST(Sun, PlaceAndSeparationFromTheMoonAgreeWithAnIndependentEphemeris) {
   }
 }
 
+// The Sun's cost through a pass: marked at the partial eclipse of 29 March
+// 2025 (the Moon on the Sun for both stations), small 8 degrees away, for
+// 3 m dishes at 10.368 GHz with 50 K receivers.
+TEST(Sun, CostsMoreThanHalfADecibelOnlyNearTheMoon) {
+  struct Case {
+    const char* what;
+    double utc_s;
+    bool marked;
+    double most_db;
+  };
+  const Case cases[] = {
+      {"29 March 2025 11:00, the eclipse", 1743246000.0, true, 60.0},
+      {"8 December 2026 13:16, the Sun 7 to 8 degrees off", 1796735760.0, false, 0.2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TrackRequest request;
+    request.stations.home = At("JO01");
+    request.stations.dx = At("FN31");
+    for (Station* s : {&request.stations.home, &request.stations.dx}) {
+      s->dish_diameter_m = 3.0;
+      s->dish_efficiency = 0.6;
+      s->receiver_noise_k = 50.0;
+    }
+    request.frequency_hz = 10.368e9;
+    MoonTracker tracker;
+    const TrackRow row = ComputeTrackRow(tracker, request, c.utc_s);
+    ASSERT_TRUE(row.home_dx_valid);
+    EXPECT_EQ(SunMarked(row), c.marked);
+    EXPECT_LT(SunCostDb(row), c.most_db);
+    EXPECT_GT(SunCostDb(row), 0.0);
+  }
+}
+
 TEST(MoonRates, RangeRateAndDirectionRateMatchFiniteDifferences) {
   constexpr double kH = 5.0;  // s
   const Station home = At("IO91wm"), dx = At("QF56od");

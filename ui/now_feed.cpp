@@ -64,6 +64,7 @@ void NowFeed::SetInputs(const Stations& stations, TrackAtmosphere atmosphere,
   stations_ = stations;
   atmosphere_ = atmosphere;
   main_state_ = state;
+  if (!sky_given_) sky_hz_ = static_cast<double>(state.Frequency) * 1e9;
   if (!first && key == key_) return;
   key_ = std::move(key);
   // Until the plan ahead brings its air, the seconds take the main window's
@@ -76,6 +77,7 @@ void NowFeed::SetInputs(const Stations& stations, TrackAtmosphere atmosphere,
 }
 
 void NowFeed::SetSked(double sky_hz, DopplerMode mode) {
+  sky_given_ = sky_given_ || sky_hz != sky_hz_;
   sky_hz_ = sky_hz;
   mode_ = mode;
   Tick();

@@ -59,7 +59,9 @@ class NowFeed : public QObject {
   TrackAtmosphere atmosphere_ = TrackAtmosphere::kRayTraced;
   QuillmereState main_state_;
   std::vector<double> key_;  // what the plan ahead was made for
-  double sky_hz_ = 10368.1e6;
+  // The sked frequency follows the band until the user gives one.
+  double sky_hz_ = 10368.0e6;
+  bool sky_given_ = false;
   DopplerMode mode_ = DopplerMode::kNone;
   // The windows ahead, with the air they were computed with.
   std::shared_ptr<const PlannedTrack> ahead_;

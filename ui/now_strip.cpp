@@ -65,25 +65,34 @@ NowStrip::NowStrip(NowFeed* feed, Kind kind, QWidget* parent)
     mode_->addItem(QString::fromUtf8(DopplerModeLabel(m)), static_cast<int>(m));
   mode_->setCurrentIndex(mode_->findData(static_cast<int>(feed_->Mode())));
 
+  // Four rows: the time and the window; both stations side by side (each
+  // wraps onto a second line where the window is narrow); the sked and the
+  // frequencies to dial; the path.
+  for (QLabel* l : {home_, dx_, dial_}) l->setWordWrap(true);
   auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(6, 4, 6, 4);
-  grid->setHorizontalSpacing(10);
-  grid->setVerticalSpacing(2);
+  grid->setContentsMargins(6, 2, 6, 2);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(1);
   grid->addWidget(time_, 0, 0, 1, 2);
   grid->addWidget(window_, 0, 2, 1, 2);
-  grid->addWidget(new QLabel(tr("Home"), this), 1, 0);
-  grid->addWidget(home_, 1, 1, 1, 3);
-  grid->addWidget(new QLabel(tr("DX"), this), 2, 0);
-  grid->addWidget(dx_, 2, 1, 1, 3);
+  auto* home_name = new QLabel(tr("Home"), this);
+  auto* dx_name = new QLabel(tr("DX"), this);
+  home_name->setFont(bold);
+  dx_name->setFont(bold);
+  grid->addWidget(home_name, 1, 0);
+  grid->addWidget(home_, 1, 1);
+  grid->addWidget(dx_name, 1, 2);
+  grid->addWidget(dx_, 1, 3);
   auto* sked = new QLabel(tr("&Sked"), this);
   sked->setBuddy(sky_mhz_);
-  grid->addWidget(sked, 3, 0);
+  grid->addWidget(sked, 2, 0);
   auto* dial_row = new QHBoxLayout;
   dial_row->addWidget(sky_mhz_);
   dial_row->addWidget(mode_);
   dial_row->addWidget(dial_, 1);
-  grid->addLayout(dial_row, 3, 1, 1, 3);
-  grid->addWidget(path_, 4, 0, 1, 4);
+  grid->addLayout(dial_row, 2, 1, 1, 3);
+  grid->addWidget(path_, 3, 0, 1, 4);
+  grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
   if (kind == Kind::kInPlanner) {
     auto* compact = new QPushButton(tr("Now &window"), this);

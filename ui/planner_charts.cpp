@@ -42,6 +42,8 @@ const QColor kVermillion(0xD5, 0x5E, 0x00);
 const QColor kReddishPurple(0xCC, 0x79, 0xA7);
 const QColor kBlack(0x00, 0x00, 0x00);
 const QColor kHorizonGrey(0x80, 0x80, 0x80);
+// The Sun's: the palette's yellow darkened to stand out on white.
+const QColor kSunGold(0xB8, 0x8A, 0x00);
 
 QPen Pen(const QColor& colour, qreal width, Qt::PenStyle style = Qt::SolidLine) {
   QPen pen(colour, width, style);
@@ -57,21 +59,22 @@ struct TermStyle {
   qreal width;
   Qt::PenStyle style;
 };
-const std::array<TermStyle, 6>& TermStyles() {
-  static const std::array<TermStyle, 6> styles = {{
+const std::array<TermStyle, 7>& TermStyles() {
+  static const std::array<TermStyle, 7> styles = {{
       {"Distance", kSkyBlue, 2, Qt::SolidLine},
       {"Attenuation Home", kBluishGreen, 2, Qt::SolidLine},
       {"Attenuation DX", kBluishGreen, 2, Qt::DashLine},
       {"Sky noise", kOrange, 2, Qt::SolidLine},
       {"Moon noise", kBlue, 2, Qt::SolidLine},
+      {"Sun noise", kSunGold, 2, Qt::DashDotLine},
       {"Total", kBlack, 3.5, Qt::SolidLine},
   }};
   return styles;
 }
 
 double TermOf(const Degradation& g, std::size_t term) {
-  const double v[] = {g.distance_db,  g.attenuation_tx_db, g.attenuation_rx_db,
-                      g.sky_noise_db, g.moon_noise_db,     g.total_db};
+  const double v[] = {g.distance_db,   g.attenuation_tx_db, g.attenuation_rx_db, g.sky_noise_db,
+                      g.moon_noise_db, g.sun_noise_db,      g.total_db};
   return v[term];
 }
 

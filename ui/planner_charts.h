@@ -139,7 +139,7 @@ class PlannerCharts final : public QObject {
   // where the Moon is up for both stations: a line joining the ends of a
   // gap would draw figures that do not exist. The first of each is named
   // in the legend.
-  static constexpr std::size_t kTerms = 6;
+  static constexpr std::size_t kTerms = 7;
   std::array<std::vector<QLineSeries*>, kTerms> terms_;
   struct Shade {
     QAreaSeries* area = nullptr;

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -37,6 +38,8 @@
 #include "background_work.h"
 #include "maidenhead.h"
 #include "moon_follow.h"
+#include "now_feed.h"
+#include "now_strip.h"
 #include "planner_charts.h"
 #include "program_icon.h"
 #include "stations_store.h"
@@ -50,6 +53,9 @@ namespace {
 constexpr int kMinuteMs = 60 * 1000;
 // The line of the present moment moves with the clock's seconds.
 constexpr int kNowTickMs = 1000;
+// The shading of the minutes where the Sun costs more than half a decibel.
+const QString kSunLayer = QStringLiteral("Sun > 0.5 dB");
+const QColor kSunShade(184, 138, 0, 60);  // the Sun noise line's gold
 
 // The table of minutes over the computed track: 20 160 rows cost one model,
 // not a widget each.
@@ -75,11 +81,15 @@ class TrackModel final : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override {
     if (!planned_ || !index.isValid()) return {};
     const auto row = static_cast<std::size_t>(index.row());
-    if (role == Qt::BackgroundRole && IsBestRow(*planned_, row)) {
-      return QBrush(QColor(255, 230, 140));
-    }
-    if (role == Qt::ToolTipRole && IsBestRow(*planned_, row)) {
-      return QStringLiteral("Best minute of its mutual window");
+    const bool best = IsBestRow(*planned_, row);
+    const bool sun = SunMarked(planned_->track.rows[row]);
+    if (role == Qt::BackgroundRole && best) return QBrush(QColor(255, 230, 140));
+    if (role == Qt::BackgroundRole && sun) return QBrush(QColor(250, 210, 180));
+    if (role == Qt::ToolTipRole && (best || sun)) {
+      QStringList tips;
+      if (best) tips << QStringLiteral("Best minute of its mutual window");
+      if (sun) tips << QStringLiteral("The Sun costs more than 0.5 dB at this minute");
+      return tips.join(u'\n');
     }
     if (role != Qt::DisplayRole) return {};
     return QString::fromStdString(CellText(TrackColumns()[static_cast<std::size_t>(index.column())],
@@ -249,6 +259,10 @@ struct PlannerWindow::Impl {
   QTimer* settle = nullptr;
 
   PlannerCharts* charts = nullptr;
+  // The Now strip's source, shared with its compact window.
+  NowFeed* now_feed = nullptr;
+  NowStrip* now_strip = nullptr;
+  QPointer<NowWindow> now_window;
   QCheckBox* local_time = nullptr;
   QTimer* now_timer = nullptr;
 
@@ -425,6 +439,9 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
 
   // Charts, and over them what moves about in them.
   d_->charts = new PlannerCharts(this);
+  // The layer of the minutes the Sun spoils, there (and in the legend) from
+  // the start.
+  d_->charts->ShadeRanges(kSunLayer, kSunShade, {});
   auto* go_now = new QPushButton(QStringLiteral("Go to no&w"));
   go_now->setAccessibleName(QStringLiteral("Select the present minute in the table"));
   auto* go_best = new QPushButton(QStringLiteral("Go to &best minute"));
@@ -479,8 +496,12 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   auto* panes = new QHBoxLayout;
   panes->addWidget(left_scroll, 0);
   panes->addWidget(right_pane, 1);
+  d_->now_feed = new NowFeed(this, d_->host.now_utc_s);
+  d_->now_strip = new NowStrip(d_->now_feed, NowStrip::Kind::kInPlanner, this);
+  connect(d_->now_strip, &NowStrip::compactWanted, this, &PlannerWindow::OpenNowWindow);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(commands);
+  layout->addWidget(d_->now_strip);
   layout->addLayout(panes, 1);
 
   // Escape closes the planner wherever the focus is in it.
@@ -617,6 +638,19 @@ void PlannerWindow::Impl::Show(TrackResult result) {
   model.Reset(&shown);
   charts->Show(&shown, QStringLiteral("Home\u2192DX degradation, dB \u2014 %1")
                            .arg(QString::fromUtf8(AtmosphereLabel(shown.request.atmosphere))));
+  // The minutes where the Sun costs more than half a decibel, shaded.
+  std::vector<TimeRange> sun;
+  const double step_s = 60.0 * std::max(1, shown.request.step_minutes);
+  for (const TrackRow& r : shown.track.rows) {
+    if (!SunMarked(r)) continue;
+    if (!sun.empty() && r.utc_s <= sun.back().to_utc_s + 0.5)
+      sun.back().to_utc_s = r.utc_s + step_s;
+    else
+      sun.push_back({r.utc_s, r.utc_s + step_s});
+  }
+  charts->ShadeRanges(kSunLayer, kSunShade, sun);
+  // The strip follows the stations and the air of the span shown.
+  now_feed->SetInputs(shown.request.stations, shown.request.atmosphere, host.state());
   charts->SetNow(host.now_utc_s());
   self->RedrawCharts(std::max(200, charts->ElevationView()->width()));
   if (top) {
@@ -849,6 +883,24 @@ void PlannerWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (!d_->shown.track.rows.empty())
     RedrawCharts(std::max(200, d_->charts->ElevationView()->width()));
+}
+
+NowWindow* PlannerWindow::OpenNowWindow() {
+  if (!d_->now_window) {
+    // Its own window, not the planner's child: it stays beside the main
+    // window when the planner is behind it, and goes with the planner.
+    d_->now_window = new NowWindow(d_->now_feed);
+    d_->now_window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QObject::destroyed, d_->now_window.data(), &QWidget::close);
+  }
+  d_->now_window->show();
+  d_->now_window->raise();
+  d_->now_window->activateWindow();
+  return d_->now_window;
+}
+
+NowFeed* PlannerWindow::Now() const {
+  return d_->now_feed;
 }
 
 }  // namespace quillmere

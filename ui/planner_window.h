@@ -20,6 +20,8 @@ class QTimer;
 
 namespace quillmere {
 
+class NowFeed;
+class NowWindow;
 class PlannerCharts;
 
 class PlannerWindow : public QWidget {
@@ -98,6 +100,10 @@ class PlannerWindow : public QWidget {
   int RowCount() const;
   // The rows of the best minutes of the mutual windows.
   QList<int> BestRows() const;
+
+  // The Now strip's feed, and its compact window, opened (or raised) here.
+  NowFeed* Now() const;
+  NowWindow* OpenNowWindow();
   // Sets the editor's fields of Home (dx false) or DX from text, for tests
   // and for the screenshot: location and name.
   void SetStationText(bool dx, const QString& name, const QString& location);
