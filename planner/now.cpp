@@ -187,10 +187,10 @@ NowLines LinesOf(const NowState& now, int offset_s) {
   auto station = [&](const MoonSighting& moon, const MoonSighting& sun, double separation,
                      bool usable) {
     const char* why = usable                                ? ""
-                      : moon.elevation_refracted_deg <= 0.0 ? " (below the horizon)"
-                                                            : " (below the minimum)";
+                      : moon.elevation_refracted_deg <= 0.0 ? " (below horizon)"
+                                                            : " (below minimum)";
     std::snprintf(text, sizeof text,
-                  "Moon az %.1f° el %.1f°%s   Sun az %.1f° el %.1f°   "
+                  "Moon az %.1f° el %.1f°%s  Sun az %.1f° el %.1f°  "
                   "Sun–Moon %.1f°",
                   moon.azimuth_deg, moon.elevation_refracted_deg, why, sun.azimuth_deg,
                   sun.elevation_refracted_deg, separation);

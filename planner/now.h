@@ -81,8 +81,8 @@ NowState ComputeNow(MoonTracker& tracker, const TrackRequest& request, double ut
 
 // The strip's lines, as it shows them (UTF-8):
 //   time     "13:16:05 UTC   14:16:05 local"
-//   home, dx "Moon az 200.8° el 13.3°   Sun az 201.6° el 5.5°   Sun–Moon 7.9°"
-//            (" (below the horizon)" or " (below the minimum)" after the
+//   home, dx "Moon az 200.8° el 13.3°  Sun az 201.6° el 5.5°  Sun–Moon 7.9°"
+//            (" (below horizon)" or " (below minimum)" after the
 //            Moon's elevation where the station cannot use it)
 //   dial     "RX 10368.101234 MHz (+1234 Hz)   TX 10368.098766 MHz (−1234 Hz)"
 //   path     "Echo 2.512 s   libration 12.3 Hz   degradation 16.72 dB: distance

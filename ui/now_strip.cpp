@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "now_feed.h"
 #include "program_icon.h"
@@ -44,11 +45,6 @@ NowStrip::NowStrip(NowFeed* feed, Kind kind, QWidget* parent)
   bold.setBold(true);
   time_->setFont(bold);
   window_->setFont(bold);
-  // The figures change every second: digits of one width keep them still.
-  QFont digits = home_->font();
-  digits.setStyleHint(QFont::TypeWriter);
-  digits.setFamily(QStringLiteral("monospace"));
-  for (QLabel* l : {home_, dx_, dial_}) l->setFont(digits);
   path_->setWordWrap(true);
 
   sky_mhz_->setObjectName(QStringLiteral("NowSkedMhz"));
@@ -65,37 +61,54 @@ NowStrip::NowStrip(NowFeed* feed, Kind kind, QWidget* parent)
     mode_->addItem(QString::fromUtf8(DopplerModeLabel(m)), static_cast<int>(m));
   mode_->setCurrentIndex(mode_->findData(static_cast<int>(feed_->Mode())));
 
-  // Four rows: the time and the window; both stations side by side (each
-  // wraps onto a second line where the window is narrow); the sked and the
-  // frequencies to dial; the path.
+  // In the planner, four rows: the time and the window; both stations side
+  // by side (each wraps onto a second line where the window is narrow); the
+  // sked and the frequencies to dial; the path. Alone, narrower, a row for
+  // each.
   for (QLabel* l : {home_, dx_, dial_}) l->setWordWrap(true);
+  const bool wide = kind == Kind::kInPlanner;
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(6, 2, 6, 2);
   grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(1);
-  grid->addWidget(time_, 0, 0, 1, 2);
-  grid->addWidget(window_, 0, 2, 1, 2);
   auto* home_name = new QLabel(tr("Home"), this);
   auto* dx_name = new QLabel(tr("DX"), this);
   home_name->setFont(bold);
   dx_name->setFont(bold);
-  grid->addWidget(home_name, 1, 0);
-  grid->addWidget(home_, 1, 1);
-  grid->addWidget(dx_name, 1, 2);
-  grid->addWidget(dx_, 1, 3);
   auto* sked = new QLabel(tr("&Sked"), this);
   sked->setBuddy(sky_mhz_);
-  grid->addWidget(sked, 2, 0);
-  auto* dial_row = new QHBoxLayout;
-  dial_row->addWidget(sky_mhz_);
-  dial_row->addWidget(mode_);
-  dial_row->addWidget(dial_, 1);
-  grid->addLayout(dial_row, 2, 1, 1, 3);
-  grid->addWidget(path_, 3, 0, 1, 4);
-  grid->setColumnStretch(1, 1);
-  grid->setColumnStretch(3, 1);
+  auto* sked_row = new QHBoxLayout;
+  sked_row->addWidget(sky_mhz_);
+  sked_row->addWidget(mode_);
+  if (wide) {
+    grid->addWidget(time_, 0, 0, 1, 2);
+    grid->addWidget(window_, 0, 2, 1, 2);
+    grid->addWidget(home_name, 1, 0);
+    grid->addWidget(home_, 1, 1);
+    grid->addWidget(dx_name, 1, 2);
+    grid->addWidget(dx_, 1, 3);
+    sked_row->addWidget(dial_, 1);
+    grid->addWidget(sked, 2, 0);
+    grid->addLayout(sked_row, 2, 1, 1, 3);
+    grid->addWidget(path_, 3, 0, 1, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+  } else {
+    sked_row->addStretch(1);
+    grid->addWidget(time_, 0, 0, 1, 2);
+    grid->addWidget(window_, 1, 0, 1, 2);
+    grid->addWidget(home_name, 2, 0);
+    grid->addWidget(home_, 2, 1);
+    grid->addWidget(dx_name, 3, 0);
+    grid->addWidget(dx_, 3, 1);
+    grid->addWidget(sked, 4, 0);
+    grid->addLayout(sked_row, 4, 1);
+    grid->addWidget(dial_, 5, 1);
+    grid->addWidget(path_, 6, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+  }
   if (kind == Kind::kInPlanner) {
-    auto* compact = new QPushButton(tr("Now &window"), this);
+    auto* compact = new QPushButton(tr("&Now window"), this);
     compact->setObjectName(QStringLiteral("NowWindowButton"));
     compact->setToolTip(tr("The strip alone, in a small window to keep beside the main window"));
     grid->addWidget(compact, 0, 4);
@@ -148,6 +161,8 @@ NowWindow::NowWindow(NowFeed* feed, QWidget* parent)
   layout->addWidget(strip_);
   layout->addWidget(on_top_);
   connect(on_top_, &QCheckBox::toggled, this, &NowWindow::SetOnTop);
+  // Wide enough for a station's line on one row.
+  resize(std::max(sizeHint().width(), fontMetrics().averageCharWidth() * 86), sizeHint().height());
 }
 
 void NowWindow::SetOnTop(bool on) {
