@@ -317,6 +317,7 @@ struct PlannerWindow::Impl {
     if (const QString* error = std::get_if<QString>(&stations)) return *error;
     job.request.stations = std::get<Stations>(std::move(stations));
     job.request.start_utc_s = host.now_utc_s();
+    job.request.from_now = !from_utc_s && from_choice->currentIndex() != 1;
     if (from_utc_s) {
       job.request.start_utc_s = *from_utc_s;
     } else if (from_choice->currentIndex() == 1) {
