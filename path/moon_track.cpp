@@ -232,16 +232,15 @@ bool UsableMoon(const Station& station, const MoonSighting& moon) {
 }
 
 std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
-                                   double within_s) {
+                                   double within_s, double refractivity) {
   // Whole minutes, as the planner's table and the rise the user reads.
   constexpr double kMinuteS = 60.0;
   const double first = std::ceil(from_utc_s / kMinuteS) * kMinuteS;
   for (double t = first; t <= from_utc_s + within_s; t += kMinuteS) {
     tracker.SetMoment(t);
-    if (UsableMoon(station,
-                   tracker.See(station.latitude_deg, station.longitude_deg, station.height_m))) {
-      return t;
-    }
+    MoonSighting moon = tracker.See(station.latitude_deg, station.longitude_deg, station.height_m);
+    moon.elevation_refracted_deg = RefractedElevationDeg(moon.elevation_deg, refractivity);
+    if (UsableMoon(station, moon)) return t;
   }
   return std::nullopt;
 }

@@ -204,8 +204,10 @@ inline constexpr double kRiseSearchS = 14 * 86400.0;
 // its horizon mask (UsableMoon); nothing when the Moon stays below for all
 // that time. Minute steps: a gap in a mask narrower than a minute's motion
 // of the Moon (about a quarter of a degree) can be missed.
+// `refractivity`: the station's surface radio refractivity, N-units.
 std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
-                                   double within_s = kRiseSearchS);
+                                   double within_s = kRiseSearchS,
+                                   double refractivity = kReferenceRefractivity);
 
 // The rows of the span for both stations, one every step from the start up
 // to and including its end (span / step + 1 rows; a step that does not

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "atmosphere_profile.h"
 
@@ -37,6 +38,12 @@ double ReferenceRefractivity(double height_m) {
   return SurfaceRefractivity(air.P, air.T, air.rho * air.T / 216.7);
 }
 
+std::pair<double, double> TrackRefractivities(const TrackEnvironment& environment,
+                                              const Stations& stations) {
+  return {environment.home_refractivity.value_or(ReferenceRefractivity(stations.home.height_m)),
+          environment.dx_refractivity.value_or(ReferenceRefractivity(stations.dx.height_m))};
+}
+
 std::optional<std::string> RequestFault(const PlannerRequest& request) {
   // The Moon is checked for these years only.
   if (!WithinTrackYears(request.start_utc_s)) return std::string(kOutsideTrackYears);
@@ -63,10 +70,8 @@ PlannedTrack PlanTrack(const PlannerRequest& request, const TrackEnvironment& en
   track.step_minutes = request.step_minutes;
   track.frequency_hz = environment.frequency_hz;
   track.attenuation_db = AttenuationFor(track, environment.attenuation_db);
-  track.home_refractivity =
-      environment.home_refractivity.value_or(ReferenceRefractivity(request.stations.home.height_m));
-  track.dx_refractivity =
-      environment.dx_refractivity.value_or(ReferenceRefractivity(request.stations.dx.height_m));
+  std::tie(track.home_refractivity, track.dx_refractivity) =
+      TrackRefractivities(environment, request.stations);
   if (request.atmosphere == TrackAtmosphere::kRayTraced) {
     if (!air && environment.ray_traced) air = environment.ray_traced();
     track.slant_air = SlantAirFor(track, air);

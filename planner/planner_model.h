@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -92,6 +93,11 @@ struct PlannedTrack {
   // to be handed to the next span of the same weather and band.
   StationAir air;
 };
+
+// Each station's refractivity for the track, N-units: the environment's,
+// or the P.835 reference's at the station's height; Home first.
+std::pair<double, double> TrackRefractivities(const TrackEnvironment& environment,
+                                              const Stations& stations);
 
 // Why a request cannot be planned ("the start is outside 1950-2100", ...),
 // or nothing.

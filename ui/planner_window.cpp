@@ -815,7 +815,11 @@ void PlannerWindow::FollowTick() {
     d_->status->setText(QStringLiteral("Follow the Moon: ") + *error);
     return;
   }
-  const FollowStep step = d_->follower.Step(std::get<Stations>(stations), d_->host.now_utc_s());
+  // The dishes point where the table's refraction puts the Moon.
+  const Stations& followed = std::get<Stations>(stations);
+  const auto [home_n, dx_n] = TrackRefractivities(
+      d_->host.state ? TrackEnvironmentOf(d_->host.state()) : TrackEnvironment{}, followed);
+  const FollowStep step = d_->follower.Step(followed, d_->host.now_utc_s(), home_n, dx_n);
   const QString note = QString::fromStdString(step.note);
   d_->follow_note->setText(note);
   d_->follow_note_action->setVisible(!note.isEmpty());
