@@ -20,16 +20,21 @@ namespace {}  // namespace
 const char* const kTrackUsage =
     "usage: quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]\n"
     "                        [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]\n"
-    "                        [--data FILE] [--atmosphere cosecant|ray-traced] [--json]\n"
+    "                        [--data FILE] [--atmosphere ray-traced|cosecant] [--json]\n"
     "The Moon for both stations, step by step: azimuth, elevation, range, Doppler,\n"
     "echo delay, libration spread, the mutual windows and the degradation of each\n"
     "path, with each station's attenuation from the weather of the data file.\n"
     "  LOC           a Maidenhead locator (4, 6 or 8 characters) or \"LAT,LON\"\n"
-    "  --from        UTC start, 1950-2100 (default: now); --span up to 20160 minutes\n"
-    "                (14 days, default 1440); --step in minutes (default 1)\n"
-    "  --atmosphere  the air of the degradation: the window's cosecant model\n"
-    "                (default) or the P.676-13 Annex 1 ray trace with its sky\n"
-    "                temperature; the output names the one used\n"
+    "  --home-height, --dx-height\n"
+    "                the station's height in metres (default 0): where the Moon is\n"
+    "                seen from and where its air starts\n"
+    "  --from        UTC start, 1950-2100 (default: now, from the minute in\n"
+    "                progress); --span up to 20160 minutes (14 days, default\n"
+    "                1440), its end included; --step in minutes (default 1); the\n"
+    "                mutual windows and their best minutes come from every minute\n"
+    "  --atmosphere  the air of the degradation: the P.676-13 Annex 1 ray trace\n"
+    "                with its sky temperature (default) or the window's cosecant\n"
+    "                model; the output names the one used\n"
     "  --json        one JSON object with home, dx, atmosphere, rows and windows\n"
     "Exit status: 0 printed; 1 the data file could not be read; 2 bad arguments.\n";
 
@@ -112,10 +117,10 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
   return o;
 }
 
-int RunTrackCommand(
-    const std::vector<std::string>& args, double now_utc_s,
-    const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
-    std::ostream& out, std::ostream& err) {
+int RunTrackCommand(const std::vector<std::string>& args, double now_utc_s,
+                    const std::function<std::optional<TrackEnvironment>(
+                        const std::string& data_file, const Stations& stations)>& environment,
+                    std::ostream& out, std::ostream& err) {
   auto parsed = ParseTrackArguments(args);
   if (auto* message = std::get_if<std::string>(&parsed)) {
     err << "quillmere-report: " << *message << "\n";
@@ -133,7 +138,7 @@ int RunTrackCommand(
         << "); give --from\n";
     return 2;
   }
-  const std::optional<TrackEnvironment> env = environment(options.data_file);
+  const std::optional<TrackEnvironment> env = environment(options.data_file, options.stations);
   if (!env) {
     err << "quillmere-report: cannot use the data file"
         << (options.data_file.empty() ? std::string() : " " + options.data_file) << "\n";
@@ -146,6 +151,7 @@ int RunTrackCommand(
   PlannerRequest request;
   request.stations = options.stations;
   request.start_utc_s = options.from_utc_s.value_or(now_utc_s);
+  request.from_now = !options.from_utc_s;
   request.span_minutes = options.span_minutes;
   request.step_minutes = options.step_minutes;
   request.atmosphere = options.atmosphere;
@@ -160,7 +166,8 @@ int RunTrackMode(char* program, std::span<const std::string_view> args) {
   StandardErrorMessages messages;
   // The window's start-up on the data file gives each station's weather,
   // exactly as the report's own start-up does.
-  const auto environment = [&](const std::string& data_file) -> std::optional<TrackEnvironment> {
+  const auto environment = [&](const std::string& data_file,
+                               const Stations& stations) -> std::optional<TrackEnvironment> {
     const std::filesystem::path data = DataFileOrDefault(
         data_file.empty() ? std::nullopt : std::optional<std::filesystem::path>(data_file));
     DataRecord probe{};
@@ -171,7 +178,8 @@ int RunTrackMode(char* program, std::span<const std::string_view> args) {
     }
     HeadlessWindow window{UtcClock(UtcNow)};
     window.Startup(data, messages);
-    return TrackEnvironmentOf(window.State());
+    // Each station's air starts at its own height, as its Moon is seen.
+    return TrackEnvironmentOf(window.State(), stations);
   };
   const std::vector<std::string> arguments(args.begin(), args.end());
   // The program's seconds-based clock: a count of nanoseconds would wrap

@@ -7,7 +7,7 @@
 //
 //   quillmere-report --track --home LOC --dx LOC [--home-height M] [--dx-height M]
 //                    [--from YYYY-MM-DDTHH:MM:SS] [--span MINUTES] [--step MINUTES]
-//                    [--data FILE] [--atmosphere cosecant|ray-traced] [--json]
+//                    [--data FILE] [--atmosphere ray-traced|cosecant] [--json]
 
 #include <functional>
 #include <optional>
@@ -29,7 +29,9 @@ struct TrackOptions {
   int span_minutes = 1440;
   int step_minutes = 1;
   std::string data_file;  // empty: the program's usual data file
-  TrackAtmosphere atmosphere = TrackAtmosphere::kCosecant;
+  // The ray trace by default, as in the planner window: the cosecant law
+  // overstates the loss near the horizon many times over.
+  TrackAtmosphere atmosphere = TrackAtmosphere::kRayTraced;
   bool json = false;
   bool help = false;  // --help: the usage, nothing computed
 };
@@ -42,15 +44,16 @@ extern const char* const kTrackUsage;
 std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<std::string>& args);
 
 // The whole command. now_utc_s is the clock's time (refused with status 2
-// outside the years of WithinTrackYears when no --from is given); environment loads the
-// data file named by --data (empty: the default) and returns nothing when
-// it cannot. Exit status 0 on success, 2 for bad arguments (bad locators,
-// bad times, spans over 14 days) with a message on err, 1 when the data
-// file cannot be used (or gives no ray-traced air when that is asked for).
-int RunTrackCommand(
-    const std::vector<std::string>& args, double now_utc_s,
-    const std::function<std::optional<TrackEnvironment>(const std::string& data_file)>& environment,
-    std::ostream& out, std::ostream& err);
+// outside the years of WithinTrackYears when no --from is given; without
+// --from the rows start on the whole minute in progress); environment loads
+// the data file named by --data (empty: the default) for the stations given
+// (whose heights the air starts at) and returns nothing when it cannot. Exit status 0 on success, 2
+// for bad arguments (bad locators, bad times, spans over 14 days) with a message on err, 1 when the
+// data file cannot be used (or gives no ray-traced air when that is asked for).
+int RunTrackCommand(const std::vector<std::string>& args, double now_utc_s,
+                    const std::function<std::optional<TrackEnvironment>(
+                        const std::string& data_file, const Stations& stations)>& environment,
+                    std::ostream& out, std::ostream& err);
 
 // The mode as quillmere-report runs it: the program's clock, and the
 // window's start-up on the data file (default: Quillmere.dat in the start

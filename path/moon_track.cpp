@@ -67,6 +67,11 @@ double RefractedElevationDeg(double airless_deg) {
   return airless_deg + fade * saemundsson_deg(-2.0);
 }
 
+double RefractedElevationDeg(double airless_deg, double refractivity) {
+  const double reference = RefractedElevationDeg(airless_deg) - airless_deg;
+  return airless_deg + reference * (refractivity / kReferenceRefractivity);
+}
+
 struct MoonTracker::Impl {
   double utc_s = 0.0;
   double tt1 = 0.0, tt2 = 0.0;
@@ -271,36 +276,56 @@ bool UsableMoon(const Station& station, const MoonSighting& moon) {
 }
 
 std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
-                                   double within_s) {
+                                   double within_s, double refractivity) {
   // Whole minutes, as the planner's table and the rise the user reads.
   constexpr double kMinuteS = 60.0;
   const double first = std::ceil(from_utc_s / kMinuteS) * kMinuteS;
   for (double t = first; t <= from_utc_s + within_s; t += kMinuteS) {
     tracker.SetMoment(t);
-    if (UsableMoon(station,
-                   tracker.See(station.latitude_deg, station.longitude_deg, station.height_m))) {
-      return t;
-    }
+    MoonSighting moon = tracker.See(station.latitude_deg, station.longitude_deg, station.height_m);
+    moon.elevation_refracted_deg = RefractedElevationDeg(moon.elevation_deg, refractivity);
+    if (UsableMoon(station, moon)) return t;
   }
   return std::nullopt;
 }
 
 namespace {
 
-bool MutualAt(MoonTracker& tracker, const Stations& stations, double utc_s) {
+// A station of the track with the refractivity of its air.
+struct TrackSite {
+  const Station& station;
+  double refractivity;
+};
+
+// The Moon from a site at the tracker's moment, refracted by the site's air.
+MoonSighting SightFrom(const MoonTracker& tracker, const TrackSite& site) {
+  const Station& s = site.station;
+  MoonSighting moon = tracker.See(s.latitude_deg, s.longitude_deg, s.height_m);
+  moon.elevation_refracted_deg = RefractedElevationDeg(moon.elevation_deg, site.refractivity);
+  return moon;
+}
+
+// The Sun from a site at the tracker's moment, refracted by the site's air.
+MoonSighting SunFrom(const MoonTracker& tracker, const TrackSite& site) {
+  const Station& s = site.station;
+  MoonSighting sun = tracker.SeeSun(s.latitude_deg, s.longitude_deg, s.height_m);
+  sun.elevation_refracted_deg = RefractedElevationDeg(sun.elevation_deg, site.refractivity);
+  return sun;
+}
+
+bool MutualAt(MoonTracker& tracker, const TrackSite& home, const TrackSite& dx, double utc_s) {
   tracker.SetMoment(utc_s);
-  const Station& h = stations.home;
-  const Station& x = stations.dx;
-  return UsableMoon(h, tracker.See(h.latitude_deg, h.longitude_deg, h.height_m)) &&
-         UsableMoon(x, tracker.See(x.latitude_deg, x.longitude_deg, x.height_m));
+  return UsableMoon(home.station, SightFrom(tracker, home)) &&
+         UsableMoon(dx.station, SightFrom(tracker, dx));
 }
 
 // The first second in (lo, hi] whose state is `to`, given the state at lo is
 // not `to` and at hi is: bisection over whole seconds.
-double FindChange(MoonTracker& tracker, const Stations& stations, double lo, double hi, bool to) {
+double FindChange(MoonTracker& tracker, const TrackSite& home, const TrackSite& dx, double lo,
+                  double hi, bool to) {
   while (hi - lo > 1.0) {
     const double mid = std::floor((lo + hi) / 2.0);
-    if (MutualAt(tracker, stations, mid) == to)
+    if (MutualAt(tracker, home, dx, mid) == to)
       hi = mid;
     else
       lo = mid;
@@ -308,52 +333,61 @@ double FindChange(MoonTracker& tracker, const Stations& stations, double lo, dou
   return hi;
 }
 
-}  // namespace
-
-TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, double utc_s) {
+// Fills a row at the tracker's moment: the sightings and, for a row that is
+// shown (`whole`), every figure; for a minute scanned only for the windows,
+// just what they need (whether it is mutual and its Home->DX degradation).
+void FillMinute(MoonTracker& tracker, const TrackRequest& request, const TrackSite& home_site,
+                const TrackSite& dx_site, bool whole, TrackRow& row) {
   const double f = request.frequency_hz;
-  const Station& home = request.stations.home;
-  const Station& dx = request.stations.dx;
-  TrackRow row;
-  row.utc_s = utc_s;
-  tracker.SetMoment(row.utc_s);
-  row.home = tracker.See(home.latitude_deg, home.longitude_deg, home.height_m);
-  row.dx = tracker.See(dx.latitude_deg, dx.longitude_deg, dx.height_m);
+  const Station& home = home_site.station;
+  const Station& dx = dx_site.station;
+  row.home = SightFrom(tracker, home_site);
+  row.dx = SightFrom(tracker, dx_site);
   row.home_usable = UsableMoon(home, row.home);
   row.dx_usable = UsableMoon(dx, row.dx);
   row.mutual = row.home_usable && row.dx_usable;
+  // Every minute, so that the phase the tracker holds for some minutes is
+  // taken at the same moments whatever the step.
   row.moon_phase = tracker.Phase();
-  row.home_sun = tracker.SeeSun(home.latitude_deg, home.longitude_deg, home.height_m);
-  row.dx_sun = tracker.SeeSun(dx.latitude_deg, dx.longitude_deg, dx.height_m);
+  if (!whole && !row.mutual) return;
+  // The Sun, which the best minute counts too.
+  row.home_sun = SunFrom(tracker, home_site);
+  row.dx_sun = SunFrom(tracker, dx_site);
   row.home_sun_separation_deg = SeparationDeg(row.home_sun, row.home);
   row.dx_sun_separation_deg = SeparationDeg(row.dx_sun, row.dx);
 
-  // Doppler shift of a bistatic echo, first order in v/c: -(rdot_tx +
-  // rdot_rx) f / c, the rate at which the whole path shortens (Willis,
-  // Bistatic Radar, 1991); the second-order term is below 0.01 Hz at
-  // 241 GHz. Echo delay: the path over c.
-  row.doppler_self_home_hz = -2.0 * row.home.range_rate_km_s * f / kSpeedOfLightKmS;
-  row.doppler_self_dx_hz = -2.0 * row.dx.range_rate_km_s * f / kSpeedOfLightKmS;
-  row.doppler_home_dx_hz =
-      -(row.home.range_rate_km_s + row.dx.range_rate_km_s) * f / kSpeedOfLightKmS;
-  row.delay_self_home_s = 2.0 * row.home.range_km / kSpeedOfLightKmS;
-  row.delay_self_dx_s = 2.0 * row.dx.range_km / kSpeedOfLightKmS;
-  row.delay_home_dx_s = (row.home.range_km + row.dx.range_km) / kSpeedOfLightKmS;
-  row.libration_home_dx_hz = LibrationSpreadHz(row.home, row.dx, f, row.utc_s);
-  row.libration_self_home_hz = LibrationSpreadHz(row.home, row.home, f, row.utc_s);
-  row.libration_self_dx_hz = LibrationSpreadHz(row.dx, row.dx, f, row.utc_s);
+  if (whole) {
+    // Doppler shift of a bistatic echo, first order in v/c: -(rdot_tx +
+    // rdot_rx) f / c, the rate at which the whole path shortens (Willis,
+    // Bistatic Radar, 1991); the second-order term is below 0.01 Hz at
+    // 241 GHz. Echo delay: the path over c.
+    row.doppler_self_home_hz = -2.0 * row.home.range_rate_km_s * f / kSpeedOfLightKmS;
+    row.doppler_self_dx_hz = -2.0 * row.dx.range_rate_km_s * f / kSpeedOfLightKmS;
+    row.doppler_home_dx_hz =
+        -(row.home.range_rate_km_s + row.dx.range_rate_km_s) * f / kSpeedOfLightKmS;
+    row.delay_self_home_s = 2.0 * row.home.range_km / kSpeedOfLightKmS;
+    row.delay_self_dx_s = 2.0 * row.dx.range_km / kSpeedOfLightKmS;
+    row.delay_home_dx_s = (row.home.range_km + row.dx.range_km) / kSpeedOfLightKmS;
+    row.libration_home_dx_hz = LibrationSpreadHz(row.home, row.dx, f, row.utc_s);
+    row.libration_self_home_hz = LibrationSpreadHz(row.home, row.home, f, row.utc_s);
+    row.libration_self_dx_hz = LibrationSpreadHz(row.dx, row.dx, f, row.utc_s);
+  }
 
-  // The degradation where the Moon is above the stations' horizon.
-  const bool home_up = row.home.elevation_refracted_deg > 0.0;
-  const bool dx_up = row.dx.elevation_refracted_deg > 0.0;
+  // The degradation wherever a station sees the Moon above its horizon or
+  // can use it below (a mountain station's negative minimum or mask).
+  const bool home_up = row.home.elevation_refracted_deg > 0.0 || row.home_usable;
+  const bool dx_up = row.dx.elevation_refracted_deg > 0.0 || row.dx_usable;
   const double brightness = MoonBrightnessK(f, row.moon_phase);
   const double sun_brightness = QuietSunBrightnessK(f);
   auto air = [&](const Station& s, const MoonSighting& m) {
     SlantAir a;
     if (request.slant_air) {
+      // A traced ray below its horizon is the horizontal one already.
       a = request.slant_air(s, m);
     } else if (request.attenuation_db) {
-      a.attenuation_db = request.attenuation_db(s, m.elevation_refracted_deg);
+      // Below the horizontal the air of the horizontal ray: what lies
+      // under it is not traced here.
+      a.attenuation_db = request.attenuation_db(s, std::max(0.0, m.elevation_refracted_deg));
     }
     if (std::isnan(a.sky_temperature_k)) a.sky_temperature_k = SkyTemperatureK(a.attenuation_db);
     return a;
@@ -366,23 +400,23 @@ TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, doub
   // air toward the Sun; nothing while it is below the horizon.
   auto sun_at = [&](const Station& s, const MoonSighting& sun, double separation_deg) {
     if (sun.elevation_refracted_deg <= 0.0) return 0.0;
-    const double in_beam =
-        SunInBeamK(sun_brightness, f, s.dish_diameter_m, s.dish_efficiency, separation_deg,
-                   DiskDiameterDeg(kSunRadiusKm, sun.range_km));
+    const double in_beam = SunInBeamK(sun_brightness, f, s.dish_diameter_m, s.dish_efficiency,
+                                      separation_deg, DiskDiameterDeg(kSunRadiusKm, sun.range_km));
     return in_beam * std::pow(10.0, -air(s, sun).attenuation_db / 10.0);
   };
   const SlantAir air_home = home_up ? air(home, row.home) : SlantAir{};
   const SlantAir air_dx = dx_up ? air(dx, row.dx) : SlantAir{};
   const double a_home = air_home.attenuation_db, a_dx = air_dx.attenuation_db;
-  const double sun_home = home_up ? sun_at(home, row.home_sun, row.home_sun_separation_deg) : 0.0;
+  const double sun_home =
+      home_up && whole ? sun_at(home, row.home_sun, row.home_sun_separation_deg) : 0.0;
   const double sun_dx = dx_up ? sun_at(dx, row.dx_sun, row.dx_sun_separation_deg) : 0.0;
-  if (home_up) {
+  if (home_up && whole) {
     row.self_home_valid = true;
     row.self_home = PathDegradation(row.home.range_km, row.home.range_km, a_home, a_home,
                                     air_home.sky_temperature_k, home.receiver_noise_k,
                                     moon_in_beam(home, row.home), sun_home);
   }
-  if (dx_up) {
+  if (dx_up && whole) {
     row.self_dx_valid = true;
     row.self_dx =
         PathDegradation(row.dx.range_km, row.dx.range_km, a_dx, a_dx, air_dx.sky_temperature_k,
@@ -390,50 +424,70 @@ TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, doub
   }
   if (home_up && dx_up) {
     row.home_dx_valid = true;
-    row.home_dx = PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx,
-                                  air_dx.sky_temperature_k, dx.receiver_noise_k,
-                                  moon_in_beam(dx, row.dx), sun_dx);
+    row.home_dx =
+        PathDegradation(row.home.range_km, row.dx.range_km, a_home, a_dx, air_dx.sky_temperature_k,
+                        dx.receiver_noise_k, moon_in_beam(dx, row.dx), sun_dx);
   }
+}
+
+}  // namespace
+
+TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, double utc_s) {
+  const TrackSite home{request.stations.home, request.home_refractivity};
+  const TrackSite dx{request.stations.dx, request.dx_refractivity};
+  TrackRow row;
+  row.utc_s = utc_s;
+  tracker.SetMoment(utc_s);
+  FillMinute(tracker, request, home, dx, true, row);
   return row;
 }
 
 Track ComputeTrack(const TrackRequest& request) {
   Track track;
+  constexpr double kMinuteS = 60.0;
   const int step = std::max(1, request.step_minutes);
-  const int count = std::max(1, request.span_minutes / step);
+  const int span = std::max(0, request.span_minutes);
+  const TrackSite home{request.stations.home, request.home_refractivity};
+  const TrackSite dx{request.stations.dx, request.dx_refractivity};
   MoonTracker tracker;
-  track.rows.reserve(static_cast<std::size_t>(count));
+  track.rows.reserve(static_cast<std::size_t>(span / step + 1));
 
-  for (int k = 0; k < count; ++k)
-    track.rows.push_back(ComputeTrackRow(tracker, request, request.start_utc_s + 60.0 * step * k));
+  // Every minute of the span, the end included: the rows are the minutes on
+  // the step, the windows are read from all of them, so that neither a
+  // window nor its best minute depends on the step.
+  MutualWindow window;
+  bool previous_mutual = false;
+  for (int m = 0; m <= span; ++m) {
+    const bool shown = m % step == 0;
+    TrackRow row;
+    row.utc_s = request.start_utc_s + kMinuteS * m;
+    tracker.SetMoment(row.utc_s);
+    FillMinute(tracker, request, home, dx, shown, row);
 
-  // Windows: runs of mutual steps, each edge searched to the second between
-  // the steps either side of it.
-  const std::vector<TrackRow>& rows = track.rows;
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    if (!rows[k].mutual || (k > 0 && rows[k - 1].mutual)) continue;
-    MutualWindow window;
-    window.open_at_start = k == 0;
-    window.start_utc_s =
-        k == 0 ? rows[0].utc_s
-               : FindChange(tracker, request.stations, rows[k - 1].utc_s, rows[k].utc_s, true);
-    std::size_t last = k;
-    while (last + 1 < rows.size() && rows[last + 1].mutual) ++last;
-    // Mutual rows have the Moon above both horizons, so every one has its
-    // Home->DX degradation.
-    std::size_t best = k;
-    for (std::size_t i = k; i <= last; ++i)
-      if (rows[i].home_dx.total_db < rows[best].home_dx.total_db) best = i;
-    window.best_utc_s = rows[best].utc_s;
-    window.best_total_db = rows[best].home_dx.total_db;
-    window.open_at_end = last + 1 == rows.size();
-    // The last mutual second: one before the first that is not.
-    window.end_utc_s = window.open_at_end ? rows[last].utc_s
-                                          : FindChange(tracker, request.stations, rows[last].utc_s,
-                                                       rows[last + 1].utc_s, false) -
-                                                1.0;
-    track.windows.push_back(window);
-    k = last;
+    if (row.mutual && !previous_mutual) {
+      window = MutualWindow{};
+      window.open_at_start = m == 0;
+      window.start_utc_s =
+          m == 0 ? row.utc_s : FindChange(tracker, home, dx, row.utc_s - kMinuteS, row.utc_s, true);
+      window.best_utc_s = row.utc_s;
+      window.best_total_db = row.home_dx.total_db;
+    } else if (row.mutual && row.home_dx.total_db < window.best_total_db) {
+      window.best_utc_s = row.utc_s;
+      window.best_total_db = row.home_dx.total_db;
+    }
+    if (!row.mutual && previous_mutual) {
+      // The last mutual second: one before the first that is not.
+      window.end_utc_s =
+          FindChange(tracker, home, dx, row.utc_s - kMinuteS, row.utc_s, false) - 1.0;
+      track.windows.push_back(window);
+    }
+    if (row.mutual && m == span) {
+      window.end_utc_s = row.utc_s;
+      window.open_at_end = true;
+      track.windows.push_back(window);
+    }
+    previous_mutual = row.mutual;
+    if (shown) track.rows.push_back(row);
   }
   return track;
 }

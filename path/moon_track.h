@@ -45,10 +45,32 @@ inline constexpr double kMoonRadiusKm = 1737.4;   // mean radius, IAU
 // Bennett's (J. Navigation 35, 1982), for 1010 hPa and 10 degC:
 //   R = 1.02 / tan(h + 10.3 / (h + 5.11)) arcminutes, h in degrees,
 // within 0.07 arcminute of Bennett's down to the horizon. It is the optical
-// refraction; at the microwave bands humid air bends the ray somewhat more.
+// refraction of dry air at those reference conditions; the station-aware
+// form below scales it to the station's radio refractivity.
 // Below -2 degrees (the Moon well under the horizon, where the formula turns
 // back) the refraction fades linearly to none at -5 degrees.
 double RefractedElevationDeg(double airless_deg);
+
+// Surface radio refractivity, N-units (ITU-R P.453):
+//   N = 77.6 P / T + 3.732e5 e / T^2,
+// P: total pressure, hPa; T: temperature, K; e: water-vapour pressure, hPa.
+constexpr double SurfaceRefractivity(double pressure_hpa, double temperature_k, double vapour_hpa) {
+  return 77.6 * pressure_hpa / temperature_k +
+         3.732e5 * vapour_hpa / (temperature_k * temperature_k);
+}
+// The refractivity the reference formula stands for: dry air at 1010 hPa
+// and 10 degC, about 277 N-units.
+inline constexpr double kReferenceRefractivity = SurfaceRefractivity(1010.0, 283.15, 0.0);
+
+// The same refraction for a station whose surface radio refractivity is
+// `refractivity` N-units: the reference formula scaled by refractivity /
+// kReferenceRefractivity. Near the ground the bending of a ray grows with
+// the refractivity where it leaves the station, so humid air at the
+// microwave bands (whose water vapour term is absent from the optical
+// refraction) bends more and a mountain station's thin air less: at the
+// horizon about 0.57 degrees at sea level in humid air against the
+// formula's 0.48, about 0.35 degrees at 3000 m.
+double RefractedElevationDeg(double airless_deg, double refractivity);
 
 // The geocentric Moon and the Earth's orientation at one moment, and the
 // Moon from any station at that moment.
@@ -122,6 +144,10 @@ struct TrackRequest {
   double frequency_hz = 10368.0e6;
   AttenuationFunction attenuation_db;  // none: no atmosphere
   SlantAirFunction slant_air;          // when set, used instead of attenuation_db
+  // Each station's surface radio refractivity, N-units, which scales the
+  // refraction of its Moon (RefractedElevationDeg).
+  double home_refractivity = kReferenceRefractivity;
+  double dx_refractivity = kReferenceRefractivity;
 };
 
 struct TrackRow {
@@ -141,8 +167,10 @@ struct TrackRow {
   double libration_home_dx_hz = 0.0;  // LibrationSpreadHz
   double libration_self_home_hz = 0.0;
   double libration_self_dx_hz = 0.0;
-  // Filled only while the Moon is above the horizon (airless) of the
-  // stations concerned; otherwise valid is false.
+  // Filled while each station concerned sees the Moon above its horizon
+  // (refracted) or where it can use it (below the horizon with a negative
+  // minimum or mask: the air there taken at 0 degrees); otherwise valid is
+  // false. A mutual row always has its Home->DX degradation.
   bool home_dx_valid = false, self_home_valid = false, self_dx_valid = false;
   Degradation home_dx, self_home, self_dx;
   // The Sun from each station and its separation from the Moon, degrees.
@@ -162,8 +190,9 @@ struct MutualWindow {
   double end_utc_s = 0.0;      // last mutual moment, to the second
   bool open_at_start = false;  // already mutual at the start of the span
   bool open_at_end = false;    // still mutual at its end
-  // The step of the window with the least Home->DX degradation (the best
-  // minute to work), and that degradation, dB.
+  // The whole minute of the window (on the span's one-minute grid, whatever
+  // the step of the rows) with the least Home->DX degradation: the best
+  // minute to work, and that degradation, dB.
   double best_utc_s = 0.0;
   double best_total_db = 0.0;
 };
@@ -201,17 +230,24 @@ inline constexpr double kRiseSearchS = 14 * 86400.0;
 // its horizon mask (UsableMoon); nothing when the Moon stays below for all
 // that time. Minute steps: a gap in a mask narrower than a minute's motion
 // of the Moon (about a quarter of a degree) can be missed.
+// `refractivity`: the station's surface radio refractivity, N-units.
 std::optional<double> NextMoonRise(MoonTracker& tracker, const Station& station, double from_utc_s,
-                                   double within_s = kRiseSearchS);
+                                   double within_s = kRiseSearchS,
+                                   double refractivity = kReferenceRefractivity);
 
 // One moment of the track: the Moon and the Sun for both stations, the
 // Doppler, delays and spreads, and the degradation of each path, as a row
 // of ComputeTrack gives them (the moment need not be a whole minute).
 TrackRow ComputeTrackRow(MoonTracker& tracker, const TrackRequest& request, double utc_s);
 
-// Every step of the span for both stations, and the mutual windows with
-// edges found to the second. The attenuation callable is handed the
-// request's own Station objects, request.stations.home and .dx.
+// The rows of the span for both stations, one every step from the start up
+// to and including its end (span / step + 1 rows; a step that does not
+// divide the span ends on its last step within it), and the mutual windows.
+// The windows come from a scan of every minute of the span whatever the
+// step, with their edges found to the second, so that a window shorter
+// than the step is never lost and the best minute may fall between rows.
+// The attenuation callable is handed the request's own Station objects,
+// request.stations.home and .dx.
 Track ComputeTrack(const TrackRequest& request);
 
 }  // namespace quillmere

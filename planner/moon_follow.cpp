@@ -39,11 +39,11 @@ std::string BelowHorizonNote(const FollowStep& step, double now_utc_s) {
   return note;
 }
 
-FollowedStation MoonFollower::Follow(const Station& station, double now_utc_s,
+FollowedStation MoonFollower::Follow(const Station& station, double refractivity, double now_utc_s,
                                      std::optional<KnownRise>& known) {
   tracker_.SetMoment(now_utc_s);
-  const MoonSighting moon =
-      tracker_.See(station.latitude_deg, station.longitude_deg, station.height_m);
+  MoonSighting moon = tracker_.See(station.latitude_deg, station.longitude_deg, station.height_m);
+  moon.elevation_refracted_deg = RefractedElevationDeg(moon.elevation_deg, refractivity);
   FollowedStation out;
   if (UsableMoon(station, moon)) {
     known.reset();
@@ -54,27 +54,33 @@ FollowedStation MoonFollower::Follow(const Station& station, double now_utc_s,
   if (!known || now_utc_s >= known->down_until_utc_s) {
     // Not known yet, or the rise it expected has come and the Moon is still
     // down (a mask's notch passed, or the clock jumped): look afresh.
-    const std::optional<double> rise = NextMoonRise(tracker_, station, now_utc_s);
+    const std::optional<double> rise =
+        NextMoonRise(tracker_, station, now_utc_s, kRiseSearchS, refractivity);
     known = KnownRise{rise.value_or(horizon), rise.has_value()};
   } else if (!known->found && known->down_until_utc_s < horizon) {
     // Down until the end of the last search: only the minutes since then.
     const double from = known->down_until_utc_s;
-    const std::optional<double> rise = NextMoonRise(tracker_, station, from, horizon - from);
+    const std::optional<double> rise =
+        NextMoonRise(tracker_, station, from, horizon - from, refractivity);
     known = KnownRise{rise.value_or(horizon), rise.has_value()};
   }
   if (known->found) out.rises_utc_s = known->down_until_utc_s;
   return out;
 }
 
-FollowStep MoonFollower::Step(const Stations& stations, double now_utc_s) {
-  if (!stations_ || !(*stations_ == stations)) {
+FollowStep MoonFollower::Step(const Stations& stations, double now_utc_s, double home_refractivity,
+                              double dx_refractivity) {
+  // A rise found for other stations or another air is not theirs.
+  if (!stations_ || !(*stations_ == stations) ||
+      refractivity_ != std::pair{home_refractivity, dx_refractivity}) {
     stations_ = stations;
+    refractivity_ = {home_refractivity, dx_refractivity};
     home_rise_.reset();
     dx_rise_.reset();
   }
   FollowStep step;
-  step.home = Follow(stations.home, now_utc_s, home_rise_);
-  step.dx = Follow(stations.dx, now_utc_s, dx_rise_);
+  step.home = Follow(stations.home, home_refractivity, now_utc_s, home_rise_);
+  step.dx = Follow(stations.dx, dx_refractivity, now_utc_s, dx_rise_);
   step.note = BelowHorizonNote(step, now_utc_s);
   return step;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "moon_track.h"
 #include "stations.h"
@@ -40,7 +41,11 @@ std::string BelowHorizonNote(const FollowStep& step, double now_utc_s);
 // Moon that is down costs one search, not one a minute.
 class MoonFollower {
  public:
-  FollowStep Step(const Stations& stations, double now_utc_s);
+  // home_refractivity, dx_refractivity: each station's surface radio
+  // refractivity, N-units, as the track takes it (TrackRefractivities).
+  FollowStep Step(const Stations& stations, double now_utc_s,
+                  double home_refractivity = kReferenceRefractivity,
+                  double dx_refractivity = kReferenceRefractivity);
 
  private:
   // What is known of a station whose Moon is down: below until
@@ -50,10 +55,12 @@ class MoonFollower {
     double down_until_utc_s = 0.0;
     bool found = false;
   };
-  FollowedStation Follow(const Station& station, double now_utc_s, std::optional<KnownRise>& known);
+  FollowedStation Follow(const Station& station, double refractivity, double now_utc_s,
+                         std::optional<KnownRise>& known);
 
   MoonTracker tracker_;
-  std::optional<Stations> stations_;  // those the kept rises are for
+  std::optional<Stations> stations_;        // those the kept rises are for
+  std::pair<double, double> refractivity_;  // and the air of Home and DX
   std::optional<KnownRise> home_rise_, dx_rise_;
 };
 

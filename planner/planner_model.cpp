@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
+
+#include "atmosphere_profile.h"
 
 namespace quillmere {
 
@@ -28,6 +31,19 @@ SlantAirFunction SlantAirFor(const TrackRequest& request, StationAir air) {
   };
 }
 
+double ReferenceRefractivity(double height_m) {
+  const atmosphere::AtmosphereState air =
+      atmosphere::GlobalReferenceAtmosphere(std::max(0.0, height_m) / 1000.0);
+  // Vapour pressure from the density, e = rho T / 216.7 (P.453, eq. 10).
+  return SurfaceRefractivity(air.P, air.T, air.rho * air.T / 216.7);
+}
+
+std::pair<double, double> TrackRefractivities(const TrackEnvironment& environment,
+                                              const Stations& stations) {
+  return {environment.home_refractivity.value_or(ReferenceRefractivity(stations.home.height_m)),
+          environment.dx_refractivity.value_or(ReferenceRefractivity(stations.dx.height_m))};
+}
+
 std::optional<std::string> RequestFault(const PlannerRequest& request) {
   // The Moon is checked for these years only.
   if (!WithinTrackYears(request.start_utc_s)) return std::string(kOutsideTrackYears);
@@ -46,24 +62,33 @@ PlannedTrack PlanTrack(const PlannerRequest& request, const TrackEnvironment& en
   // its address in it.
   TrackRequest track;
   track.stations = request.stations;
-  // Whole seconds, as the rows are labelled.
-  track.start_utc_s = std::floor(request.start_utc_s);
+  // Whole seconds, as the rows are labelled; from now, the minute in
+  // progress.
+  track.start_utc_s = request.from_now ? std::floor(request.start_utc_s / 60.0) * 60.0
+                                       : std::floor(request.start_utc_s);
   track.span_minutes = request.span_minutes;
   track.step_minutes = request.step_minutes;
   track.frequency_hz = environment.frequency_hz;
   track.attenuation_db = AttenuationFor(track, environment.attenuation_db);
+  std::tie(track.home_refractivity, track.dx_refractivity) =
+      TrackRefractivities(environment, request.stations);
   if (request.atmosphere == TrackAtmosphere::kRayTraced) {
     if (!air && environment.ray_traced) air = environment.ray_traced();
     track.slant_air = SlantAirFor(track, air);
     out.air = std::move(air);
   }
   out.track = ComputeTrack(track);
-  // The best minute of each window is one of the rows.
+  // The row nearest each window's best minute (the earlier of two as near).
+  const auto& rows = out.track.rows;
   for (const MutualWindow& w : out.track.windows) {
-    const auto at = std::lower_bound(out.track.rows.begin(), out.track.rows.end(), w.best_utc_s,
+    if (rows.empty()) break;
+    const auto at = std::lower_bound(rows.begin(), rows.end(), w.best_utc_s,
                                      [](const TrackRow& r, double t) { return r.utc_s < t; });
-    if (at != out.track.rows.end())
-      out.best_rows.push_back(static_cast<std::size_t>(at - out.track.rows.begin()));
+    std::size_t k = static_cast<std::size_t>(at - rows.begin());
+    if (k == rows.size() ||
+        (k > 0 && w.best_utc_s - rows[k - 1].utc_s <= rows[k].utc_s - w.best_utc_s))
+      --k;
+    out.best_rows.push_back(k);
   }
   return out;
 }

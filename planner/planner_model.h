@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -47,7 +49,16 @@ struct TrackEnvironment {
   // Builds the ray-traced air of both stations (tens of milliseconds), for
   // TrackAtmosphere::kRayTraced; none: not available.
   std::function<StationAir()> ray_traced;
+  // Each station's surface radio refractivity from its weather, N-units,
+  // which scales the refraction of its Moon; none (a station without
+  // weather): that of the P.835 reference atmosphere at its height.
+  std::optional<double> home_refractivity, dx_refractivity;
 };
+
+// The surface radio refractivity of the mean annual global reference
+// atmosphere (ITU-R P.835) at a height above sea level (m; below sea level
+// taken at 0), N-units: about 317 at sea level, 210 at 3000 m.
+double ReferenceRefractivity(double height_m);
 
 // The track's attenuation callable for `request`, which must outlive it:
 // the track hands over its request's own stations, so each is told apart by
@@ -60,7 +71,12 @@ SlantAirFunction SlantAirFor(const TrackRequest& request, StationAir air);
 struct PlannerRequest {
   Stations stations;
   double start_utc_s = 0.0;  // POSIX seconds; taken to the whole second below
-  int span_minutes = 1440;   // 1 .. kMaxSpanMinutes
+  // The span starts at the clock's "now" (no chosen time): its rows are
+  // then taken from the whole minute below start_utc_s, the minute in
+  // progress, so that the present is always in the span and a window open
+  // now shows as open at its start.
+  bool from_now = false;
+  int span_minutes = 1440;  // 1 .. kMaxSpanMinutes
   int step_minutes = 1;
   TrackAtmosphere atmosphere = TrackAtmosphere::kCosecant;
 };
@@ -70,12 +86,18 @@ struct PlannedTrack {
   PlannerRequest request;
   double frequency_hz = 0.0;
   Track track;
-  // The row of each mutual window's best minute, in the order of the windows.
+  // The row nearest each mutual window's best minute (which may fall
+  // between rows at a step over a minute), in the order of the windows.
   std::vector<std::size_t> best_rows;
   // The ray-traced air it was computed with (none for the cosecant model),
   // to be handed to the next span of the same weather and band.
   StationAir air;
 };
+
+// Each station's refractivity for the track, N-units: the environment's,
+// or the P.835 reference's at the station's height; Home first.
+std::pair<double, double> TrackRefractivities(const TrackEnvironment& environment,
+                                              const Stations& stations);
 
 // Why a request cannot be planned ("the start is outside 1950-2100", ...),
 // or nothing.

@@ -1,5 +1,6 @@
 #include "track_columns.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -134,9 +135,65 @@ constexpr std::size_t kTableColumns = 19;
 #undef QUILLMERE_TERMS
 #undef QUILLMERE_SIGHTING
 
-// Rounded for output: the figures carry no more than their accuracy.
+// Rounded for output: the figures carry no more than their accuracy. The
+// unit is a power of ten; the figure is rounded in decimal, to the digits
+// the unit implies, and read back, so that it is the double nearest that
+// decimal (x / unit * unit is not: 2.535845 would print as
+// 2.5358449999999997). Never a negative zero.
 double Round(double x, double unit) {
-  return unit > 0 ? std::round(x / unit) * unit : x;
+  if (!(unit > 0) || !std::isfinite(x)) return x;
+  const int decimals = static_cast<int>(std::lround(-std::log10(unit)));
+  char text[400];
+  const auto written =
+      std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, std::max(0, decimals));
+  double rounded = x;
+  if (written.ec != std::errc() || std::from_chars(text, written.ptr, rounded).ec != std::errc()) {
+    return x;
+  }
+  return rounded + 0.0;
+}
+
+// The JSON text of a document, each number in the shortest form that reads
+// back to the same double (std::to_chars), which a rounded figure makes as
+// short as its unit.
+void WriteJson(const json& value, std::string& out) {
+  switch (value.type()) {
+    case json::value_t::object: {
+      out += '{';
+      bool first = true;
+      for (const auto& [key, item] : value.items()) {
+        if (!first) out += ',';
+        first = false;
+        out += json(key).dump();
+        out += ':';
+        WriteJson(item, out);
+      }
+      out += '}';
+      break;
+    }
+    case json::value_t::array: {
+      out += '[';
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        if (i > 0) out += ',';
+        WriteJson(value[i], out);
+      }
+      out += ']';
+      break;
+    }
+    case json::value_t::number_float: {
+      const double x = value.get<double>();
+      if (!std::isfinite(x)) {
+        out += "null";
+        break;
+      }
+      char text[64];
+      const auto written = std::to_chars(text, text + sizeof text, x);
+      out.append(text, written.ptr);
+      break;
+    }
+    default:
+      out += value.dump();
+  }
 }
 
 std::string Fixed(double v, int decimals) {
@@ -199,6 +256,12 @@ std::string TrackCsv(const PlannedTrack& planned) {
   out += "# home locator: " + LocatorText(request.stations.home) + "\n";
   out += "# dx locator: " + LocatorText(request.stations.dx) + "\n";
   out += std::string("# atmosphere: ") + AtmosphereLabel(request.atmosphere) + "\n";
+  // Each window with its best minute, which at a step over a minute may
+  // fall between the lines (whose "best" marks the nearest).
+  for (const MutualWindow& w : planned.track.windows) {
+    out += "# mutual window: " + FormatUtc(w.start_utc_s) + " to " + FormatUtc(w.end_utc_s) +
+           ", best " + FormatUtc(w.best_utc_s) + " at " + Fixed(w.best_total_db, 4) + " dB\n";
+  }
   const auto columns = TrackColumns().first(kTableColumns);
   for (const TrackColumn& c : columns)
     out += (&c == columns.data() ? "" : ",") + std::string(c.csv);
@@ -267,7 +330,9 @@ std::string TrackJson(const PlannedTrack& planned) {
                          {"atmosphere", AtmosphereName(planned.request.atmosphere)},
                          {"rows", std::move(rows)},
                          {"windows", std::move(windows)}};
-  return document.dump() + "\n";
+  std::string text;
+  WriteJson(document, text);
+  return text + "\n";
 }
 
 std::string TrackTable(const PlannedTrack& planned, const std::string& home_text,

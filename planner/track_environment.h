@@ -7,9 +7,10 @@
 
 #include <vector>
 
+#include "planner_model.h"
+#include "spectrum_command.h"
 #include "station_totals.h"
 #include "track_air.h"
-#include "planner_model.h"
 
 namespace quillmere {
 
@@ -21,7 +22,26 @@ inline TrackEnvironment TrackEnvironmentOf(const QuillmereState& state) {
     return static_cast<double>(OneWayLossAt(is_dx ? dx : home, elevation_deg));
   };
   env.ray_traced = [state] { return StationAir(RayTracedAirOf(state)); };
+  // The refraction from each station's weather, as the ray trace takes it;
+  // a state without weather (no data file read: no pressure) leaves the
+  // reference atmosphere's.
+  const auto refractivity = [](const StationParams& s) -> std::optional<double> {
+    if (!(s.Pressure >= 1 && s.Pressure <= 1100)) return std::nullopt;
+    const atmosphere::AtmosphereState air = StationAirOf(s).surface;
+    return SurfaceRefractivity(air.P, air.T, air.rho * air.T / 216.7);
+  };
+  env.home_refractivity = refractivity(state.Home);
+  env.dx_refractivity = refractivity(state.DX);
   return env;
+}
+
+// The same for the planned stations: each station's air starts at its own
+// height (the ray trace's ground and the window's station height), the
+// weather of the state otherwise.
+inline TrackEnvironment TrackEnvironmentOf(QuillmereState state, const Stations& stations) {
+  state.Home.HeightAsl = static_cast<Real>(stations.home.height_m);
+  state.DX.HeightAsl = static_cast<Real>(stations.dx.height_m);
+  return TrackEnvironmentOf(state);
 }
 
 // What the track's air depends on in the state, for the model chosen: equal

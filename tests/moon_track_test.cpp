@@ -292,7 +292,7 @@ TEST(MutualWindows, EdgesAgreeWithASecondBySecondScan) {
       ASSERT_TRUE(track.rows.at(0).mutual && track.rows.at(1).mutual);
       EXPECT_TRUE(track.windows.at(0).open_at_start);
     }
-    ASSERT_EQ(track.rows.size(), 36u * 60u);
+    ASSERT_EQ(track.rows.size(), 36u * 60u + 1u);
 
     MoonTracker tracker;
     auto mutual = [&](double t) {
@@ -347,7 +347,7 @@ TEST(TrackRows, TermsComeFromTheRightStation) {
     return (s.receiver_noise_k == 40.0 ? 0.2 : 0.5) / std::sin(el * kDeg);
   };
   const Track track = ComputeTrack(request);
-  ASSERT_EQ(track.rows.size(), 24u * 60u / 7u);
+  ASSERT_EQ(track.rows.size(), 24u * 60u / 7u + 1u);
   int both_up = 0;
   for (const TrackRow& r : track.rows) {
     EXPECT_NEAR(r.doppler_home_dx_hz, (r.doppler_self_home_hz + r.doppler_self_dx_hz) / 2, 1e-6);
@@ -429,6 +429,155 @@ TEST(TrackRows, SlantAirGivesTheSkyAndReadsTheAirlessElevation) {
   }
   EXPECT_GT(both_up, 10);
   EXPECT_FALSE(asked.empty());
+}
+
+// The rows run from the start to the end of the span, both included, one
+// every step that fits.
+TEST(TrackRows, TheSpansEndIsARow) {
+  struct Case {
+    const char* what;
+    int span, step;
+    std::size_t rows;
+    double last_minute;
+  };
+  const Case cases[] = {
+      {"an hour of minutes: 00 to 60", 60, 1, 61, 60},
+      {"an hour in one step: its start and its end", 60, 60, 2, 60},
+      {"a step that does not divide the span ends within it", 60, 7, 9, 56},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TrackRequest request;
+    request.stations = {At("IO91wm"), At("FN31pr")};
+    request.start_utc_s = k2026Jan1;
+    request.span_minutes = c.span;
+    request.step_minutes = c.step;
+    const Track track = ComputeTrack(request);
+    ASSERT_EQ(track.rows.size(), c.rows);
+    EXPECT_EQ(track.rows.front().utc_s, k2026Jan1);
+    EXPECT_EQ(track.rows.back().utc_s, k2026Jan1 + 60.0 * c.last_minute);
+  }
+}
+
+// A station that may use the Moon below the horizontal (a negative minimum
+// or mask, as on a mountain) has a degradation at every usable minute, the
+// air there taken at 0 degrees; no window's best minute lacks one.
+TEST(TrackRows, AMoonUsableBelowTheHorizonHasItsDegradation) {
+  struct Case {
+    const char* what;
+    Station home, dx;
+  };
+  Station low_minimum = At("FI09", 2850.0);
+  low_minimum.min_elevation_deg = -2.0;
+  Station low_mask = At("OJ11", 15.0);
+  low_mask.min_elevation_deg = -5.0;
+  low_mask.horizon_mask = {{0, -1.5}, {180, -2.5}};
+  const Case cases[] = {
+      {"a negative minimum at Home", low_minimum, At("OJ11")},
+      {"a negative mask at DX", At("FI09"), low_mask},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TrackRequest request;
+    request.stations = {c.home, c.dx};
+    request.start_utc_s = k2026Jan1;
+    request.span_minutes = 4 * 24 * 60;
+    request.frequency_hz = 24.048e9;
+    // 0.2 dB at the horizontal, a little less above.
+    std::vector<double> asked;
+    request.attenuation_db = [&](const Station&, double el) {
+      asked.push_back(el);
+      return 0.2 - 0.001 * el;
+    };
+    const Track track = ComputeTrack(request);
+    int below = 0;
+    for (const TrackRow& r : track.rows) {
+      if (!r.mutual) continue;
+      EXPECT_TRUE(r.home_dx_valid && r.self_home_valid && r.self_dx_valid);
+      for (const auto& [moon, tx] : {std::pair{&r.home, true}, std::pair{&r.dx, false}}) {
+        if (moon->elevation_refracted_deg >= 0) continue;
+        ++below;
+        EXPECT_NEAR(tx ? r.home_dx.attenuation_tx_db : r.home_dx.attenuation_rx_db, 0.2, 1e-12);
+      }
+    }
+    EXPECT_GT(below, 0);
+    EXPECT_TRUE(std::all_of(asked.begin(), asked.end(), [](double el) { return el >= 0; }));
+    ASSERT_FALSE(track.windows.empty());
+    for (const MutualWindow& w : track.windows) {
+      double least = 1e9;
+      for (const TrackRow& r : track.rows)
+        if (r.mutual && r.utc_s >= w.start_utc_s && r.utc_s <= w.end_utc_s)
+          least = std::min(least, r.home_dx.total_db);
+      EXPECT_EQ(w.best_total_db, least);
+      EXPECT_GT(w.best_total_db, 0.4);
+    }
+  }
+}
+
+// The windows and their best minutes come from every minute of the span,
+// whatever the step of the rows: Quito to Singapore on 1970-05-05 share the
+// Moon for eight minutes, 23:12:57 to 23:20:54, between two hourly rows.
+TEST(MutualWindows, DoNotDependOnTheStep) {
+  Station quito, singapore;
+  quito.latitude_deg = -0.2;
+  quito.longitude_deg = -78.5;
+  quito.height_m = 2850.0;
+  singapore.latitude_deg = 1.3;
+  singapore.longitude_deg = 103.8;
+  singapore.height_m = 15.0;
+  constexpr double k1970May5 = 10713600.0;
+  TrackRequest request;
+  request.stations = {quito, singapore};
+  request.start_utc_s = k1970May5;
+  request.span_minutes = 24 * 60;
+  request.attenuation_db = [](const Station&, double el) {
+    return 0.1 / std::sin((el + 1) * kDeg);
+  };
+  const Track every_minute = ComputeTrack(request);
+  ASSERT_FALSE(every_minute.windows.empty());
+  const MutualWindow& last = every_minute.windows.back();
+  EXPECT_EQ(last.start_utc_s, k1970May5 + 23 * 3600 + 12 * 60 + 57);
+  EXPECT_EQ(last.end_utc_s, k1970May5 + 23 * 3600 + 20 * 60 + 54);
+  for (const int step : {7, 60, 1440}) {
+    SCOPED_TRACE(step);
+    request.step_minutes = step;
+    const Track track = ComputeTrack(request);
+    ASSERT_EQ(track.windows.size(), every_minute.windows.size());
+    for (std::size_t i = 0; i < track.windows.size(); ++i) {
+      const MutualWindow &w = track.windows[i], &want = every_minute.windows[i];
+      EXPECT_EQ(w.start_utc_s, want.start_utc_s);
+      EXPECT_EQ(w.end_utc_s, want.end_utc_s);
+      EXPECT_EQ(w.best_utc_s, want.best_utc_s);
+      EXPECT_EQ(w.best_total_db, want.best_total_db);
+      EXPECT_EQ(w.open_at_start, want.open_at_start);
+      EXPECT_EQ(w.open_at_end, want.open_at_end);
+    }
+  }
+}
+
+// A station's refractivity scales its refraction, and the track's usable
+// minutes follow it.
+TEST(Refraction, ScalesWithTheStationsRefractivity) {
+  TrackRequest request;
+  request.stations = {At("IO91wm"), At("FN31pr", 3000.0)};
+  request.start_utc_s = k2026Jan1;
+  request.span_minutes = 24 * 60;
+  request.step_minutes = 5;
+  request.home_refractivity = 330.0;
+  request.dx_refractivity = 200.0;
+  const Track track = ComputeTrack(request);
+  for (const TrackRow& r : track.rows) {
+    const double home_reference =
+        RefractedElevationDeg(r.home.elevation_deg) - r.home.elevation_deg;
+    const double dx_reference = RefractedElevationDeg(r.dx.elevation_deg) - r.dx.elevation_deg;
+    EXPECT_NEAR(r.home.elevation_refracted_deg - r.home.elevation_deg,
+                home_reference * 330.0 / kReferenceRefractivity, 1e-12);
+    EXPECT_NEAR(r.dx.elevation_refracted_deg - r.dx.elevation_deg,
+                dx_reference * 200.0 / kReferenceRefractivity, 1e-12);
+    EXPECT_EQ(r.home_usable, r.home.elevation_refracted_deg > 0);
+  }
+  // The formula's own air: dry, 1010 hPa, 10 degC.
+  EXPECT_NEAR(kReferenceRefractivity, 276.80, 0.005);
 }
 
 }  // namespace

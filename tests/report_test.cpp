@@ -721,7 +721,7 @@ class ReportTest : public QObject {
     QCOMPARE(track.value("home").toObject().keys(), QStringList({"height_m", "lat", "lon"}));
     QCOMPARE(track.value("dx").toObject().value("lat").toDouble(), 41.5);
     const QJsonArray rows = track.value("rows").toArray();
-    QCOMPARE(rows.size(), qsizetype(10));
+    QCOMPARE(rows.size(), qsizetype(11));
     QCOMPARE(rows.at(3).toObject().value("utc").toString(), QStringLiteral("2026-12-07T12:03:00Z"));
     for (const char* station : {"home", "dx"}) {
       const QJsonObject seen = rows.at(0).toObject().value(station).toObject();
@@ -776,7 +776,11 @@ class ReportTest : public QObject {
     QFETCH(QString, slant);
     QFETCH(QString, total);
     const QJsonObject row =
-        TrackOf(QStringLiteral("2026-12-07T12:00:00"), 1).value("rows").toArray().at(0).toObject();
+        TrackOf(QStringLiteral("2026-12-07T12:00:00"), 1, {"--atmosphere", "cosecant"})
+            .value("rows")
+            .toArray()
+            .at(0)
+            .toObject();
     const double el = row.value(station).toObject().value("el_refracted").toDouble();
     QVERIFY(el > 5);
     const auto figure = [&](const QString& name) {
@@ -806,10 +810,11 @@ class ReportTest : public QObject {
   }
 
  private:
-  QJsonObject TrackOf(const QString& from, int span) {
+  QJsonObject TrackOf(const QString& from, int span, const QStringList& more = {}) {
     Run run;
-    Report({"--track", "--home", "JO01", "--dx", "FN31", "--from", from, "--span",
-            QString::number(span), "--data", Data("typical.dat"), "--json"},
+    Report(QStringList{"--track", "--home", "JO01", "--dx", "FN31", "--from", from, "--span",
+                       QString::number(span), "--data", Data("typical.dat"), "--json"} +
+               more,
            run);
     [&] { QCOMPARE(run.exit_code, 0); }();
     return ParseObject(run.out);

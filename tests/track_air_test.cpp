@@ -137,5 +137,62 @@ TEST(TrackAirKey, FollowsWhatEachModelReads) {
   EXPECT_NE(TrackAirKey(other_band, TrackAtmosphere::kRayTraced), traced);
 }
 
+// The refraction of each station's Moon, scaled by the radio refractivity of
+// its weather, against the ray trace through the same air: the apparent
+// elevation of a target on the geometric horizon.
+TEST(StationRefraction, FollowsTheRayTraceAtTheHorizon) {
+  struct Case {
+    const char* what;
+    StationParams weather;
+    double about_deg;  // the refraction there, roughly
+    double tolerance_deg;
+  };
+  // In warm humid air the vapour thins out with height faster than the
+  // surface refractivity tells, and the trace bends further.
+  const Case cases[] = {
+      {"sea level, temperate and humid", Weather(15, 70, 1013, 0), 0.57, 0.05},
+      {"sea level, cool and dry", Weather(5, 30, 1020, 0), 0.50, 0.05},
+      {"sea level, warm and humid", Weather(28, 80, 1008, 10), 0.75, 0.1},
+      {"3000 m, cold and dry", Weather(-5, 40, 700, 3000), 0.35, 0.05},
+      {"3000 m, mild", Weather(5, 60, 705, 3000), 0.43, 0.05},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QuillmereState state = TwoStations();
+    state.Home = c.weather;
+    const TrackEnvironment env = TrackEnvironmentOf(state);
+    ASSERT_TRUE(env.home_refractivity);
+    const ExactStationAir air = StationAirOf(c.weather);
+    const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
+    const double traced = p676_13::ApparentElevationFor(layers, 0.0);
+    EXPECT_NEAR(RefractedElevationDeg(0.0, *env.home_refractivity), traced, c.tolerance_deg);
+    EXPECT_NEAR(traced, c.about_deg, 0.05);
+  }
+  // A state with no weather (no data file read) leaves the reference air.
+  const TrackEnvironment without = TrackEnvironmentOf(QuillmereState{});
+  EXPECT_FALSE(without.home_refractivity);
+  EXPECT_FALSE(without.dx_refractivity);
+}
+
+// The planned stations' heights reach the air: the ray trace starts at each
+// station's own height, whatever height the window holds.
+TEST(RayTracedAir, StartsAtThePlannedStationsHeight) {
+  const QuillmereState state = TwoStations();
+  Stations stations;
+  stations.home.height_m = 3000.0;
+  stations.dx.height_m = 0.0;
+  const SlantAir home = TrackEnvironmentOf(state, stations).ray_traced()(false, Airless(2.0));
+  const SlantAir dx = TrackEnvironmentOf(state, stations).ray_traced()(true, Airless(2.0));
+  StationParams home_there = state.Home, dx_there = state.DX;
+  home_there.HeightAsl = 3000;
+  dx_there.HeightAsl = 0;
+  EXPECT_NEAR(home.attenuation_db, Traced(home_there, 24.048, 2.0).attenuation_db,
+              2e-3 * home.attenuation_db);
+  EXPECT_NEAR(dx.attenuation_db, Traced(dx_there, 24.048, 2.0).attenuation_db,
+              2e-3 * dx.attenuation_db);
+  // The window's own heights (120 m, 600 m) give other figures.
+  EXPECT_GT(RayTracedAirOf(state)(false, Airless(2.0)).attenuation_db, 1.2 * home.attenuation_db);
+}
+
 }  // namespace
 }  // namespace quillmere

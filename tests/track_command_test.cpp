@@ -18,6 +18,7 @@ struct CommandRun {
   int status;
   std::string out, err;
   std::string data_file_seen;
+  Stations stations_seen;
 };
 
 CommandRun Track(std::vector<std::string> args, bool data_ok = true, bool ray_traced = true,
@@ -26,8 +27,10 @@ CommandRun Track(std::vector<std::string> args, bool data_ok = true, bool ray_tr
   std::ostringstream out, err;
   run.status = RunTrackCommand(
       args, now_utc_s,
-      [&](const std::string& data_file) -> std::optional<TrackEnvironment> {
+      [&](const std::string& data_file,
+          const Stations& stations) -> std::optional<TrackEnvironment> {
         run.data_file_seen = data_file;
+        run.stations_seen = stations;
         if (!data_ok) return std::nullopt;
         TrackEnvironment env;
         env.frequency_hz = 24.048e9;
@@ -125,7 +128,7 @@ TEST(TrackCommand, TheTableHeaderIsNeverCut) {
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string header = run.out.substr(0, run.out.find('\n'));
   EXPECT_EQ(header.rfind("Home " + home + " (51.0000, -0.1000, 0 m)", 0), 0u) << header;
-  EXPECT_TRUE(header.ends_with("Atmosphere: window's cosecant model")) << header;
+  EXPECT_TRUE(header.ends_with("Atmosphere: ray-traced (P.676-13 Annex 1)")) << header;
 }
 
 TEST(TrackCommand, JsonHasEveryRowAndWindow) {
@@ -137,7 +140,7 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
   EXPECT_NEAR(doc["home"]["lat"].get<double>(), 52.1041667, 1e-6);
   EXPECT_NEAR(doc["dx"]["lon"].get<double>(), -72.7, 1e-12);
   EXPECT_NEAR(doc["dx"]["height_m"].get<double>(), 90.0, 1e-12);
-  ASSERT_EQ(doc["rows"].size(), 288u);
+  ASSERT_EQ(doc["rows"].size(), 289u);
   const auto& first = doc["rows"][0];
   EXPECT_EQ(first["utc"], "2026-01-01T00:00:00Z");
   EXPECT_EQ(doc["rows"][1]["utc"], "2026-01-01T00:10:00Z");
@@ -156,7 +159,7 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
                          row["dx"]["el_refracted"].get<double>() > 0;
     EXPECT_EQ(row["dgrd_db"]["home_dx"].is_null(), !both_up);
     if (both_up) {
-      EXPECT_NEAR(row["dgrd_db"]["home_dx"]["attenuation_tx"].get<double>(), 0.1, 1e-9);
+      EXPECT_NEAR(row["dgrd_db"]["home_dx"]["attenuation_tx"].get<double>(), 0.201, 1e-9);
     }
   }
   EXPECT_GT(mutual_rows, 0);
@@ -189,18 +192,19 @@ TEST(TrackCommand, JsonHasEveryRowAndWindow) {
             doc["windows"][0]["end"].get<std::string>());
 }
 
-// A step as long as the span is one row, not a refusal; the last second of
-// a year is a moment like any other.
-TEST(TrackCommand, AStepAsLongAsTheSpanGivesOneRow) {
+// A step as long as the span gives its start and its end, not a refusal;
+// the last second of a year is a moment like any other.
+TEST(TrackCommand, AStepAsLongAsTheSpanGivesItsStartAndEnd) {
   const CommandRun run = Track({"--track", "--home", "JO01", "--dx", "FN31", "--from",
                                 "2026-12-31T23:59:59", "--span", "10", "--step", "10", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   const auto rows = nlohmann::json::parse(run.out)["rows"];
-  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0]["utc"], "2026-12-31T23:59:59Z");
+  EXPECT_EQ(rows[1]["utc"], "2027-01-01T00:09:59Z");
 }
 
-// The degradation's air is the window's cosecant model unless the ray trace
+// The degradation's air is the ray trace unless the window's cosecant model
 // is asked for, and the output says which.
 TEST(TrackCommand, SaysWhichAtmosphereItUsed) {
   struct Case {
@@ -210,7 +214,7 @@ TEST(TrackCommand, SaysWhichAtmosphereItUsed) {
     double home_db, dx_db;
   };
   const Case cases[] = {
-      {"the window's model by default", {}, "cosecant", 0.1, 0.1},
+      {"the ray trace by default", {}, "ray-traced", 0.201, 0.303},
       {"the window's model asked for", {"--atmosphere", "cosecant"}, "cosecant", 0.1, 0.1},
       {"the ray trace asked for", {"--atmosphere", "ray-traced"}, "ray-traced", 0.201, 0.303},
   };
@@ -253,14 +257,44 @@ TEST(TrackCommand, SaysWhichAtmosphereItUsed) {
   EXPECT_TRUE(without.out.empty());
 }
 
-TEST(TrackCommand, StartsNowToTheSecondWithoutFrom) {
+// Without --from the rows start on the whole minute in progress and run to
+// the span's end; a --from keeps its second.
+TEST(TrackCommand, StartsNowOnTheMinuteInProgress) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> more;
+    const char *first, *last;
+  };
+  const Case cases[] = {
+      {"now, 27.75 s into a minute", {}, "2026-01-01T00:12:00Z", "2026-01-01T00:15:00Z"},
+      {"a chosen second",
+       {"--from", "2026-01-01T00:12:27"},
+       "2026-01-01T00:12:27Z",
+       "2026-01-01T00:15:27Z"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> args = {"--track", "--home", "JO22", "--dx",
+                                     "FN31",    "--span", "3",    "--json"};
+    args.insert(args.end(), c.more.begin(), c.more.end());
+    const CommandRun run = Track(args, true, true, k2026Jan1 + 12 * 60 + 27.75);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto doc = nlohmann::json::parse(run.out);
+    ASSERT_EQ(doc["rows"].size(), 4u);
+    EXPECT_EQ(doc["rows"][0]["utc"], c.first);
+    EXPECT_EQ(doc["rows"][3]["utc"], c.last);
+  }
+}
+
+// The stations' heights reach the data file's air, not only the geometry.
+TEST(TrackCommand, TheHeightsReachTheAir) {
   const CommandRun run =
-      Track({"--track", "--home", "JO22", "--dx", "FN31", "--span", "3", "--json"});
+      Track({"--track", "--home", "JO22", "--dx", "FN31", "--home-height", "2850", "--dx-height",
+             "15", "--from", "2026-01-01T00:00:00", "--span", "1", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const auto doc = nlohmann::json::parse(run.out);
-  ASSERT_EQ(doc["rows"].size(), 3u);
-  EXPECT_EQ(doc["rows"][0]["utc"], "2026-01-01T00:00:00Z");
-  EXPECT_EQ(doc["rows"][2]["utc"], "2026-01-01T00:02:00Z");
+  EXPECT_EQ(run.stations_seen.home.height_m, 2850.0);
+  EXPECT_EQ(run.stations_seen.dx.height_m, 15.0);
+  EXPECT_EQ(run.stations_seen.home.latitude_deg, 52.5);
 }
 
 TEST(TrackCommand, ReadableTableWithoutJson) {

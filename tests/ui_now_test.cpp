@@ -81,6 +81,8 @@ class NowTest : public QObject {
   void windowsAheadArrive() {
     NowStrip strip(feed_.get(), NowStrip::Kind::kCompact);
     QVERIFY(strip.Texts().at(5).startsWith(QStringLiteral("Looking")));
+    // Planned once a view is in sight.
+    strip.show();
     QTRY_VERIFY_WITH_TIMEOUT(feed_->WindowsKnown(), 20000);
     const QString window = strip.Texts().at(5);
     QVERIFY2(window.startsWith(QStringLiteral("Window open")) ||

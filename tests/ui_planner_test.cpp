@@ -241,9 +241,9 @@ class PlannerTest : public QObject {
     PlannerWindow planner(nullptr, File(), Host());
     planner.SetSpan(kNoon - 12 * 3600, 24 * 60, 1);
     QVERIFY(planner.Calculate() == std::nullopt);
-    QCOMPARE(planner.RowCount(), 1440);
+    QCOMPARE(planner.RowCount(), 1441);
     const QAbstractItemModel* table = planner.Table();
-    QCOMPARE(table->rowCount(), 1440);
+    QCOMPARE(table->rowCount(), 1441);
     QCOMPARE(table->index(720, 0).data().toString(), QStringLiteral("2026-12-07T12:00:00Z"));
     QCOMPARE(table->index(720, 5).data().toString(), QStringLiteral("yes"));
     // One best minute per window, highlighted, and no other row.
@@ -277,7 +277,7 @@ class PlannerTest : public QObject {
     planner.SetSpan(kNoon, 60, 1);
     QVERIFY(planner.Calculate() == std::nullopt);
     QCOMPARE(Labelled<QLabel>(planner, "Planner status")->text(),
-             QStringLiteral("60 rows, 1 mutual window at 10.368 GHz"));
+             QStringLiteral("61 rows, 1 mutual window at 10.368 GHz"));
   }
 
   // A location that names no place is marked in its own field, until it
@@ -302,7 +302,7 @@ class PlannerTest : public QObject {
   void itComputesWhenItOpens() {
     form_->TabSet2Click(3);
     PlannerWindow* planner = form_->Planner();
-    QTRY_VERIFY_WITH_TIMEOUT(planner->RowCount() == 24 * 60 && !planner->Computing(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(planner->RowCount() == 24 * 60 + 1 && !planner->Computing(), kWaitMs);
   }
 
   // A new locator is computed once the typing pauses; a half-typed one is
@@ -725,7 +725,7 @@ class PlannerTest : public QObject {
     planner.SetSpan(std::nullopt, 120, 1);
     planner.resize(1280, 1024);
     planner.show();
-    QTRY_VERIFY_WITH_TIMEOUT(planner.RowCount() == 120 && !planner.Computing(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(planner.RowCount() == 121 && !planner.Computing(), kWaitMs);
     auto* table = Labelled<QTableView>(planner, "Table of minutes");
     planner.SelectMinute(kNoon + 40 * 60);
     table->scrollTo(planner.Table()->index(30, 0), QAbstractItemView::PositionAtTop);

@@ -71,9 +71,23 @@ void NowFeed::SetInputs(const Stations& stations, TrackAtmosphere atmosphere,
   // cosecant figures; an old plan's windows are no longer these stations'.
   ahead_.reset();
   UseAir();
-  PlanAhead();
+  plan_wanted_ = true;
+  if (watchers_ > 0) PlanAhead();
   Tick();
-  if (first) Schedule();
+}
+
+void NowFeed::Watch(int change) {
+  const bool was = watchers_ > 0;
+  watchers_ = std::max(0, watchers_ + change);
+  if (was == (watchers_ > 0)) return;
+  if (watchers_ == 0) {
+    timer_->stop();
+    return;
+  }
+  if (plan_wanted_ || (ahead_ && std::floor(now_utc_s_()) > ahead_from_utc_s_ + kReplanS))
+    PlanAhead();
+  Tick();
+  Schedule();
 }
 
 void NowFeed::SetSked(double sky_hz, DopplerMode mode) {
@@ -101,6 +115,7 @@ void NowFeed::PlanAhead() {
   request.step_minutes = kAheadStepMinutes;
   request.atmosphere = atmosphere_;
   if (RequestFault(request)) return;
+  plan_wanted_ = false;
   const TrackEnvironment env = TrackEnvironmentOf(main_state_);
   StationAir air = ahead_ ? ahead_->air : StationAir{};
   ahead_from_utc_s_ = request.start_utc_s;
@@ -120,7 +135,7 @@ void NowFeed::Tick() {
   if (!have_inputs_) return;
   const double now = std::floor(now_utc_s_());
   if (!WithinTrackYears(now)) return;
-  if (ahead_ && now > ahead_from_utc_s_ + kReplanS) PlanAhead();
+  if (ahead_ && watchers_ > 0 && now > ahead_from_utc_s_ + kReplanS) PlanAhead();
   const int offset = offset_s_(now);
   static const std::vector<MutualWindow> kNone;
   state_ =

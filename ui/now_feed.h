@@ -35,6 +35,10 @@ class NowFeed : public QObject {
   double SkyHz() const { return sky_hz_; }
   DopplerMode Mode() const { return mode_; }
 
+  // A view of the feed came into sight (+1) or went out of it (-1). The
+  // feed plans ahead and ticks only while one is in sight.
+  void Watch(int change);
+
   // Computes the current second (the feed's timer does so at each second).
   void Tick();
   bool Ready() const { return ready_; }
@@ -55,6 +59,8 @@ class NowFeed : public QObject {
   std::function<int(double)> offset_s_;
   QTimer* timer_;
   bool have_inputs_ = false;
+  int watchers_ = 0;
+  bool plan_wanted_ = false;  // the inputs changed while nobody watched
   Stations stations_;
   TrackAtmosphere atmosphere_ = TrackAtmosphere::kRayTraced;
   QuillmereState main_state_;

@@ -145,6 +145,16 @@ void NowStrip::Show() {
   path_->setStyleSheet(lines.sun_marked ? QStringLiteral("color: #b35c00;") : QString());
 }
 
+void NowStrip::showEvent(QShowEvent* event) {
+  feed_->Watch(+1);
+  QWidget::showEvent(event);
+}
+
+void NowStrip::hideEvent(QHideEvent* event) {
+  feed_->Watch(-1);
+  QWidget::hideEvent(event);
+}
+
 QStringList NowStrip::Texts() const {
   return {time_->text(), home_->text(), dx_->text(), dial_->text(), path_->text(), window_->text()};
 }

@@ -32,6 +32,10 @@ class NowStrip : public QWidget {
  signals:
   void compactWanted();
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
   void Show();
   void SkedEdited();

@@ -316,6 +316,7 @@ struct PlannerWindow::Impl {
     if (const QString* error = std::get_if<QString>(&stations)) return *error;
     job.request.stations = std::get<Stations>(std::move(stations));
     job.request.start_utc_s = host.now_utc_s();
+    job.request.from_now = !from_utc_s && from_choice->currentIndex() != 1;
     if (from_utc_s) {
       job.request.start_utc_s = *from_utc_s;
     } else if (from_choice->currentIndex() == 1) {
@@ -835,7 +836,11 @@ void PlannerWindow::FollowTick() {
     d_->status->setText(QStringLiteral("Follow the Moon: ") + *error);
     return;
   }
-  const FollowStep step = d_->follower.Step(std::get<Stations>(stations), d_->host.now_utc_s());
+  // The dishes point where the table's refraction puts the Moon.
+  const Stations& followed = std::get<Stations>(stations);
+  const auto [home_n, dx_n] = TrackRefractivities(
+      d_->host.state ? TrackEnvironmentOf(d_->host.state()) : TrackEnvironment{}, followed);
+  const FollowStep step = d_->follower.Step(followed, d_->host.now_utc_s(), home_n, dx_n);
   const QString note = QString::fromStdString(step.note);
   d_->follow_note->setText(note);
   d_->follow_note_action->setVisible(!note.isEmpty());
