@@ -53,6 +53,17 @@ std::optional<std::string> RequestFault(const PlannerRequest& request) {
   return std::nullopt;
 }
 
+void SetUpTrackRequest(TrackRequest& track, const PlannerRequest& request,
+                       const TrackEnvironment& environment, const StationAir& air) {
+  track.stations = request.stations;
+  track.frequency_hz = environment.frequency_hz;
+  track.attenuation_db = AttenuationFor(track, environment.attenuation_db);
+  std::tie(track.home_refractivity, track.dx_refractivity) =
+      TrackRefractivities(environment, request.stations);
+  track.slant_air =
+      request.atmosphere == TrackAtmosphere::kRayTraced ? SlantAirFor(track, air) : nullptr;
+}
+
 PlannedTrack PlanTrack(const PlannerRequest& request, const TrackEnvironment& environment,
                        StationAir air) {
   PlannedTrack out;
@@ -61,22 +72,16 @@ PlannedTrack PlanTrack(const PlannerRequest& request, const TrackEnvironment& en
   // The track's request lives here: the air callables find each station by
   // its address in it.
   TrackRequest track;
-  track.stations = request.stations;
+  if (request.atmosphere == TrackAtmosphere::kRayTraced && !air && environment.ray_traced)
+    air = environment.ray_traced();
+  SetUpTrackRequest(track, request, environment, air);
+  if (request.atmosphere == TrackAtmosphere::kRayTraced) out.air = std::move(air);
   // Whole seconds, as the rows are labelled; from now, the minute in
   // progress.
   track.start_utc_s = request.from_now ? std::floor(request.start_utc_s / 60.0) * 60.0
                                        : std::floor(request.start_utc_s);
   track.span_minutes = request.span_minutes;
   track.step_minutes = request.step_minutes;
-  track.frequency_hz = environment.frequency_hz;
-  track.attenuation_db = AttenuationFor(track, environment.attenuation_db);
-  std::tie(track.home_refractivity, track.dx_refractivity) =
-      TrackRefractivities(environment, request.stations);
-  if (request.atmosphere == TrackAtmosphere::kRayTraced) {
-    if (!air && environment.ray_traced) air = environment.ray_traced();
-    track.slant_air = SlantAirFor(track, air);
-    out.air = std::move(air);
-  }
   out.track = ComputeTrack(track);
   // The row nearest each window's best minute (the earlier of two as near).
   const auto& rows = out.track.rows;

@@ -103,6 +103,14 @@ std::pair<double, double> TrackRefractivities(const TrackEnvironment& environmen
 // or nothing.
 std::optional<std::string> RequestFault(const PlannerRequest& request);
 
+// Sets `track` up for the request's stations with the environment's band,
+// refraction and air (the ray-traced `air` when the request asks for it and
+// it is given, else the cosecant model), for rows computed one at a time
+// (ComputeTrackRow: the Now strip's second). The air callables find each
+// station by its address in `track`, which must stay where it is.
+void SetUpTrackRequest(TrackRequest& track, const PlannerRequest& request,
+                       const TrackEnvironment& environment, const StationAir& air);
+
 // Computes the span of a request that RequestFault passes. For the
 // ray-traced air, `air` is used when given (one table per station and
 // weather, kept across spans), else built from the environment; an

@@ -98,11 +98,11 @@ void NowFeed::SetSked(double sky_hz, DopplerMode mode) {
 }
 
 void NowFeed::UseAir() {
-  request_.stations = stations_;
-  const TrackEnvironment env = TrackEnvironmentOf(main_state_);
-  request_.frequency_hz = env.frequency_hz;
-  request_.attenuation_db = AttenuationFor(request_, env.attenuation_db);
-  request_.slant_air = ahead_ && ahead_->air ? SlantAirFor(request_, ahead_->air) : nullptr;
+  PlannerRequest request;
+  request.stations = stations_;
+  request.atmosphere = atmosphere_;
+  SetUpTrackRequest(request_, request, TrackEnvironmentOf(main_state_),
+                    ahead_ ? ahead_->air : StationAir{});
 }
 
 void NowFeed::PlanAhead() {
