@@ -24,15 +24,21 @@ struct StationCurves {
 StationCurves ElevationCurves(const StationParams& station, double f,
                               const std::vector<double>& elevations) {
   const ExactStationAir air = StationAirOf(station);
+  StationCurves c;
+  // Weather that cannot be air draws no curve; the caption says why.
+  if (ImpossibleWeather(air.surface)) {
+    for (auto* y : {&c.ray_db, &c.cosecant_db, &c.ray_sky_k, &c.cosecant_sky_k})
+      y->assign(elevations.size(), kNoFigure);
+    return c;
+  }
   const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
   const std::vector<double> gamma = layers.SpecificAttenuation(f);
   const std::optional<double> zenith = CosecantZenithAttenuation(f, air.surface);
-  StationCurves c;
   for (const double e : elevations) {
     const p676_13::RayPath ray =
         p676_13::TraceRay(layers, gamma, p676_13::ApparentElevationFor(layers, e));
-    c.ray_db.push_back(ray.attenuation_db);
-    c.ray_sky_k.push_back(ray.sky_temperature_k);
+    c.ray_db.push_back(ray.escaped ? ray.attenuation_db : kNoFigure);
+    c.ray_sky_k.push_back(ray.escaped ? ray.sky_temperature_k : kNoFigure);
     if (zenith && e > 0) {
       const Real a = SlantAttenuation(*zenith, e);
       c.cosecant_db.push_back(static_cast<double>(a));
@@ -108,6 +114,14 @@ ChartData ComputeFrequencyChart(const QuillmereState& state, int step_ghz) {
   for (int f = 1; f <= 350; f += std::max(1, step_ghz)) chart.x.push_back(f);
   for (const auto& [who, station] : {std::pair{"Home", &state.Home}, std::pair{"DX", &state.DX}}) {
     const ExactStationAir air = StationAirOf(*station);
+    if (ImpossibleWeather(air.surface)) {
+      const std::vector<double> none(chart.x.size(), kNoFigure);
+      const std::string name(who);
+      chart.series.push_back({name + " zenith dB", none, name, "zenith", "dB"});
+      chart.series.push_back({name + " gamma_o dB/km", none, name, "\u03b3 oxygen", "dB/km"});
+      chart.series.push_back({name + " gamma_w dB/km", none, name, "\u03b3 water vapour", "dB/km"});
+      continue;
+    }
     const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
     const auto pp = p676_13::PartialPressuresOf(air.surface.P, air.surface.T, air.surface.rho);
     const p676_13::LineSpectrum lines(pp.p, pp.e, air.surface.T);

@@ -112,6 +112,73 @@ std::optional<double> CosecantZenithAttenuation(double f, const AtmosphereState&
                              gw * VapourEquivalentHeight(f, rp));
 }
 
+std::optional<std::string> ImpossibleWeather(const AtmosphereState& surface) {
+  const auto [P, T, rho] = surface;
+  if (!std::isfinite(P) || !std::isfinite(T) || !std::isfinite(rho))
+    return "the weather is not a number";
+  if (P <= 0) return "a pressure of 0 hPa or less is no air";
+  if (T <= 0) return "a temperature of 0 K or less is no air";
+  if (rho < 0) return "a negative vapour density is no air";
+  const double e = p676_13::PartialPressuresOf(P, T, rho).e;
+  if (e >= P) {
+    std::ostringstream out;
+    out.precision(4);
+    out << "the vapour pressure (" << e << " hPa) reaches the total pressure (" << P
+        << " hPa): such air cannot be; lower the temperature or the humidity";
+    return out.str();
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// "3 000 m": the height in whole metres with its thousands apart.
+std::string Metres(double km) {
+  std::string digits = std::to_string(static_cast<long long>(std::lround(km * 1000)));
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, " ");
+  return digits + " m";
+}
+
+std::vector<std::string> NotesOf(const Setting& s) {
+  std::vector<std::string> notes;
+  if (!s.blend) return notes;
+  if (auto fault = ImpossibleWeather(s.surface)) {
+    notes.push_back(std::move(*fault));
+    return notes;
+  }
+  if (atmosphere::PressureFarFromReference(s.reference, s.height_km, s.surface.P)) {
+    const double expected = atmosphere::ReferencePressureAt(s.reference, s.height_km);
+    const double sea_level = atmosphere::ReferencePressureAt(s.reference, 0);
+    // About: to 10 hPa, as a reader checks it against a barometer.
+    const long about = std::lround(expected / 10) * 10;
+    const bool qnh = s.height_km > 0.5 && std::abs(s.surface.P / sea_level - 1) <= 0.1;
+    notes.push_back(std::string(qnh ? "looks like a sea-level pressure"
+                                    : "the pressure is far from the reference's") +
+                    ": the station pressure at " + Metres(s.height_km) + " would be about " +
+                    std::to_string(about) + " hPa");
+  }
+  return notes;
+}
+
+}  // namespace
+
+std::vector<std::string> StationAirNotes(const StationParams& station) {
+  return NotesOf(SettingOf(ExactPathRequest{}, station));
+}
+
+std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& request,
+                                                      const QuillmereState& state) {
+  const Setting s = SettingOf(request, request.dx ? state.DX : state.Home);
+  if (!s.blend) return std::nullopt;
+  if (auto fault = ImpossibleWeather(s.surface))
+    return std::string("the ") +
+           (request.weather ? "--weather"
+            : request.dx    ? "DX"
+                            : "Home") +
+           " weather: " + *fault;
+  return std::nullopt;
+}
+
 ExactStationAir StationAirOf(const StationParams& station) {
   const Setting s = SettingOf(ExactPathRequest{}, station);
   return {s.height_km, s.surface, ProfileOf(s)};
@@ -119,9 +186,11 @@ ExactStationAir StationAirOf(const StationParams& station) {
 
 namespace {
 
-std::string Table(const nlohmann::json& rows, std::span<const char* const> columns) {
+std::string Table(const nlohmann::json& notes, const nlohmann::json& rows,
+                  std::span<const char* const> columns) {
   std::ostringstream out;
   out.precision(10);
+  for (const auto& note : notes) out << "# " << note.get<std::string>() << '\n';
   for (std::size_t c = 0; c < columns.size(); ++c) out << (c ? "\t" : "") << columns[c];
   out << '\n';
   for (const auto& row : rows) {
@@ -130,6 +199,8 @@ std::string Table(const nlohmann::json& rows, std::span<const char* const> colum
       out << (c ? "\t" : "");
       if (v.is_null()) {
         out << '-';
+      } else if (v.is_string()) {
+        out << v.get<std::string>();
       } else {
         out << v.get<double>();
       }
@@ -162,6 +233,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   out["profile"] = request.global_profile ? "global" : "station";
   out["reference_atmosphere"] = ReferenceName(s.reference);
   out["station_height_km"] = s.height_km;
+  out["notes"] = NotesOf(s);
   nlohmann::json rows = nlohmann::json::array();
 
   if (request.kind == ExactPathRequest::Kind::kSpectrum) {
@@ -195,7 +267,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
     if (request.json) return out.dump(1) + "\n";
     static constexpr const char* kColumns[] = {"ghz", "gamma_o_db_km", "gamma_w_db_km",
                                                "zenith_db"};
-    return Table(out["rows"], kColumns);
+    return Table(out["notes"], out["rows"], kColumns);
   }
 
   out["command"] = "slant";
@@ -213,6 +285,12 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
                           {"cosecant_db", nullptr},
                           {"apparent_elevation", apparent},
                           {"sky_k", ray.sky_temperature_k}};
+    // A trapped ray reaches no far target: no figure is the Moon's.
+    if (!ray.escaped) {
+      row["ray_db"] = "no escaping ray";
+      row["sky_k"] = nullptr;
+      row["apparent_elevation"] = nullptr;
+    }
     // The window's own lowest elevation: below it the cosecant runs off to
     // infinity.
     if (zenith && elevation >= kLowestCosecantDeg) {
@@ -224,7 +302,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   if (request.json) return out.dump(1) + "\n";
   static constexpr const char* kColumns[] = {"elevation", "ray_db", "cosecant_db",
                                              "apparent_elevation", "sky_k"};
-  return Table(out["rows"], kColumns);
+  return Table(out["notes"], out["rows"], kColumns);
 }
 
 }  // namespace quillmere

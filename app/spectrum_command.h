@@ -14,7 +14,11 @@
 // sin(elevation); null below the window's 0.1 degrees and above 350 GHz,
 // where it has none),
 // apparent_elevation and sky_k (sky brightness temperature, gases and the
-// 2.7 K background).
+// 2.7 K background). A ray that turns back in a duct reaches no far target:
+// its ray_db reads "no escaping ray" and its sky_k and apparent_elevation
+// are null.
+// Both commands carry "notes" (JSON) or "# " lines before the table: the
+// station's pressure far from the reference at its height (StationAirNotes).
 //
 // The elevations are geometric: where the Moon stands in free space, as an
 // ephemeris gives it. apparent_elevation is where the refracted ray leaves
@@ -81,6 +85,25 @@ std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request
 // output: JSON {"command", "station", "profile", ..., "rows": [...]} with
 // --json, else a tab-separated table with a header line.
 std::string RunExactPathCommand(const ExactPathRequest& request, const QuillmereState& state);
+
+// Why a weather cannot be air, or nothing: a pressure (total, hPa) or a
+// temperature (K) at or below zero, a negative vapour density (g/m3), or a
+// vapour pressure at or above the total pressure (100 degrees C at 100 %
+// humidity), which would leave a negative dry-air pressure and a negative
+// oxygen absorption. No figure is computed from such weather.
+std::optional<std::string> ImpossibleWeather(const atmosphere::AtmosphereState& surface);
+
+// What the command and the views say beside a station's figures, one line
+// each: that its weather is impossible (as above), or that its pressure
+// lies more than 10 % from the reference's at its height ("looks like a
+// sea-level pressure: the station pressure at 3 000 m would be about
+// 700 hPa"). The input is taken as given either way.
+std::vector<std::string> StationAirNotes(const StationParams& station);
+
+// The fault of the request's own weather (the station's, or --weather's)
+// as ImpossibleWeather gives it, for the command line to refuse it.
+std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& request,
+                                                      const QuillmereState& state);
 
 // A station's air as --profile station takes it: its height (km, 0 and
 // up), its surface weather and its zone and season's profile blended into

@@ -248,6 +248,11 @@ int RunExactPathMode(char* program, std::span<const std::string_view> args,
     std::fprintf(stderr, "%s: %s\n", kReportProgram, fault->c_str());
     return kFailed;
   }
+  // Nor any from weather that cannot be air: the request is at fault.
+  if (const auto fault = ExactPathImpossibleWeather(*request, window.State())) {
+    std::fprintf(stderr, "%s: %s\n", kReportProgram, fault->c_str());
+    return kBadOptions;
+  }
   return PrintedStatus(WriteAll(RunExactPathCommand(*request, window.State())), read,
                        request->data.has_value(), "the figures are those of the start state");
 }

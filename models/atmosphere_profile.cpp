@@ -112,6 +112,19 @@ double TropopauseHeight(Reference ref) {
   return 11;
 }
 
+namespace {
+
+// 34.1632 = g0 M / R in K/km', the hydrostatic constant; 6356.766 km the
+// Earth radius of the geopotential height.
+constexpr double kHydrostatic = 34.1632;
+constexpr double kGeopotentialRadiusKm = 6356.766;
+// The step of the hydrostatic correction's nodes, km: its integrand changes
+// on the scale of kilometres, so linear interpolation between nodes 50 m
+// apart leaves it within 1e-7 of the integral.
+constexpr double kCorrectionStepKm = 0.05;
+
+}  // namespace
+
 StationAtmosphere::StationAtmosphere(Reference ref, const StationWeather& weather)
     : ref_(ref), h_s_(weather.height_km) {
   h_t_ = std::max(TropopauseHeight(ref), h_s_ + 1);
@@ -121,6 +134,35 @@ StationAtmosphere::StationAtmosphere(Reference ref, const StationWeather& weathe
   rho_ratio_ = at.rho > 0;
   kRho_ = rho_ratio_ ? weather.rho / at.rho : 0;
   rho_s_ = weather.rho;
+  if (dT_ == 0) return;
+  // The integrand of I (per geopotential km, times dH/dh) at the nodes,
+  // summed by the trapezoid rule from the ground up.
+  const int nodes = static_cast<int>(std::ceil(h_t_ / kCorrectionStepKm)) + 1;
+  correction_.resize(nodes);
+  auto integrand = [&](double h) {
+    const double T_ref = ReferenceAt(ref_, h).T;
+    // The temperature kept above 1 K, so that no weather divides by zero.
+    const double T = std::max(1.0, T_ref + dT_ * Weight(h));
+    const double g = kGeopotentialRadiusKm / (kGeopotentialRadiusKm + h);
+    return kHydrostatic * g * g * (1 / T - 1 / T_ref);
+  };
+  double previous = integrand(0);
+  correction_[0] = 0;
+  for (int i = 1; i < nodes; ++i) {
+    const double f = integrand(i * kCorrectionStepKm);
+    correction_[i] = correction_[i - 1] + (previous + f) / 2 * kCorrectionStepKm;
+    previous = f;
+  }
+  correction_at_station_ = 0;
+  correction_at_station_ = HydrostaticCorrection(h_s_);
+}
+
+double StationAtmosphere::HydrostaticCorrection(double h) const {
+  if (correction_.empty()) return 0;
+  const double x = std::clamp(h, 0.0, h_t_) / kCorrectionStepKm;
+  const int i = std::min(static_cast<int>(x), static_cast<int>(correction_.size()) - 2);
+  const double u = x - i;
+  return correction_[i] + (correction_[i + 1] - correction_[i]) * u - correction_at_station_;
 }
 
 double StationAtmosphere::Weight(double h) const {
@@ -134,10 +176,18 @@ AtmosphereState StationAtmosphere::operator()(double h) const {
   const AtmosphereState r = ReferenceAt(ref_, h);
   const double w = Weight(h);
   AtmosphereState a;
-  a.T = r.T + dT_ * w;
-  a.P = r.P * (1 + (kP_ - 1) * w);
+  a.T = std::max(1.0, r.T + dT_ * w);
+  a.P = r.P * kP_ * std::exp(-HydrostaticCorrection(h));
   a.rho = rho_ratio_ ? r.rho * (1 + (kRho_ - 1) * w) : rho_s_ * w;
   return a;
+}
+
+double ReferencePressureAt(Reference ref, double height_km) {
+  return ReferenceAt(ref, std::max(0.0, height_km)).P;
+}
+
+bool PressureFarFromReference(Reference ref, double height_km, double P) {
+  return std::abs(P / ReferencePressureAt(ref, height_km) - 1) > 0.1;
 }
 
 }  // namespace quillmere::atmosphere

@@ -15,17 +15,35 @@
 // bends the ray), the profile is
 //
 //   T(h)   = T_ref(h) + (T_s - T_ref(h_s)) w(h)                 (an offset)
-//   P(h)   = P_ref(h) (1 + (P_s / P_ref(h_s) - 1) w(h))         (a ratio)
 //   rho(h) = rho_ref(h) (1 + (rho_s / rho_ref(h_s) - 1) w(h))   (a ratio)
+//
+// and the pressure follows from the station's pressure by the hydrostatic
+// equation, dP / P = -(g0 M / R) dH / T with H the geopotential height,
+// taken with the blended temperature:
+//
+//   P(h) = P_s (P_ref(h) / P_ref(h_s)) exp(-(g0 M / R) I(h)),
+//   I(h) = integral from h_s to h of (1 / T(h') - 1 / T_ref(h')) dH'.
+//
+// The reference's own pressure shape carries the column (for the global
+// reference it is the hydrostatic solution of its temperatures), and I
+// corrects it for the weather's temperature offset; I is constant above the
+// tropopause, where the offset has died out. So the whole column above a
+// station scales with its pressure: a station pressure 10 % over the
+// reference gives 10 % more air all the way up, as a barometer at the
+// station says. A sea-level (QNH) pressure entered at a mountain station
+// thus weighs far too much air; SeaLevelPressureHeight flags it.
 //
 // h_t is the reference profile's tropopause (11 km for the global
 // reference; 17, 13, 10, 10 and 8.5 km for the P.835-3 low, mid summer, mid
 // winter, high summer and high winter profiles), but never less than 1 km
 // above the station. So the profile equals the station's weather at h_s and
-// the reference from the tropopause up: the weather of the day is a
-// tropospheric affair, and the stratosphere holds little vapour. Where the
-// reference has no vapour at the station height the vapour is rho_s w(h).
-// Below the station the reference shape is kept, shifted the same way.
+// the reference's temperature and vapour from the tropopause up: the
+// weather of the day is a tropospheric affair, and the stratosphere holds
+// little vapour. Where the reference has no vapour at the station height the
+// vapour is rho_s w(h). Below the station the reference shape is kept,
+// shifted the same way, the pressure again hydrostatic.
+
+#include <vector>
 
 namespace quillmere::atmosphere {
 
@@ -80,11 +98,28 @@ class StationAtmosphere {
   double Weight(double h) const;
 
  private:
+  // (g0 M / R) I(h) of the hydrostatic correction (see above).
+  double HydrostaticCorrection(double h) const;
+
   Reference ref_;
   double h_s_, h_t_;
   double dT_, kP_, kRho_;  // the offset and the two ratios at the station
   double rho_s_;           // used where the reference has no vapour
   bool rho_ratio_;
+  // (g0 M / R) times the integral from 0 km to the node's height, at
+  // nodes every kCorrectionStepKm from 0 to h_t (empty when dT is 0), and
+  // its value at the station.
+  std::vector<double> correction_;
+  double correction_at_station_ = 0;
 };
+
+// The pressure, hPa, that the station's reference profile gives at its
+// height (km): what a barometer there reads on an average day.
+double ReferencePressureAt(Reference ref, double height_km);
+
+// True when a station pressure P (hPa) at height_km lies more than 10 %
+// from the reference's pressure there: most often a sea-level (QNH)
+// pressure entered for a station well above the sea.
+bool PressureFarFromReference(Reference ref, double height_km, double P);
 
 }  // namespace quillmere::atmosphere

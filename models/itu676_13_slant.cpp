@@ -219,6 +219,14 @@ double ApparentElevationFor(const LayeredAtmosphere& atmosphere, double geometri
   double lo = target, hi = std::min(90.0, target + 3);
   double g_lo = g(lo), g_hi = g(hi);
   if (g_lo >= 0) return lo;
+  // Under a strong duct the rays 3 degrees up may still be trapped: the
+  // zenith ray always escapes, so 90 degrees closes the bracket.
+  if (g_hi <= 0 && hi < 90) {
+    lo = hi;
+    g_lo = g_hi;
+    hi = 90;
+    g_hi = g(hi);
+  }
   if (g_hi <= 0) return hi;
   bool lo_escaped = g_lo > kTurnedBack;  // else g_lo is a stand-in: bisect
   int side = 0;

@@ -43,9 +43,10 @@ ReferenceAtmosphere MidLatitudeProfile(Real h, ItemIndex season) {
     if (h <= 13) {
       a.T = 294.9838L - 5.2159L * h - 0.07109L * h * h;
     } else if (h <= 17) {
-      a.T = 215.5L;
+      // 215.15 K, where the 0-13 km polynomial arrives (215.16 K at 13 km).
+      a.T = 215.15L;
     } else if (h <= 47) {
-      a.T = 215.5L * std::exp(0.008128L * (h - 17));
+      a.T = 215.15L * std::exp(0.008128L * (h - 17));
     } else if (h <= 53) {
       a.T = 275;
     } else if (h <= 80) {
@@ -60,7 +61,8 @@ ReferenceAtmosphere MidLatitudeProfile(Real h, ItemIndex season) {
     } else {
       a.P = 0.031240223L * std::exp(-0.165L * (h - 72));
     }
-    if (h <= 10) {
+    // The summer vapour is given up to 15 km, as the low-latitude one.
+    if (h <= 15) {
       a.rho = 14.3542L * std::exp(-0.4174L * h - 0.0229L * h * h + 0.001007L * h * h * h);
     }
   } else {
@@ -113,9 +115,9 @@ ReferenceAtmosphere HighLatitudeProfile(Real h, ItemIndex season) {
     } else if (h <= 72) {
       a.P = 269.6138L * std::exp(-0.14L * (h - 10));
     } else {
-      a.P = 0.045821L * std::exp(-0.155L * (h - 72));
+      a.P = 0.045821L * std::exp(-0.165L * (h - 72));
     }
-    if (h <= 10) {
+    if (h <= 15) {
       a.rho = 8.988L * std::exp(-0.3614L * h - 0.005402L * h * h - 0.001955L * h * h * h);
     }
   } else {

@@ -1,8 +1,11 @@
 #pragma once
 // Reference standard atmospheres after ITU-R P.835-3: temperature, pressure
 // and water-vapour density at a height above sea level for the low-, mid-
-// and high-latitude profiles. The calculator shows them at each station's
-// height; no other model reads them.
+// and high-latitude profiles. The main window shows them at each station's
+// height and none of its other figures reads them; the exact method
+// (atmosphere_profile.h: the Spectrum view, --slant, --spectrum and the
+// planner's ray-traced air) takes the zone and season's profile as the
+// shape of the air above the station, blended into its weather.
 
 #include "real.h"
 

@@ -54,7 +54,7 @@ TEST(GlobalReferenceAtmosphere, WaterVapourAndItsFloor) {
   }
 }
 
-TEST(StationAtmosphere, EqualsTheWeatherAtTheStationAndTheReferenceAbove) {
+TEST(StationAtmosphere, EqualsTheWeatherAtTheStationAndTheReferenceShapeAbove) {
   struct Case {
     const char* what;
     Reference ref;
@@ -70,12 +70,15 @@ TEST(StationAtmosphere, EqualsTheWeatherAtTheStationAndTheReferenceAbove) {
     EXPECT_NEAR(at.T, c.w.T, 1e-9) << c.what;
     EXPECT_NEAR(at.P, c.w.P, 1e-9) << c.what;
     EXPECT_NEAR(at.rho, c.w.rho, 1e-12) << c.what;
-    // From the tropopause (at least 1 km above the station) up: the reference.
+    // From the tropopause (at least 1 km above the station) up: the
+    // reference's temperature and vapour, and its pressure scaled by one
+    // factor, the column the station's weather holds up.
     const double top = std::max(TropopauseHeight(c.ref), c.w.height_km + 1);
+    const double scale = atm(top).P / ReferenceAt(c.ref, top).P;
     for (double h : {top, top + 5, 60.0}) {
       const AtmosphereState a = atm(h), r = ReferenceAt(c.ref, h);
       EXPECT_DOUBLE_EQ(a.T, r.T) << c.what << " at " << h;
-      EXPECT_DOUBLE_EQ(a.P, r.P) << c.what << " at " << h;
+      EXPECT_NEAR(a.P / r.P, scale, 1e-12) << c.what << " at " << h;
       EXPECT_DOUBLE_EQ(a.rho, r.rho) << c.what << " at " << h;
     }
   }
@@ -90,12 +93,67 @@ TEST(StationAtmosphere, BlendsSmoothlyInBetween) {
   EXPECT_DOUBLE_EQ(atm.Weight(11), 0);
   const AtmosphereState mid = atm(5.5), ref = GlobalReferenceAtmosphere(5.5);
   EXPECT_NEAR(mid.T - ref.T, 5, 1e-9);
-  EXPECT_NEAR(mid.P / ref.P, 1 + 0.5 * (1023.25 / 1013.25 - 1), 1e-12);
   EXPECT_NEAR(mid.rho, ref.rho, 1e-12);
   // Level at both ends: no kink for the ray to bend on.
   for (double h : {0.0, 11.0}) {
     EXPECT_NEAR((atm.Weight(h + 1e-4) - atm.Weight(h - 1e-4)) / 2e-4, 0, 1e-3) << h;
   }
+}
+
+// ln P(h) from the hydrostatic equation itself, dlnP = -(g0 M / R) dH / T,
+// by Simpson's rule over the profile's own temperatures (geopotential
+// height H = r0 h / (r0 + h)).
+double HydrostaticPressure(const StationAtmosphere& atm, double P_s, double h_s, double h) {
+  constexpr double k = 34.1632, r0 = 6356.766;
+  const int n = 4000;
+  const double step = (h - h_s) / n;
+  double sum = 0;
+  for (int i = 0; i <= n; ++i) {
+    const double x = h_s + i * step;
+    const double g = r0 / (r0 + x);
+    const double f = g * g / atm(x).T;
+    sum += f * (i == 0 || i == n ? 1 : (i % 2 ? 4 : 2));
+  }
+  return P_s * std::exp(-k * sum * step / 3);
+}
+
+TEST(StationAtmosphere, PressureIsHydrostaticFromTheStationsPressure) {
+  // The global reference is the hydrostatic solution of its temperatures
+  // (to the 2e-5 of its tabulated base pressures), so the blend over it
+  // must be one too, whatever the station's weather.
+  struct Case {
+    const char* what;
+    StationWeather w;
+  } cases[] = {
+      {"the reference at 3 km", {3, 268.66, 701.2, 1.7}},
+      {"a sea-level pressure at 3 km", {3, 268.66, 1013.25, 1.7}},
+      {"a warm day at sea level", {0, 303.15, 1003, 20}},
+      {"a cold high pressure at 1 km", {1, 258.15, 920, 1}},
+  };
+  for (const auto& c : cases) {
+    const StationAtmosphere atm(Reference::kGlobal, c.w);
+    for (double h : {0.0, 5.0, 10.0, 12.0, 20.0, 30.0}) {
+      const double expected = HydrostaticPressure(atm, c.w.P, c.w.height_km, h);
+      EXPECT_NEAR(atm(h).P / expected, 1, 3e-5) << c.what << " at " << h << " km";
+    }
+  }
+}
+
+TEST(StationAtmosphere, FlagsAPressureFarFromTheReferenceAtItsHeight) {
+  struct Case {
+    const char* what;
+    Reference ref;
+    double height_km, P;
+    bool far;
+  } cases[] = {
+      {"station pressure at 3 km", Reference::kGlobal, 3, 701, false},
+      {"sea-level pressure at 3 km", Reference::kGlobal, 3, 1013, true},
+      {"9 % over at 1 km", Reference::kMidSummer, 1, 1.09 * 905.13, false},
+      {"11 % under at sea level", Reference::kLow, 0, 0.89 * 1012.03, true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PressureFarFromReference(c.ref, c.height_km, c.P), c.far) << c.what;
+  EXPECT_NEAR(ReferencePressureAt(Reference::kGlobal, 3), 701.2, 0.05);
 }
 
 TEST(StationAtmosphere, ZoneAndSeasonChooseTheProfile) {

@@ -45,3 +45,7 @@ if(TARGET quillmere_ui)
         add_dependencies(help_viewer_test quillmere_help)
       endif()")
 endif()
+
+# What the help says enters the figures, and its list of Recommendations.
+add_test(NAME help_sources_check
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_CURRENT_LIST_DIR}/help_sources.cmake)

@@ -224,5 +224,23 @@ TEST(RayTrace, ADuctTurnsTheRayBackWithoutNaN) {
   EXPECT_TRUE(TraceRay(duct, {}, app).escaped);
 }
 
+TEST(RayTrace, UnderADeepDuctTheApparentElevationIsSoughtUpToTheZenith) {
+  // 400 g/m3 more vapour at the ground, gone 50 m up: some 2 400 N-units
+  // over 50 m trap every ray below about sqrt(2 x 2.4e-3) = 4 degrees, more
+  // than the bending of any ordinary air.
+  const LayeredAtmosphere duct(0, [](double h) {
+    AtmosphereState a = ReferenceAt(Reference::kGlobal, h);
+    if (h < 0.05) a.rho += 400 * (0.05 - h) / 0.05;
+    return a;
+  });
+  EXPECT_FALSE(TraceRay(duct, {}, 3).escaped);
+  for (double geo : {0.0, 2.0}) {
+    const double app = ApparentElevationFor(duct, geo);
+    const RayPath ray = TraceRay(duct, {}, app);
+    EXPECT_TRUE(ray.escaped) << geo;
+    EXPECT_GE(ray.geometric_elevation_deg, geo - 1e-9) << geo;
+  }
+}
+
 }  // namespace
 }  // namespace quillmere::p676_13

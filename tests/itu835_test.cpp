@@ -88,13 +88,25 @@ TEST(ReferenceAtmospheres, IntervalsIncludeTheirUpperBound) {
   EXPECT_EQ(LowLatitudeProfile(std::nextafter(15.0L, 16.0L)).rho, 0);
 }
 
-TEST(ReferenceAtmospheres, VapourEndsAbove10kmExceptAtLowLatitude) {
-  const Real above = std::nextafter(10.0L, 11.0L);
-  for (Profile p : {kMidSummer, kMidWinter, kHighSummer, kHighWinter}) {
-    EXPECT_GT(At(p, 10).rho, 0) << p;
-    EXPECT_EQ(At(p, above).rho, 0) << p;
+TEST(ReferenceAtmospheres, VapourEndsAbove15kmInSummerAnd10kmInWinter) {
+  struct Case {
+    Profile profile;
+    Real top;  // km: the last height with vapour
+  } cases[] = {
+      {kLow, 15}, {kMidSummer, 15}, {kHighSummer, 15}, {kMidWinter, 10}, {kHighWinter, 10},
+  };
+  for (const auto& c : cases) {
+    EXPECT_GT(At(c.profile, c.top).rho, 0) << c.profile;
+    EXPECT_EQ(At(c.profile, std::nextafter(c.top, 20.0L)).rho, 0) << c.profile;
   }
-  EXPECT_GT(LowLatitudeProfile(above).rho, 0);
+}
+
+TEST(ReferenceAtmospheres, SummerLayersAsPublished) {
+  // Mid summer: 215.15 K from 13 to 17 km, the base of the 17-47 km rise.
+  EXPECT_NEAR(MidLatitudeProfile(15, kSummer).T, 215.15L, 1e-12L);
+  EXPECT_NEAR(MidLatitudeProfile(27, kSummer).T, 215.15L * std::exp(0.08128L), 1e-12L);
+  // High summer: 0.165 per km above 72 km.
+  EXPECT_NEAR(HighLatitudeProfile(80, kSummer).P, 0.045821L * std::exp(-0.165L * 8), 1e-15L);
 }
 
 TEST(ReferenceAtmospheres, UpperLayers) {

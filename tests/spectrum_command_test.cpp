@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "itu676_13.h"
-#include "spectrum_charts.h"
 #include "spectrum.h"
+#include "spectrum_charts.h"
 #include "spectrum_command.h"
 
 namespace quillmere {
@@ -158,6 +158,95 @@ double At(const ChartData& chart, const std::string& name, double x) {
 // The elevation charts are --slant's rows for each station: the same ray
 // trace, the window's cosecant figure beside it (none at 0 degrees) and the
 // window's sky noise 280 (1 - 10^(-A/10)) of that figure.
+TEST(StationAirNotes, ImpossibleWeatherIsNamedAndTheRestTakenAsGiven) {
+  struct Case {
+    const char* what;
+    double temperature_c, humidity, pressure, height_m;
+    const char* note;  // the start of the note, or "" for none
+  } cases[] = {
+      {"an ordinary day", 15, 50, 1013, 120, ""},
+      // 100 degrees C at 100 %: the vapour alone holds the whole pressure.
+      {"boiling saturated air", 100, 100, 1013, 120, "the vapour pressure ("},
+      // The mid-latitude summer profile has 712.9 hPa at 3 km.
+      {"a sea-level pressure at 3 000 m", 15, 50, 1013, 3000,
+       "looks like a sea-level pressure: the station pressure at 3 000 m would be about 710 hPa"},
+      {"the station pressure at 3 000 m", 15, 50, 701, 3000, ""},
+      {"a pressure far too low at sea level", 15, 50, 800, 0,
+       "the pressure is far from the reference's: the station pressure at 0 m would be about "
+       "1010 hPa"},
+  };
+  for (const auto& c : cases) {
+    StationParams s = Stations().Home;
+    s.Temperature = c.temperature_c;
+    s.Humidity = c.humidity;
+    s.Pressure = c.pressure;
+    s.HeightAsl = c.height_m;
+    const std::vector<std::string> notes = StationAirNotes(s);
+    if (*c.note == 0) {
+      EXPECT_TRUE(notes.empty()) << c.what << ": " << (notes.empty() ? "" : notes[0]);
+      continue;
+    }
+    ASSERT_EQ(notes.size(), 1u) << c.what;
+    EXPECT_EQ(notes[0].rfind(c.note, 0), 0u) << c.what << ": " << notes[0];
+  }
+}
+
+TEST(StationAirNotes, ImpossibleWeatherGivesNoFigureAndAReason) {
+  struct Case {
+    const char* what;
+    atmosphere::AtmosphereState surface;
+    bool impossible;
+  } cases[] = {
+      {"ordinary air", {1013, 288, 7.5}, false},
+      {"no pressure", {0, 288, 0}, true},
+      {"no temperature", {1013, 0, 0}, true},
+      {"negative vapour", {1013, 288, -1}, true},
+      {"vapour at the total pressure", {1013, 373.15, 588.3}, true},
+      {"not a number", {std::nan(""), 288, 7.5}, true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ImpossibleWeather(c.surface).has_value(), c.impossible) << c.what;
+  // The views: no curve for such a station, finite ones for the other.
+  QuillmereState state = Stations();
+  state.Frequency = 24.048L;
+  state.Home.Temperature = 100;
+  state.Home.Humidity = 100;
+  const ElevationCharts charts = ComputeElevationCharts(state);
+  for (const ChartSeries& s : charts.attenuation.series) {
+    if (s.station != "Home") continue;
+    for (double y : s.y) EXPECT_TRUE(std::isnan(y)) << s.name;
+  }
+  EXPECT_TRUE(std::isfinite(charts.attenuation.series.back().y.back()));
+  // The command refuses it, naming the station.
+  std::string error;
+  const auto r =
+      ParseExactPathCommand(std::vector<std::string_view>{"--slant", "--station", "home", "--ghz",
+                                                          "24", "--elevations", "5"},
+                            error);
+  ASSERT_TRUE(r) << error;
+  const auto fault = ExactPathImpossibleWeather(*r, state);
+  ASSERT_TRUE(fault);
+  EXPECT_NE(fault->find("Home weather"), std::string::npos) << *fault;
+}
+
+TEST(ExactPathRows, NotesStandBesideTheFigures) {
+  QuillmereState state = Stations();
+  state.Home.HeightAsl = 3000;
+  const auto out = RunCommand(
+      {"--slant", "--station", "home", "--ghz", "24", "--elevations", "5", "--json"}, state);
+  ASSERT_EQ(out["notes"].size(), 1u);
+  EXPECT_EQ(out["notes"][0].get<std::string>(),
+            "looks like a sea-level pressure: the station pressure at 3 000 m would be about 710 "
+            "hPa");
+  std::string error;
+  const auto r =
+      ParseExactPathCommand(std::vector<std::string_view>{"--slant", "--station", "home", "--ghz",
+                                                          "24", "--elevations", "5"},
+                            error);
+  ASSERT_TRUE(r) << error;
+  EXPECT_EQ(RunExactPathCommand(*r, state).rfind("# looks like a sea-level pressure", 0), 0u);
+}
+
 TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
   QuillmereState state = Stations();
   state.Frequency = 24.048L;

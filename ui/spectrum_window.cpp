@@ -25,6 +25,7 @@
 #include "placement.h"
 #include "program_icon.h"
 #include "safe_write.h"
+#include "spectrum_command.h"
 #include "vector_state.h"
 
 namespace quillmere {
@@ -435,14 +436,18 @@ void SpectrumWindow::Apply(Results r) {
 
 void SpectrumWindow::UpdateCaption() {
   const auto station = [](const char* who, const StationParams& s) {
-    return QStringLiteral("%1: %2 °C, %3 hPa, %4 % humidity, %5 m, zone %6 season %7")
-        .arg(QLatin1String(who))
-        .arg(double(s.Temperature), 0, 'f', 1)
-        .arg(double(s.Pressure), 0, 'f', 1)
-        .arg(double(s.Humidity), 0, 'f', 0)
-        .arg(double(s.HeightAsl), 0, 'f', 0)
-        .arg(s.LatitudeZone)
-        .arg(s.Season);
+    QString line = QStringLiteral("%1: %2 °C, %3 hPa, %4 % humidity, %5 m, zone %6 season %7")
+                       .arg(QLatin1String(who))
+                       .arg(double(s.Temperature), 0, 'f', 1)
+                       .arg(double(s.Pressure), 0, 'f', 1)
+                       .arg(double(s.Humidity), 0, 'f', 0)
+                       .arg(double(s.HeightAsl), 0, 'f', 0)
+                       .arg(s.LatitudeZone)
+                       .arg(s.Season);
+    // What is odd about the weather, beside the figures it gives.
+    for (const std::string& note : StationAirNotes(s))
+      line += QStringLiteral(" — ") + QString::fromStdString(note);
+    return line;
   };
   caption_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   caption_->setText(

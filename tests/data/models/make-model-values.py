@@ -83,13 +83,13 @@ def profiles():
     }
     mid_summer = {
         "T": [(13, lambda h: m("294.9838") - m("5.2159") * h - m("0.07109") * h * h),
-              (17, lambda h: m("215.5")), (47, lambda h: m("215.5") * E(m("0.008128") * (h - 17))),
+              (17, lambda h: m("215.15")), (47, lambda h: m("215.15") * E(m("0.008128") * (h - 17))),
               (53, lambda h: m(275)), (80, lambda h: 275 + 20 * (1 - E(m("0.06") * (h - 53)))),
               (None, lambda h: m(175))],
         "P": [(10, lambda h: m("1012.8186") - m("111.5569") * h + m("3.8646") * h * h),
               (72, lambda h: m("283.7096") * E(m("-0.147") * (h - 10))),
               (None, lambda h: m("0.031240223") * E(m("-0.165") * (h - 72)))],
-        "rho": [(10, lambda h: m("14.3542") * E(m("-0.4174") * h - m("0.0229") * h ** 2 +
+        "rho": [(15, lambda h: m("14.3542") * E(m("-0.4174") * h - m("0.0229") * h ** 2 +
                                                  m("0.001007") * h ** 3)), (None, lambda h: m(0))],
     }
     mid_winter = {
@@ -110,9 +110,9 @@ def profiles():
               (None, lambda h: m(171))],
         "P": [(10, lambda h: m("1008.0278") - m("113.2494") * h + m("3.9408") * h * h),
               (72, lambda h: m("269.6138") * E(m("-0.14") * (h - 10))),
-              (None, lambda h: m("0.045821") * E(m("-0.155") * (h - 72)))],
+              (None, lambda h: m("0.045821") * E(m("-0.165") * (h - 72)))],
         # q and c as ITU-R P.835-3 gives them for this profile.
-        "rho": [(10, lambda h: m("8.988") * E(m("-0.3614") * h - m("0.005402") * h ** 2 -
+        "rho": [(15, lambda h: m("8.988") * E(m("-0.3614") * h - m("0.005402") * h ** 2 -
                                                m("0.001955") * h ** 3)), (None, lambda h: m(0))],
     }
     high_winter = {
