@@ -7,8 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include "fortnight.h"
-#include "track_air.h"
+#include "now.h"
 #include "planner_model.h"
+#include "track_air.h"
 
 namespace {
 
@@ -47,5 +48,23 @@ void BM_FourteenDaysRayTraced(benchmark::State& state) {
   TimeTrack(state, request);
 }
 BENCHMARK(BM_FourteenDaysRayTraced)->Unit(benchmark::kMillisecond);
+
+// One second of the Now strip: both stations' Moon and Sun, the Doppler of
+// a sked mode, each path's degradation through the ray-traced air and the
+// window in words. Target: at most 1 ms of processor time a second.
+void BM_NowSecond(benchmark::State& state) {
+  const StationSlantAir air = RayTracedAirOf(Weather());
+  TrackRequest request = FortnightRequest();
+  request.slant_air = SlantAirFor(request, air);
+  const std::vector<MutualWindow> windows = ComputeTrack(request).windows;
+  MoonTracker tracker;
+  double second = request.start_utc_s;
+  for (auto _ : state) {
+    second += 1.0;
+    benchmark::DoNotOptimize(ComputeNow(tracker, request, second, 24.048e9, DopplerMode::kOnDxEcho,
+                                        windows, request.start_utc_s + 14 * 86400.0));
+  }
+}
+BENCHMARK(BM_NowSecond)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "now.h"
 #include "planner_model.h"
 
 namespace quillmere {
@@ -34,6 +35,17 @@ struct TrackOptions {
   TrackAtmosphere atmosphere = TrackAtmosphere::kRayTraced;
   bool json = false;
   bool help = false;  // --help: the usage, nothing computed
+  // The planner's stations file, read before the options that follow
+  // override its stations' places, heights and minimum elevations.
+  std::string stations_file;
+  // What the station options change, in their order, applied over the
+  // stations file's stations (or the defaults' other fields).
+  std::vector<std::function<void(Stations&)>> changes;
+  // --now: the Now strip's second (the clock's, or --from) as one JSON
+  // object, with the sked frequency (none: the band's) and Doppler mode.
+  bool now = false;
+  std::optional<double> sky_hz;
+  DopplerMode doppler = DopplerMode::kNone;
 };
 
 // What --track --help prints (also the track part of the tool's --help).

@@ -28,6 +28,9 @@ constexpr double kPrecessionHoldS = 1800.0;
 // How long a Moon phase is reused, s: the phase moves 2.5e-4 of a cycle in
 // that time, under 0.1 K of the Moon's brightness.
 constexpr double kPhaseHoldS = 600.0;
+// How far the Sun's place is carried along its motion from the whole hour
+// it was computed for, s.
+constexpr double kSunHoldS = 1800.0;
 
 // POSIX seconds as a two-part UTC Julian date (ERFA's quasi-JD).
 void PosixToUtcJd(double utc_s, double* utc1, double* utc2) {
@@ -80,7 +83,13 @@ struct MoonTracker::Impl {
   double rc2i_tt = 0.0;  // TT of rc2i, days since J2000
   double rc2t[3][3] = {};
   double moon[2][3] = {};  // GCRS, km and km/s
-  double sun[2][3] = {};   // GCRS, km and km/s
+  // The Sun from the Earth's centre (GCRS, km and km/s), computed for the
+  // nearest whole hour and carried along its motion for half an hour either
+  // side: along so short an arc it is straight to within 10 km, under 0.01
+  // arcsecond.
+  mutable bool sun_known = false;
+  mutable double sun_tt = 0.0;  // TT of sun_held, days since J2000
+  mutable double sun_held[2][3] = {};
   std::unique_ptr<SunMoonLibrary> sunmoon = MakeErfaSunMoon();
   bool phase_known = false;
   double phase_utc_s = 0.0;
@@ -101,15 +110,6 @@ void MoonTracker::SetMoment(double utc_s) {
   eraTaitt(tai1, tai2, &m.tt1, &m.tt2);
 
   CorrectedGeocentricMoon(m.tt1, m.tt2, m.moon);
-  // The Sun seen from the Earth's centre: minus the Earth's heliocentric
-  // position and velocity (au, au/day).
-  double earth_helio[2][3], earth_bary[2][3];
-  eraEpv00(m.tt1, m.tt2, earth_helio, earth_bary);
-  constexpr double kAuKm = ERFA_DAU / 1000.0;
-  for (int i = 0; i < 3; ++i) {
-    m.sun[0][i] = -earth_helio[0][i] * kAuKm;
-    m.sun[1][i] = -earth_helio[1][i] * kAuKm / ERFA_DAYSEC;
-  }
 
   // Precession-nutation at the nearest whole hour of TT.
   const double tt_days = (m.tt1 - ERFA_DJ00) + m.tt2;
@@ -131,7 +131,30 @@ MoonSighting MoonTracker::See(double latitude_deg, double longitude_deg, double 
 }
 
 MoonSighting MoonTracker::SeeSun(double latitude_deg, double longitude_deg, double height_m) const {
-  return Topocentric(impl_->sun, impl_->rc2t, latitude_deg, longitude_deg, height_m);
+  const Impl& m = *impl_;
+  const double tt_days = (m.tt1 - ERFA_DJ00) + m.tt2;
+  if (!m.sun_known || std::fabs(tt_days - m.sun_tt) * ERFA_DAYSEC > kSunHoldS) {
+    // The Sun seen from the Earth's centre at the nearest whole hour of TT
+    // (so that a moment's Sun does not depend on the moments asked for
+    // before it): minus the Earth's heliocentric position and velocity (au,
+    // au/day).
+    m.sun_tt = std::round(tt_days * 24.0) / 24.0;
+    double earth_helio[2][3], earth_bary[2][3];
+    eraEpv00(ERFA_DJ00, m.sun_tt, earth_helio, earth_bary);
+    constexpr double kAuKm = ERFA_DAU / 1000.0;
+    for (int i = 0; i < 3; ++i) {
+      m.sun_held[0][i] = -earth_helio[0][i] * kAuKm;
+      m.sun_held[1][i] = -earth_helio[1][i] * kAuKm / ERFA_DAYSEC;
+    }
+    m.sun_known = true;
+  }
+  const double dt_s = (tt_days - m.sun_tt) * ERFA_DAYSEC;
+  double sun[2][3];
+  for (int i = 0; i < 3; ++i) {
+    sun[0][i] = m.sun_held[0][i] + m.sun_held[1][i] * dt_s;
+    sun[1][i] = m.sun_held[1][i];
+  }
+  return Topocentric(sun, m.rc2t, latitude_deg, longitude_deg, height_m);
 }
 
 double SeparationDeg(const MoonSighting& a, const MoonSighting& b) {

@@ -12,4 +12,12 @@ UnixTime ReadSystemClock() {
   return {static_cast<std::int64_t>(now.tv_sec), static_cast<std::int32_t>(now.tv_nsec)};
 }
 
+int LocalOffsetSeconds(std::int64_t unix_seconds) {
+  // The local calendar moment read back as if it were UTC, less the moment.
+  const time_t t = static_cast<time_t>(unix_seconds);
+  tm local{};
+  if (localtime_r(&t, &local) == nullptr) return 0;
+  return static_cast<int>(timegm(&local) - t);
+}
+
 }  // namespace quillmere

@@ -43,6 +43,10 @@ UtcDateTime UtcNow() {
   return UtcFromUnixTime(ReadSystemClock());
 }
 
+int LocalOffsetAt(std::int64_t unix_seconds) {
+  return LocalOffsetSeconds(unix_seconds);
+}
+
 UtcClock FixedUtcClock(UtcDateTime moment) {
   return [moment] { return moment; };
 }

@@ -46,6 +46,10 @@ UtcDateTime UtcNow();
 // moment for a command-line --utc option or a test.
 using UtcClock = std::function<UtcDateTime()>;
 
+// The offset of the local time from UTC at `unix_seconds`, seconds east
+// (summer time included).
+int LocalOffsetAt(std::int64_t unix_seconds);
+
 // A clock that always answers `moment`.
 UtcClock FixedUtcClock(UtcDateTime moment);
 

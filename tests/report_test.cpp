@@ -674,7 +674,7 @@ class ReportTest : public QObject {
     Report({QStringLiteral("--help")}, run);
     QCOMPARE(run.exit_code, 0);
     QVERIFY(run.out.startsWith("usage: quillmere-report [--data FILE] [--utc"));
-    QVERIFY(run.out.contains("usage: quillmere-report --track --home LOC --dx LOC"));
+    QVERIFY(run.out.contains("usage: quillmere-report --track (--home LOC --dx LOC"));
   }
 
   // After a mode, --help prints that mode's usage alone.
@@ -683,7 +683,7 @@ class ReportTest : public QObject {
     QTest::addColumn<QByteArray>("opens");
     QTest::addColumn<QByteArray>("other");
     QTest::newRow("track") << QStringList{"--track", "--help"}
-                           << QByteArray("usage: quillmere-report --track --home LOC")
+                           << QByteArray("usage: quillmere-report --track (--home LOC")
                            << QByteArray("--spectrum");
     QTest::newRow("spectrum") << QStringList{"--spectrum", "--help"}
                               << QByteArray("usage: quillmere-report --spectrum --station")

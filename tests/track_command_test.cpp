@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <utility>
@@ -86,6 +88,12 @@ TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
       {"unknown option", with({"--frobnicate", "1"})},
       {"unknown atmosphere", with({"--atmosphere", "isothermal"})},
       {"an empty data file name (not the default file)", with({"--data", ""})},
+      {"minimum elevation above the zenith", with({"--home-min-el", "95"})},
+      {"minimum elevation too far below the horizon", with({"--dx-min-el", "-6"})},
+      {"unknown Doppler mode", with({"--now", "--doppler", "own echo"})},
+      {"sked frequency below the bands", with({"--now", "--sky-mhz", "144.1"})},
+      {"sked frequency without --now", with({"--sky-mhz", "10368.1"})},
+      {"an empty stations file name", with({"--stations", ""})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -97,6 +105,72 @@ TEST(TrackCommand, RefusesBadArgumentsWithStatusTwo) {
   const CommandRun bad_data = Track(with({"--data", "/nonexistent/Quillmere.dat"}), false);
   EXPECT_EQ(bad_data.status, 1);
   EXPECT_EQ(bad_data.data_file_seen, "/nonexistent/Quillmere.dat");
+}
+
+// The planner's stations file gives both stations whole; the options then
+// change what they name, in whatever order they come.
+TEST(TrackCommand, TheStationsFileAndWhatTheOptionsChange) {
+  const std::string file =
+      (std::filesystem::temp_directory_path() /
+       ("quillmere-track-stations-" +
+        std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".ini"))
+          .string();
+  std::ofstream(file) << "[Home]\nName=G4XYZ\nLocation=IO91\nHeightM=120\nMinElevationDeg=2\n"
+                         "DishDiameterM=2.4\n[DX]\nName=W1AW\nLocation=FN31\nHeightM=3000\n"
+                         "MinElevationDeg=-1.5\n";
+  struct Case {
+    const char* what;
+    std::vector<std::string> more;
+    double home_height, home_min_el, dx_min_el;
+  };
+  const Case cases[] = {
+      {"the file as it is", {}, 120, 2, -1.5},
+      {"options after it", {"--home-height", "40", "--dx-min-el", "0.5"}, 40, 2, 0.5},
+      {"options before it count the same", {"--home-min-el", "-0.5"}, 120, -0.5, -1.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> args = {"--track", "--span", "10"};
+    args.insert(args.end(), c.more.begin(), c.more.end());
+    args.insert(args.end(), {"--stations", file, "--json"});
+    const CommandRun run = Track(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.stations_seen.home.height_m, c.home_height);
+    EXPECT_EQ(run.stations_seen.dx.height_m, 3000);
+    EXPECT_EQ(run.stations_seen.home.min_elevation_deg, c.home_min_el);
+    EXPECT_EQ(run.stations_seen.dx.min_elevation_deg, c.dx_min_el);
+    EXPECT_EQ(run.stations_seen.home.dish_diameter_m, 2.4);
+  }
+  // A --dx moves the file's DX, keeping its height.
+  const CommandRun moved =
+      Track({"--track", "--stations", file, "--dx", "PM95", "--span", "10", "--json"});
+  ASSERT_EQ(moved.status, 0);
+  EXPECT_NEAR(moved.stations_seen.dx.latitude_deg, 35.5, 1e-9);
+  EXPECT_EQ(moved.stations_seen.dx.height_m, 3000);
+  std::filesystem::remove(file);
+  const CommandRun missing = Track({"--track", "--stations", file + ".gone", "--json"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("stations file"), std::string::npos);
+}
+
+// --now gives the strip's second: its time, its mode, its dial and the
+// window in words, from the windows of the fortnight ahead.
+TEST(TrackCommand, NowIsTheStripsSecond) {
+  const CommandRun run =
+      Track({"--track", "--now", "--home", "JO01", "--dx", "FN31", "--from", "2026-12-08T13:16:07",
+             "--sky-mhz", "10368.1", "--doppler", "on-dx-echo"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["utc"], "2026-12-08T13:16:07Z");
+  EXPECT_EQ(json["doppler"]["mode"], "on-dx-echo");
+  EXPECT_EQ(json["doppler"]["sky_hz"], 10368.1e6);
+  // On the DX's echo: RX = f + D_hd, TX = f + D_dx - D_hd.
+  const double hd = json["doppler"]["home_dx_hz"], dx = json["doppler"]["self_dx_hz"];
+  EXPECT_NEAR(json["doppler"]["rx_correction_hz"].get<double>(), hd, 0.11);
+  EXPECT_NEAR(json["doppler"]["tx_correction_hz"].get<double>(), dx - hd, 0.11);
+  EXPECT_TRUE(json["mutual"].get<bool>());
+  EXPECT_EQ(json["window"].get<std::string>().rfind("Window open until ", 0), 0u) << json["window"];
+  EXPECT_TRUE(json["home"]["sun"].contains("az"));
 }
 
 // "Now" from a clock outside the years the Moon is checked for is refused
