@@ -245,7 +245,7 @@ int RunTrackCommand(const std::vector<std::string>& args, double now_utc_s,
     const int offset = LocalOffsetAt(static_cast<std::int64_t>(moment));
     const NowState now = ComputeNow(
         tracker, track, moment, options.sky_hz.value_or(env->frequency_hz), options.doppler,
-        ahead.track.windows, request.start_utc_s + kMaxSpanMinutes * 60.0, offset);
+        ahead.track.windows, request.start_utc_s + kMaxSpanMinutes * 60.0, 0);
     out << NowJson(now, stations, offset);
     return 0;
   }

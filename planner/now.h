@@ -74,7 +74,9 @@ struct NowState {
 };
 
 // The state at `utc_s` for the track request's stations and air, with the
-// windows of a span planned ahead (PlanTrack's, covering utc_s).
+// windows of a span planned ahead (PlanTrack's, covering utc_s); the
+// window's times shifted by `offset_s` from UTC (the strip and --now keep
+// UTC, as the table and a sked do).
 NowState ComputeNow(MoonTracker& tracker, const TrackRequest& request, double utc_s, double sky_hz,
                     DopplerMode mode, const std::vector<MutualWindow>& windows,
                     double span_end_utc_s, int offset_s = 0);

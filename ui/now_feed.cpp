@@ -138,9 +138,10 @@ void NowFeed::Tick() {
   if (ahead_ && watchers_ > 0 && now > ahead_from_utc_s_ + kReplanS) PlanAhead();
   const int offset = offset_s_(now);
   static const std::vector<MutualWindow> kNone;
+  // The windows in UTC, as the planner's table and a sked give them.
   state_ =
       ComputeNow(tracker_, request_, now, sky_hz_, mode_, ahead_ ? ahead_->track.windows : kNone,
-                 ahead_ ? ahead_from_utc_s_ + kMaxSpanMinutes * 60.0 : now, offset);
+                 ahead_ ? ahead_from_utc_s_ + kMaxSpanMinutes * 60.0 : now, 0);
   if (!ahead_) state_.window_text = "Looking for the windows of the next 14 days\u2026";
   lines_ = LinesOf(state_, offset);
   ready_ = true;
