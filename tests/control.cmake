@@ -29,6 +29,17 @@ if(QUILLMERE_ROTCTLD AND QUILLMERE_RIGCTLD)
   gtest_discover_tests(control_daemon_tests DISCOVERY_TIMEOUT 60
     PROPERTIES FIXTURES_REQUIRED hamlib_daemons RESOURCE_LOCK hamlib_daemons TIMEOUT 120)
 
+  # The planner's panel, on the window's thread.
+  if(TARGET quillmere_ui)
+    quillmere_add_qtest(ui_station_control_test
+      SOURCES ${CMAKE_CURRENT_LIST_DIR}/control/ui_station_control_test.cpp
+      LIBS quillmere_ui quillmere_control)
+    target_compile_definitions(ui_station_control_test PRIVATE
+      QUILLMERE_DAEMONS_STATE="${daemons_state}")
+    set_tests_properties(ui_station_control_test PROPERTIES
+      FIXTURES_REQUIRED hamlib_daemons RESOURCE_LOCK hamlib_daemons)
+  endif()
+
   # The headless mode end to end, as an operator runs it.
   if(TARGET quillmere-report)
     add_test(NAME control_headless_test
