@@ -102,13 +102,20 @@ void Pointer::PlanPass(MoonTracker& tracker, double from, const RotatorLimits& l
 PointingDecision Pointer::Decide(MoonTracker& tracker, double utc_s,
                                  const std::optional<AzEl>& dish, const RotatorLimits& limits) {
   PointingDecision d;
-  // The Moon now and a minute on: its motion across the sky, for the lead.
-  tracker.SetMoment(utc_s + 60.0);
-  const MoonSighting later =
-      tracker.See(station_.latitude_deg, station_.longitude_deg, station_.height_m);
-  tracker.SetMoment(utc_s);
   const MoonSighting now =
       tracker.See(station_.latitude_deg, station_.longitude_deg, station_.height_m);
+  // The Moon's motion across the sky, for the lead: since the last cycle,
+  // or over the next minute on the first.
+  MoonSighting before = previous_;
+  double span_s = utc_s - previous_utc_s_;
+  if (!(span_s > 0.0 && span_s <= 10.0)) {
+    tracker.SetMoment(utc_s - 60.0);
+    before = tracker.See(station_.latitude_deg, station_.longitude_deg, station_.height_m);
+    tracker.SetMoment(utc_s);
+    span_s = 60.0;
+  }
+  previous_ = now;
+  previous_utc_s_ = utc_s;
   d.moon = {now.azimuth_deg, now.elevation_refracted_deg};
   const double current_az = dish ? dish->az_deg : now.azimuth_deg;
 
@@ -117,14 +124,16 @@ PointingDecision Pointer::Decide(MoonTracker& tracker, double utc_s,
     rise_utc_s_.reset();
     rise_checked_until_s_ = -1e300;
     // Half the tolerance ahead along the Moon's path.
-    const double daz = Wrap180(later.azimuth_deg - now.azimuth_deg);
-    const double del = later.elevation_refracted_deg - now.elevation_refracted_deg;
-    const double per_minute = std::hypot(daz * std::cos(d.moon.el_deg * kDeg), del);
-    const double ahead = per_minute > 0.0 ? (tol_ / 2.0) / per_minute : 0.0;
+    const double daz = Wrap180(now.azimuth_deg - before.azimuth_deg);
+    const double del = now.elevation_refracted_deg - before.elevation_refracted_deg;
+    const double per_span = std::hypot(daz * std::cos(d.moon.el_deg * kDeg), del);
+    const double ahead = per_span > 0.0 ? (tol_ / 2.0) / per_span : 0.0;
     sky = {std::fmod(now.azimuth_deg + daz * ahead + 360.0, 360.0),
            now.elevation_refracted_deg + del * ahead};
-    if (utc_s >= plan_until_utc_s_ || plan_.utc_s.empty() || utc_s < plan_.utc_s.front())
+    if (utc_s >= plan_until_utc_s_ || plan_.utc_s.empty() || utc_s < plan_.utc_s.front()) {
       PlanPass(tracker, utc_s, limits, current_az);
+      tracker.SetMoment(utc_s);
+    }
   } else {
     d.waiting_for_rise = true;
     // The rise is found once, in minute steps, and again only when it has
@@ -133,19 +142,19 @@ PointingDecision Pointer::Decide(MoonTracker& tracker, double utc_s,
       if (utc_s >= rise_checked_until_s_) {
         rise_utc_s_ = NextMoonRise(tracker, station_, utc_s, kRiseWithinS);
         rise_checked_until_s_ = rise_utc_s_ ? *rise_utc_s_ + 60.0 : utc_s + 600.0;
-        if (rise_utc_s_) PlanPass(tracker, *rise_utc_s_, limits, current_az);
+        if (rise_utc_s_) {
+          tracker.SetMoment(*rise_utc_s_);
+          rise_ = tracker.See(station_.latitude_deg, station_.longitude_deg, station_.height_m);
+          PlanPass(tracker, *rise_utc_s_, limits, current_az);
+        }
+        tracker.SetMoment(utc_s);
       }
     }
     if (!rise_utc_s_) {
       d.moon_known = false;
-      tracker.SetMoment(utc_s);
       return d;
     }
-    tracker.SetMoment(*rise_utc_s_);
-    const MoonSighting rise =
-        tracker.See(station_.latitude_deg, station_.longitude_deg, station_.height_m);
-    tracker.SetMoment(utc_s);
-    sky = {rise.azimuth_deg, rise.elevation_refracted_deg};
+    sky = {rise_.azimuth_deg, rise_.elevation_refracted_deg};
   }
   // Never below the station's minimum or its mask there, nor outside what
   // the rotator takes.

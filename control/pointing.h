@@ -63,13 +63,14 @@ struct PointingDecision {
 
 // The pointing logic for one station's dish, kept between cycles: the plan
 // of the pass under way and the next rise are worked out once, each cycle
-// then costs two Moon positions.
+// then costs one Moon position.
 class Pointer {
  public:
   // `tolerance_deg`: ToleranceDeg of the station's dish at the band.
   Pointer(const Station& station, double tolerance_deg) : station_(station), tol_(tolerance_deg) {}
 
-  // The decision at `utc_s` for a dish last sent to (or seen at) `dish`.
+  // The decision at `utc_s` for a dish last sent to (or seen at) `dish`;
+  // `tracker` is set to `utc_s` (MoonTracker::SetMoment) and left so.
   PointingDecision Decide(MoonTracker& tracker, double utc_s, const std::optional<AzEl>& dish,
                           const RotatorLimits& limits);
   double Tolerance() const { return tol_; }
@@ -83,6 +84,11 @@ class Pointer {
   AzimuthPlan plan_;
   double plan_until_utc_s_ = -1e300;
   std::optional<double> rise_utc_s_;
+  MoonSighting rise_;  // the Moon at that rise
+  // The last cycle's Moon: the Moon's motion from one second to the next,
+  // without asking for another moment (each costs the Earth's orbit anew).
+  double previous_utc_s_ = -1e300;
+  MoonSighting previous_;
   double rise_checked_until_s_ = -1e300;
 };
 

@@ -99,6 +99,8 @@ void StationControl::Step(double now_s, double utc_s) {
 
 void StationControl::Cycle(double utc_s) {
   const Stations own = OwnFirst(settings_);
+  // One moment a cycle: each costs the Moon and the Earth's orbit anew.
+  tracker_.SetMoment(utc_s);
   if (!halted_ && Connected(rotator_.Session()) && rotator_.Limits() && !rotator_.Commanding()) {
     const std::optional<AzEl> dish =
         rotator_.Commanded() ? rotator_.Commanded() : rotator_.Reported();
@@ -112,7 +114,6 @@ void StationControl::Cycle(double utc_s) {
     }
   }
   if (settings_.doppler && Connected(rig_.Session())) {
-    tracker_.SetMoment(utc_s);
     TrackRow row;
     row.utc_s = utc_s;
     // The Doppler reads the two sightings' range rates alone.

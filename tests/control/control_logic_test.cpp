@@ -149,6 +149,7 @@ TEST(PointerTest, WaitsAtTheRisingPointAboveTheMinimum) {
     ASSERT_LT(rise, utc + 86400.0);
   }
   Pointer pointer(home, ToleranceDeg(10.368e9, 3.0));
+  tracker.SetMoment(utc);
   const PointingDecision d = pointer.Decide(tracker, utc, AzEl{0.0, 0.0}, RotatorLimits{});
   EXPECT_TRUE(d.waiting_for_rise);
   EXPECT_TRUE(d.move);
@@ -157,6 +158,7 @@ TEST(PointerTest, WaitsAtTheRisingPointAboveTheMinimum) {
   EXPECT_GE(d.target.el_deg, home.min_elevation_deg);
   EXPECT_NEAR(d.target.el_deg, home.min_elevation_deg, 0.3);
   // At the rising point it stays.
+  tracker.SetMoment(utc + 1.0);
   const PointingDecision again = pointer.Decide(tracker, utc + 1.0, d.target, RotatorLimits{});
   EXPECT_FALSE(again.move);
 }
