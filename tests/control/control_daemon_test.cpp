@@ -50,24 +50,36 @@ bool Until(const std::function<void()>& step, const std::function<bool()>& done,
   return false;
 }
 
-// One plain command and its reply lines, straight on a transport of its
-// own: the test's reading of the daemon, apart from the clients.
-std::vector<std::string> Ask(int port, const std::string& command, int lines) {
-  auto t = MakeTcpTransport();
-  std::string error;
-  EXPECT_TRUE(t->Connect("127.0.0.1", port, error)) << error;
-  t->Write(command);
-  std::vector<std::string> got;
-  LineTransport* w[] = {t.get()};
-  const double deadline = Now() + 5.0;
-  while (static_cast<int>(got.size()) < lines && Now() < deadline) {
-    if (t->Pump(error) == LineTransport::Status::kBroken) break;
-    while (auto line = t->TakeLine()) got.push_back(*line);
-    WaitForTransports(w, 1, 20);
+// The test's own reading of a daemon, apart from the clients: plain
+// commands and their reply lines on one connection of its own.
+class Reader {
+ public:
+  explicit Reader(int port) : t_(MakeTcpTransport()) {
+    std::string error;
+    EXPECT_TRUE(t_->Connect("127.0.0.1", port, error)) << error;
   }
-  EXPECT_EQ(static_cast<int>(got.size()), lines) << command;
-  return got;
-}
+  std::vector<std::string> Ask(const std::string& command, int lines) {
+    t_->Write(command);
+    std::vector<std::string> got;
+    std::string error;
+    LineTransport* w[] = {t_.get()};
+    const double deadline = Now() + 5.0;
+    while (static_cast<int>(got.size()) < lines && Now() < deadline) {
+      if (t_->Pump(error) == LineTransport::Status::kBroken) {
+        ADD_FAILURE() << command << ": " << error;
+        break;
+      }
+      while (auto line = t_->TakeLine()) got.push_back(*line);
+      WaitForTransports(w, 1, 20);
+    }
+    EXPECT_EQ(static_cast<int>(got.size()), lines) << command;
+    got.resize(lines);  // a missing line reads as empty, failing what follows
+    return got;
+  }
+
+ private:
+  std::unique_ptr<LineTransport> t_;
+};
 
 Station At(double lat, double lon) {
   Station s;
@@ -208,10 +220,11 @@ TEST(RigDaemonTest, FrequenciesOfEachMode) {
       {DopplerMode::kOnDxEcho, 10, hd, dx - hd},
   };
   const int port = PortOf("rigctld");
+  Reader rig(port);
   for (const Row& r : rows) {
     // Another program left split off and the VFOs elsewhere.
-    Ask(port, "S 0 VFOA", 1);
-    Ask(port, "F 145000000", 1);
+    rig.Ask("S 0 VFOA", 1);
+    rig.Ask("F 145000000", 1);
     ControlSettings s;
     s.stations = stations;
     s.rig = Endpoint{"127.0.0.1", port};
@@ -234,11 +247,11 @@ TEST(RigDaemonTest, FrequenciesOfEachMode) {
     EXPECT_EQ(events[0].command, "S 1 VFOB");
     EXPECT_EQ(events[1].command.substr(0, 2), "F ");
     EXPECT_EQ(events[2].command.substr(0, 2), "I ");
-    const double rx = std::stod(Ask(port, "f", 1)[0]), tx = std::stod(Ask(port, "i", 1)[0]);
+    const double rx = std::stod(rig.Ask("f", 1)[0]), tx = std::stod(rig.Ask("i", 1)[0]);
     EXPECT_NEAR(rx, f + r.rx - lo, r.step / 2.0 + 1e-6) << DopplerModeName(r.mode);
     EXPECT_NEAR(tx, f + r.tx - lo, r.step / 2.0 + 1e-6) << DopplerModeName(r.mode);
     EXPECT_EQ(std::fmod(rx, r.step), 0.0);
-    EXPECT_EQ(Ask(port, "s", 2)[0], "1");
+    EXPECT_EQ(rig.Ask("s", 2)[0], "1");
     // The same second again: nothing changes, nothing is sent.
     control.Cycle(utc);
     EXPECT_TRUE(control.Rig().Session().Idle());
