@@ -30,7 +30,8 @@ const char* const kControlUsage =
     "  --rig         rigctld's address, e.g. 127.0.0.1:4532; the rig's frequency is\n"
     "                set only with --doppler: only one program may own it\n"
     "  --doppler     none, own-echo, cfom, full-dx or on-dx-echo\n"
-    "  --sky-mhz     the sked frequency at the sky; --lo-mhz the transverter offset\n"
+    "  --sky-mhz     the sked frequency at the sky (also the band of the dish's\n"
+    "                pointing tolerance, default 10368.1); --lo-mhz the transverter offset\n"
     "                (rig dial = sky - offset, default 0); --rig-step-hz the rig's\n"
     "                tuning step, 1, 10, 20 or 100 Hz (default 10)\n"
     "  --for         how long to run, seconds; 0 until SIGINT or SIGTERM\n"
@@ -131,6 +132,7 @@ std::variant<ControlOptions, std::string> ParseControlArguments(
   if (s.rig && !s.doppler)
     return "--rig needs --doppler MODE: only one program may own the rig's frequency";
   if (s.doppler && !have_sky) return "--doppler needs --sky-mhz";
+  if (s.sky_hz <= 0.0) return "--sky-mhz must be above 0";
   if (s.doppler && s.sky_hz - s.lo_hz <= 0.0) return "--lo-mhz must be below --sky-mhz";
   if (stations_file) {
     const StationsFile file = LoadStationsFile(*stations_file);

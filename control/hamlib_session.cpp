@@ -7,6 +7,13 @@
 #include "parse_text.h"
 
 namespace quillmere {
+namespace {
+
+// The longest reply of either daemon (\dump_state of a rig) is some 40
+// lines: more is not one of its replies.
+constexpr std::size_t kMaxReplyLines = 64;
+
+}  // namespace
 
 std::optional<Endpoint> ParseEndpoint(const std::string& text) {
   const auto colon = text.rfind(':');
@@ -106,6 +113,9 @@ void HamlibSession::Step(double now_s) {
       in_flight_->code = std::atoi(line->c_str() + 5);
       replies_.push_back(std::move(*in_flight_));
       in_flight_.reset();
+    } else if (in_flight_->lines.size() >= kMaxReplyLines) {
+      Fail("a reply of over 64 lines to " + in_flight_->command, now_s);
+      return;
     } else {
       in_flight_->lines.push_back(std::move(*line));
     }

@@ -50,7 +50,11 @@ void RotatorClient::Step(double now_s) {
       l.max_az_deg = max_az.value_or(360.0);
       l.min_el_deg = min_el.value_or(0.0);
       l.max_el_deg = max_el.value_or(90.0);
-      if (l.max_az_deg <= l.min_az_deg || l.max_el_deg <= l.min_el_deg) l = {0.0, 360.0, 0.0, 90.0};
+      // Limits no rotator has (inverted, or beyond two turns) are not
+      // trusted: the plain half-sphere instead.
+      if (!(l.min_az_deg >= -360.0 && l.max_az_deg <= 720.0 && l.min_az_deg < l.max_az_deg &&
+            l.min_el_deg >= -90.0 && l.max_el_deg <= 180.0 && l.min_el_deg < l.max_el_deg))
+        l = {0.0, 360.0, 0.0, 90.0};
       limits_ = l;
     } else if (reply->command == "p") {
       poll_pending_ = false;

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <deque>
+#include <map>
 
 #include "hamlib_session.h"
 #include "pointing.h"
 #include "rig.h"
+#include "rotator.h"
 
 namespace quillmere {
 namespace {
@@ -195,6 +198,71 @@ TEST(PointerTest, LeadsByHalfTheTolerance) {
   }
   EXPECT_LT(closest, tol / 20);
   EXPECT_GT(when, 0.0);
+}
+
+// A daemon that answers each command with the lines it is given for it.
+class ScriptedTransport final : public LineTransport {
+ public:
+  explicit ScriptedTransport(std::map<std::string, std::vector<std::string>> replies)
+      : replies_(std::move(replies)) {}
+  bool Connect(const std::string&, int, std::string&) override { return open_ = true; }
+  void Close() override { open_ = false; }
+  Status Pump(std::string&) override { return open_ ? Status::kOpen : Status::kClosed; }
+  void Write(std::string_view line) override {
+    for (const std::string& l : replies_[std::string(line)]) lines_.push_back(l);
+  }
+  std::optional<std::string> TakeLine() override {
+    if (lines_.empty()) return std::nullopt;
+    std::string l = lines_.front();
+    lines_.pop_front();
+    return l;
+  }
+
+ private:
+  bool open_ = false;
+  std::map<std::string, std::vector<std::string>> replies_;
+  std::deque<std::string> lines_;
+};
+
+// What a daemon says is not trusted beyond what a rotator can be.
+TEST(RotatorClientTest, HostileReplies) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> dump_state;
+    RotatorLimits expected;
+    bool connected;
+  };
+  const std::vector<std::string> flood(100, "Minimum Azimuth: 0");
+  const Row rows[] = {
+      {"the dummy's limits",
+       {"dump_state:", "Minimum Azimuth: -180.000000", "Maximum Azimuth: 450.000000",
+        "Minimum Elevation: 0.000000", "Maximum Elevation: 90.000000", "RPRT 0"},
+       {-180, 450, 0, 90},
+       true},
+      // A far-off minimum would turn the azimuth plan for ever.
+      {"limits beyond two turns",
+       {"Minimum Azimuth: -1e300", "Maximum Azimuth: -1e299", "RPRT 0"},
+       {0, 360, 0, 90},
+       true},
+      {"inverted elevations",
+       {"Minimum Elevation: 90", "Maximum Elevation: 0", "RPRT 0"},
+       {0, 360, 0, 90},
+       true},
+      {"a reply without end", flood, {}, false},
+  };
+  for (const Row& r : rows) {
+    RotatorClient rotator(std::make_unique<ScriptedTransport>(
+        std::map<std::string, std::vector<std::string>>{{"+\\dump_state", r.dump_state}}));
+    rotator.Start({"127.0.0.1", 4533}, 0.0);
+    for (int i = 0; i < 4; ++i) rotator.Step(0.1 * i);
+    EXPECT_EQ(rotator.Session().GetState() == HamlibSession::State::kReady, r.connected) << r.name;
+    if (!r.connected) continue;
+    ASSERT_TRUE(rotator.Limits()) << r.name;
+    EXPECT_EQ(rotator.Limits()->min_az_deg, r.expected.min_az_deg) << r.name;
+    EXPECT_EQ(rotator.Limits()->max_az_deg, r.expected.max_az_deg) << r.name;
+    EXPECT_EQ(rotator.Limits()->min_el_deg, r.expected.min_el_deg) << r.name;
+    EXPECT_EQ(rotator.Limits()->max_el_deg, r.expected.max_el_deg) << r.name;
+  }
 }
 
 }  // namespace
