@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "control.h"
 #include "headless.h"
 #include "process_signals.h"
 #include "report.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     return std::find(args.begin(), args.end(), mode) != args.end();
   };
   if (given("--track")) return quillmere::RunTrackMode(argv[0], args);
+  if (given("--control")) return quillmere::RunControlMode(args);
   if (quillmere::IsExactPathCommand(args))
     return quillmere::RunExactPathMode(argv[0], args, WholeUsage());
   return quillmere::RunWindowReportMode(argv[0], args, WholeUsage());

@@ -25,6 +25,9 @@ packages=(
   # which needs dpkg-dev and the file utility
   dpkg-dev file
   python3-xlib time
+  # station control's tests run against Hamlib's own dummy rotator and rig
+  # daemons (rotctld, rigctld)
+  libhamlib-utils
   # the reference scripts of the model tests (tests/data/p676, tests/data/models):
   # independent values in high-precision arithmetic
   python3-mpmath
