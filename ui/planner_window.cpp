@@ -42,6 +42,7 @@
 #include "now_strip.h"
 #include "planner_charts.h"
 #include "program_icon.h"
+#include "station_control_panel.h"
 #include "stations_store.h"
 #include "track_columns.h"
 #include "track_environment.h"
@@ -421,6 +422,20 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left->addWidget(span_box);
   left->addWidget(d_->ray_traced);
   left->addWidget(d_->atmosphere);
+  // The dish and the rig through Hamlib's daemons, for the stations as
+  // the editor holds them when the operator connects.
+  auto* control_box = new QGroupBox(QStringLiteral("Station control"));
+  auto* control_layout = new QVBoxLayout(control_box);
+  control_layout->setContentsMargins(4, 4, 4, 4);
+  control_layout->addWidget(new StationControlPanel(
+      d_->host.now_utc_s,
+      [this]() -> Stations {
+        auto stations = d_->ReadEditor();
+        if (const auto* read = std::get_if<Stations>(&stations)) return *read;
+        return d_->shown.request.stations;
+      },
+      control_box));
+  left->addWidget(control_box);
   left->addStretch(1);
 
   // The commands and the status in a tool bar over the whole window: in
