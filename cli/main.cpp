@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "current_weather.h"
 #include "headless.h"
 #include "process_signals.h"
 #include "report.h"
@@ -21,7 +22,8 @@ namespace {
 const std::string& WholeUsage() {
   static const std::string usage = std::string(quillmere::kWindowReportUsage) + "\n" +
                                    quillmere::kExactPathForms + "\n" +
-                                   quillmere::kWindowReportNotes + "\n" + quillmere::kTrackUsage;
+                                   quillmere::kWindowReportNotes + "\n" + quillmere::kTrackUsage +
+                                   "\n" + quillmere::kCurrentWeatherUsage;
   return usage;
 }
 
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
   const auto given = [&](std::string_view mode) {
     return std::find(args.begin(), args.end(), mode) != args.end();
   };
+  if (given("--current-weather")) return quillmere::RunCurrentWeatherMode(argv[0], args);
   if (given("--track")) return quillmere::RunTrackMode(argv[0], args);
   if (quillmere::IsExactPathCommand(args))
     return quillmere::RunExactPathMode(argv[0], args, WholeUsage());
