@@ -38,8 +38,8 @@ std::variant<CurrentWeatherOptions, std::string> ParseCurrentWeatherArguments(
 
 // Asks the server at `url` for the weather at `query`, waiting at most
 // `deadline_ms`.
-using WeatherFetch =
-    std::function<WeatherResult(const std::string& url, const WeatherQuery& query, int deadline_ms)>;
+using WeatherFetch = std::function<WeatherResult(const std::string& url, const WeatherQuery& query,
+                                                 int deadline_ms)>;
 
 // The whole command: 0 printed, 1 the weather could not be had (the
 // message on err), 2 bad options.

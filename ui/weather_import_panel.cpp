@@ -62,7 +62,9 @@ void WeatherImportPanel::SetPlace(const WeatherQuery& where) {
   Refresh();
 }
 
-void WeatherImportPanel::SetDeadlineMs(int ms) { client_->SetDeadlineMs(ms); }
+void WeatherImportPanel::SetDeadlineMs(int ms) {
+  client_->SetDeadlineMs(ms);
+}
 
 void WeatherImportPanel::Fetch() {
   fetched_.reset();
@@ -85,8 +87,8 @@ void WeatherImportPanel::Received(const WeatherResult& result) {
 
 void WeatherImportPanel::ApplyFetched() {
   if (!fetched_ || !apply_) return;
-  before_ = apply_(station_, {fetched_->temperature_c, fetched_->humidity_pct,
-                              fetched_->pressure_hpa});
+  before_ =
+      apply_(station_, {fetched_->temperature_c, fetched_->humidity_pct, fetched_->pressure_hpa});
   status_->setText(QStringLiteral("Applied to %1: ").arg(StationName(station_)) +
                    Figures(*fetched_));
   Refresh();

@@ -20,9 +20,8 @@ constexpr std::string_view kCurrentFields =
 // `value` with `decimals` decimals and '.', as no locale changes it.
 std::string Fixed(double value, int decimals) {
   std::array<char, 64> text{};
-  const auto [end, ec] =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed,
-                    decimals);
+  const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), value,
+                                       std::chars_format::fixed, decimals);
   return ec == std::errc() ? std::string(text.data(), end) : std::string("0");
 }
 
@@ -44,7 +43,9 @@ constexpr std::array<Figure, 4> kFigures{{
     {"pressure_msl", "sea-level pressure", "hPa", 850, 1100, &CurrentWeather::pressure_msl_hpa},
 }};
 
-WeatherFailure Fail(WeatherError error, std::string message) { return {error, std::move(message)}; }
+WeatherFailure Fail(WeatherError error, std::string message) {
+  return {error, std::move(message)};
+}
 
 bool LooksLikeHtml(std::string_view content_type, std::string_view body) {
   if (content_type.find("text/html") != std::string_view::npos) return true;
@@ -94,15 +95,14 @@ WeatherResult ParseCurrent(std::string_view body) {
                   std::string("The weather service gave no ") + f.name + " (" + f.key + ").");
     if (units && units->contains(f.key) &&
         (!(*units)[f.key].is_string() || (*units)[f.key].get<std::string>() != f.unit))
-      return Fail(WeatherError::kOutOfRange, std::string("The weather service gave the ") +
-                                                 f.name + " in another unit than " + f.unit +
-                                                 ".");
+      return Fail(WeatherError::kOutOfRange, std::string("The weather service gave the ") + f.name +
+                                                 " in another unit than " + f.unit + ".");
     const double v = current[f.key].get<double>();
     if (!std::isfinite(v) || v < f.low || v > f.high)
-      return Fail(WeatherError::kOutOfRange,
-                  std::string("The weather service gave a ") + f.name + " of " + Fixed(v, 1) +
-                      " " + f.unit + ", outside " + Fixed(f.low, 0) + " to " + Fixed(f.high, 0) +
-                      " " + f.unit + ".");
+      return Fail(WeatherError::kOutOfRange, std::string("The weather service gave a ") + f.name +
+                                                 " of " + Fixed(v, 1) + " " + f.unit +
+                                                 ", outside " + Fixed(f.low, 0) + " to " +
+                                                 Fixed(f.high, 0) + " " + f.unit + ".");
     weather.*f.field = v;
   }
   if (!current.contains("time") || !current["time"].is_string() ||
@@ -113,7 +113,9 @@ WeatherResult ParseCurrent(std::string_view body) {
   return weather;
 }
 
-std::string HttpText(int status) { return "HTTP " + std::to_string(status); }
+std::string HttpText(int status) {
+  return "HTTP " + std::to_string(status);
+}
 
 }  // namespace
 
@@ -121,9 +123,8 @@ std::string ForecastUrl(std::string_view base, const WeatherQuery& query) {
   std::string url(base);
   while (!url.empty() && url.back() == '/') url.pop_back();
   url += "/v1/forecast?latitude=" + Fixed(query.latitude_deg, 4) +
-         "&longitude=" + Fixed(query.longitude_deg, 4) +
-         "&elevation=" + Fixed(query.height_m, 0) + "&current=" + std::string(kCurrentFields) +
-         "&timezone=GMT";
+         "&longitude=" + Fixed(query.longitude_deg, 4) + "&elevation=" + Fixed(query.height_m, 0) +
+         "&current=" + std::string(kCurrentFields) + "&timezone=GMT";
   return url;
 }
 
@@ -141,8 +142,8 @@ WeatherResult ParseForecastReply(int http_status, std::string_view content_type,
     return Fail(WeatherError::kTooManyRequests,
                 "The weather service says too many requests (HTTP 429): try again later.");
   if (http_status >= 500 && http_status <= 599)
-    return Fail(WeatherError::kServerError, "The weather service failed (" +
-                                                HttpText(http_status) + "): try again later.");
+    return Fail(WeatherError::kServerError,
+                "The weather service failed (" + HttpText(http_status) + "): try again later.");
   if (http_status != 200)
     return Fail(WeatherError::kHttpError,
                 "The weather service answered " + HttpText(http_status) + ".");
@@ -165,8 +166,9 @@ WeatherFailure TransportFailure(WeatherError error, std::string_view detail) {
       return {error, "The weather service sent the request on to another host" + more +
                          "; it was not followed."};
     case WeatherError::kTooLarge:
-      return {error, "The weather service's reply is far larger than any weather reply; it "
-                     "was not read."};
+      return {error,
+              "The weather service's reply is far larger than any weather reply; it "
+              "was not read."};
     default:
       return {error, "The weather service cannot be reached: no network" + more + "."};
   }
@@ -193,10 +195,10 @@ std::string CurrentWeatherJson(const CurrentWeather& weather) {
 
 std::string CurrentWeatherText(const CurrentWeather& weather) {
   return "Temperature         " + Fixed(weather.temperature_c, 1) + " \u00b0C\n" +
-         "Relative humidity   " + Fixed(weather.humidity_pct, 0) + " %\n" +
-         "Station pressure    " + Fixed(weather.pressure_hpa, 1) + " hPa\n" +
-         "Sea-level pressure  " + Fixed(weather.pressure_msl_hpa, 1) + " hPa\n" +
-         "Time of the figures " + weather.time + " UTC\n" + std::string(kWeatherSource) + "\n";
+         "Relative humidity   " + Fixed(weather.humidity_pct, 0) + " %\n" + "Station pressure    " +
+         Fixed(weather.pressure_hpa, 1) + " hPa\n" + "Sea-level pressure  " +
+         Fixed(weather.pressure_msl_hpa, 1) + " hPa\n" + "Time of the figures " + weather.time +
+         " UTC\n" + std::string(kWeatherSource) + "\n";
 }
 
 }  // namespace quillmere

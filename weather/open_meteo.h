@@ -45,20 +45,20 @@ struct CurrentWeather {
 
 // Everything that can go wrong between the click and the figures.
 enum class WeatherError {
-  kNoNetwork,         // no route, name not found, connection dropped
-  kRefused,           // nothing listens at the address
-  kTimeout,           // no whole answer within the deadline
-  kBadRequest,        // HTTP 400, with the service's reason
-  kTooManyRequests,   // HTTP 429
-  kServerError,       // HTTP 5xx
-  kHttpError,         // any other HTTP status but 200
-  kHtmlPage,          // a web page where JSON was expected
-  kTruncatedJson,     // the JSON stops part-way
-  kMalformedJson,     // not JSON at all
-  kMissingValue,      // a figure the reply should carry is not there
-  kOutOfRange,        // a figure no air has
-  kRedirectOffHost,   // sent on to another host
-  kTooLarge,          // more bytes than any reply of the service
+  kNoNetwork,        // no route, name not found, connection dropped
+  kRefused,          // nothing listens at the address
+  kTimeout,          // no whole answer within the deadline
+  kBadRequest,       // HTTP 400, with the service's reason
+  kTooManyRequests,  // HTTP 429
+  kServerError,      // HTTP 5xx
+  kHttpError,        // any other HTTP status but 200
+  kHtmlPage,         // a web page where JSON was expected
+  kTruncatedJson,    // the JSON stops part-way
+  kMalformedJson,    // not JSON at all
+  kMissingValue,     // a figure the reply should carry is not there
+  kOutOfRange,       // a figure no air has
+  kRedirectOffHost,  // sent on to another host
+  kTooLarge,         // more bytes than any reply of the service
 };
 
 struct WeatherFailure {

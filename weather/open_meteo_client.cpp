@@ -82,19 +82,22 @@ void OpenMeteoClient::Finished() {
   if (!reply) return;
   reply->deleteLater();
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-  if (timed_out_) return Finish(TransportFailure(WeatherError::kTimeout));
+  if (timed_out_)
+    return Finish(WeatherFailure{WeatherError::kTimeout,
+                                 "The weather service did not answer within " +
+                                     QString::number(deadline_ms_ / 1000.0).toStdString() + " s."});
   if (!status.isValid())
     return Finish(TransportFailure(ErrorOf(reply->error()), reply->errorString().toStdString()));
   const int code = status.toInt();
   if (code >= 300 && code <= 399) {
     const QUrl from = reply->url();
-    const QUrl to = from.resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
+    const QUrl to = from.resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
     if (to.host().compare(from.host(), Qt::CaseInsensitive) != 0 || to.port() != from.port() ||
         to.isEmpty())
-      return Finish(
-          TransportFailure(WeatherError::kRedirectOffHost, to.host().toStdString()));
+      return Finish(TransportFailure(WeatherError::kRedirectOffHost, to.host().toStdString()));
     if (++redirects_ > kMaxRedirects)
-      return Finish({WeatherError::kHttpError, "The weather service redirects without end."});
+      return Finish(
+          WeatherFailure{WeatherError::kHttpError, "The weather service redirects without end."});
     return Start(to);
   }
   // The error is checked before the body is read: a reply cut off by the

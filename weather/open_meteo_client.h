@@ -4,6 +4,7 @@
 // transfer timeout only counts silence), no redirect to another host, and a
 // cap on the bytes read. What the answer means is open_meteo.h's.
 
+#include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,7 +13,6 @@
 #include "open_meteo.h"
 
 class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 
 namespace quillmere {
