@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control.h"
+#include "current_weather.h"
 #include "headless.h"
 #include "process_signals.h"
 #include "report.h"
@@ -22,7 +23,8 @@ namespace {
 const std::string& WholeUsage() {
   static const std::string usage = std::string(quillmere::kWindowReportUsage) + "\n" +
                                    quillmere::kExactPathForms + "\n" +
-                                   quillmere::kWindowReportNotes + "\n" + quillmere::kTrackUsage;
+                                   quillmere::kWindowReportNotes + "\n" + quillmere::kTrackUsage +
+                                   "\n" + quillmere::kCurrentWeatherUsage;
   return usage;
 }
 
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
   const auto given = [&](std::string_view mode) {
     return std::find(args.begin(), args.end(), mode) != args.end();
   };
+  if (given("--current-weather")) return quillmere::RunCurrentWeatherMode(argv[0], args);
   if (given("--track")) return quillmere::RunTrackMode(argv[0], args);
   if (given("--control")) return quillmere::RunControlMode(args);
   if (quillmere::IsExactPathCommand(args))

@@ -19,3 +19,14 @@ if(TARGET quillmere-report)
   add_dependencies(report_test quillmere-report)
   add_test(NAME report_test COMMAND report_test)
 endif()
+
+# --current-weather against a stand-in for the weather service on 127.0.0.1,
+# one case per answer it can give.
+if(TARGET quillmere-report)
+  find_program(QUILLMERE_PYTHON3 python3 HINTS /usr/bin REQUIRED)
+  add_test(NAME current_weather_test
+    COMMAND ${QUILLMERE_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/current_weather_test.py
+            $<TARGET_FILE:quillmere-report>)
+endif()
+quillmere_add_test(weather_tests SOURCES weather_test.cpp
+  LIBS quillmere_weather nlohmann_json::nlohmann_json)

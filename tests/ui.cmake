@@ -67,3 +67,10 @@ endif()
 # The form's slider ranges and selection items, from the component table
 # generated from it, against the input limits.
 quillmere_add_test(form_limits_tests SOURCES form_limits_test.cpp LIBS quillmere_app)
+
+# The weather import: the main window's apply and the station panel against
+# a stand-in server on 127.0.0.1.
+if(TARGET quillmere_ui)
+  quillmere_add_qtest(ui_weather_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_weather_test.cpp LIBS quillmere_ui)
+endif()

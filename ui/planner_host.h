@@ -11,6 +11,15 @@
 
 namespace quillmere {
 
+// One station's weather as the main window's steppers hold it.
+struct StationWeather {
+  double temperature_c = 0;
+  double humidity_pct = 0;
+  double pressure_hpa = 0;
+  friend bool operator==(const StationWeather&, const StationWeather&) = default;
+};
+enum class WeatherStation { kHome, kDx };
+
 struct PlannerHost {
   // The main window's state as its last recalculation left it: the band
   // and each station's weather.
@@ -26,6 +35,11 @@ struct PlannerHost {
   std::function<void(std::optional<double> home_elevation_deg,
                      std::optional<double> dx_elevation_deg, const QString& note)>
       follow;
+  // Imported weather for one station: its temperature, humidity and
+  // pressure steppers set (rounded and clamped as their own arrows do), one
+  // recalculation; returns what the steppers held before, for Undo.
+  std::function<StationWeather(WeatherStation station, const StationWeather& weather)>
+      apply_weather;
 };
 
 }  // namespace quillmere

@@ -47,6 +47,7 @@
 #include "track_columns.h"
 #include "track_environment.h"
 #include "vector_state.h"
+#include "weather_import_panel.h"
 
 namespace quillmere {
 namespace {
@@ -260,6 +261,9 @@ struct PlannerWindow::Impl {
   QTimer* settle = nullptr;
 
   PlannerCharts* charts = nullptr;
+  // The weather import of each station, placed where the span shown is.
+  WeatherImportPanel* home_weather = nullptr;
+  WeatherImportPanel* dx_weather = nullptr;
   // The Now strip's source, shared with its compact window.
   NowFeed* now_feed = nullptr;
   NowStrip* now_strip = nullptr;
@@ -357,6 +361,18 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   // Stations and span.
   d_->home = MakeEditor(QStringLiteral("Home"));
   d_->dx = MakeEditor(QStringLiteral("DX"));
+  // Each station's current weather from Open-Meteo, on request, for the
+  // main window's steppers.
+  for (const WeatherStation which : {WeatherStation::kHome, WeatherStation::kDx}) {
+    StationEditor& editor = which == WeatherStation::kHome ? d_->home : d_->dx;
+    auto* weather = new WeatherImportPanel(
+        which, WeatherQuery{}, [this](WeatherStation station, const StationWeather& figures) {
+          return d_->host.apply_weather ? d_->host.apply_weather(station, figures)
+                                        : StationWeather{};
+        });
+    static_cast<QFormLayout*>(editor.box->layout())->addRow(weather);
+    (which == WeatherStation::kHome ? d_->home_weather : d_->dx_weather) = weather;
+  }
   auto* save = new QPushButton(QStringLiteral("&Save stations"));
   save->setAccessibleName(QStringLiteral("Save stations to QuillmereStations.ini"));
 
@@ -665,6 +681,10 @@ void PlannerWindow::Impl::Show(TrackResult result) {
       sun.push_back({r.utc_s, r.utc_s + step_s});
   }
   charts->ShadeRanges(kSunLayer, kSunShade, sun);
+  for (const auto& [panel, station] : {std::pair{home_weather, &shown.request.stations.home},
+                                       std::pair{dx_weather, &shown.request.stations.dx}}) {
+    panel->SetPlace({station->latitude_deg, station->longitude_deg, station->height_m});
+  }
   // The strip follows the stations and the air of the span shown.
   now_feed->SetInputs(shown.request.stations, shown.request.atmosphere, host.state());
   charts->SetNow(host.now_utc_s());

@@ -194,6 +194,10 @@ class TForm1 : public QMainWindow {
   void OpenPlanner();
   // Defined in the views library, as Spectrum() is.
   PlannerWindow* Planner() const;
+  // The planner's weather import: the station's temperature, humidity and
+  // pressure as their steppers take them, one recalculation; returns what
+  // they held before.
+  StationWeather ApplyStationWeather(WeatherStation station, const StationWeather& weather);
   // Follow the Moon, switched in the planner: the title says so while it is
   // on.
   bool FollowingTheMoon() const { return following_moon_; }

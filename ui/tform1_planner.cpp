@@ -4,7 +4,9 @@
 // view follow.
 #include <QCoreApplication>
 
+#include "constants.h"
 #include "default_data.h"
+#include "open_meteo.h"
 #include "placement_file.h"
 #include "safe_write.h"
 #include "tform1.h"
@@ -52,6 +54,9 @@ void TForm1::OpenPlanner() {
       calc_->FollowMoon(real(home_deg), real(dx_deg));
       SetFollowingTheMoon(following_moon_);  // a recalculation may rewrite the title
     };
+    host.apply_weather = [this](WeatherStation station, const StationWeather& weather) {
+      return ApplyStationWeather(station, weather);
+    };
     // Beside the data file, in the start folder.
     planner_ = views->MakePlanner(this, StartFolder() / kStationsFileName, std::move(host));
     GiveWindowKeys(planner_.window.get(), QStringLiteral("planner.html"));
@@ -60,6 +65,23 @@ void TForm1::OpenPlanner() {
   planner_.window->show();
   planner_.window->raise();
   planner_.window->activateWindow();
+}
+
+StationWeather TForm1::ApplyStationWeather(WeatherStation station,
+                                           const StationWeather& weather) {
+  StationParams& s = station == WeatherStation::kHome ? state_.Home : state_.DX;
+  const StationWeather before{static_cast<double>(s.Temperature),
+                              static_cast<double>(s.Humidity), static_cast<double>(s.Pressure)};
+  // The same whole units and limits as the steppers' arrows: an imported
+  // figure is one the user could have clicked to.
+  const SteppedWeather stepped =
+      SteppedWeatherOf({weather.temperature_c, weather.humidity_pct, weather.pressure_hpa, 0, {}});
+  s.Temperature = stepped.temperature_c;
+  s.TemperatureKelvin = s.Temperature + kZeroCelsius;
+  s.Humidity = stepped.humidity_pct;
+  s.Pressure = stepped.pressure_hpa;
+  calc_->Recalculate();
+  return before;
 }
 
 void TForm1::TidyInterruptedSaves() {

@@ -143,6 +143,9 @@ QString TForm1::AboutText() const {
       // The data shipped with the program, with their terms.
       QStringLiteral("     Data: ITU-R P.840-4 cloud maps and ITU-R P.676-13 line tables (c) ITU,"),
       QStringLiteral("     under ITU's terms of use; GSHHG 2.3.7 coastlines (LGPL 3 or later)"),
+      // Fetched only when asked for; the import shows the time of its figures.
+      QStringLiteral("     Current weather on request: Weather data by Open-Meteo.com, CC BY 4.0,"),
+      QStringLiteral("     shown with the time of the observation"),
       QString(),
       QStringLiteral("Build .. ") + QString::fromStdString(FileVersion(version_)),
       QStringLiteral("Date ..  ") + date,

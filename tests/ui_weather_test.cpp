@@ -1,0 +1,147 @@
+// The weather import in the window: the main window's apply (steppers'
+// rounding and limits, one recalculation, the values before returned) and
+// the station panel's import against a stand-in server on 127.0.0.1
+// (weather_server.py): the recorded figures applied and undone, and a
+// failure that changes nothing.
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <vector>
+
+#include "default_data.h"
+#include "panel.h"
+#include "tform1.h"
+#include "ui_tform1.h"
+#include "weather_import_panel.h"
+#include "widget_display.h"
+
+using quillmere::StationWeather;
+using quillmere::TForm1;
+using quillmere::WeatherImportPanel;
+using quillmere::WeatherStation;
+
+namespace {
+
+class SilentMessages final : public quillmere::Messages {
+ public:
+  void Information(std::string_view) override {}
+  void Warning(std::string_view) override {}
+  void Error(std::string_view) override {}
+  bool Confirm(std::string_view) override { return false; }
+};
+
+}  // namespace
+
+class WeatherTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    server_.setProgram(QStringLiteral("python3"));
+    server_.setArguments({QStringLiteral(QUILLMERE_TEST_DATA "/../weather_server.py")});
+    server_.start();
+    QVERIFY(server_.waitForStarted());
+    QVERIFY(server_.waitForReadyRead(30000));
+    const int port = server_.readLine().trimmed().toInt();
+    QVERIFY(port > 0);
+    base_ = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+  }
+  void cleanupTestCase() {
+    server_.closeWriteChannel();
+    QVERIFY(server_.waitForFinished(30000));
+  }
+
+  void theWindowAppliesAsItsSteppersWouldAndRecalculatesOnce() {
+    TForm1 form(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 12, 0, 0, 0}));
+    SilentMessages messages;
+    form.SetMessages(&messages);
+    quillmere::RecordBuffer buffer;
+    quillmere::LoadDefaults(form.Calc(), form.ComponentDisplay(), buffer,
+                            std::filesystem::path(QUILLMERE_TEST_DATA) / "records" / "typical.dat",
+                            messages);
+    const quillmere::StationParams dx = form.State().DX;
+    const StationWeather before{static_cast<double>(form.State().Home.Temperature),
+                                static_cast<double>(form.State().Home.Humidity),
+                                static_cast<double>(form.State().Home.Pressure)};
+    int recalculations = 0;
+    form.Calc().on_recalculated = [&] { ++recalculations; };
+    const StationWeather returned =
+        form.ApplyStationWeather(WeatherStation::kHome, {-12.5, 99.6, 1100.4});
+    QCOMPARE(recalculations, 1);
+    QVERIFY(returned == before);
+    QCOMPARE(static_cast<double>(form.State().Home.Temperature), -13.0);
+    QCOMPARE(static_cast<double>(form.State().Home.Humidity), 100.0);
+    QCOMPARE(static_cast<double>(form.State().Home.Pressure), 1100.0);
+    QCOMPARE(static_cast<double>(form.State().Home.TemperatureKelvin), 260.15);
+    QVERIFY(form.Components().Panel3->caption().contains(QStringLiteral("-13")));
+    QCOMPARE(form.State().DX.Pressure, dx.Pressure);  // the other station as it was
+  }
+
+  void theRecordedFiguresAreAppliedAndUndone() {
+    std::vector<StationWeather> applied;
+    const StationWeather previous{10, 50, 1000};
+    WeatherImportPanel panel(
+        WeatherStation::kDx, {52.125, -0.25, 75},
+        [&](WeatherStation s, const StationWeather& w) {
+          [&] { QCOMPARE(s, WeatherStation::kDx); }();
+          applied.push_back(w);
+          return previous;
+        },
+        base_ + QStringLiteral("ok"));
+    QCOMPARE(panel.ApplyButton()->text(), QStringLiteral("Apply to DX"));
+    QVERIFY(!panel.ApplyButton()->isEnabled());
+    QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
+    panel.FetchButton()->click();
+    QVERIFY(finished.wait(30000));
+    QVERIFY(panel.StatusLabel()->text().contains(QStringLiteral("2026-12-07 21:45 UTC")));
+    QVERIFY(panel.StatusLabel()->text().contains(QStringLiteral("Open-Meteo.com, CC BY 4.0")));
+    QVERIFY(applied.empty());  // nothing until the user applies
+    panel.ApplyButton()->click();
+    QCOMPARE(applied.size(), std::size_t{1});
+    QVERIFY(applied[0] == (StationWeather{6.6, 87, 1004.4}));
+    panel.UndoButton()->click();
+    QCOMPARE(applied.size(), std::size_t{2});
+    QVERIFY(applied[1] == previous);
+    QVERIFY(!panel.UndoButton()->isEnabled());
+  }
+
+  void aFailureChangesNothingAndSaysWhat_data() {
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("time-out") << "hang"
+                              << "did not answer within 0.2 s";
+    QTest::newRow("too many requests") << "too_many"
+                                       << "too many requests (HTTP 429)";
+  }
+  void aFailureChangesNothingAndSaysWhat() {
+    QFETCH(QString, scenario);
+    QFETCH(QString, message);
+    int applied = 0;
+    WeatherImportPanel panel(
+        WeatherStation::kHome, {52.125, -0.25, 75},
+        [&](WeatherStation, const StationWeather& w) {
+          ++applied;
+          return w;
+        },
+        base_ + scenario);
+    panel.SetDeadlineMs(200);
+    QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
+    panel.FetchButton()->click();
+    QVERIFY(finished.wait(30000));
+    QVERIFY2(panel.StatusLabel()->text().contains(message),
+             qPrintable(panel.StatusLabel()->text()));
+    QVERIFY(panel.StatusLabel()->text().contains(QStringLiteral("Nothing was changed.")));
+    QVERIFY(!panel.ApplyButton()->isEnabled());
+    panel.ApplyButton()->click();
+    QCOMPARE(applied, 0);
+  }
+
+ private:
+  QProcess server_;
+  QString base_;
+};
+
+QTEST_MAIN(WeatherTest)
+#include "ui_weather_test.moc"
