@@ -277,16 +277,22 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
                     {"vapour_density_g_m3", s.surface.rho}};
   const std::vector<double> gamma = layers.SpecificAttenuation(request.ghz);
   const std::optional<double> zenith = CosecantZenithAttenuation(request.ghz, s.surface);
+  const double horizon = p676_13::RefractedHorizonDeg(layers);
   for (double elevation : request.elevations) {
     const double apparent = p676_13::ApparentElevationFor(layers, elevation);
-    const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, apparent);
-    nlohmann::json row = {{"elevation", elevation},
+    const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, apparent, request.ghz);
+    nlohmann::json row = {{"geometric_elevation", elevation},
                           {"ray_db", ray.attenuation_db},
                           {"cosecant_db", nullptr},
                           {"apparent_elevation", apparent},
                           {"sky_k", ray.sky_temperature_k}};
     // A trapped ray reaches no far target: no figure is the Moon's.
-    if (!ray.escaped) {
+    if (elevation < horizon) {
+      // Every ray aimed there meets the ground (the sea) first.
+      row["ray_db"] = "not visible: below the refracted horizon";
+      row["sky_k"] = nullptr;
+      row["apparent_elevation"] = nullptr;
+    } else if (!ray.escaped) {
       row["ray_db"] = "no escaping ray";
       row["sky_k"] = nullptr;
       row["apparent_elevation"] = nullptr;
@@ -300,7 +306,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   }
   out["rows"] = std::move(rows);
   if (request.json) return out.dump(1) + "\n";
-  static constexpr const char* kColumns[] = {"elevation", "ray_db", "cosecant_db",
+  static constexpr const char* kColumns[] = {"geometric_elevation", "ray_db", "cosecant_db",
                                              "apparent_elevation", "sky_k"};
   return Table(out["notes"], out["rows"], kColumns);
 }

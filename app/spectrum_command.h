@@ -9,14 +9,16 @@
 //
 // --spectrum gives rows of ghz, gamma_o_db_km, gamma_w_db_km (line by line,
 // P.676-13 Annex 1, at the station) and zenith_db (the layers from the
-// station to 100 km). --slant gives rows of elevation, ray_db (ray-traced
+// station to 100 km). --slant gives rows of geometric_elevation (-90 ... 90;
+// below 0 from a mountain, down and up again), ray_db (ray-traced
 // gases), cosecant_db (the window's P.676-9 Annex 2 figure, zenith /
 // sin(elevation); null below the window's 0.1 degrees and above 350 GHz,
 // where it has none),
 // apparent_elevation and sky_k (sky brightness temperature, gases and the
 // 2.7 K background). A ray that turns back in a duct reaches no far target:
 // its ray_db reads "no escaping ray" and its sky_k and apparent_elevation
-// are null.
+// are null; under the refracted horizon of the station's height it reads
+// "not visible: below the refracted horizon".
 // Both commands carry "notes" (JSON) or "# " lines before the table: the
 // station's pressure far from the reference at its height (StationAirNotes).
 //

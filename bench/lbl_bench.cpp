@@ -39,6 +39,17 @@ void BM_SlantPathOnBuiltLayers(benchmark::State& state) {
 }
 BENCHMARK(BM_SlantPathOnBuiltLayers)->Unit(benchmark::kMicrosecond);
 
+// A ray from a 3 km station to the Moon at geometric -1.08 degrees, once the
+// station's layers are built: the apparent elevation, the lowest point, the
+// layers under the station with their lines, and the ray down and up.
+void BM_DownAndUpRay(benchmark::State& state) {
+  const LayeredAtmosphere atm(3, StationAtmosphere(Reference::kGlobal, {3, 268.65, 701, 2}));
+  const auto gamma = atm.SpecificAttenuation(24.048);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(TraceRay(atm, gamma, ApparentElevationFor(atm, -1.08), 24.048));
+}
+BENCHMARK(BM_DownAndUpRay)->Unit(benchmark::kMicrosecond);
+
 // The zenith attenuation from 1 to 350 GHz in 0.1 GHz steps (3 491
 // frequencies), layers built from the weather, on two threads.
 void BM_ZenithSpectrum(benchmark::State& state) {

@@ -142,10 +142,10 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       const auto n = Numbers(*v);
       bool ok = n && !n->empty() && n->size() <= 1000;
       if (ok)
-        for (double e : *n) ok = ok && e >= 0 && e <= 90;
+        for (double e : *n) ok = ok && e >= -90 && e <= 90;
       if (!ok) {
         error =
-            "--elevations wants up to 1000 angles from 0 to 90 degrees, separated by "
+            "--elevations wants up to 1000 angles from -90 to 90 degrees, separated by "
             "commas; not " +
             Quoted(*v);
         return std::nullopt;
@@ -205,8 +205,10 @@ const char* const kExactPathForms =
     "                        --elevations E1,E2,... [--profile station|global] [--json]\n"
     "  --spectrum    line-by-line gases (P.676-13 Annex 1) from A to B GHz in steps of S:\n"
     "                ghz, gamma_o_db_km, gamma_w_db_km at the station, zenith_db\n"
-    "  --slant       ray-traced path at F GHz for each geometric elevation: elevation,\n"
-    "                ray_db, cosecant_db (the window's figure), apparent_elevation, sky_k\n"
+    "  --slant       ray-traced path at F GHz for each geometric elevation (below 0\n"
+    "                from a station above the sea, down to its refracted horizon):\n"
+    "                geometric_elevation, ray_db, cosecant_db (the window's figure),\n"
+    "                apparent_elevation, sky_k (2.7 K cosmic background included)\n"
     "  --station     the station whose weather, height, zone and season are used\n"
     "  --profile     station (default): the zone and season's profile scaled to the\n"
     "                station's weather; global: the mean annual global reference\n"

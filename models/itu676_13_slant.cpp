@@ -27,14 +27,18 @@ inline double SmallAsin(double x) {
 }  // namespace
 
 LayeredAtmosphere::LayeredAtmosphere(double station_height_km, const AtmosphereAt& profile)
-    : station_height_(station_height_km) {
+    : LayeredAtmosphere(station_height_km, kTopOfAtmosphereKm, profile, true) {}
+
+LayeredAtmosphere::LayeredAtmosphere(double bottom_km, double top_km, const AtmosphereAt& profile,
+                                     bool lines)
+    : station_height_(bottom_km), profile_(profile) {
   for (auto* v : {&bottom_, &thickness_, &temperature_, &refractivity_}) v->reserve(kMaxLayers);
   std::vector<PartialPressures> pressures;
   pressures.reserve(kMaxLayers);
-  double h = station_height_km;
-  for (int i = 1; i <= kMaxLayers && h < kTopOfAtmosphereKm; ++i) {
+  double h = bottom_km;
+  for (int i = 1; i <= kMaxLayers && h < top_km; ++i) {
     // delta_i = 0.0001 exp((i - 1) / 100) km.
-    const double delta = std::min(1e-4 * std::exp((i - 1) / 100.0), kTopOfAtmosphereKm - h);
+    const double delta = std::min(1e-4 * std::exp((i - 1) / 100.0), top_km - h);
     const atmosphere::AtmosphereState a = profile(h + delta / 2);
     const PartialPressures pp = PartialPressuresOf(a.P, a.T, a.rho);
     bottom_.push_back(h);
@@ -53,6 +57,7 @@ LayeredAtmosphere::LayeredAtmosphere(double station_height_km, const AtmosphereA
     index_ratio_[n] = (1 + N_here * 1e-6) / (1 + N_next * 1e-6);
     index_ratio_less_1_[n] = (N_here - N_next) * 1e-6 / (1 + N_next * 1e-6);
   }
+  if (!lines) return;
   // The lines of each layer, the bulk of the work, on two threads where
   // there are two cores; the profile itself is asked from this thread only.
   lines_.resize(bottom_.size());
@@ -120,10 +125,10 @@ void AddBands(const LayeredAtmosphere& atmosphere, std::span<const AttenuationBa
   }
 }
 
-RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
-                 double apparent_elevation_deg) {
-  // Below the horizon the ray would dip through layers under the station,
-  // which the stack does not hold: the horizontal ray is the lowest traced.
+namespace {
+
+RayPath TraceUp(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
+                double apparent_elevation_deg) {
   if (!(apparent_elevation_deg >= 0)) apparent_elevation_deg = 0;
   if (apparent_elevation_deg > 90) apparent_elevation_deg = 90;
   RayPath ray;
@@ -203,9 +208,158 @@ RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> ga
   return ray;
 }
 
+// The refractive index of the profile at height h, km.
+double IndexAt(const AtmosphereAt& profile, double h) {
+  const atmosphere::AtmosphereState a = profile(h);
+  const PartialPressures pp = PartialPressuresOf(a.P, a.T, a.rho);
+  return 1 + p453::Refractivity(pp.p, pp.e, a.T) * 1e-6;
+}
+
+// The index in which the antenna sits: that of the first layer above it.
+double LaunchIndex(const LayeredAtmosphere& atmosphere) {
+  return 1 + (atmosphere.size() > 0 ? atmosphere.Refractivity(0) : 0) * 1e-6;
+}
+
+// A ray launched at apparent elevation e < 0: down to its lowest point,
+// up again to the station's height, then on as the ray at -e.
+RayPath TraceDownAndUp(const LayeredAtmosphere& atmosphere, std::span<const double> gamma, double e,
+                       double f_ghz, std::span<const AttenuationBand> bands) {
+  if (e < -90) e = -90;
+  RayPath ray;
+  ray.apparent_elevation_deg = e;
+  ray.escaped = false;
+  const bool radiometry = !gamma.empty();
+  const double h_s = atmosphere.StationHeight();
+  const double r_s = kEarthRadiusKm + h_s;
+  // Bouguer's invariant n r cos(elevation) of the ray.
+  const double c = LaunchIndex(atmosphere) * r_s * std::cos(e * kDeg);
+  const AtmosphereAt& profile = atmosphere.Profile();
+  auto above_lowest = [&](double h) { return IndexAt(profile, h) * (kEarthRadiusKm + h) - c; };
+
+  // The lowest point: the highest height under the station where n r has
+  // fallen to the invariant, found by stepping down 50 m at a time (the
+  // first root the descending ray meets) and halving.
+  double hi = h_s, lo = h_s;
+  bool found = false;
+  for (;;) {
+    lo = std::max(0.0, hi - 0.05);
+    if (above_lowest(lo) <= 0) {
+      found = true;
+      break;
+    }
+    if (lo <= 0) break;
+    hi = lo;
+  }
+  if (!found) {
+    ray.hits_ground = true;
+    return ray;
+  }
+  for (int k = 0; k < 100 && hi - lo > 1e-12; ++k) {
+    const double mid = (lo + hi) / 2;
+    (above_lowest(mid) > 0 ? hi : lo) = mid;
+  }
+  ray.lowest_height_km = lo;
+
+  const LayeredAtmosphere below(lo, h_s, profile, radiometry);
+  std::vector<double> gamma_below;
+  if (radiometry) {
+    gamma_below = below.SpecificAttenuation(f_ghz);
+    AddBands(below, bands, gamma_below);
+  }
+  const int m = below.size();
+  auto index = [&](int k) { return 1 + below.Refractivity(k) * 1e-6; };
+  // The layer the ray turns in: from the top down, the first whose
+  // perigee c / n lies inside it (the bottom one but for rounding).
+  int first = 0;
+  for (int k = m - 1; k >= 0; --k) {
+    if (c / index(k) >= kEarthRadiusKm + below.Bottom(k)) {
+      first = k;
+      break;
+    }
+  }
+  // One way, bottom to top: the path in each layer and the bending at each
+  // boundary up to the station's; the way down is the mirror image.
+  std::vector<double> a(static_cast<std::size_t>(m), 0.0);
+  double bending = 0;
+  for (int k = first; k < m; ++k) {
+    const bool last = k + 1 == m;
+    const double r_b = kEarthRadiusKm + below.Bottom(k);
+    // The last layer ends at the station itself, not at a rounded sum.
+    const double r_t = last ? r_s : r_b + below.Thickness(k);
+    const double p = c / index(k);  // the straight ray's perigee in layer k
+    const double top = std::sqrt(std::max(0.0, (r_t - p) * (r_t + p)));
+    if (p >= r_b) {
+      a[k] = top;
+    } else {
+      const double bottom = std::sqrt((r_b - p) * (r_b + p));
+      a[k] = (r_t - r_b) * (r_t + r_b) / (top + bottom);
+    }
+    const double n_next = last ? LaunchIndex(atmosphere) : index(k + 1);
+    const double p_next = last ? r_s * std::cos(e * kDeg) : c / n_next;
+    if (p_next >= r_t && !last) {
+      // The ray cannot enter the layer above: trapped under the station.
+      ray.turning_height_km = r_t - kEarthRadiusKm;
+      return ray;
+    }
+    // Back at the station the ray leaves at -e, as it was launched.
+    const double top_next =
+        last ? r_s * std::sin(-e * kDeg) : std::sqrt((r_t - p_next) * (r_t + p_next));
+    // sin(z_next - z_here), z the zenith angles on either side.
+    bending += SmallAsin(std::clamp((p_next * top - top_next * p) / (r_t * r_t), -1.0, 1.0));
+  }
+
+  const RayPath up = TraceUp(atmosphere, gamma, -e);
+  double path = 0, attenuation = 0, brightness = 0, transmittance = 1;
+  auto cross = [&](int k) {
+    path += a[k];
+    if (!radiometry) return;
+    const double db = a[k] * gamma_below[k];
+    attenuation += db;
+    const double t = std::exp(-db / kDbPerNeper);
+    brightness += below.Temperature(k) * (1 - t) * transmittance;
+    transmittance *= t;
+  };
+  for (int k = m - 1; k >= first; --k) cross(k);
+  for (int k = first; k < m; ++k) cross(k);
+
+  ray.attenuation_db = attenuation + up.attenuation_db;
+  ray.sky_temperature_k = radiometry ? brightness + transmittance * up.sky_temperature_k : 0;
+  ray.path_length_km = path + up.path_length_km;
+  ray.bending_deg = 2 * bending / kDeg + up.bending_deg;
+  ray.escaped = up.escaped;
+  ray.turning_height_km = up.turning_height_km;
+  if (ray.escaped) ray.geometric_elevation_deg = e - ray.bending_deg;
+  return ray;
+}
+
+}  // namespace
+
+RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
+                 double apparent_elevation_deg, double f_ghz,
+                 std::span<const AttenuationBand> bands) {
+  if (apparent_elevation_deg < 0 && (gamma.empty() || f_ghz > 0))
+    return TraceDownAndUp(atmosphere, gamma, apparent_elevation_deg, f_ghz, bands);
+  return TraceUp(atmosphere, gamma, apparent_elevation_deg);
+}
+
+double GrazingApparentElevation(const LayeredAtmosphere& atmosphere) {
+  const double h_s = atmosphere.StationHeight();
+  if (!(h_s > 0)) return 0;
+  // The ray whose lowest point is at sea level: n(0) 6371 = n r_s cos(e).
+  const double ratio = IndexAt(atmosphere.Profile(), 0) * kEarthRadiusKm /
+                       (LaunchIndex(atmosphere) * (kEarthRadiusKm + h_s));
+  if (ratio >= 1) return 0;
+  // A hair above, so that the ray clears the ground whatever the rounding.
+  return -std::acos(ratio) / kDeg + 1e-9;
+}
+
+double RefractedHorizonDeg(const LayeredAtmosphere& atmosphere) {
+  return TraceRay(atmosphere, {}, GrazingApparentElevation(atmosphere)).geometric_elevation_deg;
+}
+
 double ApparentElevationFor(const LayeredAtmosphere& atmosphere, double geometric_elevation_deg) {
   const double target =
-      geometric_elevation_deg >= 0 ? std::min(geometric_elevation_deg, 90.0) : 0.0;
+      std::isnan(geometric_elevation_deg) ? 0.0 : std::clamp(geometric_elevation_deg, -90.0, 90.0);
   if (target >= 90) return 90;
   // g(apparent) = apparent - bending - geometric rises with the apparent
   // elevation; a ray that turns back counts as aimed too low. The bending
@@ -216,7 +370,9 @@ double ApparentElevationFor(const LayeredAtmosphere& atmosphere, double geometri
     const RayPath ray = TraceRay(atmosphere, {}, apparent);
     return ray.escaped ? ray.geometric_elevation_deg - target : kTurnedBack;
   };
-  double lo = target, hi = std::min(90.0, target + 3);
+  // Below the grazing ray every ray meets the ground.
+  double lo = std::max(target, GrazingApparentElevation(atmosphere));
+  double hi = std::min(90.0, lo + 3);
   double g_lo = g(lo), g_hi = g(hi);
   if (g_lo >= 0) return lo;
   // Under a strong duct the rays 3 degrees up may still be trapped: the

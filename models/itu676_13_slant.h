@@ -66,8 +66,17 @@ class LayeredAtmosphere {
   // station_height_km: 0 <= h < 100; profile: the atmosphere at a height.
   LayeredAtmosphere(double station_height_km, const AtmosphereAt& profile);
 
+  // The layers from bottom_km up to top_km (cut short there), thinnest at
+  // the bottom: under a mountain station, the air between the lowest point
+  // of a ray launched below the horizontal and the station. Without
+  // `lines` the layers serve the ray's geometry only (no
+  // SpecificAttenuation).
+  LayeredAtmosphere(double bottom_km, double top_km, const AtmosphereAt& profile, bool lines);
+
   int size() const { return static_cast<int>(bottom_.size()); }
   double StationHeight() const { return station_height_; }
+  // The profile the layers were taken from, for the air under the station.
+  const AtmosphereAt& Profile() const { return profile_; }
   double Bottom(int n) const { return bottom_[n]; }              // km above sea level
   double Thickness(int n) const { return thickness_[n]; }        // km
   double Temperature(int n) const { return temperature_[n]; }    // K
@@ -93,6 +102,7 @@ class LayeredAtmosphere {
 
  private:
   double station_height_;
+  AtmosphereAt profile_;
   std::vector<double> bottom_, thickness_, temperature_, refractivity_;
   std::vector<double> index_ratio_, index_ratio_less_1_;
   std::vector<LineSpectrum> lines_;
@@ -116,22 +126,48 @@ struct RayPath {
   // background, behind it; the geometric elevation is not defined.
   bool escaped = true;
   double turning_height_km = 0;  // where it turned back, km above sea level
+  // True when a ray launched below the horizontal meets the ground (sea
+  // level) before its lowest point: a far target there is not visible.
+  bool hits_ground = false;
+  double lowest_height_km = 0;  // the ray's lowest point, km above sea level
 };
 
-// Traces a ray leaving the station at `apparent_elevation_deg` (0 ... 90;
-// below 0, or not a number, is taken as 0, above 90 as 90)
+// Traces a ray leaving the station at `apparent_elevation_deg` (-90 ... 90;
+// not a number is taken as 0, above 90 as 90)
 // through the layers with specific attenuations gamma (dB/km, one per
 // layer; empty: geometry only, no attenuation or sky temperature).
 // eqs. 17-19, in the equivalent form of the ray's invariant n r sin(beta)
 // (Bouguer's law), which needs no arccosine near the horizon.
+//
+// Below the horizontal. A ray launched downward from a station above the
+// sea keeps n r cos(elevation) (Bouguer's law) and turns where n(h) (6371
+// + h) falls to that invariant: its lowest point, found on the profile
+// itself. The air between that point and the station is laid in thin
+// layers of its own (growing from the lowest point, where the ray is
+// flattest), so the bending changes smoothly with the launch angle; the
+// ray crosses them down and up again, and by symmetry leaves the station's
+// height at +|elevation|, where the ray at that elevation takes over. The
+// layers under the station need their own specific attenuation, so this
+// takes the frequency f_ghz and the bands the gamma above was made with;
+// geometry-only traces (empty gamma) need neither. With gamma and without
+// a frequency a ray below the horizontal is taken as the horizontal one.
 RayPath TraceRay(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
-                 double apparent_elevation_deg);
+                 double apparent_elevation_deg, double f_ghz = 0,
+                 std::span<const AttenuationBand> bands = {});
+
+// The apparent elevation of the lowest ray that leaves the station and
+// clears the ground (grazes sea level), degrees: 0 at sea level, about -1.5
+// at 3 km. Its geometric elevation (RefractedHorizonDeg) is the lowest at
+// which a far target is visible.
+double GrazingApparentElevation(const LayeredAtmosphere& atmosphere);
+double RefractedHorizonDeg(const LayeredAtmosphere& atmosphere);
 
 // The apparent elevation (degrees) at which the ray leaves for a target far
 // beyond the atmosphere at geometric elevation `geometric_elevation_deg`
-// (0 ... 90): solves apparent - bending(apparent) = geometric. Rays that
+// (-90 ... 90): solves apparent - bending(apparent) = geometric. Rays that
 // turn back count as aimed too low, so under a duct it returns (within
-// 1e-9 degrees) the lowest apparent elevation that escapes.
+// 1e-9 degrees) the lowest apparent elevation that escapes; a target below
+// the refracted horizon gets the grazing ray's (check RefractedHorizonDeg).
 double ApparentElevationFor(const LayeredAtmosphere& atmosphere, double geometric_elevation_deg);
 
 }  // namespace quillmere::p676_13

@@ -1,6 +1,7 @@
 #include "itu676_13_slant_table.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillmere::p676_13 {
 
@@ -14,9 +15,17 @@ std::vector<double> SlantTableElevations() {
   return e;
 }
 
-SlantTable::SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma) {
-  for (const double apparent : SlantTableElevations()) {
-    const RayPath ray = TraceRay(atmosphere, gamma, apparent);
+SlantTable::SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
+                       double f_ghz, std::span<const AttenuationBand> bands) {
+  std::vector<double> elevations;
+  if (f_ghz > 0) {
+    const double grazing = GrazingApparentElevation(atmosphere);
+    const int below = static_cast<int>(std::ceil(-grazing / 0.02));
+    for (int k = below; k > 0; --k) elevations.push_back(std::max(grazing, -0.02 * k));
+  }
+  for (const double e : SlantTableElevations()) elevations.push_back(e);
+  for (const double apparent : elevations) {
+    const RayPath ray = TraceRay(atmosphere, gamma, apparent, f_ghz, bands);
     if (!ray.escaped) continue;
     // Keep the geometric elevations strictly rising, so that every
     // interval of the look-up has a length.

@@ -36,7 +36,11 @@ class SlantTable {
  public:
   // gamma: the specific attenuation of every layer (dB/km), as TraceRay
   // takes it, bands of cloud, rain or fog included.
-  SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma);
+  // With the frequency f_ghz and the bands that went into gamma, a station
+  // above the sea also gets the rays below the horizontal, every 0.02
+  // degrees from the grazing ray up (down and up again, TraceRay).
+  SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma, double f_ghz = 0,
+             std::span<const AttenuationBand> bands = {});
 
   // The figures toward a target at geometric elevation `geometric_deg`.
   SlantFigures At(double geometric_deg) const;

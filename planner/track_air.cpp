@@ -23,7 +23,7 @@ std::shared_ptr<const p676_13::SlantTable> TableOf(const StationParams& station,
   std::vector<double> gamma = layers.SpecificAttenuation(f_ghz);
   const std::vector<p676_13::AttenuationBand> bands = WeatherBands(station, f_ghz);
   p676_13::AddBands(layers, bands, gamma);
-  return std::make_shared<const p676_13::SlantTable>(layers, gamma);
+  return std::make_shared<const p676_13::SlantTable>(layers, gamma, f_ghz, bands);
 }
 
 }  // namespace

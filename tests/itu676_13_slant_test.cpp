@@ -106,10 +106,13 @@ TEST(RayTrace, AnglesOutsideTheRangeAreHeldAtItsEnds) {
   const LayeredAtmosphere atm = Global();
   const auto gamma = atm.SpecificAttenuation(24.048);
   const RayPath horizon = TraceRay(atm, gamma, 0);
-  for (double el : {-1.0, std::nan("")}) {
+  for (double el : {-1.0, std::nan("")})
     EXPECT_EQ(TraceRay(atm, gamma, el).attenuation_db, horizon.attenuation_db) << el;
-    EXPECT_EQ(ApparentElevationFor(atm, el), ApparentElevationFor(atm, 0)) << el;
-  }
+  EXPECT_EQ(ApparentElevationFor(atm, std::nan("")), ApparentElevationFor(atm, 0));
+  // From sea level every ray below the horizontal meets the ground: a target
+  // under the refracted horizon gets the horizontal ray.
+  EXPECT_EQ(ApparentElevationFor(atm, -1), 0);
+  EXPECT_TRUE(TraceRay(atm, {}, -0.01).hits_ground);
   EXPECT_EQ(TraceRay(atm, gamma, 91).attenuation_db, TraceRay(atm, gamma, 90).attenuation_db);
   // Too short a gamma list: the layers without one add nothing, read nothing.
   const std::vector<double> short_gamma(gamma.begin(), gamma.begin() + 10);
@@ -240,6 +243,61 @@ TEST(RayTrace, UnderADeepDuctTheApparentElevationIsSoughtUpToTheZenith) {
     EXPECT_TRUE(ray.escaped) << geo;
     EXPECT_GE(ray.geometric_elevation_deg, geo - 1e-9) << geo;
   }
+}
+
+TEST(RayTrace, BelowTheHorizontalFromAMountainGoesDownAndUpAgain) {
+  // From 3 km in the global reference at 24.048 GHz, a far target below the
+  // local horizontal is reached by a ray that dips toward the sea and rises
+  // again through the densest air.
+  const double f = 24.048;
+  const LayeredAtmosphere atm = Global(3);
+  const auto gamma = atm.SpecificAttenuation(f);
+  struct Case {
+    const char* what;
+    double geometric_deg;
+    double db, tolerance;
+  } cases[] = {
+      // An independent trace's figures; our layers under the station differ
+      // from its, by 0.02 dB.
+      {"a degree below", -1.08, 12.10, 0.03},
+      {"near the refracted horizon", -1.78, 22.08, 0.03},
+  };
+  for (const auto& c : cases) {
+    const double apparent = ApparentElevationFor(atm, c.geometric_deg);
+    const RayPath ray = TraceRay(atm, gamma, apparent, f);
+    ASSERT_TRUE(ray.escaped) << c.what;
+    EXPECT_NEAR(ray.geometric_elevation_deg, c.geometric_deg, 1e-9) << c.what;
+    EXPECT_NEAR(ray.attenuation_db, c.db, c.tolerance) << c.what;
+    EXPECT_LT(ray.lowest_height_km, 3) << c.what;
+  }
+  // Just below the horizontal the ray is the horizontal one but for a step
+  // of 0.03 dB: the antenna sits in the first layer's index (that of its
+  // mid-height, 5 cm up), so the dipping ray turns a little under the
+  // station, in air the horizontal ray never meets.
+  EXPECT_NEAR(TraceRay(atm, gamma, -1e-7, f).attenuation_db, TraceRay(atm, gamma, 0).attenuation_db,
+              0.04);
+}
+
+TEST(RayTrace, BelowTheHorizontalTheBendingIsSmooth) {
+  // Layers fixed under the station would jump the bending wherever the
+  // lowest point crosses a boundary; second differences stay tiny instead.
+  const LayeredAtmosphere atm = Global(3);
+  std::vector<double> bending;
+  for (int k = 0; k <= 60; ++k) bending.push_back(TraceRay(atm, {}, -0.05 - 0.02 * k).bending_deg);
+  for (std::size_t k = 1; k + 1 < bending.size(); ++k)
+    EXPECT_LT(std::abs(bending[k + 1] - 2 * bending[k] + bending[k - 1]), 2e-3) << k;
+}
+
+TEST(RayTrace, UnderTheRefractedHorizonTheRayMeetsTheGround) {
+  const LayeredAtmosphere atm = Global(3);
+  const double horizon = RefractedHorizonDeg(atm);
+  // The grazing ray leaves at about -1.6 degrees (the dip acos(6371 /
+  // 6374) = 1.76 less refraction) and bends about twice the sea-level
+  // horizon's 0.77 degrees less the part above 3 km: about -2.8.
+  EXPECT_LT(horizon, -2.7);
+  EXPECT_GT(horizon, -3.0);
+  EXPECT_TRUE(TraceRay(atm, {}, GrazingApparentElevation(atm) - 1e-4).hits_ground);
+  EXPECT_FALSE(TraceRay(atm, {}, GrazingApparentElevation(atm)).hits_ground);
 }
 
 }  // namespace

@@ -507,8 +507,8 @@ class ReportTest : public QObject {
     bad_exact("a spectrum without its step",
               {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2"},
               "--spectrum needs");
-    bad_exact("an elevation below the horizon",
-              {"--slant", "--station", "dx", "--ghz", "24", "--elevations", "5,-1"},
+    bad_exact("an elevation beyond the nadir",
+              {"--slant", "--station", "dx", "--ghz", "24", "--elevations", "5,-91"},
               "--elevations wants");
     bad_exact("a weather of two numbers",
               {"--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz",
@@ -585,12 +585,13 @@ class ReportTest : public QObject {
     QCOMPARE(out.value(QStringLiteral("station")).toString(), QStringLiteral("dx"));
     const QJsonArray rows = out.value(QStringLiteral("rows")).toArray();
     QCOMPARE(rows.size(), 5);
-    const QStringList keys = {"apparent_elevation", "cosecant_db", "elevation", "ray_db", "sky_k"};
+    const QStringList keys = {"apparent_elevation", "cosecant_db", "geometric_elevation", "ray_db",
+                              "sky_k"};
     double previous_db = 1e9;
     for (const QJsonValue& value : rows) {
       const QJsonObject row = value.toObject();
       QCOMPARE(row.keys(), keys);
-      const double elevation = row.value(QStringLiteral("elevation")).toDouble();
+      const double elevation = row.value(QStringLiteral("geometric_elevation")).toDouble();
       // The ray leaves the antenna above where it ends: refraction lifts it.
       QVERIFY(row.value(QStringLiteral("apparent_elevation")).toDouble() >= elevation);
       const double db = row.value(QStringLiteral("ray_db")).toDouble();

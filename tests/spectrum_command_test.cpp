@@ -139,6 +139,30 @@ TEST(ExactPathRows, GlobalProfileIgnoresTheStationsWeather) {
   EXPECT_NE(RunCommand(station, a)["rows"], RunCommand(station, b)["rows"]);
 }
 
+// From a mountain the Moon below the local horizontal is reached by a ray
+// that dips and rises again; under the refracted horizon it is not visible.
+TEST(ExactPathRows, BelowTheHorizontalFromAMountain) {
+  QuillmereState state = Stations();
+  state.Home.HeightAsl = 3000;
+  state.Home.Pressure = 701;
+  const auto rows = RunCommand({"--slant", "--station", "home", "--ghz", "24.048", "--elevations",
+                                "-1.08,-1.78,-3", "--profile", "global", "--json"},
+                               state)["rows"];
+  ASSERT_EQ(rows.size(), 3u);
+  struct Case {
+    const char* what;
+    double geometric_deg, db;
+  } cases[] = {{"a degree below", -1.08, 12.10}, {"near the horizon", -1.78, 22.08}};
+  for (std::size_t k = 0; k < 2; ++k) {
+    SCOPED_TRACE(cases[k].what);
+    EXPECT_EQ(rows[k]["geometric_elevation"], cases[k].geometric_deg);
+    EXPECT_NEAR(rows[k]["ray_db"].get<double>(), cases[k].db, 0.03);
+    EXPECT_LT(rows[k]["apparent_elevation"].get<double>(), 0);
+  }
+  EXPECT_EQ(rows[2]["ray_db"], "not visible: below the refracted horizon");
+  EXPECT_TRUE(rows[2]["sky_k"].is_null());
+}
+
 // --- What the "Spectrum and elevation" view draws ---------------------------
 
 const ChartSeries& Series(const ChartData& chart, const std::string& name) {
@@ -264,7 +288,7 @@ TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
                                    "0,0.25,7,30,90", "--json"},
                                   state);
     for (const auto& row : slant["rows"]) {
-      const double e = row["elevation"];
+      const double e = row["geometric_elevation"];
       SCOPED_TRACE(name + " at " + std::to_string(e));
       EXPECT_DOUBLE_EQ(At(charts.attenuation, name + " ray trace dB", e), row["ray_db"]);
       EXPECT_DOUBLE_EQ(At(charts.sky, name + " ray trace K", e), row["sky_k"]);

@@ -47,7 +47,7 @@ p676_13::RayPath Traced(const StationParams& station, double f, double geometric
   const ExactStationAir air = StationAirOf(station);
   const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
   const std::vector<double> gamma = layers.SpecificAttenuation(f);
-  return p676_13::TraceRay(layers, gamma, p676_13::ApparentElevationFor(layers, geometric_deg));
+  return p676_13::TraceRay(layers, gamma, p676_13::ApparentElevationFor(layers, geometric_deg), f);
 }
 
 TEST(WeatherBands, HoldTheWindowsZenithFiguresAboveTheStation) {
@@ -95,6 +95,22 @@ TEST(RayTracedAir, EachStationAsItsOwnRayTrace) {
     SCOPED_TRACE(c.what);
     const p676_13::RayPath ray = Traced(c.dx ? state.DX : state.Home, 24.048, c.elevation_deg);
     const SlantAir got = air(c.dx, Airless(c.elevation_deg));
+    EXPECT_NEAR(got.attenuation_db, ray.attenuation_db, 2e-3 * ray.attenuation_db);
+    EXPECT_NEAR(got.sky_temperature_k, ray.sky_temperature_k, 0.3);
+  }
+}
+
+TEST(RayTracedAir, BelowTheHorizontalFromAMountainTakesTheDippingRay) {
+  QuillmereState state = TwoStations();
+  state.Home = Weather(0, 50, 701, 3000);
+  const StationSlantAir air = RayTracedAirOf(state);
+  const p676_13::RayPath horizontal = Traced(state.Home, 24.048, 0);
+  for (double geometric : {-0.5, -1.08, -1.78}) {
+    SCOPED_TRACE(geometric);
+    const p676_13::RayPath ray = Traced(state.Home, 24.048, geometric);
+    ASSERT_TRUE(ray.escaped);
+    const SlantAir got = air(false, Airless(geometric));
+    EXPECT_GT(ray.attenuation_db, horizontal.attenuation_db);
     EXPECT_NEAR(got.attenuation_db, ray.attenuation_db, 2e-3 * ray.attenuation_db);
     EXPECT_NEAR(got.sky_temperature_k, ray.sky_temperature_k, 0.3);
   }
