@@ -268,6 +268,7 @@ struct PlannerWindow::Impl {
   NowFeed* now_feed = nullptr;
   NowStrip* now_strip = nullptr;
   QPointer<NowWindow> now_window;
+  QPointer<QWidget> control_window;
   QCheckBox* local_time = nullptr;
   QTimer* now_timer = nullptr;
 
@@ -438,20 +439,6 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   left->addWidget(span_box);
   left->addWidget(d_->ray_traced);
   left->addWidget(d_->atmosphere);
-  // The dish and the rig through Hamlib's daemons, for the stations as
-  // the editor holds them when the operator connects.
-  auto* control_box = new QGroupBox(QStringLiteral("Station control"));
-  auto* control_layout = new QVBoxLayout(control_box);
-  control_layout->setContentsMargins(4, 4, 4, 4);
-  control_layout->addWidget(new StationControlPanel(
-      d_->host.now_utc_s,
-      [this]() -> Stations {
-        auto stations = d_->ReadEditor();
-        if (const auto* read = std::get_if<Stations>(&stations)) return *read;
-        return d_->shown.request.stations;
-      },
-      control_box));
-  left->addWidget(control_box);
   left->addStretch(1);
 
   // The commands and the status in a tool bar over the whole window: in
@@ -462,6 +449,12 @@ PlannerWindow::PlannerWindow(QWidget* parent, std::filesystem::path stations_fil
   commands->addWidget(export_csv);
   commands->addSeparator();
   commands->addWidget(d_->follow);
+  auto* control = new QPushButton(QStringLiteral("Station c&ontrol..."));
+  control->setAccessibleName(QStringLiteral("Station control through Hamlib"));
+  control->setToolTip(QStringLiteral(
+      "Point the dish at the Moon and keep the rig on frequency through rotctld and rigctld"));
+  commands->addWidget(control);
+  connect(control, &QPushButton::clicked, this, &PlannerWindow::OpenStationControl);
   // A tool bar shows and hides its widgets through their actions.
   d_->follow_note_action = commands->addWidget(d_->follow_note);
   d_->follow_note_action->setVisible(false);
@@ -937,6 +930,34 @@ NowWindow* PlannerWindow::OpenNowWindow() {
   d_->now_window->raise();
   d_->now_window->activateWindow();
   return d_->now_window;
+}
+
+QWidget* PlannerWindow::OpenStationControl() {
+  if (!d_->control_window) {
+    // A window of its own: closing it ends the control (the panel stops the
+    // rotator as it goes), so that nothing drives the dish unseen.
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(QStringLiteral("StationControlWindow"));
+    window->setWindowTitle(QStringLiteral("Quillmere \u2014 Station control"));
+    window->setWindowIcon(ProgramIcon());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(window);
+    // The stations as the editor holds them when the operator connects.
+    layout->addWidget(new StationControlPanel(
+        d_->host.now_utc_s,
+        [this]() -> Stations {
+          auto stations = d_->ReadEditor();
+          if (const auto* read = std::get_if<Stations>(&stations)) return *read;
+          return d_->shown.request.stations;
+        },
+        window));
+    connect(this, &QObject::destroyed, window, &QWidget::close);
+    d_->control_window = window;
+  }
+  d_->control_window->show();
+  d_->control_window->raise();
+  d_->control_window->activateWindow();
+  return d_->control_window;
 }
 
 NowFeed* PlannerWindow::Now() const {

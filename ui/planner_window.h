@@ -104,6 +104,8 @@ class PlannerWindow : public QWidget {
   // The Now strip's feed, and its compact window, opened (or raised) here.
   NowFeed* Now() const;
   NowWindow* OpenNowWindow();
+  // The station-control window (Hamlib's rotator and rig), opened or raised.
+  QWidget* OpenStationControl();
   // Sets the editor's fields of Home (dx false) or DX from text, for tests
   // and for the screenshot: location and name.
   void SetStationText(bool dx, const QString& name, const QString& location);
