@@ -67,9 +67,7 @@ std::variant<ControlOptions, std::string> ParseControlArguments(
         "--station",   "--stations",    "--home", "--dx",      "--home-height",
         "--dx-height", "--rotator",     "--rig",  "--doppler", "--sky-mhz",
         "--lo-mhz",    "--rig-step-hz", "--for"};
-    if (std::find(std::begin(kWithValue), std::end(kWithValue), a) == std::end(kWithValue))
-      return "unknown argument: " + std::string(reader.Given());
-    const std::optional<std::string_view> value = reader.Value(error);
+    const std::optional<std::string_view> value = reader.ValueOf(kWithValue, error);
     if (!value) return error;
     const std::string v(*value);
     if (a == "--station") {

@@ -58,9 +58,7 @@ std::variant<CurrentWeatherOptions, std::string> ParseCurrentWeatherArguments(
     const std::string a(reader.Name());
     constexpr std::string_view kWithValue[] = {"--home",     "--home-height", "--station",
                                                "--stations", "--weather-url", "--weather-timeout"};
-    if (std::find(std::begin(kWithValue), std::end(kWithValue), a) == std::end(kWithValue))
-      return "unknown argument: " + std::string(reader.Given());
-    const std::optional<std::string_view> value = reader.Value(error);
+    const std::optional<std::string_view> value = reader.ValueOf(kWithValue, error);
     if (!value) return error;
     const std::string v(*value);
     if (a == "--home") {

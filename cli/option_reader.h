@@ -37,6 +37,16 @@ class OptionReader {
   // Whether the argument is the flag `name`: the name, with no "=VALUE".
   bool IsFlag(std::string_view name) const { return name_ == name && !inline_value_; }
 
+  // The value of an option that must be one of `known`: Value, or nothing
+  // with `error` saying "unknown argument: ..." for any other name.
+  std::optional<std::string_view> ValueOf(std::span<const std::string_view> known,
+                                          std::string& error) {
+    for (const std::string_view k : known)
+      if (k == name_) return Value(error);
+    error = "unknown argument: " + std::string(given_);
+    return std::nullopt;
+  }
+
   // The option's value: the text after its "=", or else the next argument,
   // which is then taken. Nothing, and `error` says "NAME needs a value",
   // when the option is the last argument.

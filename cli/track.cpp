@@ -93,9 +93,7 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
         "--home",       "--dx",       "--home-height", "--dx-height", "--home-min-el",
         "--dx-min-el",  "--from",     "--span",        "--step",      "--data",
         "--atmosphere", "--stations", "--sky-mhz",     "--doppler"};
-    if (std::find(std::begin(kWithValue), std::end(kWithValue), a) == std::end(kWithValue))
-      return "unknown argument: " + std::string(reader.Given());
-    const std::optional<std::string_view> value = reader.Value(error);
+    const std::optional<std::string_view> value = reader.ValueOf(kWithValue, error);
     if (!value) return error;
     const std::string v(*value);
     if (a == "--home" || a == "--dx") {
