@@ -1,6 +1,8 @@
 #include "font_substitutes.h"
 
 #include <QFont>
+#include <QFontDatabase>
+#include <QHash>
 #include <QString>
 
 namespace quillmere {
@@ -15,6 +17,19 @@ void InstallFontSubstitutes() {
     QFont::removeSubstitutions(family);
     QFont::insertSubstitution(family, target);
   }
+}
+
+QString InstalledFamily(const QString& family) {
+  // Asked once per face of the form, on the thread that builds the windows.
+  static QHash<QString, QString> known;
+  if (const auto it = known.constFind(family); it != known.cend()) return *it;
+  QString drawn = family;
+  if (!QFontDatabase::hasFamily(family)) {
+    const QStringList substitutes = QFont::substitutes(family);
+    if (!substitutes.isEmpty()) drawn = substitutes.first();
+  }
+  known.insert(family, drawn);
+  return drawn;
 }
 
 }  // namespace quillmere

@@ -17,8 +17,11 @@
 
 namespace {
 
-// The sizes of the freedesktop icon theme, up to the largest a launcher shows.
-constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+// The sizes title bars, task bars and window lists draw a window's own icon
+// at. Larger ones are not sent with every window: launchers and switchers
+// that want them take the installed theme's scalable icon, and the X server
+// would otherwise be sent a quarter of a megabyte of pixels at every start.
+constexpr int kSizes[] = {16, 22, 24, 32, 48, 64};
 
 }  // namespace
 

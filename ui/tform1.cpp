@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "font_substitutes.h"
 #include "form_components.h"
 #include "message_boxes.h"
 #include "on_screen_help.h"
@@ -26,7 +27,7 @@ namespace {
 
 // The window's own font; every control without a font of its own uses it.
 QFont FormFont() {
-  QFont font(QStringLiteral("Arial"));
+  QFont font(InstalledFamily(QStringLiteral("Arial")));
   font.setPixelSize(11);
   return font;
 }
@@ -35,7 +36,8 @@ QFont FormFont() {
 QFont ParseDesignFont(const QString& description, const QFont& base) {
   QFont font = base;
   const QStringList parts = description.split(u',');
-  if (!parts.isEmpty() && !parts[0].trimmed().isEmpty()) font.setFamily(parts[0].trimmed());
+  if (!parts.isEmpty() && !parts[0].trimmed().isEmpty())
+    font.setFamily(InstalledFamily(parts[0].trimmed()));
   if (parts.size() > 1) {
     QString size = parts[1].trimmed();
     size.remove(QStringLiteral("px"));
@@ -66,8 +68,12 @@ void CollectComponents(QWidget* parent, QList<QWidget*>& out) {
 
 TForm1::TForm1(QWidget* parent, UtcClock clock)
     : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()) {
-  ui_->setupUi(this);
+  // The form's font before its controls are built: a group's title is
+  // measured as it is set, and measuring it in the desktop's default face
+  // would load a face that nothing on the form shows.
   setFont(FormFont());
+  DescribeComponentsForAccessibility();
+  ui_->setupUi(this);
   CollectComponents(ui_->FormClient, components_);
   for (QWidget* w : components_) by_name_.insert(w->objectName(), w);
   ApplyDesignFonts();

@@ -261,7 +261,10 @@ class TForm1 : public QMainWindow {
   // (`help_page`; empty: the contents), Ctrl+S Save default Data, Ctrl+Q
   // Exit with its question. Escape, which closes a window, is its own.
   void GiveWindowKeys(QWidget* window, const QString& help_page);
-  // Accessible names of every component (tform1_accessibility.cpp).
+  // Assistive technology's view of the form (tform1_accessibility.cpp):
+  // the description of every component, in place before the form is built,
+  // and their names, from the form as built.
+  static void DescribeComponentsForAccessibility();
   void NameComponentsForAccessibility();
   // A press anywhere outside an open overlay (and outside the button that
   // opens it) closes that overlay.

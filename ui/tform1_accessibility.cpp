@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QToolButton>
 #include <algorithm>
+#include <limits>
 
 #include "clickable_label.h"
 #include "component_text.h"
@@ -25,11 +26,8 @@
 namespace quillmere {
 namespace {
 
-// Set on every component of the form that the interface below describes.
-constexpr const char* kDescribed = "quillmereDescribed";
-// On a stepper: the name of the value field it steps, whose text is its
-// value.
-constexpr const char* kSteppedField = "quillmereSteppedField";
+// The widget that holds the form's components.
+constexpr QLatin1StringView kFormClient("FormClient");
 
 // Names where the form has no heading beside a component, or where the
 // heading beside it would mislead (a field under a line that is itself a
@@ -103,6 +101,7 @@ class NameRule {
       members_.insert(w);
       order_.append(w);
       design_text_.insert(w, ShownText(*w).value_or(QString()));
+      design_geometry_.insert(w, w->geometry());
     }
     for (QWidget* w : components) {
       if (members_.contains(w->parentWidget())) containers_.insert(w->parentWidget());
@@ -195,8 +194,8 @@ class NameRule {
     for (const QObject* o : w->parentWidget()->children()) {
       const auto* c = qobject_cast<const QWidget*>(o);
       if (c == nullptr || c == w || !members_.contains(c) || !IsHeading(c)) continue;
-      const QRect g = c->geometry();
-      const QRect f = w->geometry();
+      const QRect g = design_geometry_.value(c);
+      const QRect f = design_geometry_.value(w);
       if (g.x() + g.width() <= f.x() + 2 && f.x() - (g.x() + g.width()) <= kLeftGap &&
           Overlaps(g.y(), g.y() + g.height(), f.y(), f.y() + f.height())) {
         left.append(c);
@@ -206,8 +205,10 @@ class NameRule {
       }
     }
     auto join = [this](QList<const QWidget*> texts, bool by_row) {
-      std::sort(texts.begin(), texts.end(), [by_row](const QWidget* a, const QWidget* b) {
-        return by_row ? a->y() < b->y() : a->x() < b->x();
+      std::sort(texts.begin(), texts.end(), [this, by_row](const QWidget* a, const QWidget* b) {
+        const QRect ga = design_geometry_.value(a);
+        const QRect gb = design_geometry_.value(b);
+        return by_row ? ga.y() < gb.y() : ga.x() < gb.x();
       });
       QStringList parts;
       for (const QWidget* t : texts) parts.append(design_text_.value(t));
@@ -216,16 +217,13 @@ class NameRule {
     if (!left.isEmpty()) return join(left, true);
     if (!above.isEmpty()) {
       // Only the nearest row of texts above.
-      const int nearest =
-          (*std::max_element(above.begin(), above.end(),
-                             [](const QWidget* a, const QWidget* b) {
-                               return a->geometry().bottom() < b->geometry().bottom();
-                             }))
-              ->geometry()
-              .bottom();
-      above.erase(std::remove_if(
-                      above.begin(), above.end(),
-                      [nearest](const QWidget* t) { return t->geometry().bottom() < nearest - 4; }),
+      int nearest = std::numeric_limits<int>::min();
+      for (const QWidget* t : above)
+        nearest = std::max(nearest, design_geometry_.value(t).bottom());
+      above.erase(std::remove_if(above.begin(), above.end(),
+                                 [this, nearest](const QWidget* t) {
+                                   return design_geometry_.value(t).bottom() < nearest - 4;
+                                 }),
                   above.end());
       return join(above, false);
     }
@@ -240,7 +238,45 @@ class NameRule {
   QList<const QWidget*> order_;  // parents before children, in the form's order
   QSet<const QWidget*> containers_;
   QHash<const QWidget*, QString> design_text_;
+  // Where each component lies at design size: headings are found by
+  // design-pixel distances, whatever size the window has when asked.
+  QHash<const QWidget*, QRect> design_geometry_;
   QHash<QString, const NameOverride*> overrides_;
+};
+
+// The names of the form's components, worked out when assistive technology
+// first asks for one (most starts have none listening), from the texts and
+// places the form had when it was built, and kept. A child of the widget
+// holding the components, so it lasts as long as they do.
+class NameBook : public QObject {
+ public:
+  NameBook(const QList<QWidget*>& components, QWidget* form_client)
+      : QObject(form_client), rule_(components) {
+    setObjectName(kObjectName);
+  }
+
+  QString Name(const QWidget* w) const {
+    auto it = names_.constFind(w);
+    if (it == names_.cend()) it = names_.insert(w, rule_.Name(w));
+    return *it;
+  }
+  const QWidget* SteppedField(const QWidget* stepper) const { return rule_.SteppedField(stepper); }
+
+  // The book of the form a component lies on.
+  static const NameBook* Of(const QWidget* w) {
+    for (const QWidget* p = w->parentWidget(); p != nullptr; p = p->parentWidget()) {
+      if (p->objectName() == kFormClient) {
+        return static_cast<const NameBook*>(
+            p->findChild<const QObject*>(kObjectName, Qt::FindDirectChildrenOnly));
+      }
+    }
+    return nullptr;
+  }
+
+ private:
+  static constexpr QLatin1StringView kObjectName{"quillmereNameBook"};
+  NameRule rule_;
+  mutable QHash<const QWidget*, QString> names_;
 };
 
 // One tab of the tab strip: a page tab named after its text, which a press
@@ -291,12 +327,32 @@ class TabAccessible : public QAccessibleInterface, public QAccessibleActionInter
   int index_;
 };
 
+QAccessible::Role RoleOf(const QWidget& w) {
+  if (qobject_cast<const SpinButton*>(&w)) return QAccessible::SpinBox;
+  if (qobject_cast<const TabSet*>(&w)) return QAccessible::PageTabList;
+  if (qobject_cast<const RadioGroup*>(&w)) return QAccessible::Grouping;
+  if (qobject_cast<const ClickableLabel*>(&w) || qobject_cast<const QAbstractButton*>(&w)) {
+    return QAccessible::Button;
+  }
+  if (qobject_cast<const Panel*>(&w)) {
+    if (w.focusPolicy() & Qt::TabFocus) return QAccessible::Button;
+    for (const QObject* child : w.children()) {
+      if (child->isWidgetType() && !child->objectName().isEmpty()) return QAccessible::Grouping;
+    }
+  }
+  return QAccessible::StaticText;
+}
+
 // A component of the form as assistive technology sees it: its name, its
 // shown text as its value, its hint as its description, and a press action
 // where a click does something.
 class ComponentAccessible : public QAccessibleWidget {
  public:
-  ComponentAccessible(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
+  explicit ComponentAccessible(QWidget* w) : QAccessibleWidget(w) {}
+
+  // Asked each time: the description may be made while the form is still
+  // being built, before a panel has its children or its focus policy.
+  QAccessible::Role role() const override { return RoleOf(*widget()); }
   ~ComponentAccessible() override {
     for (const QAccessible::Id id : tab_ids_) QAccessible::deleteAccessibleInterface(id);
   }
@@ -325,8 +381,11 @@ class ComponentAccessible : public QAccessibleWidget {
   QString text(QAccessible::Text t) const override {
     const QWidget* w = widget();
     switch (t) {
-      case QAccessible::Name:
-        return w->accessibleName();
+      case QAccessible::Name: {
+        if (!w->accessibleName().isEmpty()) return w->accessibleName();
+        const NameBook* book = NameBook::Of(w);
+        return book != nullptr ? book->Name(w) : QString();
+      }
       case QAccessible::Value:
         return Value(*w);
       case QAccessible::Description:
@@ -379,9 +438,9 @@ class ComponentAccessible : public QAccessibleWidget {
       return item >= 0 ? group->items().value(item) : QString();
     }
     if (qobject_cast<const SpinButton*>(&w)) {
-      const QString field = w.property(kSteppedField).toString();
+      const NameBook* book = NameBook::Of(&w);
       const auto* panel =
-          w.parentWidget()->findChild<const Panel*>(field, Qt::FindDirectChildrenOnly);
+          qobject_cast<const Panel*>(book != nullptr ? book->SteppedField(&w) : nullptr);
       return panel != nullptr ? panel->caption() : QString();
     }
     return ShownText(w).value_or(QString());
@@ -391,63 +450,46 @@ class ComponentAccessible : public QAccessibleWidget {
   mutable QList<QAccessible::Id> tab_ids_;
 };
 
-QAccessible::Role RoleOf(const QWidget& w) {
-  if (qobject_cast<const SpinButton*>(&w)) return QAccessible::SpinBox;
-  if (qobject_cast<const TabSet*>(&w)) return QAccessible::PageTabList;
-  if (qobject_cast<const RadioGroup*>(&w)) return QAccessible::Grouping;
-  if (qobject_cast<const ClickableLabel*>(&w) || qobject_cast<const QAbstractButton*>(&w)) {
-    return QAccessible::Button;
+// A component of the form: a named widget inside the form's client whose
+// parents up to it are named too (the parts a control makes for itself are
+// not). Sliders and the notes keep Qt's own description, which gives their
+// position and their text. Decided from what the widget is, so that a
+// description Qt asks for while the form is being built is already this one.
+bool IsDescribed(const QWidget& w) {
+  if (qobject_cast<const QAbstractSlider*>(&w) || qobject_cast<const QPlainTextEdit*>(&w)) {
+    return false;
   }
-  if (qobject_cast<const Panel*>(&w)) {
-    if (w.focusPolicy() & Qt::TabFocus) return QAccessible::Button;
-    for (const QObject* child : w.children()) {
-      if (child->isWidgetType() && !child->objectName().isEmpty()) return QAccessible::Grouping;
-    }
+  for (const QWidget* p = &w; p != nullptr; p = p->parentWidget()) {
+    const QString name = p->objectName();
+    if (name == kFormClient) return p != &w;
+    if (name.isEmpty() || name.startsWith(QLatin1StringView("qt_"))) return false;
   }
-  return QAccessible::StaticText;
+  return false;
 }
 
 QAccessibleInterface* DescribeComponent(const QString&, QObject* object) {
-  if (object == nullptr || !object->isWidgetType() || !object->property(kDescribed).toBool()) {
-    return nullptr;
-  }
+  if (object == nullptr || !object->isWidgetType()) return nullptr;
   auto* w = static_cast<QWidget*>(object);
-  return new ComponentAccessible(w, RoleOf(*w));
+  return IsDescribed(*w) ? new ComponentAccessible(w) : nullptr;
 }
 
 }  // namespace
 
-void TForm1::NameComponentsForAccessibility() {
+void TForm1::DescribeComponentsForAccessibility() {
   static const bool installed = [] {
     QAccessible::installFactory(&DescribeComponent);
     return true;
   }();
   (void)installed;
+}
+
+void TForm1::NameComponentsForAccessibility() {
   // Named from the texts as designed, before the first recalculation
   // replaces the placeholders of the result fields.
-  const NameRule rule(components_);
+  const auto* book = new NameBook(components_, ui_->FormClient);
+  // The few that keep Qt's own description take their name as Qt reads it.
   for (QWidget* w : components_) {
-    // Sliders and the notes keep Qt's own description, which gives their
-    // position and their text.
-    if (qobject_cast<QAbstractSlider*>(w) || qobject_cast<QPlainTextEdit*>(w)) continue;
-    // Marked before it is named: naming asks Qt for the description, which
-    // is then kept for the component's life.
-    w->setProperty(kDescribed, true);
-    if (qobject_cast<SpinButton*>(w)) {
-      if (const QWidget* field = rule.SteppedField(w))
-        w->setProperty(kSteppedField, field->objectName());
-    }
-  }
-  for (QWidget* w : components_) {
-    // A description Qt made before the mark (a group's title set while the
-    // form was built asks for one) is dropped, so that the next question
-    // gets this one.
-    QAccessibleInterface* made = QAccessible::queryAccessibleInterface(w);
-    if (made != nullptr && w->property(kDescribed).toBool() &&
-        dynamic_cast<ComponentAccessible*>(made) == nullptr) {
-      QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
-    }
-    w->setAccessibleName(rule.Name(w));
+    if (!IsDescribed(*w)) w->setAccessibleName(book->Name(w));
   }
 }
 
