@@ -89,7 +89,7 @@ class WeatherTest : public QObject {
           applied.push_back(w);
           return previous;
         },
-        base_ + QStringLiteral("ok"));
+        quillmere::WeatherService{(base_ + QStringLiteral("ok")).toStdString(), std::nullopt});
     QCOMPARE(panel.ApplyButton()->text(), QStringLiteral("Apply to DX"));
     QVERIFY(!panel.ApplyButton()->isEnabled());
     QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
@@ -107,29 +107,33 @@ class WeatherTest : public QObject {
     QVERIFY(!panel.UndoButton()->isEnabled());
   }
 
+  // Each server given as the window is given one, in QUILLMERE_WEATHER_URL.
   void aFailureChangesNothingAndSaysWhat_data() {
-    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("message");
-    QTest::newRow("time-out") << "hang"
-                              << "did not answer within 0.2 s";
-    QTest::newRow("too many requests") << "too_many"
-                                       << "too many requests (HTTP 429)";
+    QTest::newRow("time-out") << base_ + QStringLiteral("hang") << "did not answer within 0.2 s";
+    QTest::newRow("too many requests")
+        << base_ + QStringLiteral("too_many") << "too many requests (HTTP 429)";
+    QTest::newRow("not an http server")
+        << "ftp://127.0.0.1/"
+        << "QUILLMERE_WEATHER_URL, \"ftp://127.0.0.1/\", cannot be used: it does not start with "
+           "http:// or https://.";
   }
   void aFailureChangesNothingAndSaysWhat() {
-    QFETCH(QString, scenario);
+    QFETCH(QString, setting);
     QFETCH(QString, message);
     int applied = 0;
-    WeatherImportPanel panel(
-        WeatherStation::kHome, {52.125, -0.25, 75},
-        [&](WeatherStation, const StationWeather& w) {
-          ++applied;
-          return w;
-        },
-        base_ + scenario);
+    qputenv("QUILLMERE_WEATHER_URL", setting.toUtf8());
+    WeatherImportPanel panel(WeatherStation::kHome, {52.125, -0.25, 75},
+                             [&](WeatherStation, const StationWeather& w) {
+                               ++applied;
+                               return w;
+                             });
+    qunsetenv("QUILLMERE_WEATHER_URL");
     panel.SetDeadlineMs(200);
     QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
     panel.FetchButton()->click();
-    QVERIFY(finished.wait(30000));
+    QVERIFY(!finished.isEmpty() || finished.wait(30000));  // a bad address fails at once
     QVERIFY2(panel.StatusLabel()->text().contains(message),
              qPrintable(panel.StatusLabel()->text()));
     QVERIFY(panel.StatusLabel()->text().contains(QStringLiteral("Nothing was changed.")));

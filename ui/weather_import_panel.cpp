@@ -4,8 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "open_meteo_client.h"
-
 namespace quillmere {
 namespace {
 
@@ -26,12 +24,13 @@ QString Figures(const CurrentWeather& w) {
 }  // namespace
 
 WeatherImportPanel::WeatherImportPanel(WeatherStation station, const WeatherQuery& where,
-                                       Apply apply, const QString& base_url, QWidget* parent)
+                                       Apply apply, WeatherService service, QWidget* parent)
     : QWidget(parent),
       station_(station),
       where_(where),
       apply_(std::move(apply)),
-      client_(new OpenMeteoClient(base_url, this)),
+      service_fault_(std::move(service.fault)),
+      client_(new OpenMeteoClient(QString::fromStdString(service.url), this)),
       fetch_(new QPushButton(QStringLiteral("Current weather"), this)),
       apply_button_(new QPushButton(QStringLiteral("Apply to ") + StationName(station), this)),
       undo_(new QPushButton(QStringLiteral("Undo"), this)),
@@ -68,6 +67,7 @@ void WeatherImportPanel::SetDeadlineMs(int ms) {
 
 void WeatherImportPanel::Fetch() {
   fetched_.reset();
+  if (service_fault_) return Received(WeatherFailure{WeatherError::kBadAddress, *service_fault_});
   status_->setText(QStringLiteral("Asking Open-Meteo.com\u2026"));
   client_->Fetch(where_, [this](const WeatherResult& result) { Received(result); });
   Refresh();
