@@ -20,6 +20,7 @@
 #include "open_meteo.h"
 #include "planner_host.h"
 #include "tform1.h"
+#include "widget_display.h"
 
 namespace {
 

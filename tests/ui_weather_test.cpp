@@ -101,10 +101,34 @@ class WeatherTest : public QObject {
     panel.ApplyButton()->click();
     QCOMPARE(applied.size(), std::size_t{1});
     QVERIFY(applied[0] == (StationWeather{6.6, 87, 1004.4}));
+    // What the steppers now hold, as their arrows round, before the service's own figures.
+    QVERIFY2(panel.StatusLabel()->text().startsWith(
+                 QStringLiteral("Applied to DX: 7 \u00b0C, 87 %, 1004 hPa. Open-Meteo gave 6.6")),
+             qPrintable(panel.StatusLabel()->text()));
     panel.UndoButton()->click();
     QCOMPARE(applied.size(), std::size_t{2});
     QVERIFY(applied[1] == previous);
     QVERIFY(!panel.UndoButton()->isEnabled());
+  }
+
+  // Applying recalculates, and the planner then gives each panel its
+  // station's place again: the same place keeps what was fetched and said.
+  void theSamePlaceAgainKeepsTheFiguresAndAnotherDropsThem() {
+    const quillmere::WeatherQuery where{52.125, -0.25, 75};
+    WeatherImportPanel panel(
+        WeatherStation::kHome, where, [](WeatherStation, const StationWeather& w) { return w; },
+        quillmere::WeatherService{(base_ + QStringLiteral("ok")).toStdString(), std::nullopt});
+    QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
+    panel.FetchButton()->click();
+    QVERIFY(finished.wait(30000));
+    panel.ApplyButton()->click();
+    const QString applied = panel.StatusLabel()->text();
+    panel.SetPlace(where);
+    QCOMPARE(panel.StatusLabel()->text(), applied);
+    QVERIFY(panel.ApplyButton()->isEnabled());
+    panel.SetPlace({52.125, -0.25, 76});
+    QCOMPARE(panel.StatusLabel()->text(), QString());
+    QVERIFY(!panel.ApplyButton()->isEnabled());
   }
 
   // Each server given as the window is given one, in QUILLMERE_WEATHER_URL.

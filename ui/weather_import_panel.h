@@ -33,8 +33,8 @@ class WeatherImportPanel : public QWidget {
                      QWidget* parent = nullptr);
   ~WeatherImportPanel() override;
 
-  // The station was moved or raised: figures fetched for the old place are
-  // dropped.
+  // The station's place, given again at every recalculation: when it was
+  // moved or raised, figures fetched for the old place are dropped.
   void SetPlace(const WeatherQuery& where);
   // The whole exchange's deadline (kWeatherDeadlineMs by default).
   void SetDeadlineMs(int ms);
@@ -61,6 +61,7 @@ class WeatherImportPanel : public QWidget {
   WeatherQuery where_;
   Apply apply_;
   std::optional<std::string> service_fault_;
+  QString host_;  // the service's, for "Asking api.open-meteo.com…"
   OpenMeteoClient* client_;
   std::optional<CurrentWeather> fetched_;
   std::optional<StationWeather> before_;
