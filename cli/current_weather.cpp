@@ -80,8 +80,8 @@ std::variant<CurrentWeatherOptions, std::string> ParseCurrentWeatherArguments(
       if (v.empty()) return "--stations needs a file name";
       stations_file = v;
     } else if (a == "--weather-url") {
-      if (!v.starts_with("http://") && !v.starts_with("https://"))
-        return "bad --weather-url: " + v + " (http:// or https://)";
+      if (const auto fault = WeatherUrlFault(v))
+        return "bad --weather-url: " + v + " (" + *fault + ")";
       o.url = v;
     } else {  // --weather-timeout
       const auto s = ParseNumber(v);

@@ -89,7 +89,7 @@ class WeatherTest : public QObject {
           applied.push_back(w);
           return previous;
         },
-        base_ + QStringLiteral("ok"));
+        quillmere::WeatherService{(base_ + QStringLiteral("ok")).toStdString(), std::nullopt});
     QCOMPARE(panel.ApplyButton()->text(), QStringLiteral("Apply to DX"));
     QVERIFY(!panel.ApplyButton()->isEnabled());
     QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
@@ -101,35 +101,63 @@ class WeatherTest : public QObject {
     panel.ApplyButton()->click();
     QCOMPARE(applied.size(), std::size_t{1});
     QVERIFY(applied[0] == (StationWeather{6.6, 87, 1004.4}));
+    // What the steppers now hold, as their arrows round, before the service's own figures.
+    QVERIFY2(panel.StatusLabel()->text().startsWith(
+                 QStringLiteral("Applied to DX: 7 \u00b0C, 87 %, 1004 hPa. Open-Meteo gave 6.6")),
+             qPrintable(panel.StatusLabel()->text()));
     panel.UndoButton()->click();
     QCOMPARE(applied.size(), std::size_t{2});
     QVERIFY(applied[1] == previous);
     QVERIFY(!panel.UndoButton()->isEnabled());
   }
 
-  void aFailureChangesNothingAndSaysWhat_data() {
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("time-out") << "hang"
-                              << "did not answer within 0.2 s";
-    QTest::newRow("too many requests") << "too_many"
-                                       << "too many requests (HTTP 429)";
-  }
-  void aFailureChangesNothingAndSaysWhat() {
-    QFETCH(QString, scenario);
-    QFETCH(QString, message);
-    int applied = 0;
+  // Applying recalculates, and the planner then gives each panel its
+  // station's place again: the same place keeps what was fetched and said.
+  void theSamePlaceAgainKeepsTheFiguresAndAnotherDropsThem() {
+    const quillmere::WeatherQuery where{52.125, -0.25, 75};
     WeatherImportPanel panel(
-        WeatherStation::kHome, {52.125, -0.25, 75},
-        [&](WeatherStation, const StationWeather& w) {
-          ++applied;
-          return w;
-        },
-        base_ + scenario);
-    panel.SetDeadlineMs(200);
+        WeatherStation::kHome, where, [](WeatherStation, const StationWeather& w) { return w; },
+        quillmere::WeatherService{(base_ + QStringLiteral("ok")).toStdString(), std::nullopt});
     QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
     panel.FetchButton()->click();
     QVERIFY(finished.wait(30000));
+    panel.ApplyButton()->click();
+    const QString applied = panel.StatusLabel()->text();
+    panel.SetPlace(where);
+    QCOMPARE(panel.StatusLabel()->text(), applied);
+    QVERIFY(panel.ApplyButton()->isEnabled());
+    panel.SetPlace({52.125, -0.25, 76});
+    QCOMPARE(panel.StatusLabel()->text(), QString());
+    QVERIFY(!panel.ApplyButton()->isEnabled());
+  }
+
+  // Each server given as the window is given one, in QUILLMERE_WEATHER_URL.
+  void aFailureChangesNothingAndSaysWhat_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("time-out") << base_ + QStringLiteral("hang") << "did not answer within 0.2 s";
+    QTest::newRow("too many requests")
+        << base_ + QStringLiteral("too_many") << "too many requests (HTTP 429)";
+    QTest::newRow("not an http server")
+        << "ftp://127.0.0.1/"
+        << "QUILLMERE_WEATHER_URL, \"ftp://127.0.0.1/\", cannot be used: it does not start with "
+           "http:// or https://.";
+  }
+  void aFailureChangesNothingAndSaysWhat() {
+    QFETCH(QString, setting);
+    QFETCH(QString, message);
+    int applied = 0;
+    qputenv("QUILLMERE_WEATHER_URL", setting.toUtf8());
+    WeatherImportPanel panel(WeatherStation::kHome, {52.125, -0.25, 75},
+                             [&](WeatherStation, const StationWeather& w) {
+                               ++applied;
+                               return w;
+                             });
+    qunsetenv("QUILLMERE_WEATHER_URL");
+    panel.SetDeadlineMs(200);
+    QSignalSpy finished(&panel, &WeatherImportPanel::Finished);
+    panel.FetchButton()->click();
+    QVERIFY(!finished.isEmpty() || finished.wait(30000));  // a bad address fails at once
     QVERIFY2(panel.StatusLabel()->text().contains(message),
              qPrintable(panel.StatusLabel()->text()));
     QVERIFY(panel.StatusLabel()->text().contains(QStringLiteral("Nothing was changed.")));

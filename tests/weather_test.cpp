@@ -5,6 +5,8 @@
 
 #include <clocale>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
 
 #include "open_meteo.h"
 
@@ -26,6 +28,43 @@ TEST(WeatherRequest, WritesPointsWhateverTheLocale) {
   std::setlocale(LC_ALL, "C");
   EXPECT_NE(url.find("latitude=46.5500&longitude=7.9800&elevation=3571&"), std::string::npos)
       << url;
+}
+
+TEST(WeatherService, TakesAnHttpServerFromTheSettingAndNamesWhatIsWrongWithAnyOther) {
+  struct Case {
+    const char* name;
+    std::optional<std::string_view> setting;
+    std::string_view url;
+    std::optional<std::string> fault;
+  };
+  const std::string hostile = "http://a b\x1b[2J" + std::string(200, 'x');
+  const Case cases[] = {
+      {"unset", std::nullopt, "https://api.open-meteo.com", std::nullopt},
+      {"empty", "", "https://api.open-meteo.com", std::nullopt},
+      {"loopback", "http://127.0.0.1:8080/ok/", "http://127.0.0.1:8080/ok/", std::nullopt},
+      {"scheme in capitals", "HTTPS://user@example.org", "HTTPS://user@example.org", std::nullopt},
+      {"another scheme", "ftp://example.org", "ftp://example.org",
+       "The weather service's address in QUILLMERE_WEATHER_URL, \"ftp://example.org\", cannot "
+       "be used: it does not start with http:// or https://."},
+      {"no scheme", "example.org", "example.org", "it does not start with http:// or https://"},
+      {"no host", "http://", "http://", "it names no host"},
+      {"a port without a host", "http://:8080/", "http://:8080/", "it names no host"},
+      {"a space", "http://example.org/ x", "http://example.org/ x",
+       "it holds a space or a control character"},
+      // A hostile value is cut and its control characters shown as '?'.
+      {"hostile", hostile, hostile,
+       "\"http://a b?[2J" + std::string(66, 'x') + "...\", cannot be used: it holds a space"},
+  };
+  for (const Case& c : cases) {
+    const WeatherService service = WeatherServiceOf(c.setting);
+    EXPECT_EQ(service.url, c.url) << c.name;
+    if (!c.fault) {
+      EXPECT_EQ(service.fault, std::nullopt) << c.name;
+      continue;
+    }
+    ASSERT_TRUE(service.fault) << c.name;
+    EXPECT_NE(service.fault->find(*c.fault), std::string::npos) << c.name << ": " << *service.fault;
+  }
 }
 
 TEST(SteppedWeather, RoundsEachFigureToItsSteppersWholeUnitAndClampsToItsLimits) {

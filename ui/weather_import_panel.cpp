@@ -3,8 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-
-#include "open_meteo_client.h"
+#include <QUrl>
 
 namespace quillmere {
 namespace {
@@ -26,12 +25,14 @@ QString Figures(const CurrentWeather& w) {
 }  // namespace
 
 WeatherImportPanel::WeatherImportPanel(WeatherStation station, const WeatherQuery& where,
-                                       Apply apply, const QString& base_url, QWidget* parent)
+                                       Apply apply, WeatherService service, QWidget* parent)
     : QWidget(parent),
       station_(station),
       where_(where),
       apply_(std::move(apply)),
-      client_(new OpenMeteoClient(base_url, this)),
+      service_fault_(std::move(service.fault)),
+      host_(QUrl(QString::fromStdString(service.url)).host()),
+      client_(new OpenMeteoClient(QString::fromStdString(service.url), this)),
       fetch_(new QPushButton(QStringLiteral("Current weather"), this)),
       apply_button_(new QPushButton(QStringLiteral("Apply to ") + StationName(station), this)),
       undo_(new QPushButton(QStringLiteral("Undo"), this)),
@@ -56,6 +57,10 @@ WeatherImportPanel::WeatherImportPanel(WeatherStation station, const WeatherQuer
 WeatherImportPanel::~WeatherImportPanel() = default;
 
 void WeatherImportPanel::SetPlace(const WeatherQuery& where) {
+  // Every recalculation gives the place again, the one an apply causes too.
+  if (where.latitude_deg == where_.latitude_deg && where.longitude_deg == where_.longitude_deg &&
+      where.height_m == where_.height_m)
+    return;
   where_ = where;
   fetched_.reset();
   status_->clear();
@@ -68,7 +73,8 @@ void WeatherImportPanel::SetDeadlineMs(int ms) {
 
 void WeatherImportPanel::Fetch() {
   fetched_.reset();
-  status_->setText(QStringLiteral("Asking Open-Meteo.com\u2026"));
+  if (service_fault_) return Received(WeatherFailure{WeatherError::kBadAddress, *service_fault_});
+  status_->setText(QStringLiteral("Asking %1\u2026").arg(host_));
   client_->Fetch(where_, [this](const WeatherResult& result) { Received(result); });
   Refresh();
 }
@@ -89,7 +95,14 @@ void WeatherImportPanel::ApplyFetched() {
   if (!fetched_ || !apply_) return;
   before_ =
       apply_(station_, {fetched_->temperature_c, fetched_->humidity_pct, fetched_->pressure_hpa});
-  status_->setText(QStringLiteral("Applied to %1: ").arg(StationName(station_)) +
+  // The figures as the steppers now hold them first: 6.6 °C is applied as 7 °C.
+  const SteppedWeather stepped = SteppedWeatherOf(*fetched_);
+  const auto whole = [](Real v) { return static_cast<double>(v) + 0.0; };  // never "-0"
+  status_->setText(QStringLiteral("Applied to %1: %2 \u00b0C, %3 %, %4 hPa. Open-Meteo gave ")
+                       .arg(StationName(station_))
+                       .arg(whole(stepped.temperature_c), 0, 'f', 0)
+                       .arg(whole(stepped.humidity_pct), 0, 'f', 0)
+                       .arg(whole(stepped.pressure_hpa), 0, 'f', 0) +
                    Figures(*fetched_));
   Refresh();
 }

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "open_meteo.h"
+#include "open_meteo_client.h"
 #include "planner_host.h"
 
 class QLabel;
@@ -18,23 +19,22 @@ class QPushButton;
 
 namespace quillmere {
 
-class OpenMeteoClient;
-
 class WeatherImportPanel : public QWidget {
   Q_OBJECT
  public:
   using Apply = std::function<StationWeather(WeatherStation, const StationWeather&)>;
 
   // `where`: the station's latitude, longitude and height; `apply`: the main
-  // window's PlannerHost::apply_weather. `base_url`: the service.
+  // window's PlannerHost::apply_weather. `service`: the server asked, by
+  // default the one the environment sets (open_meteo_client.h); one that
+  // cannot be asked is reported at the click, as any other failure.
   WeatherImportPanel(WeatherStation station, const WeatherQuery& where, Apply apply,
-                     const QString& base_url = QString::fromUtf8(kOpenMeteoBaseUrl.data(),
-                                                                 kOpenMeteoBaseUrl.size()),
+                     WeatherService service = ConfiguredWeatherService(),
                      QWidget* parent = nullptr);
   ~WeatherImportPanel() override;
 
-  // The station was moved or raised: figures fetched for the old place are
-  // dropped.
+  // The station's place, given again at every recalculation: when it was
+  // moved or raised, figures fetched for the old place are dropped.
   void SetPlace(const WeatherQuery& where);
   // The whole exchange's deadline (kWeatherDeadlineMs by default).
   void SetDeadlineMs(int ms);
@@ -60,6 +60,8 @@ class WeatherImportPanel : public QWidget {
   WeatherStation station_;
   WeatherQuery where_;
   Apply apply_;
+  std::optional<std::string> service_fault_;
+  QString host_;  // the service's, for "Asking api.open-meteo.com…"
   OpenMeteoClient* client_;
   std::optional<CurrentWeather> fetched_;
   std::optional<StationWeather> before_;

@@ -113,6 +113,17 @@ WeatherResult ParseCurrent(std::string_view body) {
   return weather;
 }
 
+// At most this much of a hostile setting goes into a message, every
+// control character shown as '?'.
+std::string Shown(std::string_view text) {
+  constexpr std::size_t kMost = 80;
+  std::string shown;
+  for (const char c : text.substr(0, kMost))
+    shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+  if (text.size() > kMost) shown += "...";
+  return shown;
+}
+
 std::string HttpText(int status) {
   return "HTTP " + std::to_string(status);
 }
@@ -126,6 +137,42 @@ std::string ForecastUrl(std::string_view base, const WeatherQuery& query) {
          "&longitude=" + Fixed(query.longitude_deg, 4) + "&elevation=" + Fixed(query.height_m, 0) +
          "&current=" + std::string(kCurrentFields) + "&timezone=GMT";
   return url;
+}
+
+std::optional<std::string> WeatherUrlFault(std::string_view url) {
+  // The scheme is case-insensitive (RFC 3986, 3.1); ASCII only, whatever
+  // the locale.
+  const auto starts = [url](std::string_view scheme) {
+    return url.size() >= scheme.size() &&
+           std::equal(scheme.begin(), scheme.end(), url.begin(), [](char s, char u) {
+             return s == (u >= 'A' && u <= 'Z' ? u - 'A' + 'a' : u);
+           });
+  };
+  std::string_view rest;
+  if (starts("http://")) {
+    rest = url.substr(7);
+  } else if (starts("https://")) {
+    rest = url.substr(8);
+  } else {
+    return "it does not start with http:// or https://";
+  }
+  if (std::any_of(url.begin(), url.end(),
+                  [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7f; }))
+    return "it holds a space or a control character";
+  // The host follows any user@ and comes before any :port.
+  const std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+  const std::string_view host = authority.substr(authority.rfind('@') + 1);
+  if (host.empty() || host.front() == ':') return "it names no host";
+  return std::nullopt;
+}
+
+WeatherService WeatherServiceOf(std::optional<std::string_view> setting) {
+  if (!setting || setting->empty()) return {std::string(kOpenMeteoBaseUrl), std::nullopt};
+  WeatherService service{std::string(*setting), std::nullopt};
+  if (const auto fault = WeatherUrlFault(*setting))
+    service.fault = "The weather service's address in " + std::string(kWeatherUrlVariable) +
+                    ", \"" + Shown(*setting) + "\", cannot be used: " + *fault + ".";
+  return service;
 }
 
 WeatherResult ParseForecastReply(int http_status, std::string_view content_type,

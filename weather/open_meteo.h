@@ -16,6 +16,10 @@ namespace quillmere {
 // The public API; --weather-url and the tests put another server in its place.
 inline constexpr std::string_view kOpenMeteoBaseUrl = "https://api.open-meteo.com";
 
+// The environment setting that points the window at another server with the
+// same API, as --weather-url does the command line.
+inline constexpr std::string_view kWeatherUrlVariable = "QUILLMERE_WEATHER_URL";
+
 // The attribution Open-Meteo's terms ask for, with the licence of the data.
 inline constexpr std::string_view kWeatherSource = "Weather data by Open-Meteo.com, CC BY 4.0";
 
@@ -59,6 +63,7 @@ enum class WeatherError {
   kOutOfRange,       // a figure no air has
   kRedirectOffHost,  // sent on to another host
   kTooLarge,         // more bytes than any reply of the service
+  kBadAddress,       // the service's address is not one that can be asked
 };
 
 struct WeatherFailure {
@@ -72,6 +77,23 @@ using WeatherResult = std::variant<CurrentWeather, WeatherFailure>;
 // base/v1/forecast?latitude=52.1250&longitude=-0.2500&elevation=75&current=...&timezone=GMT.
 // Numbers are written with '.' whatever the locale.
 std::string ForecastUrl(std::string_view base, const WeatherQuery& query);
+
+// Why `url` cannot be a weather service's address, as the end of a sentence
+// ("it does not start with http:// or https://"), or nothing when it can:
+// an http or https URL naming a host, without spaces or control characters.
+std::optional<std::string> WeatherUrlFault(std::string_view url);
+
+// The service the window asks, and why it cannot be asked.
+struct WeatherService {
+  std::string url;
+  std::optional<std::string> fault;  // a sentence for the user, when `url` is unusable
+};
+
+// The service for `setting`, the value of kWeatherUrlVariable (nothing when
+// it is not set): the public API when it is unset or empty, else the
+// server it names, or its fault. A bad setting is reported at the click on
+// "Current weather", not at start, as the network is used only then.
+WeatherService WeatherServiceOf(std::optional<std::string_view> setting);
 
 // Judges one HTTP answer: its status, its Content-Type (may be empty) and
 // its body.

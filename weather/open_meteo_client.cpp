@@ -25,6 +25,12 @@ WeatherError ErrorOf(QNetworkReply::NetworkError error) {
 
 }  // namespace
 
+WeatherService ConfiguredWeatherService() {
+  const char* name = kWeatherUrlVariable.data();
+  if (!qEnvironmentVariableIsSet(name)) return WeatherServiceOf(std::nullopt);
+  return WeatherServiceOf(qEnvironmentVariable(name).toStdString());
+}
+
 OpenMeteoClient::OpenMeteoClient(QString base_url, QObject* parent)
     : QObject(parent),
       base_url_(std::move(base_url)),

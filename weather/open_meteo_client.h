@@ -17,6 +17,10 @@ class QTimer;
 
 namespace quillmere {
 
+// The service the window asks: the server kWeatherUrlVariable names in the
+// environment, or the public API. The one place the setting is read.
+WeatherService ConfiguredWeatherService();
+
 class OpenMeteoClient : public QObject {
   Q_OBJECT
  public:
