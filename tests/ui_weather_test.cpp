@@ -3,11 +3,14 @@
 // the station panel's import against a stand-in server on 127.0.0.1
 // (weather_server.py): the recorded figures applied and undone, and a
 // failure that changes nothing.
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <vector>
 
 #include "default_data.h"
@@ -109,6 +112,35 @@ class WeatherTest : public QObject {
     QCOMPARE(applied.size(), std::size_t{2});
     QVERIFY(applied[1] == previous);
     QVERIFY(!panel.UndoButton()->isEnabled());
+  }
+
+  // A button greyed under the keyboard's focus (Current weather while
+  // asking, Undo once used) does not hand the focus to the next field, the
+  // other station's name, where typing would overwrite it.
+  void theFocusStaysInThePanelWhileItsButtonsGrey() {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* panel = new WeatherImportPanel(
+        WeatherStation::kHome, {52.125, -0.25, 75},
+        [](WeatherStation, const StationWeather& w) { return w; },
+        quillmere::WeatherService{(base_ + QStringLiteral("ok")).toStdString(), std::nullopt});
+    auto* next_name = new QLineEdit(QStringLiteral("DX"));
+    layout->addWidget(panel);
+    layout->addWidget(next_name);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy finished(panel, &WeatherImportPanel::Finished);
+    panel->FetchButton()->setFocus();
+    QTest::keyClick(panel->FetchButton(), Qt::Key_Space);
+    QVERIFY(!next_name->hasFocus());
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(QApplication::focusWidget(), panel->ApplyButton());
+    QTest::keyClick(panel->ApplyButton(), Qt::Key_Space);
+    panel->UndoButton()->setFocus();
+    QTest::keyClick(panel->UndoButton(), Qt::Key_Space);
+    QVERIFY(!panel->UndoButton()->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), panel->ApplyButton());
   }
 
   // Applying recalculates, and the planner then gives each panel its

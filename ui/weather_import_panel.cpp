@@ -116,9 +116,27 @@ void WeatherImportPanel::UndoApplied() {
 }
 
 void WeatherImportPanel::Refresh() {
-  fetch_->setEnabled(!client_->Busy());
-  apply_button_->setEnabled(fetched_.has_value() && !client_->Busy());
-  undo_->setEnabled(before_.has_value());
+  const bool fetch_on = !client_->Busy();
+  const bool apply_on = fetched_.has_value() && !client_->Busy();
+  const bool undo_on = before_.has_value();
+  // A button greyed while it has the focus would pass it to the next field
+  // of the window (the other station's name, selected), where the next key
+  // typed would overwrite it: the panel holds the focus meanwhile, and gives
+  // it to the button that comes next once one can be pressed.
+  if ((fetch_->hasFocus() && !fetch_on) || (apply_button_->hasFocus() && !apply_on) ||
+      (undo_->hasFocus() && !undo_on)) {
+    setFocus(Qt::OtherFocusReason);
+  }
+  fetch_->setEnabled(fetch_on);
+  apply_button_->setEnabled(apply_on);
+  undo_->setEnabled(undo_on);
+  if (hasFocus()) {
+    if (apply_on) {
+      apply_button_->setFocus(Qt::OtherFocusReason);
+    } else if (fetch_on) {
+      fetch_->setFocus(Qt::OtherFocusReason);
+    }
+  }
 }
 
 }  // namespace quillmere
