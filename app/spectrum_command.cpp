@@ -1,6 +1,7 @@
 #include "spectrum_command.h"
 
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -179,6 +180,20 @@ std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& re
   return std::nullopt;
 }
 
+std::string WaterVapourText(double kg_m2) {
+  char text[80];
+  std::snprintf(text, sizeof text, "integrated water vapour above the station: %.1f kg/m2", kg_m2);
+  return text;
+}
+
+std::optional<double> StationWaterVapour(const StationParams& station) {
+  const ExactStationAir air = StationAirOf(station);
+  if (ImpossibleWeather(air.surface)) return std::nullopt;
+  // The layers' geometry alone: their vapour needs no lines.
+  return p676_13::LayeredAtmosphere(air.height_km, p676_13::kTopOfAtmosphereKm, air.profile, false)
+      .IntegratedWaterVapour();
+}
+
 ExactStationAir StationAirOf(const StationParams& station) {
   const Setting s = SettingOf(ExactPathRequest{}, station);
   return {s.height_km, s.surface, ProfileOf(s)};
@@ -186,11 +201,13 @@ ExactStationAir StationAirOf(const StationParams& station) {
 
 namespace {
 
-std::string Table(const nlohmann::json& notes, const nlohmann::json& rows,
-                  std::span<const char* const> columns) {
+std::string Table(const nlohmann::json& out_json, std::span<const char* const> columns) {
+  const nlohmann::json& notes = out_json["notes"];
+  const nlohmann::json& rows = out_json["rows"];
   std::ostringstream out;
   out.precision(10);
   for (const auto& note : notes) out << "# " << note.get<std::string>() << '\n';
+  out << "# " << WaterVapourText(out_json["integrated_water_vapour_kg_m2"].get<double>()) << '\n';
   for (std::size_t c = 0; c < columns.size(); ++c) out << (c ? "\t" : "") << columns[c];
   out << '\n';
   for (const auto& row : rows) {
@@ -234,6 +251,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   out["reference_atmosphere"] = ReferenceName(s.reference);
   out["station_height_km"] = s.height_km;
   out["notes"] = NotesOf(s);
+  out["integrated_water_vapour_kg_m2"] = layers.IntegratedWaterVapour();
   nlohmann::json rows = nlohmann::json::array();
 
   if (request.kind == ExactPathRequest::Kind::kSpectrum) {
@@ -267,7 +285,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
     if (request.json) return out.dump(1) + "\n";
     static constexpr const char* kColumns[] = {"ghz", "gamma_o_db_km", "gamma_w_db_km",
                                                "zenith_db"};
-    return Table(out["notes"], out["rows"], kColumns);
+    return Table(out, kColumns);
   }
 
   out["command"] = "slant";
@@ -308,7 +326,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   if (request.json) return out.dump(1) + "\n";
   static constexpr const char* kColumns[] = {"geometric_elevation", "ray_db", "cosecant_db",
                                              "apparent_elevation", "sky_k"};
-  return Table(out["notes"], out["rows"], kColumns);
+  return Table(out, kColumns);
 }
 
 }  // namespace quillmere

@@ -20,7 +20,9 @@
 // are null; under the refracted horizon of the station's height it reads
 // "not visible: below the refracted horizon".
 // Both commands carry "notes" (JSON) or "# " lines before the table: the
-// station's pressure far from the reference at its height (StationAirNotes).
+// station's pressure far from the reference at its height (StationAirNotes);
+// and integrated_water_vapour_kg_m2 (JSON), or a "# " line after the notes:
+// the vapour column of the layers from the station up, kg/m2.
 //
 // The elevations are geometric: where the Moon stands in free space, as an
 // ephemeris gives it. apparent_elevation is where the refracted ray leaves
@@ -106,6 +108,15 @@ std::vector<std::string> StationAirNotes(const StationParams& station);
 // as ImpossibleWeather gives it, for the command line to refuse it.
 std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& request,
                                                       const QuillmereState& state);
+
+// "integrated water vapour above the station: 15.0 kg/m2": the vapour
+// column of the layers (kg/m2), as the command and the views show it
+// beside their figures.
+std::string WaterVapourText(double kg_m2);
+
+// The vapour column above a station as --profile station takes its air,
+// kg/m2; nothing for weather that cannot be air.
+std::optional<double> StationWaterVapour(const StationParams& station);
 
 // A station's air as --profile station takes it: its height (km, 0 and
 // up), its surface weather and its zone and season's profile blended into

@@ -271,6 +271,30 @@ TEST(ExactPathRows, NotesStandBesideTheFigures) {
   EXPECT_EQ(RunExactPathCommand(*r, state).rfind("# looks like a sea-level pressure", 0), 0u);
 }
 
+TEST(ExactPathRows, WaterVapourColumnStandsBesideTheFigures) {
+  // The global reference from sea level holds 7.5 g/m3 x 2 km = 15.0 kg/m2,
+  // whichever command asks; the text says it on a line of its own.
+  QuillmereState state = Stations();
+  state.Home.HeightAsl = 0;
+  const std::vector<std::vector<std::string_view>> commands = {
+      {"--slant", "--station", "home", "--profile", "global", "--ghz", "24", "--elevations", "5"},
+      {"--spectrum", "--station", "home", "--profile", "global", "--from-ghz", "22", "--to-ghz",
+       "23", "--step-ghz", "1"},
+  };
+  for (std::vector<std::string_view> args : commands) {
+    std::string error;
+    const auto text = ParseExactPathCommand(args, error);
+    ASSERT_TRUE(text) << error;
+    EXPECT_NE(RunExactPathCommand(*text, state)
+                  .find("# integrated water vapour above the station: 15.0 kg/m2\n"),
+              std::string::npos)
+        << args[0];
+    args.push_back("--json");
+    EXPECT_NEAR(RunCommand(args, state)["integrated_water_vapour_kg_m2"].get<double>(), 15.0, 0.01)
+        << args[0];
+  }
+}
+
 TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
   QuillmereState state = Stations();
   state.Frequency = 24.048L;

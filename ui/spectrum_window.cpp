@@ -444,6 +444,8 @@ void SpectrumWindow::UpdateCaption() {
                        .arg(double(s.HeightAsl), 0, 'f', 0)
                        .arg(s.LatitudeZone)
                        .arg(s.Season);
+    if (const auto iwv = StationWaterVapour(s))
+      line += QStringLiteral(" — ") + QString::fromStdString(WaterVapourText(*iwv));
     // What is odd about the weather, beside the figures it gives.
     for (const std::string& note : StationAirNotes(s))
       line += QStringLiteral(" — ") + QString::fromStdString(note);
