@@ -42,8 +42,12 @@ StationCurves ElevationCurves(const StationParams& station, double f,
     if (zenith && e > 0) {
       const Real a = SlantAttenuation(*zenith, e);
       c.cosecant_db.push_back(static_cast<double>(a));
-      // The window's sky noise of the gases alone, from its own figure.
-      c.cosecant_sky_k.push_back(static_cast<double>(AbsorptionNoise(280, a)));
+      // The window's sky noise of the gases, from its own figure, with the
+      // 2.7 K background seen through them, as the ray's sky has it: like
+      // is compared with like.
+      c.cosecant_sky_k.push_back(static_cast<double>(AbsorptionNoise(280, a)) +
+                                 p676_13::kCosmicBackgroundK *
+                                     std::pow(10.0, -static_cast<double>(a) / 10));
     } else {
       c.cosecant_db.push_back(kNoFigure);
       c.cosecant_sky_k.push_back(kNoFigure);

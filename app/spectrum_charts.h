@@ -9,7 +9,9 @@
 // ray-traced gaseous attenuation and the window's cosecant figure (zenith /
 // sin(elevation), none at 0 degrees or above 350 GHz); the sky brightness
 // temperature of the ray (2.7 K behind) and the window's gaseous sky noise
-// 280 (1 - 10^(-A/10)) from its cosecant figure.
+// 280 (1 - 10^(-A/10)) from its cosecant figure, with the same 2.7 K
+// background added through the gases, 2.7 10^(-A/10), so that both curves
+// count it.
 //
 // Frequency chart (1-350 GHz in 1 GHz steps, or coarser): per station the zenith
 // attenuation of the layers and the specific attenuation gamma_o, gamma_w

@@ -333,7 +333,8 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   attenuation_->SetAxes(elevation,
                         {QStringLiteral("Gaseous attenuation, dB"), true, 0.1, 1000, 5, true});
   sky_ = new ReadOutChartView;
-  sky_->SetAxes(elevation, {QStringLiteral("Sky temperature, K"), false, 0, 300, 7});
+  sky_->SetAxes(elevation,
+                {QStringLiteral("Sky temperature with the 2.7 K background, K"), false, 0, 300, 7});
   frequency_ = new ReadOutChartView;
   frequency_->SetAxes({QStringLiteral("Frequency, GHz"), false, 0, 350, 8},
                       {QStringLiteral("Zenith attenuation, dB; \u03b3, dB/km"), true, 1e-4, 1e4});
