@@ -161,6 +161,14 @@ std::vector<std::string> NotesOf(const Setting& s) {
   return notes;
 }
 
+// The station the request is for, with the planner's DX height when given.
+StationParams RequestedStation(const ExactPathRequest& request, const QuillmereState& state) {
+  if (!request.dx) return state.Home;
+  StationParams dx = state.DX;
+  if (request.dx_height_m) dx.HeightAsl = static_cast<Real>(*request.dx_height_m);
+  return dx;
+}
+
 }  // namespace
 
 std::vector<std::string> StationAirNotes(const StationParams& station) {
@@ -169,7 +177,7 @@ std::vector<std::string> StationAirNotes(const StationParams& station) {
 
 std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& request,
                                                       const QuillmereState& state) {
-  const Setting s = SettingOf(request, request.dx ? state.DX : state.Home);
+  const Setting s = SettingOf(request, RequestedStation(request, state));
   if (!s.blend) return std::nullopt;
   if (auto fault = ImpossibleWeather(s.surface))
     return std::string("the ") +
@@ -241,8 +249,7 @@ std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request
 }
 
 std::string RunExactPathCommand(const ExactPathRequest& request, const QuillmereState& state) {
-  const StationParams& station = request.dx ? state.DX : state.Home;
-  const Setting s = SettingOf(request, station);
+  const Setting s = SettingOf(request, RequestedStation(request, state));
   const p676_13::LayeredAtmosphere layers(s.height_km, ProfileOf(s));
 
   nlohmann::json out;
@@ -251,6 +258,9 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   out["reference_atmosphere"] = ReferenceName(s.reference);
   out["station_height_km"] = s.height_km;
   out["notes"] = NotesOf(s);
+  if (request.dx && !request.dx_height_m)
+    out["notes"].push_back("the DX height is taken as " + Metres(s.height_km) +
+                           ": the data file keeps none; --stations FILE gives the planner's");
   out["integrated_water_vapour_kg_m2"] = layers.IntegratedWaterVapour();
   nlohmann::json rows = nlohmann::json::array();
 

@@ -21,6 +21,8 @@
 // "not visible: below the refracted horizon".
 // Both commands carry "notes" (JSON) or "# " lines before the table: the
 // station's pressure far from the reference at its height (StationAirNotes);
+// for DX without the planner's height (dx_height_m), that its height is the
+// state's (0 m from a data file, which keeps none);
 // and integrated_water_vapour_kg_m2 (JSON), or a "# " line after the notes:
 // the vapour column of the layers from the station up, kg/m2.
 //
@@ -68,7 +70,11 @@ struct ExactPathRequest {
     double T = 0;    // K
     double rho = 0;  // g/m3
   };
-  std::optional<Weather> weather;
+  std::optional<Weather> weather;  // --weather, or --weather-total less e
+  // --stations FILE: the planner's stations file, whose DX height the run
+  // puts in dx_height_m (the data file keeps none).
+  std::optional<std::filesystem::path> stations;
+  std::optional<double> dx_height_m;
   // --slant
   double ghz = 0;
   std::vector<double> elevations;  // geometric, degrees

@@ -295,6 +295,30 @@ TEST(ExactPathRows, WaterVapourColumnStandsBesideTheFigures) {
   }
 }
 
+// The data file keeps no DX height: the planner's is taken when given,
+// else the output says which height was used.
+TEST(ExactPathRows, DxHeightIsThePlannersOrSaid) {
+  QuillmereState state = Stations();
+  state.DX.HeightAsl = 0;
+  std::string error;
+  auto r =
+      ParseExactPathCommand(std::vector<std::string_view>{"--slant", "--station", "dx", "--ghz",
+                                                          "24", "--elevations", "5", "--json"},
+                            error);
+  ASSERT_TRUE(r) << error;
+  auto out = nlohmann::json::parse(RunExactPathCommand(*r, state));
+  EXPECT_EQ(out["station_height_km"].get<double>(), 0);
+  ASSERT_EQ(out["notes"].size(), 1u);
+  EXPECT_EQ(out["notes"][0].get<std::string>(),
+            "the DX height is taken as 0 m: the data file keeps none; --stations FILE gives the "
+            "planner's");
+  r->dx_height_m = 1500;
+  out = nlohmann::json::parse(RunExactPathCommand(*r, state));
+  EXPECT_EQ(out["station_height_km"].get<double>(), 1.5);
+  for (const auto& note : out["notes"])
+    EXPECT_EQ(note.get<std::string>().find("DX height"), std::string::npos) << note;
+}
+
 TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
   QuillmereState state = Stations();
   state.Frequency = 24.048L;
