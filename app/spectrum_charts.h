@@ -63,6 +63,13 @@ struct ElevationCharts {
 };
 ElevationCharts ComputeElevationCharts(const QuillmereState& state);
 
+// The view's read-out for a geometric elevation of the Moon the user gives
+// (-90 ... 90 degrees, below 0 from a station above the sea), one line per
+// station as --slant gives it: "Home: 12.10 dB, sky 231.5 K, antenna at
+// -0.55°", or "Home: not visible: below the refracted horizon (-1.70°)", or
+// the reason its weather gives no figure.
+std::vector<std::string> SlantReadOut(const QuillmereState& state, double geometric_deg);
+
 // step_ghz: 1 for the drawn chart; a coarser step (5) gives a first sketch
 // in a fifth of the time.
 ChartData ComputeFrequencyChart(const QuillmereState& state, int step_ghz = 1);

@@ -237,6 +237,24 @@ std::string Table(const nlohmann::json& out_json, std::span<const char* const> c
 
 }  // namespace
 
+SlantToward SlantTowardTarget(const p676_13::LayeredAtmosphere& layers,
+                              std::span<const double> gamma, double f_ghz, double horizon_deg,
+                              double geometric_deg) {
+  SlantToward out;
+  out.apparent_deg = p676_13::ApparentElevationFor(layers, geometric_deg);
+  const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, out.apparent_deg, f_ghz);
+  out.attenuation_db = ray.attenuation_db;
+  out.sky_temperature_k = ray.sky_temperature_k;
+  // Every ray aimed under the refracted horizon meets the ground (the sea)
+  // first; a trapped ray reaches no far target. No figure is the Moon's.
+  if (geometric_deg < horizon_deg) {
+    out.fault = kNotVisible;
+  } else if (!ray.escaped) {
+    out.fault = kNoEscapingRay;
+  }
+  return out;
+}
+
 std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request,
                                                  const QuillmereState& state) {
   if (request.weather || request.global_profile) return std::nullopt;
@@ -307,21 +325,14 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   const std::optional<double> zenith = CosecantZenithAttenuation(request.ghz, s.surface);
   const double horizon = p676_13::RefractedHorizonDeg(layers);
   for (double elevation : request.elevations) {
-    const double apparent = p676_13::ApparentElevationFor(layers, elevation);
-    const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, apparent, request.ghz);
+    const SlantToward ray = SlantTowardTarget(layers, gamma, request.ghz, horizon, elevation);
     nlohmann::json row = {{"geometric_elevation", elevation},
                           {"ray_db", ray.attenuation_db},
                           {"cosecant_db", nullptr},
-                          {"apparent_elevation", apparent},
+                          {"apparent_elevation", ray.apparent_deg},
                           {"sky_k", ray.sky_temperature_k}};
-    // A trapped ray reaches no far target: no figure is the Moon's.
-    if (elevation < horizon) {
-      // Every ray aimed there meets the ground (the sea) first.
-      row["ray_db"] = "not visible: below the refracted horizon";
-      row["sky_k"] = nullptr;
-      row["apparent_elevation"] = nullptr;
-    } else if (!ray.escaped) {
-      row["ray_db"] = "no escaping ray";
+    if (ray.fault) {
+      row["ray_db"] = ray.fault;
       row["sky_k"] = nullptr;
       row["apparent_elevation"] = nullptr;
     }

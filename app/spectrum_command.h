@@ -134,6 +134,25 @@ struct ExactStationAir {
 };
 ExactStationAir StationAirOf(const StationParams& station);
 
+// What stands in place of a figure toward a far target that no ray reaches.
+inline constexpr const char* kNotVisible = "not visible: below the refracted horizon";
+inline constexpr const char* kNoEscapingRay = "no escaping ray";
+
+// The ray toward a far target (the Moon) at a geometric elevation, as
+// --slant gives it: traced from the apparent elevation that reaches it
+// (down and up again from a mountain); `fault` is set (and no figure is the
+// target's) below the refracted horizon of the station's height,
+// horizon_deg (RefractedHorizonDeg), or when the ray turns back.
+struct SlantToward {
+  double attenuation_db = 0;
+  double sky_temperature_k = 0;  // 2.7 K background included
+  double apparent_deg = 0;
+  const char* fault = nullptr;  // kNotVisible, kNoEscapingRay
+};
+SlantToward SlantTowardTarget(const p676_13::LayeredAtmosphere& layers,
+                              std::span<const double> gamma, double f_ghz, double horizon_deg,
+                              double geometric_deg);
+
 // The window's gaseous zenith attenuation (P.676-9 Annex 2, dB) at f GHz for
 // a surface weather; nothing above 350 GHz, where that model has none.
 std::optional<double> CosecantZenithAttenuation(double f,

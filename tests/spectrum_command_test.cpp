@@ -356,6 +356,46 @@ TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
 }
 
 // The frequency chart is --spectrum's rows at each station's weather.
+// The view takes any geometric elevation --slant takes: below the
+// horizontal from a mountain the dipping ray's figures, under the refracted
+// horizon "not visible", as --slant says.
+TEST(SpectrumCharts, SlantReadOutIsTheSlantRowBelowTheHorizontalToo) {
+  QuillmereState state = Stations();
+  state.Frequency = 24.048L;
+  state.Home.HeightAsl = 3000;
+  state.Home.Pressure = 701;
+  state.Home.Temperature = -4.5L;
+  const struct {
+    double geometric;
+    const char* home;  // the line's start, after "Home: "
+  } cases[] = {
+      {5, nullptr},
+      {-1.08, nullptr},
+      {-3, "not visible: below the refracted horizon ("},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.geometric);
+    const std::vector<std::string> lines = SlantReadOut(state, c.geometric);
+    ASSERT_EQ(lines.size(), 2u);
+    const auto slant = RunCommand({"--slant", "--station", "home", "--ghz", "24.048",
+                                   "--elevations", std::to_string(c.geometric), "--json"},
+                                  state);
+    const auto& row = slant["rows"][0];
+    if (c.home) {
+      EXPECT_EQ(lines[0].rfind(std::string("Home: ") + c.home, 0), 0u) << lines[0];
+      EXPECT_TRUE(row["ray_db"].is_string());
+    } else {
+      char expected[160];
+      std::snprintf(expected, sizeof expected, "Home: %.2f dB, sky %.1f K, antenna at %.2f\u00b0",
+                    row["ray_db"].get<double>(), row["sky_k"].get<double>(),
+                    row["apparent_elevation"].get<double>());
+      EXPECT_EQ(lines[0], expected);
+    }
+    // DX, at 120 m, has its own line and its own horizon.
+    EXPECT_EQ(lines[1].rfind("DX: ", 0), 0u);
+  }
+}
+
 TEST(SpectrumCharts, FrequencyChartIsEachStationsSpectrum) {
   const QuillmereState state = Stations();
   const ChartData chart = ComputeFrequencyChart(state);
