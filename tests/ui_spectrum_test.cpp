@@ -317,7 +317,7 @@ class SpectrumTest : public QObject {
     QVERIFY2(view->MoonReadOut()->text().startsWith(QStringLiteral("Home: ")) &&
                  view->MoonReadOut()->text().contains(QStringLiteral(" dB, sky ")),
              qPrintable(view->MoonReadOut()->text()));
-    view->MoonElevation()->setValue(-3);
+    view->MoonElevation()->setValue(-5);
     QVERIFY2(view->MoonReadOut()->text().startsWith(QStringLiteral("Home: not visible")),
              qPrintable(view->MoonReadOut()->text()));
   }
