@@ -65,8 +65,8 @@ ElevationCharts ComputeElevationCharts(const QuillmereState& state);
 
 // The view's read-out for a geometric elevation of the Moon the user gives
 // (-90 ... 90 degrees, below 0 from a station above the sea), one line per
-// station as --slant gives it: "Home: 12.10 dB, sky 231.5 K, antenna at
-// -0.55°", or "Home: not visible: below the refracted horizon (-1.70°)", or
+// station as --slant gives it: "Home: 33.91 dB, sky 288.5 K, antenna at
+// -0.38°", or "DX: not visible: below the refracted horizon (-0.84°)", or
 // the reason its weather gives no figure.
 std::vector<std::string> SlantReadOut(const QuillmereState& state, double geometric_deg);
 
