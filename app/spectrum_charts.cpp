@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <future>
 #include <limits>
 
@@ -42,8 +43,12 @@ StationCurves ElevationCurves(const StationParams& station, double f,
     if (zenith && e > 0) {
       const Real a = SlantAttenuation(*zenith, e);
       c.cosecant_db.push_back(static_cast<double>(a));
-      // The window's sky noise of the gases alone, from its own figure.
-      c.cosecant_sky_k.push_back(static_cast<double>(AbsorptionNoise(280, a)));
+      // The window's sky noise of the gases, from its own figure, with the
+      // 2.7 K background seen through them, as the ray's sky has it: like
+      // is compared with like.
+      c.cosecant_sky_k.push_back(static_cast<double>(AbsorptionNoise(280, a)) +
+                                 p676_13::kCosmicBackgroundK *
+                                     std::pow(10.0, -static_cast<double>(a) / 10));
     } else {
       c.cosecant_db.push_back(kNoFigure);
       c.cosecant_sky_k.push_back(kNoFigure);
@@ -104,6 +109,33 @@ ElevationCharts ComputeElevationCharts(const QuillmereState& state) {
   for (auto& s : dx.attenuation.series) charts.attenuation.series.push_back(std::move(s));
   for (auto& s : dx.sky.series) charts.sky.series.push_back(std::move(s));
   return charts;
+}
+
+std::vector<std::string> SlantReadOut(const QuillmereState& state, double geometric_deg) {
+  const double f = static_cast<double>(state.Frequency);
+  std::vector<std::string> lines;
+  for (const auto& [who, station] : {std::pair{"Home", &state.Home}, std::pair{"DX", &state.DX}}) {
+    const ExactStationAir air = StationAirOf(*station);
+    char text[160];
+    if (const auto fault = ImpossibleWeather(air.surface)) {
+      lines.push_back(std::string(who) + ": " + *fault);
+      continue;
+    }
+    const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
+    const double horizon = p676_13::RefractedHorizonDeg(layers);
+    const SlantToward ray =
+        SlantTowardTarget(layers, layers.SpecificAttenuation(f), f, horizon, geometric_deg);
+    if (ray.fault == kNotVisible) {
+      std::snprintf(text, sizeof text, "%s: %s (%.2f\u00b0)", who, ray.fault, horizon);
+    } else if (ray.fault) {
+      std::snprintf(text, sizeof text, "%s: %s", who, ray.fault);
+    } else {
+      std::snprintf(text, sizeof text, "%s: %.2f dB, sky %.1f K, antenna at %.2f\u00b0", who,
+                    ray.attenuation_db, ray.sky_temperature_k, ray.apparent_deg);
+    }
+    lines.emplace_back(text);
+  }
+  return lines;
 }
 
 ChartData ComputeFrequencyChart(const QuillmereState& state, int step_ghz) {

@@ -9,7 +9,9 @@
 // ray-traced gaseous attenuation and the window's cosecant figure (zenith /
 // sin(elevation), none at 0 degrees or above 350 GHz); the sky brightness
 // temperature of the ray (2.7 K behind) and the window's gaseous sky noise
-// 280 (1 - 10^(-A/10)) from its cosecant figure.
+// 280 (1 - 10^(-A/10)) from its cosecant figure, with the same 2.7 K
+// background added through the gases, 2.7 10^(-A/10), so that both curves
+// count it.
 //
 // Frequency chart (1-350 GHz in 1 GHz steps, or coarser): per station the zenith
 // attenuation of the layers and the specific attenuation gamma_o, gamma_w
@@ -60,6 +62,13 @@ struct ElevationCharts {
   ChartData sky;          // K
 };
 ElevationCharts ComputeElevationCharts(const QuillmereState& state);
+
+// The view's read-out for a geometric elevation of the Moon the user gives
+// (-90 ... 90 degrees, below 0 from a station above the sea), one line per
+// station as --slant gives it: "Home: 33.91 dB, sky 288.5 K, antenna at
+// -0.38°", or "DX: not visible: below the refracted horizon (-0.84°)", or
+// the reason its weather gives no figure.
+std::vector<std::string> SlantReadOut(const QuillmereState& state, double geometric_deg);
 
 // step_ghz: 1 for the drawn chart; a coarser step (5) gives a first sketch
 // in a fifth of the time.

@@ -1,6 +1,7 @@
 #include "spectrum_command.h"
 
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -160,6 +161,14 @@ std::vector<std::string> NotesOf(const Setting& s) {
   return notes;
 }
 
+// The station the request is for, with the planner's DX height when given.
+StationParams RequestedStation(const ExactPathRequest& request, const QuillmereState& state) {
+  if (!request.dx) return state.Home;
+  StationParams dx = state.DX;
+  if (request.dx_height_m) dx.HeightAsl = static_cast<Real>(*request.dx_height_m);
+  return dx;
+}
+
 }  // namespace
 
 std::vector<std::string> StationAirNotes(const StationParams& station) {
@@ -168,7 +177,7 @@ std::vector<std::string> StationAirNotes(const StationParams& station) {
 
 std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& request,
                                                       const QuillmereState& state) {
-  const Setting s = SettingOf(request, request.dx ? state.DX : state.Home);
+  const Setting s = SettingOf(request, RequestedStation(request, state));
   if (!s.blend) return std::nullopt;
   if (auto fault = ImpossibleWeather(s.surface))
     return std::string("the ") +
@@ -179,6 +188,20 @@ std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& re
   return std::nullopt;
 }
 
+std::string WaterVapourText(double kg_m2) {
+  char text[80];
+  std::snprintf(text, sizeof text, "integrated water vapour above the station: %.1f kg/m2", kg_m2);
+  return text;
+}
+
+std::optional<double> StationWaterVapour(const StationParams& station) {
+  const ExactStationAir air = StationAirOf(station);
+  if (ImpossibleWeather(air.surface)) return std::nullopt;
+  // The layers' geometry alone: their vapour needs no lines.
+  return p676_13::LayeredAtmosphere(air.height_km, p676_13::kTopOfAtmosphereKm, air.profile, false)
+      .IntegratedWaterVapour();
+}
+
 ExactStationAir StationAirOf(const StationParams& station) {
   const Setting s = SettingOf(ExactPathRequest{}, station);
   return {s.height_km, s.surface, ProfileOf(s)};
@@ -186,11 +209,13 @@ ExactStationAir StationAirOf(const StationParams& station) {
 
 namespace {
 
-std::string Table(const nlohmann::json& notes, const nlohmann::json& rows,
-                  std::span<const char* const> columns) {
+std::string Table(const nlohmann::json& out_json, std::span<const char* const> columns) {
+  const nlohmann::json& notes = out_json["notes"];
+  const nlohmann::json& rows = out_json["rows"];
   std::ostringstream out;
   out.precision(10);
   for (const auto& note : notes) out << "# " << note.get<std::string>() << '\n';
+  out << "# " << WaterVapourText(out_json["integrated_water_vapour_kg_m2"].get<double>()) << '\n';
   for (std::size_t c = 0; c < columns.size(); ++c) out << (c ? "\t" : "") << columns[c];
   out << '\n';
   for (const auto& row : rows) {
@@ -212,6 +237,24 @@ std::string Table(const nlohmann::json& notes, const nlohmann::json& rows,
 
 }  // namespace
 
+SlantToward SlantTowardTarget(const p676_13::LayeredAtmosphere& layers,
+                              std::span<const double> gamma, double f_ghz, double horizon_deg,
+                              double geometric_deg) {
+  SlantToward out;
+  out.apparent_deg = p676_13::ApparentElevationFor(layers, geometric_deg);
+  const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, out.apparent_deg, f_ghz);
+  out.attenuation_db = ray.attenuation_db;
+  out.sky_temperature_k = ray.sky_temperature_k;
+  // Every ray aimed under the refracted horizon meets the ground (the sea)
+  // first; a trapped ray reaches no far target. No figure is the Moon's.
+  if (geometric_deg < horizon_deg) {
+    out.fault = kNotVisible;
+  } else if (!ray.escaped) {
+    out.fault = kNoEscapingRay;
+  }
+  return out;
+}
+
 std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request,
                                                  const QuillmereState& state) {
   if (request.weather || request.global_profile) return std::nullopt;
@@ -224,8 +267,7 @@ std::optional<std::string> ExactPathWeatherFault(const ExactPathRequest& request
 }
 
 std::string RunExactPathCommand(const ExactPathRequest& request, const QuillmereState& state) {
-  const StationParams& station = request.dx ? state.DX : state.Home;
-  const Setting s = SettingOf(request, station);
+  const Setting s = SettingOf(request, RequestedStation(request, state));
   const p676_13::LayeredAtmosphere layers(s.height_km, ProfileOf(s));
 
   nlohmann::json out;
@@ -234,6 +276,10 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   out["reference_atmosphere"] = ReferenceName(s.reference);
   out["station_height_km"] = s.height_km;
   out["notes"] = NotesOf(s);
+  if (request.dx && !request.dx_height_m)
+    out["notes"].push_back("the DX height is taken as " + Metres(s.height_km) +
+                           ": the data file keeps none; --stations FILE gives the planner's");
+  out["integrated_water_vapour_kg_m2"] = layers.IntegratedWaterVapour();
   nlohmann::json rows = nlohmann::json::array();
 
   if (request.kind == ExactPathRequest::Kind::kSpectrum) {
@@ -267,7 +313,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
     if (request.json) return out.dump(1) + "\n";
     static constexpr const char* kColumns[] = {"ghz", "gamma_o_db_km", "gamma_w_db_km",
                                                "zenith_db"};
-    return Table(out["notes"], out["rows"], kColumns);
+    return Table(out, kColumns);
   }
 
   out["command"] = "slant";
@@ -279,21 +325,14 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   const std::optional<double> zenith = CosecantZenithAttenuation(request.ghz, s.surface);
   const double horizon = p676_13::RefractedHorizonDeg(layers);
   for (double elevation : request.elevations) {
-    const double apparent = p676_13::ApparentElevationFor(layers, elevation);
-    const p676_13::RayPath ray = p676_13::TraceRay(layers, gamma, apparent, request.ghz);
+    const SlantToward ray = SlantTowardTarget(layers, gamma, request.ghz, horizon, elevation);
     nlohmann::json row = {{"geometric_elevation", elevation},
                           {"ray_db", ray.attenuation_db},
                           {"cosecant_db", nullptr},
-                          {"apparent_elevation", apparent},
+                          {"apparent_elevation", ray.apparent_deg},
                           {"sky_k", ray.sky_temperature_k}};
-    // A trapped ray reaches no far target: no figure is the Moon's.
-    if (elevation < horizon) {
-      // Every ray aimed there meets the ground (the sea) first.
-      row["ray_db"] = "not visible: below the refracted horizon";
-      row["sky_k"] = nullptr;
-      row["apparent_elevation"] = nullptr;
-    } else if (!ray.escaped) {
-      row["ray_db"] = "no escaping ray";
+    if (ray.fault) {
+      row["ray_db"] = ray.fault;
       row["sky_k"] = nullptr;
       row["apparent_elevation"] = nullptr;
     }
@@ -308,7 +347,7 @@ std::string RunExactPathCommand(const ExactPathRequest& request, const Quillmere
   if (request.json) return out.dump(1) + "\n";
   static constexpr const char* kColumns[] = {"geometric_elevation", "ray_db", "cosecant_db",
                                              "apparent_elevation", "sky_k"};
-  return Table(out["notes"], out["rows"], kColumns);
+  return Table(out, kColumns);
 }
 
 }  // namespace quillmere

@@ -20,7 +20,11 @@
 // are null; under the refracted horizon of the station's height it reads
 // "not visible: below the refracted horizon".
 // Both commands carry "notes" (JSON) or "# " lines before the table: the
-// station's pressure far from the reference at its height (StationAirNotes).
+// station's pressure far from the reference at its height (StationAirNotes);
+// for DX without the planner's height (dx_height_m), that its height is the
+// state's (0 m from a data file, which keeps none);
+// and integrated_water_vapour_kg_m2 (JSON), or a "# " line after the notes:
+// the vapour column of the layers from the station up, kg/m2.
 //
 // The elevations are geometric: where the Moon stands in free space, as an
 // ephemeris gives it. apparent_elevation is where the refracted ray leaves
@@ -66,7 +70,11 @@ struct ExactPathRequest {
     double T = 0;    // K
     double rho = 0;  // g/m3
   };
-  std::optional<Weather> weather;
+  std::optional<Weather> weather;  // --weather, or --weather-total less e
+  // --stations FILE: the planner's stations file, whose DX height the run
+  // puts in dx_height_m (the data file keeps none).
+  std::optional<std::filesystem::path> stations;
+  std::optional<double> dx_height_m;
   // --slant
   double ghz = 0;
   std::vector<double> elevations;  // geometric, degrees
@@ -107,6 +115,15 @@ std::vector<std::string> StationAirNotes(const StationParams& station);
 std::optional<std::string> ExactPathImpossibleWeather(const ExactPathRequest& request,
                                                       const QuillmereState& state);
 
+// "integrated water vapour above the station: 15.0 kg/m2": the vapour
+// column of the layers (kg/m2), as the command and the views show it
+// beside their figures.
+std::string WaterVapourText(double kg_m2);
+
+// The vapour column above a station as --profile station takes its air,
+// kg/m2; nothing for weather that cannot be air.
+std::optional<double> StationWaterVapour(const StationParams& station);
+
 // A station's air as --profile station takes it: its height (km, 0 and
 // up), its surface weather and its zone and season's profile blended into
 // that weather.
@@ -116,6 +133,25 @@ struct ExactStationAir {
   p676_13::AtmosphereAt profile;
 };
 ExactStationAir StationAirOf(const StationParams& station);
+
+// What stands in place of a figure toward a far target that no ray reaches.
+inline constexpr const char* kNotVisible = "not visible: below the refracted horizon";
+inline constexpr const char* kNoEscapingRay = "no escaping ray";
+
+// The ray toward a far target (the Moon) at a geometric elevation, as
+// --slant gives it: traced from the apparent elevation that reaches it
+// (down and up again from a mountain); `fault` is set (and no figure is the
+// target's) below the refracted horizon of the station's height,
+// horizon_deg (RefractedHorizonDeg), or when the ray turns back.
+struct SlantToward {
+  double attenuation_db = 0;
+  double sky_temperature_k = 0;  // 2.7 K background included
+  double apparent_deg = 0;
+  const char* fault = nullptr;  // kNotVisible, kNoEscapingRay
+};
+SlantToward SlantTowardTarget(const p676_13::LayeredAtmosphere& layers,
+                              std::span<const double> gamma, double f_ghz, double horizon_deg,
+                              double geometric_deg);
 
 // The window's gaseous zenith attenuation (P.676-9 Annex 2, dB) at f GHz for
 // a surface weather; nothing above 350 GHz, where that model has none.

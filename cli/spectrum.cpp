@@ -8,6 +8,7 @@
 #include "input_limits.h"
 #include "option_reader.h"
 #include "parse_text.h"
+#include "stations_store.h"
 #include "utc_clock.h"
 
 namespace quillmere {
@@ -119,23 +120,51 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
     } else if (arg == "--ghz") {
       if (!number(kLowestGhz, kHighestGhz, r.ghz)) return std::nullopt;
       ghz = true;
-    } else if (arg == "--weather") {
+    } else if (arg == "--weather" || arg == "--weather-total") {
+      const bool total = arg == "--weather-total";
+      if (r.weather) {
+        error = "give --weather (dry-air pressure) or --weather-total (total pressure), not both";
+        return std::nullopt;
+      }
       const auto v = value();
       if (!v) return std::nullopt;
       const auto n = Numbers(*v);
-      // Dry-air pressure, temperature and vapour density of air on Earth,
-      // generously bounded: the line shapes are meaningless outside. The
-      // pressure keeps to the window's 1 hPa floor: in a vacuum the line
-      // shapes divide by nothing.
+      // Pressure, temperature and vapour density of air on Earth, generously
+      // bounded: the line shapes are meaningless outside. The pressure keeps
+      // to the window's 1 hPa floor: in a vacuum the line shapes divide by
+      // nothing.
       if (!n || n->size() != 3 || (*n)[0] < kLowestPressureHpa || (*n)[0] > 1100 || (*n)[1] < 100 ||
           (*n)[1] > 400 || (*n)[2] < 0 || (*n)[2] > 100) {
-        error =
-            "--weather wants P,T,RHO: dry-air pressure 1..1100 hPa, temperature "
-            "100..400 K, vapour density 0..100 g/m3; not " +
-            Quoted(*v);
+        error = std::string(arg) + " wants P,T,RHO: " + (total ? "total" : "dry-air") +
+                " pressure 1..1100 hPa, temperature 100..400 K, vapour density 0..100 g/m3; "
+                "not " +
+                Quoted(*v);
         return std::nullopt;
       }
-      r.weather = ExactPathRequest::Weather{(*n)[0], (*n)[1], (*n)[2]};
+      double p = (*n)[0];
+      if (total) {
+        // The total pressure less the vapour's, e = rho T / 216.7, as the
+        // output reports them apart.
+        const double e = (*n)[2] * (*n)[1] / 216.7;
+        p -= e;
+        if (p < kLowestPressureHpa) {
+          std::ostringstream s;
+          s.precision(4);
+          s << "--weather-total: the vapour pressure (" << e << " hPa) leaves less than 1 hPa of "
+            << "dry air in " << (*n)[0] << " hPa; such air cannot be";
+          error = s.str();
+          return std::nullopt;
+        }
+      }
+      r.weather = ExactPathRequest::Weather{p, (*n)[1], (*n)[2]};
+    } else if (arg == "--stations") {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      if (v->empty()) {
+        error = "--stations needs a file name";
+        return std::nullopt;
+      }
+      r.stations = std::filesystem::path(*v);
     } else if (arg == "--elevations") {
       const auto v = value();
       if (!v) return std::nullopt;
@@ -190,7 +219,8 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       return std::nullopt;
     }
     if (from || to || step || r.weather) {
-      error = "--from-ghz, --to-ghz, --step-ghz and --weather belong to --spectrum";
+      error =
+          "--from-ghz, --to-ghz, --step-ghz, --weather and --weather-total belong to --spectrum";
       return std::nullopt;
     }
   }
@@ -200,20 +230,30 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
 const char* const kExactPathForms =
     "       quillmere-report --spectrum --station home|dx [--data FILE] --from-ghz A\n"
     "                        --to-ghz B --step-ghz S [--profile station|global]\n"
-    "                        [--weather P,T,RHO] [--json]\n"
+    "                        [--weather P,T,RHO | --weather-total P,T,RHO]\n"
+    "                        [--stations FILE] [--json]\n"
     "       quillmere-report --slant --station home|dx [--data FILE] --ghz F\n"
-    "                        --elevations E1,E2,... [--profile station|global] [--json]\n"
+    "                        --elevations E1,E2,... [--profile station|global]\n"
+    "                        [--stations FILE] [--json]\n"
     "  --spectrum    line-by-line gases (P.676-13 Annex 1) from A to B GHz in steps of S:\n"
     "                ghz, gamma_o_db_km, gamma_w_db_km at the station, zenith_db\n"
     "  --slant       ray-traced path at F GHz for each geometric elevation (below 0\n"
     "                from a station above the sea, down to its refracted horizon):\n"
     "                geometric_elevation, ray_db, cosecant_db (the window's figure),\n"
     "                apparent_elevation, sky_k (2.7 K cosmic background included)\n"
-    "  --station     the station whose weather, height, zone and season are used\n"
+    "  --station     the station whose weather, height, zone and season are used;\n"
+    "                the data file keeps no DX height: without --stations DX is\n"
+    "                taken at 0 m, and the output says so\n"
+    "  --stations    the planner's stations file (QuillmereStations.ini): the DX\n"
+    "                height from there\n"
     "  --profile     station (default): the zone and season's profile scaled to the\n"
     "                station's weather; global: the mean annual global reference\n"
     "                atmosphere, ignoring the data file's weather\n"
-    "  --weather     dry-air pressure P hPa, temperature T K, vapour density RHO g/m3\n";
+    "  --weather     dry-air pressure P hPa, temperature T K, vapour density RHO g/m3\n"
+    "  --weather-total\n"
+    "                the same with the total pressure P hPa (a barometer's), as\n"
+    "                --slant reports it; the vapour's part is taken out\n"
+    "  Both commands give the integrated water vapour above the station (kg/m2).\n";
 
 std::string ExactPathUsage() {
   // The forms stand under the whole usage's first line; alone, the first
@@ -237,6 +277,23 @@ int RunExactPathMode(char* program, std::span<const std::string_view> args,
     SayNotWritten("usage");
     return kFailed;
   }
+  ExactPathRequest run = *request;
+  if (run.stations) {
+    // The planner's own file, read as the planner reads it.
+    std::error_code ec;
+    if (!std::filesystem::exists(*run.stations, ec)) {
+      std::fprintf(stderr, "%s: no stations file %s\n", kReportProgram,
+                   run.stations->string().c_str());
+      return kFailed;
+    }
+    const StationsFile file = LoadStationsFile(*run.stations);
+    if (file.unread || !file.message.empty()) {
+      std::fprintf(stderr, "%s: %s\n", kReportProgram,
+                   (file.unread ? *file.unread : file.message).c_str());
+      return kFailed;
+    }
+    run.dx_height_m = file.stations.dx.height_m;
+  }
   const std::filesystem::path data = DataFileOrDefault(request->data);
   DataRecord probe{};
   const ReadResult read = ReadDataFile(data, probe);
@@ -245,17 +302,17 @@ int RunExactPathMode(char* program, std::span<const std::string_view> args,
   HeadlessWindow window{UtcClock(UtcNow)};
   window.Startup(data, messages);
   // No figure is printed that could not be finite.
-  if (const auto fault = ExactPathWeatherFault(*request, window.State())) {
+  if (const auto fault = ExactPathWeatherFault(run, window.State())) {
     if (!read.ok()) std::fprintf(stderr, "%s: %s\n", kReportProgram, read.message.c_str());
     std::fprintf(stderr, "%s: %s\n", kReportProgram, fault->c_str());
     return kFailed;
   }
   // Nor any from weather that cannot be air: the request is at fault.
-  if (const auto fault = ExactPathImpossibleWeather(*request, window.State())) {
+  if (const auto fault = ExactPathImpossibleWeather(run, window.State())) {
     std::fprintf(stderr, "%s: %s\n", kReportProgram, fault->c_str());
     return kBadOptions;
   }
-  return PrintedStatus(WriteAll(RunExactPathCommand(*request, window.State())), read,
+  return PrintedStatus(WriteAll(RunExactPathCommand(run, window.State())), read,
                        request->data.has_value(), "the figures are those of the start state");
 }
 

@@ -123,16 +123,47 @@ constexpr double kGeopotentialRadiusKm = 6356.766;
 // apart leaves it within 1e-7 of the integral.
 constexpr double kCorrectionStepKm = 0.05;
 
+// The saturation vapour density over water at T (K), g/m3: the Magnus form
+// of the window's humidity (6.1121 hPa, 17.502, 240.9 degC). Only its ratios
+// enter the blend. The temperature is kept within 150-400 K, where the form
+// stays finite whatever the weather.
+double SaturationVapourDensity(double T) {
+  const double t = std::clamp(T, 150.0, 400.0) - 273.15;
+  return 216.7 * 6.1121 * std::exp(17.502 * t / (t + 240.9)) / (t + 273.15);
+}
+
+// The share of the global shape: none within 15 K of the zone's temperature,
+// all beyond 25 K, a smooth step between.
+double GlobalShareFor(double dT) {
+  const double u = std::clamp((std::abs(dT) - 15) / 10, 0.0, 1.0);
+  return u * u * (3 - 2 * u);
+}
+
 }  // namespace
+
+AtmosphereState StationAtmosphere::Shape(double h) const {
+  if (c_ == 0) return ReferenceAt(ref_, h);
+  const AtmosphereState z = ReferenceAt(ref_, h), g = GlobalReferenceAtmosphere(h);
+  if (c_ == 1) return g;
+  // ln P mixed: each is a hydrostatic column, the mix stays one to the
+  // harmonic mean of their temperatures.
+  return {std::exp((1 - c_) * std::log(z.P) + c_ * std::log(g.P)), (1 - c_) * z.T + c_ * g.T,
+          (1 - c_) * z.rho + c_ * g.rho};
+}
 
 StationAtmosphere::StationAtmosphere(Reference ref, const StationWeather& weather)
     : ref_(ref), h_s_(weather.height_km) {
-  h_t_ = std::max(TropopauseHeight(ref), h_s_ + 1);
-  const AtmosphereState at = ReferenceAt(ref, h_s_);
+  if (ref != Reference::kGlobal) c_ = GlobalShareFor(weather.T - ReferenceAt(ref, h_s_).T);
+  h_t_ = std::max((1 - c_) * TropopauseHeight(ref) + c_ * TropopauseHeight(Reference::kGlobal),
+                  h_s_ + 1);
+  const AtmosphereState at = Shape(h_s_);
   dT_ = weather.T - at.T;
   kP_ = weather.P / at.P;
-  rho_ratio_ = at.rho > 0;
-  kRho_ = rho_ratio_ ? weather.rho / at.rho : 0;
+  u_ratio_ = at.rho > 0;
+  // The relative humidity at the station over the reference's there.
+  kU_ = u_ratio_ ? (weather.rho / SaturationVapourDensity(weather.T)) /
+                       (at.rho / SaturationVapourDensity(at.T))
+                 : 0;
   rho_s_ = weather.rho;
   if (dT_ == 0) return;
   // The integrand of I (per geopotential km, times dH/dh) at the nodes,
@@ -140,7 +171,7 @@ StationAtmosphere::StationAtmosphere(Reference ref, const StationWeather& weathe
   const int nodes = static_cast<int>(std::ceil(h_t_ / kCorrectionStepKm)) + 1;
   correction_.resize(nodes);
   auto integrand = [&](double h) {
-    const double T_ref = ReferenceAt(ref_, h).T;
+    const double T_ref = Shape(h).T;
     // The temperature kept above 1 K, so that no weather divides by zero.
     const double T = std::max(1.0, T_ref + dT_ * Weight(h));
     const double g = kGeopotentialRadiusKm / (kGeopotentialRadiusKm + h);
@@ -173,12 +204,20 @@ double StationAtmosphere::Weight(double h) const {
 }
 
 AtmosphereState StationAtmosphere::operator()(double h) const {
-  const AtmosphereState r = ReferenceAt(ref_, h);
+  const AtmosphereState r = Shape(h);
   const double w = Weight(h);
   AtmosphereState a;
   a.T = std::max(1.0, r.T + dT_ * w);
   a.P = r.P * kP_ * std::exp(-HydrostaticCorrection(h));
-  a.rho = rho_ratio_ ? r.rho * (1 + (kRho_ - 1) * w) : rho_s_ * w;
+  if (!u_ratio_) {
+    a.rho = rho_s_ * w;
+  } else if (w == 0) {
+    a.rho = r.rho;
+  } else {
+    // The reference's relative humidity scaled, at the blended temperature.
+    a.rho =
+        r.rho * (1 + (kU_ - 1) * w) * SaturationVapourDensity(a.T) / SaturationVapourDensity(r.T);
+  }
   return a;
 }
 

@@ -14,8 +14,15 @@
 // (a smooth step, level at both ends, so no kink in the refractive index
 // bends the ray), the profile is
 //
-//   T(h)   = T_ref(h) + (T_s - T_ref(h_s)) w(h)                 (an offset)
-//   rho(h) = rho_ref(h) (1 + (rho_s / rho_ref(h_s) - 1) w(h))   (a ratio)
+//   T(h)   = T_ref(h) + (T_s - T_ref(h_s)) w(h)              (an offset)
+//   U(h)   = U_ref(h) (1 + (U_s / U_ref(h_s) - 1) w(h))         (a ratio)
+//   rho(h) = U(h) rho_sat(T(h))
+//
+// with U the relative humidity rho / rho_sat(T), rho_sat the saturation
+// vapour density over water (Magnus, as the window's own humidity). Keeping
+// the relative humidity, not the vapour density, lets the vapour follow
+// the temperature: a day 20 K warmer than the reference holds its extra
+// vapour near the ground, where the warmth is, not all the way up.
 //
 // and the pressure follows from the station's pressure by the hydrostatic
 // equation, dP / P = -(g0 M / R) dH / T with H the geopotential height,
@@ -32,6 +39,18 @@
 // reference gives 10 % more air all the way up, as a barometer at the
 // station says. A sea-level (QNH) pressure entered at a mountain station
 // thus weighs far too much air; SeaLevelPressureHeight flags it.
+//
+// The reference's shape. A zone's profile describes its own climate: a
+// high-latitude winter has a ground inversion and little vapour. Weather far
+// from it (a 15 degC day in that zone, 31 K over its ground) would carry the
+// inversion's shape into warm air and pile up a vapour column half as large
+// again as the global reference's. So the reference X_ref above is
+//
+//   X_ref = (1 - c) X_zone + c X_global   (T, rho; ln P likewise),
+//
+// with c = 0 while the station's temperature lies within 15 K of the zone's
+// at its height, 1 beyond 25 K, a smooth step in between (Shape). Within
+// the zone's climate the zone's profile is kept as it is.
 //
 // h_t is the reference profile's tropopause (11 km for the global
 // reference; 17, 13, 10, 10 and 8.5 km for the P.835-3 low, mid summer, mid
@@ -97,15 +116,21 @@ class StationAtmosphere {
   // w(h) of the blend: 1 at and below the station, 0 from the top up.
   double Weight(double h) const;
 
+  // c of the reference's shape: 0 the zone's profile, 1 the global one.
+  double GlobalShare() const { return c_; }
+
  private:
+  // The reference X_ref(h), the zone's and the global one mixed by c.
+  AtmosphereState Shape(double h) const;
   // (g0 M / R) I(h) of the hydrostatic correction (see above).
   double HydrostaticCorrection(double h) const;
 
   Reference ref_;
   double h_s_, h_t_;
-  double dT_, kP_, kRho_;  // the offset and the two ratios at the station
-  double rho_s_;           // used where the reference has no vapour
-  bool rho_ratio_;
+  double c_ = 0;
+  double dT_, kP_, kU_;  // the offset and the two ratios at the station
+  double rho_s_;         // used where the reference has no vapour
+  bool u_ratio_;
   // (g0 M / R) times the integral from 0 km to the node's height, at
   // nodes every kCorrectionStepKm from 0 to h_t (empty when dT is 0), and
   // its value at the station.

@@ -45,6 +45,7 @@ LayeredAtmosphere::LayeredAtmosphere(double bottom_km, double top_km, const Atmo
     thickness_.push_back(delta);
     temperature_.push_back(a.T);
     refractivity_.push_back(p453::Refractivity(pp.p, pp.e, a.T));
+    water_vapour_ += a.rho * delta;
     pressures.push_back(pp);
     h += delta;
   }

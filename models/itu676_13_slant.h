@@ -93,6 +93,10 @@ class LayeredAtmosphere {
   // (GHz), dB/km.
   std::vector<double> SpecificAttenuation(double f) const;
 
+  // The integrated water vapour above the bottom: the sum over the layers
+  // of rho x thickness, kg/m2 (g/m3 x km).
+  double IntegratedWaterVapour() const { return water_vapour_; }
+
   // Sum over the layers of gamma x thickness: the zenith attenuation, dB.
   double ZenithAttenuation(double f) const;
 
@@ -102,6 +106,7 @@ class LayeredAtmosphere {
 
  private:
   double station_height_;
+  double water_vapour_ = 0;  // kg/m2
   AtmosphereAt profile_;
   std::vector<double> bottom_, thickness_, temperature_, refractivity_;
   std::vector<double> index_ratio_, index_ratio_less_1_;

@@ -17,6 +17,18 @@ std::vector<double> SlantTableElevations() {
 
 SlantTable::SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
                        double f_ghz, std::span<const AttenuationBand> bands) {
+  Build(atmosphere, gamma, f_ghz, bands, nullptr);
+}
+
+SlantTable::SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
+                       double f_ghz, std::span<const AttenuationBand> bands,
+                       const RayBand& ray_band) {
+  Build(atmosphere, gamma, f_ghz, bands, &ray_band);
+}
+
+void SlantTable::Build(const LayeredAtmosphere& atmosphere, std::span<const double> gamma,
+                       double f_ghz, std::span<const AttenuationBand> bands,
+                       const RayBand* ray_band) {
   std::vector<double> elevations;
   if (f_ghz > 0) {
     const double grazing = GrazingApparentElevation(atmosphere);
@@ -24,8 +36,20 @@ SlantTable::SlantTable(const LayeredAtmosphere& atmosphere, std::span<const doub
     for (int k = below; k > 0; --k) elevations.push_back(std::max(grazing, -0.02 * k));
   }
   for (const double e : SlantTableElevations()) elevations.push_back(e);
+  std::vector<double> ray_gamma;
+  std::vector<AttenuationBand> ray_bands(bands.begin(), bands.end());
+  if (ray_band) ray_bands.push_back(ray_band->band);
   for (const double apparent : elevations) {
-    const RayPath ray = TraceRay(atmosphere, gamma, apparent, f_ghz, bands);
+    std::span<const double> g = gamma;
+    if (ray_band) {
+      AttenuationBand& own = ray_bands.back();
+      own.gamma_db_km = ray_band->band.gamma_db_km * ray_band->scale(apparent);
+      ray_gamma.assign(gamma.begin(), gamma.end());
+      AddBands(atmosphere, std::span(&own, 1), ray_gamma);
+      g = ray_gamma;
+    }
+    const RayPath ray = TraceRay(atmosphere, g, apparent, f_ghz,
+                                 ray_band ? std::span<const AttenuationBand>(ray_bands) : bands);
     if (!ray.escaped) continue;
     // Keep the geometric elevations strictly rising, so that every
     // interval of the look-up has a length.

@@ -15,6 +15,7 @@
 // escapes (the Moon's centre under the refracted horizon) takes that ray's
 // figures, one above 90 degrees the zenith's.
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -42,6 +43,16 @@ class SlantTable {
   SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma, double f_ghz = 0,
              std::span<const AttenuationBand> bands = {});
 
+  // A band whose specific attenuation depends on the ray: band.gamma_db_km
+  // times scale(apparent elevation, degrees), added to gamma and bands for
+  // each ray on its own (rain, shortened by the rain cell's extent).
+  struct RayBand {
+    AttenuationBand band;
+    std::function<double(double apparent_deg)> scale;
+  };
+  SlantTable(const LayeredAtmosphere& atmosphere, std::span<const double> gamma, double f_ghz,
+             std::span<const AttenuationBand> bands, const RayBand& ray_band);
+
   // The figures toward a target at geometric elevation `geometric_deg`.
   SlantFigures At(double geometric_deg) const;
 
@@ -51,6 +62,9 @@ class SlantTable {
   int size() const { return static_cast<int>(geometric_.size()); }
 
  private:
+  void Build(const LayeredAtmosphere& atmosphere, std::span<const double> gamma, double f_ghz,
+             std::span<const AttenuationBand> bands, const RayBand* ray_band);
+
   std::vector<double> geometric_, attenuation_, sky_, apparent_;
 };
 

@@ -1,10 +1,12 @@
 #include "track_air.h"
 
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <memory>
 
 #include "constants.h"
+#include "itu618.h"
 #include "itu676_13_slant_table.h"
 #include "itu840.h"
 #include "spectrum_command.h"
@@ -21,12 +23,34 @@ std::shared_ptr<const p676_13::SlantTable> TableOf(const StationParams& station,
   const ExactStationAir air = StationAirOf(station);
   const p676_13::LayeredAtmosphere layers(air.height_km, air.profile);
   std::vector<double> gamma = layers.SpecificAttenuation(f_ghz);
-  const std::vector<p676_13::AttenuationBand> bands = WeatherBands(station, f_ghz);
+  std::vector<p676_13::AttenuationBand> bands = WeatherBands(station, f_ghz);
+  // The rain band is the last, when there is rain: it goes in ray by ray.
+  if (station.RainAttenuation <= 0) {
+    p676_13::AddBands(layers, bands, gamma);
+    return std::make_shared<const p676_13::SlantTable>(layers, gamma, f_ghz, bands);
+  }
+  const p676_13::AttenuationBand rain = bands.back();
+  bands.pop_back();
   p676_13::AddBands(layers, bands, gamma);
-  return std::make_shared<const p676_13::SlantTable>(layers, gamma, f_ghz, bands);
+  const double gamma_R = rain.gamma_db_km;
+  // A ray dipping from a mountain comes back through the station's height
+  // at +|elevation|, and the rain lies above that height: its reduction is
+  // the one of |elevation|.
+  const auto reduction = [gamma_R, f_ghz](double apparent_deg) {
+    const double theta = std::min(std::abs(apparent_deg), 90.0);
+    return RainReduction(theta, gamma_R, f_ghz);
+  };
+  return std::make_shared<const p676_13::SlantTable>(layers, gamma, f_ghz, bands,
+                                                     p676_13::SlantTable::RayBand{rain, reduction});
 }
 
 }  // namespace
+
+double RainReduction(double theta_deg, double gamma_R, double f_ghz) {
+  const Real LS = RainSlantLength(kRainHeightKm, theta_deg);
+  const Real LG = LS * std::cos(static_cast<Real>(theta_deg) * kDegToRad);
+  return static_cast<double>(HorizontalReductionFactor(LG, gamma_R, f_ghz));
+}
 
 std::vector<p676_13::AttenuationBand> WeatherBands(const StationParams& station, double f_ghz) {
   // The ground as the ray trace takes it: the station height, never below

@@ -12,7 +12,10 @@
 //     depth of a radiation fog;
 //   - rain: the window's gamma_R (dB/km) from the ground to 1.61 km, the
 //     rain height that the window's own EME path length 1.61 / sin(elevation)
-//     implies.
+//     implies, times the horizontal reduction factor r_0.01 of ITU-R
+//     P.618-13 (section 2.2.1.1, step 7) for the ray's elevation: rain
+//     falls in cells, and a ray below 1.5 degrees that runs more than 100 km
+//     under the rain height does not meet 10 mm/h all the way (RainReduction).
 // The ray's length through each band replaces the window's 1/sin(elevation)
 // (which has no figure at the horizon), and the sky's brightness comes out
 // of the same ray by radiative transfer, each layer at its own temperature.
@@ -36,6 +39,12 @@ using StationSlantAir = std::function<SlantAir(bool dx, const MoonSighting& moon
 // The window's cloud, rain and fog of a station as bands of height, km
 // above sea level, at f_ghz.
 std::vector<p676_13::AttenuationBand> WeatherBands(const StationParams& station, double f_ghz);
+
+// r_0.01 of ITU-R P.618-13 (section 2.2.1.1, steps 2 and 7) for the rain
+// band: L_S the slant length under the 1.61 km rain height at elevation
+// theta_deg (0 ... 90), L_G = L_S cos(theta), and the rain's gamma_R (dB/km)
+// at f_ghz. The ray's rain is its path through the band times gamma_R r.
+double RainReduction(double theta_deg, double gamma_R, double f_ghz);
 
 // The ray-traced air of both stations at the state's band. The state is
 // copied; the two stations are traced side by side on two threads.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "atmosphere_profile.h"
+#include "itu676_13_slant.h"
 
 namespace quillmere::atmosphere {
 namespace {
@@ -93,10 +94,50 @@ TEST(StationAtmosphere, BlendsSmoothlyInBetween) {
   EXPECT_DOUBLE_EQ(atm.Weight(11), 0);
   const AtmosphereState mid = atm(5.5), ref = GlobalReferenceAtmosphere(5.5);
   EXPECT_NEAR(mid.T - ref.T, 5, 1e-9);
-  EXPECT_NEAR(mid.rho, ref.rho, 1e-12);
+  // The relative humidity goes halfway from the station's to the
+  // reference's: 7.5 g/m3 at 25 degC is 0.5568 of the reference's 7.5 at
+  // 15 degC (Magnus over water: 12.822 against 23.028 g/m3 saturated).
+  const auto saturated = [](double T) {
+    const double t = T - 273.15;
+    return 216.7 * 6.1121 * std::exp(17.502 * t / (t + 240.9)) / T;
+  };
+  EXPECT_NEAR(saturated(288.15) / saturated(298.15), 0.5568, 0.00005);
+  const double u_ratio = (mid.rho / saturated(mid.T)) / (ref.rho / saturated(ref.T));
+  EXPECT_NEAR(u_ratio, (1 + 0.5568) / 2, 0.00005);
   // Level at both ends: no kink for the ray to bend on.
   for (double h : {0.0, 11.0}) {
     EXPECT_NEAR((atm.Weight(h + 1e-4) - atm.Weight(h - 1e-4)) / 2e-4, 0, 1e-3) << h;
+  }
+}
+
+TEST(StationAtmosphere, VapourColumnFollowsTheWeatherNotTheZonesInversion) {
+  // The vapour column above the station, kg/m2. The global reference's
+  // 7.5 exp(-h / 2) g/m3 holds 7.5 x 2 = 15.0; the high-latitude winter
+  // profile's own 1.2319 g/m3 at 257.43 K holds 4.314 (its formula summed
+  // over 0-10 km by the midpoint rule, 1 m steps).
+  struct Case {
+    const char* what;
+    Reference ref;
+    StationWeather w;
+    double iwv, tol;
+  } cases[] = {
+      {"the global reference as it is", Reference::kGlobal, {0, 288.15, 1013.25, 7.5}, 15.0, 0.01},
+      {"high winter at its own climate",
+       Reference::kHighWinter,
+       {0, 257.4345, 1010.88, 1.2319},
+       4.314,
+       0.005},
+      // 31 K over the zone's ground: the global shape, not a 22 kg/m2
+      // column under the zone's inversion.
+      {"a 15 degC day in the high winter zone",
+       Reference::kHighWinter,
+       {0, 288.15, 1013.25, 7.5},
+       15.0,
+       0.05},
+  };
+  for (const auto& c : cases) {
+    const p676_13::LayeredAtmosphere layers(c.w.height_km, StationAtmosphere(c.ref, c.w));
+    EXPECT_NEAR(layers.IntegratedWaterVapour(), c.iwv, c.tol) << c.what;
   }
 }
 

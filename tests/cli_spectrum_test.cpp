@@ -115,5 +115,41 @@ TEST(ExactPathArguments, WeatherUpToItsLimits) {
   }
 }
 
+// --weather-total takes the barometer's pressure and gives the dry-air
+// pressure the line shapes need: 1013.25 hPa at 288.15 K and 7.5 g/m3 holds
+// e = 7.5 x 288.15 / 216.7 = 9.97289 hPa of vapour, 1003.27711 hPa of dry
+// air. Each form alone; air whose vapour would be all of it is refused.
+TEST(ExactPathArguments, TotalPressureWeatherBesideTheDryOne) {
+  const struct {
+    const char* what;
+    std::vector<std::string_view> weather;
+    double dry;        // hPa, or 0 when refused
+    const char* says;  // when refused
+  } cases[] = {
+      {"dry as given", {"--weather", "1013.25,288.15,7.5"}, 1013.25, ""},
+      {"total less the vapour", {"--weather-total", "1013.25,288.15,7.5"}, 1003.27711, ""},
+      {"both", {"--weather", "1013,288,7", "--weather-total", "1013,288,7"}, 0, "not both"},
+      {"vapour over the whole pressure (100 degC, saturated)",
+       {"--weather-total", "1013,373.15,588"},
+       0,
+       "P,T,RHO"},
+      {"vapour leaving no dry air", {"--weather-total", "50,373.15,30"}, 0, "cannot be"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string_view> args = {
+        "--spectrum", "--station", "home", "--from-ghz", "1", "--to-ghz", "2", "--step-ghz", "1"};
+    args.insert(args.end(), c.weather.begin(), c.weather.end());
+    std::string error;
+    const auto r = Parse(args, error);
+    if (c.dry == 0) {
+      EXPECT_FALSE(r) << c.what;
+      EXPECT_NE(error.find(c.says), std::string::npos) << c.what << ": " << error;
+    } else {
+      ASSERT_TRUE(r && r->weather) << c.what << ": " << error;
+      EXPECT_NEAR(r->weather->p, c.dry, 5e-6) << c.what;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -271,6 +271,54 @@ TEST(ExactPathRows, NotesStandBesideTheFigures) {
   EXPECT_EQ(RunExactPathCommand(*r, state).rfind("# looks like a sea-level pressure", 0), 0u);
 }
 
+TEST(ExactPathRows, WaterVapourColumnStandsBesideTheFigures) {
+  // The global reference from sea level holds 7.5 g/m3 x 2 km = 15.0 kg/m2,
+  // whichever command asks; the text says it on a line of its own.
+  QuillmereState state = Stations();
+  state.Home.HeightAsl = 0;
+  const std::vector<std::vector<std::string_view>> commands = {
+      {"--slant", "--station", "home", "--profile", "global", "--ghz", "24", "--elevations", "5"},
+      {"--spectrum", "--station", "home", "--profile", "global", "--from-ghz", "22", "--to-ghz",
+       "23", "--step-ghz", "1"},
+  };
+  for (std::vector<std::string_view> args : commands) {
+    std::string error;
+    const auto text = ParseExactPathCommand(args, error);
+    ASSERT_TRUE(text) << error;
+    EXPECT_NE(RunExactPathCommand(*text, state)
+                  .find("# integrated water vapour above the station: 15.0 kg/m2\n"),
+              std::string::npos)
+        << args[0];
+    args.push_back("--json");
+    EXPECT_NEAR(RunCommand(args, state)["integrated_water_vapour_kg_m2"].get<double>(), 15.0, 0.01)
+        << args[0];
+  }
+}
+
+// The data file keeps no DX height: the planner's is taken when given,
+// else the output says which height was used.
+TEST(ExactPathRows, DxHeightIsThePlannersOrSaid) {
+  QuillmereState state = Stations();
+  state.DX.HeightAsl = 0;
+  std::string error;
+  auto r =
+      ParseExactPathCommand(std::vector<std::string_view>{"--slant", "--station", "dx", "--ghz",
+                                                          "24", "--elevations", "5", "--json"},
+                            error);
+  ASSERT_TRUE(r) << error;
+  auto out = nlohmann::json::parse(RunExactPathCommand(*r, state));
+  EXPECT_EQ(out["station_height_km"].get<double>(), 0);
+  ASSERT_EQ(out["notes"].size(), 1u);
+  EXPECT_EQ(out["notes"][0].get<std::string>(),
+            "the DX height is taken as 0 m: the data file keeps none; --stations FILE gives the "
+            "planner's");
+  r->dx_height_m = 1500;
+  out = nlohmann::json::parse(RunExactPathCommand(*r, state));
+  EXPECT_EQ(out["station_height_km"].get<double>(), 1.5);
+  for (const auto& note : out["notes"])
+    EXPECT_EQ(note.get<std::string>().find("DX height"), std::string::npos) << note;
+}
+
 TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
   QuillmereState state = Stations();
   state.Frequency = 24.048L;
@@ -298,14 +346,56 @@ TEST(SpectrumCharts, ElevationChartsAreEachStationsSlantRows) {
         EXPECT_TRUE(std::isnan(At(charts.sky, name + " cosecant K", e)));
       } else {
         EXPECT_DOUBLE_EQ(cosecant, row["cosecant_db"]);
+        // Both sky curves hold the 2.7 K background.
         EXPECT_NEAR(At(charts.sky, name + " cosecant K", e),
-                    280 * (1 - std::pow(10, -cosecant / 10)), 1e-9);
+                    280 * (1 - std::pow(10, -cosecant / 10)) + 2.7 * std::pow(10, -cosecant / 10),
+                    1e-9);
       }
     }
   }
 }
 
 // The frequency chart is --spectrum's rows at each station's weather.
+// The view takes any geometric elevation --slant takes: below the
+// horizontal from a mountain the dipping ray's figures, under the refracted
+// horizon "not visible", as --slant says.
+TEST(SpectrumCharts, SlantReadOutIsTheSlantRowBelowTheHorizontalToo) {
+  QuillmereState state = Stations();
+  state.Frequency = 24.048L;
+  state.Home.HeightAsl = 3000;
+  state.Home.Pressure = 701;
+  state.Home.Temperature = -4.5L;
+  const struct {
+    double geometric;
+    const char* home;  // the line's start, after "Home: "
+  } cases[] = {
+      {5, nullptr},
+      {-1.08, nullptr},
+      {-3, "not visible: below the refracted horizon ("},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.geometric);
+    const std::vector<std::string> lines = SlantReadOut(state, c.geometric);
+    ASSERT_EQ(lines.size(), 2u);
+    const auto slant = RunCommand({"--slant", "--station", "home", "--ghz", "24.048",
+                                   "--elevations", std::to_string(c.geometric), "--json"},
+                                  state);
+    const auto& row = slant["rows"][0];
+    if (c.home) {
+      EXPECT_EQ(lines[0].rfind(std::string("Home: ") + c.home, 0), 0u) << lines[0];
+      EXPECT_TRUE(row["ray_db"].is_string());
+    } else {
+      char expected[160];
+      std::snprintf(expected, sizeof expected, "Home: %.2f dB, sky %.1f K, antenna at %.2f\u00b0",
+                    row["ray_db"].get<double>(), row["sky_k"].get<double>(),
+                    row["apparent_elevation"].get<double>());
+      EXPECT_EQ(lines[0], expected);
+    }
+    // DX, at 120 m, has its own line and its own horizon.
+    EXPECT_EQ(lines[1].rfind("DX: ", 0), 0u);
+  }
+}
+
 TEST(SpectrumCharts, FrequencyChartIsEachStationsSpectrum) {
   const QuillmereState state = Stations();
   const ChartData chart = ComputeFrequencyChart(state);

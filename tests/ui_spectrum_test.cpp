@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -301,6 +302,24 @@ class SpectrumTest : public QObject {
     const double at_24 = ValueAt(view->AttenuationView()->Data(), "Home ray trace dB", 30);
     form_->Components().FreqSelect->setItemIndex(0);
     QTRY_VERIFY(ValueAt(view->AttenuationView()->Data(), "Home ray trace dB", 30) < at_24);
+  }
+
+  // The Moon below the horizontal from a mountain: the dipping ray's
+  // figures down to the refracted horizon, "not visible" under it.
+  void theMoonBelowTheHorizontalFromAMountain() {
+    form_->State().Home.HeightAsl = 3000;
+    form_->State().Home.Pressure = 701;
+    form_->OpenSpectrum();
+    SpectrumWindow* view = form_->Spectrum();
+    view->RedrawNow();
+    view->MoonElevation()->setValue(-1.08);
+    QCOMPARE(view->MoonElevation()->value(), -1.08);
+    QVERIFY2(view->MoonReadOut()->text().startsWith(QStringLiteral("Home: ")) &&
+                 view->MoonReadOut()->text().contains(QStringLiteral(" dB, sky ")),
+             qPrintable(view->MoonReadOut()->text()));
+    view->MoonElevation()->setValue(-5);
+    QVERIFY2(view->MoonReadOut()->text().startsWith(QStringLiteral("Home: not visible")),
+             qPrintable(view->MoonReadOut()->text()));
   }
 
   void shots() {

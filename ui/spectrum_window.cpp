@@ -1,6 +1,7 @@
 #include "spectrum_window.h"
 
 #include <QChart>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QGraphicsLineItem>
@@ -333,7 +334,8 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
   attenuation_->SetAxes(elevation,
                         {QStringLiteral("Gaseous attenuation, dB"), true, 0.1, 1000, 5, true});
   sky_ = new ReadOutChartView;
-  sky_->SetAxes(elevation, {QStringLiteral("Sky temperature, K"), false, 0, 300, 7});
+  sky_->SetAxes(elevation,
+                {QStringLiteral("Sky temperature with the 2.7 K background, K"), false, 0, 300, 7});
   frequency_ = new ReadOutChartView;
   frequency_->SetAxes({QStringLiteral("Frequency, GHz"), false, 0, 350, 8},
                       {QStringLiteral("Zenith attenuation, dB; \u03b3, dB/km"), true, 1e-4, 1e4});
@@ -347,8 +349,33 @@ SpectrumWindow::SpectrumWindow(const QuillmereState& state, QWidget* parent)
 
   // Side by side: a screen of 768 rows leaves too little height for two
   // charts one above the other, and most screens are wider than high.
+  // The Moon at any geometric elevation --slant takes, below the
+  // horizontal too, where the charts' logarithmic axis cannot go.
+  moon_elevation_ = new QDoubleSpinBox;
+  moon_elevation_->setObjectName(QStringLiteral("MoonElevation"));
+  moon_elevation_->setAccessibleName(QStringLiteral("Moon's geometric elevation"));
+  moon_elevation_->setRange(-90, 90);
+  moon_elevation_->setDecimals(2);
+  moon_elevation_->setSingleStep(0.1);
+  moon_elevation_->setSuffix(QStringLiteral("\u00b0"));
+  moon_elevation_->setValue(state.Home.Elevation > 0 ? double(state.Home.Elevation) : 5.0);
+  moon_read_out_ = new QLabel;
+  moon_read_out_->setAccessibleName(QStringLiteral("Ray toward the Moon"));
+  moon_read_out_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  connect(moon_elevation_, &QDoubleSpinBox::valueChanged, this,
+          &SpectrumWindow::MoonElevationChanged);
+  auto* moon_label = new QLabel(QStringLiteral("&Moon at (geometric):"));
+  moon_label->setBuddy(moon_elevation_);
+  auto* moon_row = new QHBoxLayout;
+  moon_row->addWidget(moon_label);
+  moon_row->addWidget(moon_elevation_);
+  moon_row->addWidget(moon_read_out_, 1);
+
   auto* elevation_page = new QWidget;
-  auto* elevation_box = new QHBoxLayout(elevation_page);
+  auto* elevation_column = new QVBoxLayout(elevation_page);
+  elevation_column->addLayout(moon_row);
+  auto* elevation_box = new QHBoxLayout;
+  elevation_column->addLayout(elevation_box, 1);
   elevation_box->addLayout(chart_with_export(attenuation_, "Attenuation against elevation"), 1);
   elevation_box->addLayout(chart_with_export(sky_, "Sky temperature against elevation"), 1);
   pages_->addTab(elevation_page, QStringLiteral("&Elevation"));
@@ -432,6 +459,15 @@ void SpectrumWindow::Apply(Results r) {
   }
   if (r.frequency) frequency_->SetData(r.frequency_chart);
   UpdateCaption();
+  if (r.elevation) MoonElevationChanged();
+}
+
+void SpectrumWindow::MoonElevationChanged() {
+  // One ray per station: a millisecond or two, on this thread.
+  QStringList lines;
+  for (const std::string& line : SlantReadOut(state_, moon_elevation_->value()))
+    lines << QString::fromStdString(line);
+  moon_read_out_->setText(lines.join(QStringLiteral("    ")));
 }
 
 void SpectrumWindow::UpdateCaption() {
@@ -444,6 +480,8 @@ void SpectrumWindow::UpdateCaption() {
                        .arg(double(s.HeightAsl), 0, 'f', 0)
                        .arg(s.LatitudeZone)
                        .arg(s.Season);
+    if (const auto iwv = StationWaterVapour(s))
+      line += QStringLiteral(" — ") + QString::fromStdString(WaterVapourText(*iwv));
     // What is odd about the weather, beside the figures it gives.
     for (const std::string& note : StationAirNotes(s))
       line += QStringLiteral(" — ") + QString::fromStdString(note);

@@ -24,6 +24,7 @@
 #include "spectrum_charts.h"
 #include "state.h"
 
+class QDoubleSpinBox;
 class QGraphicsLineItem;
 class QLabel;
 class QTabWidget;
@@ -112,6 +113,11 @@ class SpectrumWindow : public QWidget {
   ReadOutChartView* SkyView() const { return sky_; }
   ReadOutChartView* FrequencyView() const { return frequency_; }
   QTabWidget* Pages() const { return pages_; }
+  // The Moon's geometric elevation the read-out is for (-90 ... 90
+  // degrees: below 0 from a station above the sea, as --slant takes it),
+  // and the read-out: each station's ray toward it, or "not visible".
+  QDoubleSpinBox* MoonElevation() const { return moon_elevation_; }
+  QLabel* MoonReadOut() const { return moon_read_out_; }
 
   // Writes a chart's CSV to `path` whole or not at all; on failure returns
   // the reason, else an empty text.
@@ -137,11 +143,14 @@ class SpectrumWindow : public QWidget {
   };
   void Apply(Results results);
   void UpdateCaption();
+  void MoonElevationChanged();
   void ExportClick(ReadOutChartView* view);
 
   const QuillmereState& state_;
   std::vector<double> elevation_key_, air_key_;
   QLabel* caption_;
+  QDoubleSpinBox* moon_elevation_;
+  QLabel* moon_read_out_;
   QTabWidget* pages_;
   ReadOutChartView *attenuation_, *sky_, *frequency_;
   int redraws_ = 0;
