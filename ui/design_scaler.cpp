@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QPainter>
+#include <QPen>
 #include <QPolygonF>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -205,16 +206,39 @@ void DesignScaleStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
         top += std::max(baseStyle()->pixelMetric(PM_ExclusiveIndicatorHeight, nullptr, nullptr),
                         option->fontMetrics.height());
       }
-      const QRectF outline =
-          QRectF(option->rect.adjusted(0, top, 0, 0)).adjusted(1.5, 1.5, -0.5, -0.5);
+      // Drawn in whole pixels, without antialiasing: as antialiased paths
+      // the outline and the shade go through the path rasteriser, which
+      // starts worker threads for a group's area, and the form has dozens.
+      // The outline's corners are left at half strength, as a 1.5 px
+      // rounding leaves them.
+      const QRect area = option->rect.adjusted(0, top, 0, 0);
+      const int left = area.left() + 1, right = area.right();
+      const int upper = area.top() + 1, lower = area.bottom();
       painter->save();
-      painter->setRenderHint(QPainter::Antialiasing);
-      painter->setPen(QColor(0x75, 0x75, 0x75, 0x32));
-      painter->setBrush(QColor(0, 0, 0, 3));
-      painter->drawRoundedRect(outline, 1.5, 1.5);
-      painter->setPen(QColor(0, 0, 0, 7));
-      painter->setBrush(Qt::NoBrush);
-      painter->drawRect(outline.adjusted(1, 1, -1, -1));
+      painter->setRenderHint(QPainter::Antialiasing, false);
+      const QRect inside(QPoint(left + 1, upper + 1), QPoint(right - 1, lower - 1));
+      painter->fillRect(inside, QColor(0, 0, 0, 3));
+      const QColor outline(0x75, 0x75, 0x75, 0x32);
+      painter->fillRect(QRect(QPoint(left + 1, upper), QPoint(right - 1, upper)), outline);
+      painter->fillRect(QRect(QPoint(left + 1, lower), QPoint(right - 1, lower)), outline);
+      painter->fillRect(QRect(QPoint(left, upper + 1), QPoint(left, lower - 1)), outline);
+      painter->fillRect(QRect(QPoint(right, upper + 1), QPoint(right, lower - 1)), outline);
+      QColor corner = outline;
+      corner.setAlpha(outline.alpha() / 2);
+      for (const QPoint p :
+           {QPoint(left, upper), QPoint(right, upper), QPoint(left, lower), QPoint(right, lower)}) {
+        painter->fillRect(QRect(p, p), corner);
+      }
+      // The faint inner line just inside the outline.
+      const QColor inner(0, 0, 0, 7);
+      painter->fillRect(QRect(inside.topLeft(), QPoint(inside.right(), inside.top())), inner);
+      painter->fillRect(QRect(QPoint(inside.left(), inside.bottom()), inside.bottomRight()), inner);
+      painter->fillRect(QRect(QPoint(inside.left(), inside.top() + 1),
+                              QPoint(inside.left(), inside.bottom() - 1)),
+                        inner);
+      painter->fillRect(QRect(QPoint(inside.right(), inside.top() + 1),
+                              QPoint(inside.right(), inside.bottom() - 1)),
+                        inner);
       painter->restore();
       return;
     }
