@@ -68,12 +68,11 @@ void CollectComponents(QWidget* parent, QList<QWidget*>& out) {
 
 TForm1::TForm1(QWidget* parent, UtcClock clock)
     : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()) {
-  // The form's font before its controls are built: a group's title is
-  // measured as it is set, and measuring it in the desktop's default face
-  // would load a face that nothing on the form shows.
-  setFont(FormFont());
+  // Qt describes many controls to assistive technology as they are built:
+  // the form's own descriptions must be in place first.
   DescribeComponentsForAccessibility();
   ui_->setupUi(this);
+  setFont(FormFont());
   CollectComponents(ui_->FormClient, components_);
   for (QWidget* w : components_) by_name_.insert(w->objectName(), w);
   ApplyDesignFonts();
