@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <future>
 #include <limits>
+#include <string_view>
 
 #include "itu676.h"
 #include "itu676_13.h"
@@ -125,7 +126,8 @@ std::vector<std::string> SlantReadOut(const QuillmereState& state, double geomet
     const double horizon = p676_13::RefractedHorizonDeg(layers);
     const SlantToward ray =
         SlantTowardTarget(layers, layers.SpecificAttenuation(f), f, horizon, geometric_deg);
-    if (ray.fault == kNotVisible) {
+    // By its text: each part of the program may hold its own copy of it.
+    if (ray.fault != nullptr && std::string_view(ray.fault) == kNotVisible) {
       std::snprintf(text, sizeof text, "%s: %s (%.2f\u00b0)", who, ray.fault, horizon);
     } else if (ray.fault) {
       std::snprintf(text, sizeof text, "%s: %s", who, ray.fault);
