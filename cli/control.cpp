@@ -50,16 +50,8 @@ std::variant<ControlOptions, std::string> ParseControlArguments(
   std::optional<std::string> stations_file;
   std::string error;
   while (reader.Next()) {
-    if (reader.IsFlag("--control")) {
-      control = true;
-      continue;
-    }
-    if (reader.IsFlag("--json")) {
-      o.json = true;
-      continue;
-    }
-    if (reader.IsFlag("--help") || reader.IsFlag("-h")) {
-      o.help = true;
+    if (reader.Sets("--control", control) || reader.Sets("--json", o.json) ||
+        reader.Sets("--help", o.help) || reader.Sets("-h", o.help)) {
       continue;
     }
     const std::string a(reader.Name());

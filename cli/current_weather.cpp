@@ -43,16 +43,8 @@ std::variant<CurrentWeatherOptions, std::string> ParseCurrentWeatherArguments(
   std::optional<std::string> station, stations_file;
   std::string error;
   while (reader.Next()) {
-    if (reader.IsFlag("--current-weather")) {
-      mode = true;
-      continue;
-    }
-    if (reader.IsFlag("--json")) {
-      o.json = true;
-      continue;
-    }
-    if (reader.IsFlag("--help") || reader.IsFlag("-h")) {
-      o.help = true;
+    if (reader.Sets("--current-weather", mode) || reader.Sets("--json", o.json) ||
+        reader.Sets("--help", o.help) || reader.Sets("-h", o.help)) {
       continue;
     }
     const std::string a(reader.Name());

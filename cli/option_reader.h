@@ -37,6 +37,16 @@ class OptionReader {
   // Whether the argument is the flag `name`: the name, with no "=VALUE".
   bool IsFlag(std::string_view name) const { return name_ == name && !inline_value_; }
 
+  // Whether the argument is the flag `name`, which then sets `on`.
+  bool Sets(std::string_view name, bool& on) const {
+    if (!IsFlag(name)) return false;
+    on = true;
+    return true;
+  }
+
+  // Whether the argument asks for the mode's help, in either spelling.
+  bool IsHelp() const { return IsFlag("--help") || IsFlag("-h"); }
+
   // The value of an option that must be one of `known`: Value, or nothing
   // with `error` saying "unknown argument: ..." for any other name.
   std::optional<std::string_view> ValueOf(std::span<const std::string_view> known,

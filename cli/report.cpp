@@ -67,7 +67,7 @@ std::optional<WindowReportOptions> ParseWindowReportOptions(std::span<const std:
       }
     } else if (reader.IsFlag("--json")) {
       options.json = true;
-    } else if (reader.IsFlag("--help") || reader.IsFlag("-h")) {
+    } else if (reader.IsHelp()) {
       options.help = true;
     } else if (reader.IsFlag("--version")) {
       options.version = true;

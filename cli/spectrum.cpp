@@ -89,7 +89,7 @@ std::optional<ExactPathRequest> ParseExactPathCommand(std::span<const std::strin
       r.kind = ExactPathRequest::Kind::kSlant;
     } else if (options.IsFlag("--json")) {
       r.json = true;
-    } else if (options.IsFlag("--help") || options.IsFlag("-h")) {
+    } else if (options.IsHelp()) {
       r.help = true;
     } else if (arg == "--station") {
       const auto dx = either("home", "dx");

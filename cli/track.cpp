@@ -72,20 +72,8 @@ std::variant<TrackOptions, std::string> ParseTrackArguments(const std::vector<st
   std::string error;
   std::vector<std::function<void(Stations&)>> changes;
   while (reader.Next()) {
-    if (reader.IsFlag("--track")) {
-      track = true;
-      continue;
-    }
-    if (reader.IsFlag("--json")) {
-      o.json = true;
-      continue;
-    }
-    if (reader.IsFlag("--now")) {
-      o.now = true;
-      continue;
-    }
-    if (reader.IsFlag("--help") || reader.IsFlag("-h")) {
-      o.help = true;
+    if (reader.Sets("--track", track) || reader.Sets("--json", o.json) ||
+        reader.Sets("--now", o.now) || reader.Sets("--help", o.help) || reader.Sets("-h", o.help)) {
       continue;
     }
     const std::string a(reader.Name());
