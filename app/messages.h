@@ -15,4 +15,14 @@ class Messages {
   virtual bool Confirm(std::string_view text) = 0;      // Yes (true) or No
 };
 
+// Says nothing and answers every question No: for the window driven where
+// nobody reads (benchmarks, tests).
+class SilentMessages final : public Messages {
+ public:
+  void Information(std::string_view) override {}
+  void Warning(std::string_view) override {}
+  void Error(std::string_view) override {}
+  bool Confirm(std::string_view) override { return false; }
+};
+
 }  // namespace quillmere

@@ -27,13 +27,7 @@ std::unique_ptr<quillmere::TForm1> g_form;
 std::unique_ptr<quillmere::PlannerWindow> g_planner;
 double g_now = k2026Dec7 + 3600;  // the planner's clock, s
 
-class Quiet final : public quillmere::Messages {
- public:
-  void Information(std::string_view) override {}
-  void Warning(std::string_view) override {}
-  void Error(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
-} g_quiet;
+quillmere::SilentMessages g_quiet;
 
 void Prepare() {
   if (g_planner) return;

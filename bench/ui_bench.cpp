@@ -79,15 +79,8 @@ BENCHMARK(BM_RescaleForm)->Unit(benchmark::kMillisecond);
 // One user action end to end: a temperature stepper click through its
 // handler, the recalculation (with the sun/moon query of the EME mode) and
 // every widget update, then (second variant) the repaint it causes.
-struct QuietMessages : quillmere::Messages {
-  void Information(std::string_view) override {}
-  void Warning(std::string_view) override {}
-  void Error(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
-};
-
 void BM_StepperClick(benchmark::State& state) {
-  QuietMessages quiet;
+  quillmere::SilentMessages quiet;
   quillmere::TForm1 form;
   form.SetMessages(&quiet);
   form.show();
@@ -116,7 +109,7 @@ BENCHMARK(BM_StepperClick)->ArgName("paint")->Arg(0)->Arg(1);
 // the change from the recalculation that the click runs; nothing else
 // tells it here. Target for the first redraw: at most 50 ms.
 void BM_SpectrumRedrawAfterWeatherChange(benchmark::State& state) {
-  QuietMessages quiet;
+  quillmere::SilentMessages quiet;
   quillmere::TForm1 form;
   form.SetMessages(&quiet);
   quillmere::RecordBuffer buffer;

@@ -24,20 +24,13 @@
 
 namespace {
 
-struct QuietMessages : quillmere::Messages {
-  void Information(std::string_view) override {}
-  void Warning(std::string_view) override {}
-  void Error(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
-};
-
 std::string Recorded(const char* name) {
   std::ifstream in(std::string(QUILLMERE_BENCH_WEATHER) + "/" + name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void BM_ApplyImportedWeather(benchmark::State& state) {
-  QuietMessages quiet;
+  quillmere::SilentMessages quiet;
   quillmere::TForm1 form;
   form.SetMessages(&quiet);
   form.show();

@@ -34,14 +34,6 @@ std::string Utf8(const QString& s) {
   return s.toUtf8().toStdString();
 }
 
-// Messages the bound handlers would show in modal boxes, dropped.
-struct QuietMessages : quillmere::Messages {
-  void Information(std::string_view) override {}
-  void Warning(std::string_view) override {}
-  void Error(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
-};
-
 struct PaintCounter : QObject {
   int paints = 0;
   bool eventFilter(QObject*, QEvent* e) override {
@@ -72,7 +64,8 @@ class DisplayTest : public QObject {
   void unknownNamesAreIgnoredInRelease();
 
  private:
-  QuietMessages quiet_;
+  // Messages the bound handlers would show in modal boxes, dropped.
+  quillmere::SilentMessages quiet_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<WidgetDisplay> display_;
 };

@@ -99,14 +99,6 @@ Look LookOf(QAbstractSeries* s) {
   return {};
 }
 
-class SilentMessages final : public quillmere::Messages {
- public:
-  void Information(std::string_view) override {}
-  void Warning(std::string_view) override {}
-  void Error(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
-};
-
 }  // namespace
 
 class PlannerTest : public QObject {
@@ -801,7 +793,7 @@ class PlannerTest : public QObject {
     return host;
   }
 
-  SilentMessages messages_;
+  quillmere::SilentMessages messages_;
   double now_ = kNoon;  // the planner's clock
   std::unique_ptr<QTemporaryDir> folder_;
   std::unique_ptr<TForm1> form_;

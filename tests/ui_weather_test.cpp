@@ -25,18 +25,6 @@ using quillmere::TForm1;
 using quillmere::WeatherImportPanel;
 using quillmere::WeatherStation;
 
-namespace {
-
-class SilentMessages final : public quillmere::Messages {
- public:
-  void Information(std::string_view) override {}
-  void Warning(std::string_view) override {}
-  void Error(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
-};
-
-}  // namespace
-
 class WeatherTest : public QObject {
   Q_OBJECT
 
@@ -58,7 +46,7 @@ class WeatherTest : public QObject {
 
   void theWindowAppliesAsItsSteppersWouldAndRecalculatesOnce() {
     TForm1 form(nullptr, quillmere::FixedUtcClock({2026, 12, 7, 12, 0, 0, 0}));
-    SilentMessages messages;
+    quillmere::SilentMessages messages;
     form.SetMessages(&messages);
     quillmere::RecordBuffer buffer;
     quillmere::LoadDefaults(form.Calc(), form.ComponentDisplay(), buffer,
