@@ -212,33 +212,26 @@ void DesignScaleStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
       // The outline's corners are left at half strength, as a 1.5 px
       // rounding leaves them.
       const QRect area = option->rect.adjusted(0, top, 0, 0);
-      const int left = area.left() + 1, right = area.right();
-      const int upper = area.top() + 1, lower = area.bottom();
+      const QRect outline(QPoint(area.left() + 1, area.top() + 1), area.bottomRight());
+      const QRect inside = outline.adjusted(1, 1, -1, -1);
+      // The one-pixel edges of `r`, in `color`, its corners in `corner`.
+      const auto edges = [painter](const QRect& r, const QColor& color, const QColor& corner) {
+        painter->fillRect(QRect(r.left() + 1, r.top(), r.width() - 2, 1), color);
+        painter->fillRect(QRect(r.left() + 1, r.bottom(), r.width() - 2, 1), color);
+        painter->fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), color);
+        painter->fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 2), color);
+        for (const QPoint p : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) {
+          painter->fillRect(QRect(p, p), corner);
+        }
+      };
       painter->save();
       painter->setRenderHint(QPainter::Antialiasing, false);
-      const QRect inside(QPoint(left + 1, upper + 1), QPoint(right - 1, lower - 1));
       painter->fillRect(inside, QColor(0, 0, 0, 3));
-      const QColor outline(0x75, 0x75, 0x75, 0x32);
-      painter->fillRect(QRect(QPoint(left + 1, upper), QPoint(right - 1, upper)), outline);
-      painter->fillRect(QRect(QPoint(left + 1, lower), QPoint(right - 1, lower)), outline);
-      painter->fillRect(QRect(QPoint(left, upper + 1), QPoint(left, lower - 1)), outline);
-      painter->fillRect(QRect(QPoint(right, upper + 1), QPoint(right, lower - 1)), outline);
-      QColor corner = outline;
-      corner.setAlpha(outline.alpha() / 2);
-      for (const QPoint p :
-           {QPoint(left, upper), QPoint(right, upper), QPoint(left, lower), QPoint(right, lower)}) {
-        painter->fillRect(QRect(p, p), corner);
-      }
-      // The faint inner line just inside the outline.
+      const QColor line(0x75, 0x75, 0x75, 0x32);
+      edges(outline, line, QColor(0x75, 0x75, 0x75, 0x32 / 2));
+      // The faint inner line just inside the outline, square at its corners.
       const QColor inner(0, 0, 0, 7);
-      painter->fillRect(QRect(inside.topLeft(), QPoint(inside.right(), inside.top())), inner);
-      painter->fillRect(QRect(QPoint(inside.left(), inside.bottom()), inside.bottomRight()), inner);
-      painter->fillRect(QRect(QPoint(inside.left(), inside.top() + 1),
-                              QPoint(inside.left(), inside.bottom() - 1)),
-                        inner);
-      painter->fillRect(QRect(QPoint(inside.right(), inside.top() + 1),
-                              QPoint(inside.right(), inside.bottom() - 1)),
-                        inner);
+      edges(inside, inner, inner);
       painter->restore();
       return;
     }
